@@ -1,0 +1,124 @@
+#include "export/Batch.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "export/AnnualCycle.hpp"
+#include "text/LatitudeForms.hpp"
+#include "text/NumberText.hpp"
+
+namespace marovane {
+
+namespace {
+
+bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
+
+std::vector<std::string_view> SplitItems(std::string_view text) {
+  std::vector<std::string_view> items;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && IsSeparator(text[i])) {
+      ++i;
+    }
+    const std::size_t start = i;
+    while (i < text.size() && !IsSeparator(text[i])) {
+      ++i;
+    }
+    if (i > start) {
+      items.push_back(text.substr(start, i - start));
+    }
+  }
+  return items;
+}
+
+// The whole input file; throws FileError when it cannot be opened or read.
+std::string ReadWholeFile(const std::filesystem::path& file) {
+  std::FILE* stream = std::fopen(file.c_str(), "rb");
+  if (stream == nullptr) {
+    throw FileError(file, "Cannot read", errno);
+  }
+  std::string text;
+  char buffer[65536];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0) {
+    text.append(buffer, n);
+  }
+  const int error = std::ferror(stream) != 0 ? errno : 0;
+  std::fclose(stream);
+  if (error != 0) {
+    throw FileError(file, "Cannot read", error);
+  }
+  return text;
+}
+
+std::string ItemPrefix(std::size_t number, std::string_view item) {
+  return "Item " + std::to_string(number) + " (" + std::string(item) + "): ";
+}
+
+}  // namespace
+
+std::string BatchOutputName(const std::string& input, float latitude) {
+  const std::size_t keep = input.size() >= 4 ? input.size() - 4 : 0;
+  return input.substr(0, keep) + SingleText(latitude) + ".out";
+}
+
+BatchResult RunBatch(const std::filesystem::path& input, std::int16_t aggregation,
+                     std::int16_t unit, const BatchLog& log) {
+  BatchResult result;
+  std::error_code ignored;
+  const std::filesystem::path full = std::filesystem::absolute(input, ignored);
+  const std::string inputName = full.empty() ? input.string() : full.string();
+
+  std::string text;
+  try {
+    text = ReadWholeFile(inputName);
+  } catch (const FileError& e) {
+    log(e.what());
+    result.inputRead = false;
+    return result;
+  }
+
+  const std::vector<std::string_view> items = SplitItems(text);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const std::string_view item = items[i];
+    if (!IsNumeric(item)) {
+      log(ItemPrefix(i + 1, item) + "not a number, no file written.");
+      ++result.failed;
+      continue;
+    }
+    const double value = LeadingNumber(item);
+    if (!IsLatitudeInRange(value)) {
+      log(ItemPrefix(i + 1, item) + "latitude outside -90..90, no file written.");
+      ++result.failed;
+      continue;
+    }
+    const auto latitude = static_cast<float>(value);
+    const std::string output = BatchOutputName(inputName, latitude);
+    try {
+      WriteAnnualCycle(latitude, output, aggregation, unit);
+    } catch (const FileError& e) {
+      log(ItemPrefix(i + 1, item) + e.what());
+      ++result.failed;
+      continue;
+    }
+    ++result.written;
+    log(std::to_string(result.written) + " " + SingleText(latitude) + " " + output);
+  }
+  return result;
+}
+
+std::string BatchSummary(const BatchResult& result) {
+  std::string summary = std::to_string(result.written) + " Files written.";
+  if (!result.inputRead) {
+    summary += "\nThe input file could not be read.";
+  } else if (result.failed > 0) {
+    summary += "\n" + std::to_string(result.failed) +
+               (result.failed == 1 ? " item failed." : " items failed.");
+  }
+  return summary;
+}
+
+}  // namespace marovane

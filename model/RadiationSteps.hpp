@@ -1,0 +1,59 @@
+#pragma once
+
+// The steps of the radiation formulas, shared by the per-day functions and the annual table so
+// that both carry out exactly the same operations in the same order. Internal to model/.
+
+#include <cmath>
+
+#include "model/Radiation.hpp"
+
+namespace marovane::steps {
+
+// 90 - |declination in degrees|, rounded to single: beyond this latitude the sun neither
+// rises nor sets.
+inline float PolarLimit(double declination) {
+  const double degrees = declination * 180.0 / kPi;
+  return static_cast<float>(90.0 - std::fabs(degrees));
+}
+
+inline bool IsPolar(float latitude, float polarLimit) {
+  return std::fabs(static_cast<double>(latitude)) > static_cast<double>(polarLimit);
+}
+
+// Polar day (pi) when latitude and declination lie on the same side of the equator.
+inline double PolarHourAngle(float latitude, double declination) {
+  return static_cast<double>(latitude) * declination > 0.0 ? kPi : 0.0;
+}
+
+// General case, t1 = tan(latitude in radians), t2 = tan(declination).
+inline double GeneralHourAngle(double t1, double t2) {
+  double r = 1.0 - t1 * t1 * t2 * t2;
+  if (r < 0.0) {
+    r = 0.000001;  // rounding at the polar limit can leave the radicand just below zero
+  }
+  if (r == 0.0) {
+    return t1 * t2 > 0.0 ? kPi : 0.0;  // the limits of the formula on the polar circle
+  }
+  const double x = (-t1 * t2) / std::sqrt(r);
+  return kPi / 2.0 - std::atan(x);
+}
+
+inline float DayLengthFromHourAngle(double sunsetHourAngle) {
+  return static_cast<float>((24.0 / kPi) * sunsetHourAngle);
+}
+
+// 1440 / pi * solar constant * dr, left to right.
+inline double RadiationScale(double inverseDistance) {
+  return 1440.0 / kPi * 0.082 * inverseDistance;
+}
+
+inline double RadiationFromDayLength(float dayLength, double sinLatitude, double cosLatitude,
+                                     double sinDeclination, double cosDeclination, double scale) {
+  const auto omega = static_cast<float>(static_cast<double>(dayLength) * kPi / 24.0);
+  const double w = static_cast<double>(omega);
+  const double s = w * sinLatitude * sinDeclination + cosDeclination * cosLatitude * std::sin(w);
+  const double ra = s * scale;
+  return ra < 0.0 ? 0.0 : ra;
+}
+
+}  // namespace marovane::steps

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The two forms of a latitude in the entry boxes: a decimal text, and whole degrees, minutes,
+// seconds with a hemisphere letter.
+namespace marovane {
+
+struct Dms {
+  float latitude = 0.0f;       // the decimal text's value, rounded to single
+  std::int16_t degrees = 0;    // 0..90, without sign
+  std::int16_t minutes = 0;    // 0..59
+  std::int16_t seconds = 0;    // 0..59
+  std::string hemisphere;      // "N" for a latitude above 0, otherwise "S"
+};
+
+// The decimal boxes' range, both bounds included.
+inline bool IsLatitudeInRange(double latitude) { return latitude >= -90.0 && latitude <= 90.0; }
+
+// Decimal text to degrees, minutes and seconds, each truncated (never rounded up) from the
+// exact single-precision value: "41.9" gives 41, 54, 0, N; "-33.8675" gives 33, 52, 3, S.
+// Expects |value| <= 90, which the callers check first.
+Dms DecimalToDms(std::string_view decimalText);
+
+// Degrees, minutes and seconds texts and a hemisphere letter to the decimal text, rounded to
+// 3 decimals on the single value, halves to even; a hemisphere starting with S or s makes it
+// negative. No range check: 99, 99, 99, S gives "-100.677".
+std::string DmsToDecimalText(std::string_view degrees, std::string_view minutes,
+                             std::string_view seconds, std::string_view hemisphere);
+
+}  // namespace marovane
