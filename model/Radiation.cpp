@@ -18,33 +18,47 @@ constexpr std::array<float, 4> kSinCoefficients = {-4.29692f, 0.05702f, -0.09029
 
 }  // namespace
 
-float DegToRad(float degrees) {
-  return static_cast<float>(static_cast<double>(degrees) / 180.0 * kPi);
-}
+namespace steps {
 
-double SolarDeclination(std::int16_t day) {
-  const auto w = static_cast<float>(static_cast<double>(day) * 0.017214 - 3.1588);
+DeclinationSeries SolarDeclinationSeries(std::int16_t day) {
+  DeclinationSeries series;
+  series.dayAngle = static_cast<float>(static_cast<double>(day) * 0.017214 - 3.1588);
   float s = kSeriesConstant;
   float theta = 0.0f;
   for (std::size_t k = 0; k < kCosCoefficients.size(); ++k) {
-    // k * w built up by repeated single additions, not by a multiplication
-    theta = static_cast<float>(static_cast<double>(theta) + static_cast<double>(w));
-    const double t = static_cast<double>(theta);
+    theta = static_cast<float>(static_cast<double>(theta) + static_cast<double>(series.dayAngle));
+    const auto t = static_cast<double>(theta);
     s = static_cast<float>((static_cast<double>(kCosCoefficients[k]) * std::cos(t) +
                             static_cast<double>(s)) +
                            static_cast<double>(kSinCoefficients[k]) * std::sin(t));
+    series.harmonicAngle[k] = theta;
+    series.sum[k] = s;
   }
-  return static_cast<double>(DegToRad(s));
+  return series;
 }
 
-double InverseRelativeDistance(std::int16_t day) {
+float DistanceDenominator(std::int16_t day) {
   if (day == std::numeric_limits<std::int16_t>::min()) {
     throw std::overflow_error("InverseRelativeDistance: day - 1 overflows a 16-bit integer");
   }
   const auto n = static_cast<std::int16_t>(day - 1);
   const double c = std::cos(static_cast<double>(n) * 0.017214);
-  const auto d = static_cast<float>(1.0 - c * 0.01673);
-  return (1.0 / static_cast<double>(d)) / static_cast<double>(d);
+  return static_cast<float>(1.0 - c * 0.01673);
+}
+
+}  // namespace steps
+
+float DegToRad(float degrees) {
+  return static_cast<float>(static_cast<double>(degrees) / 180.0 * kPi);
+}
+
+double SolarDeclination(std::int16_t day) {
+  return static_cast<double>(DegToRad(steps::SolarDeclinationSeries(day).sum.back()));
+}
+
+double InverseRelativeDistance(std::int16_t day) {
+  const auto d = static_cast<double>(steps::DistanceDenominator(day));
+  return (1.0 / d) / d;
 }
 
 double SunsetHourAngle(float latitude, double declination) {

@@ -3,11 +3,25 @@
 // The steps of the radiation formulas, shared by the per-day functions and the annual table so
 // that both carry out exactly the same operations in the same order. Internal to model/.
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 
 #include "model/Radiation.hpp"
 
 namespace marovane::steps {
+
+// The declination series of one day: the day angle w, the harmonic angles k * w built up by
+// repeated single additions, and the running sum s in degrees after each harmonic.
+struct DeclinationSeries {
+  float dayAngle = 0.0f;
+  std::array<float, 4> harmonicAngle{};
+  std::array<float, 4> sum{};
+};
+DeclinationSeries SolarDeclinationSeries(std::int16_t day);
+
+// d = 1 - 0.01673 cos((J - 1) * 0.017214), rounded to single.
+float DistanceDenominator(std::int16_t day);
 
 // 90 - |declination in degrees|, rounded to single: beyond this latitude the sun neither
 // rises nor sets.
@@ -25,12 +39,15 @@ inline double PolarHourAngle(float latitude, double declination) {
   return static_cast<double>(latitude) * declination > 0.0 ? kPi : 0.0;
 }
 
+// 1 - t1^2 t2^2, with t1 = tan(latitude in radians) and t2 = tan(declination).
+inline double SunsetRadicand(double t1, double t2) {
+  const double r = 1.0 - t1 * t1 * t2 * t2;
+  return r < 0.0 ? 0.000001 : r;  // rounding at the polar limit can leave it just below zero
+}
+
 // General case, t1 = tan(latitude in radians), t2 = tan(declination).
 inline double GeneralHourAngle(double t1, double t2) {
-  double r = 1.0 - t1 * t1 * t2 * t2;
-  if (r < 0.0) {
-    r = 0.000001;  // rounding at the polar limit can leave the radicand just below zero
-  }
+  const double r = SunsetRadicand(t1, t2);
   if (r == 0.0) {
     return t1 * t2 > 0.0 ? kPi : 0.0;  // the limits of the formula on the polar circle
   }

@@ -1,0 +1,186 @@
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "TestFiles.hpp"
+#include "export/AnnualCycle.hpp"
+
+namespace marovane {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  EXPECT_EQ(start, text.size()) << "text after the last CR LF";
+  return lines;
+}
+
+const char* const kReferenceLatitudes[] = {"-90", "-41.9", "0", "41.9", "66.5", "67.0761566", "90"};
+
+std::string ReferenceName(const std::string& latitude, int aggregation, int unit) {
+  return "reference/files/lat_" + latitude + "_agg" + std::to_string(aggregation) + "_unit" +
+         std::to_string(unit) + ".csv";
+}
+
+TEST(AnnualCycle, MatchesEveryReferenceFileByteForByte) {
+  int compared = 0;
+  for (const char* latitude : kReferenceLatitudes) {
+    const float value = std::stof(latitude);
+    for (std::int16_t aggregation = 1; aggregation <= 4; ++aggregation) {
+      for (std::int16_t unit = 1; unit <= 7; ++unit) {
+        const std::string name = ReferenceName(latitude, aggregation, unit);
+        EXPECT_EQ(AnnualCycleText(value, aggregation, unit), test::ReadBytes(test::DataPath(name)))
+            << name;
+        ++compared;
+      }
+    }
+  }
+  EXPECT_EQ(compared, 196);
+}
+
+TEST(AnnualCycle, WorkedExampleAt41_9) {
+  struct Case {
+    std::int16_t aggregation;
+    std::int16_t unit;
+    std::size_t line;  // 1 is the header
+    const char* text;
+  };
+  const Case cases[] = {
+      {3, 1, 1, "Latitude, Dekad Number, extraterrestrial Radiation MJ/m^2/day"},
+      {3, 1, 2, "41.9, 1, 12.969"},   {3, 1, 3, "41.9, 2, 13.986"},
+      {3, 1, 4, "41.9, 3, 15.55"},    {3, 6, 2, "41.9, 1, 129.689"},
+      {3, 6, 4, "41.9, 3, 171.051"},  {1, 1, 2, "41.9, 1, 12.651"},
+      {1, 1, 173, "41.9, 172, 41.93"}, {2, 1, 54, "41.9, 53, 12.781"},
+      {4, 1, 7, "41.9, 6, 41.757"},   {4, 4, 7, "41.9, 6, 484.38"},
+      {1, 1, 1, "Latitude, Julian Day, extraterrestrial Radiation MJ/m^2/day"},
+      {2, 5, 1, "Latitude, Week Number, extraterrestrial Radiation mm/day"},
+      {4, 7, 1, "Latitude, Month Number, extraterrestrial Radiation mm/dekad"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string> lines = Lines(AnnualCycleText(41.9f, c.aggregation, c.unit));
+    ASSERT_GE(lines.size(), c.line);
+    EXPECT_EQ(lines[c.line - 1], c.text) << "aggregation " << c.aggregation << " unit " << c.unit;
+  }
+}
+
+TEST(AnnualCycle, LineCountsAndPeriodNumbers) {
+  const std::size_t periods[] = {365, 53, 36, 12};
+  for (std::int16_t aggregation = 1; aggregation <= 4; ++aggregation) {
+    const std::vector<std::string> lines = Lines(AnnualCycleText(-33.5f, aggregation, 2));
+    ASSERT_EQ(lines.size(), periods[aggregation - 1] + 1);
+    for (std::size_t p = 1; p < lines.size(); ++p) {
+      EXPECT_EQ(lines[p].rfind("-33.5, " + std::to_string(p) + ", ", 0), 0u) << lines[p];
+    }
+  }
+}
+
+TEST(AnnualCycle, PolarNightIsWrittenAsZeroNeverMinusZero) {
+  for (float latitude : {90.0f, -90.0f}) {
+    for (std::int16_t aggregation = 1; aggregation <= 4; ++aggregation) {
+      const std::string text = AnnualCycleText(latitude, aggregation, 1);
+      EXPECT_EQ(text.find(", -0"), std::string::npos) << latitude << " " << aggregation;
+    }
+  }
+  EXPECT_NE(AnnualCycleText(90.0f, 1, 1).find("\r\n90, 1, 0\r\n"), std::string::npos);
+}
+
+// Days, weeks and months in the per-dekad units are totals over a nominal 10-day dekad.
+TEST(AnnualCycle, PerDekadUnitsOutsideTheDekadalModeUseTenDays) {
+  for (std::int16_t aggregation : {std::int16_t{1}, std::int16_t{2}, std::int16_t{4}}) {
+    const std::vector<std::string> perDay = Lines(AnnualCycleText(41.9f, aggregation, 1));
+    const std::vector<std::string> perDekad = Lines(AnnualCycleText(41.9f, aggregation, 6));
+    ASSERT_EQ(perDay.size(), perDekad.size());
+    for (std::size_t i = 1; i < perDay.size(); ++i) {
+      const double day = std::stod(perDay[i].substr(perDay[i].rfind(' ')));
+      const double dekad = std::stod(perDekad[i].substr(perDekad[i].rfind(' ')));
+      EXPECT_NEAR(dekad, day * 10.0, 0.0051) << perDekad[i];
+    }
+  }
+}
+
+TEST(AnnualCycle, UnknownCodes) {
+  EXPECT_EQ(AnnualCycleText(41.9f, 0, 1), "");
+  EXPECT_EQ(AnnualCycleText(41.9f, 5, 1), "");
+  const std::vector<std::string> lines = Lines(AnnualCycleText(41.9f, 4, 0));
+  EXPECT_EQ(lines[0], "Latitude, Month Number, extraterrestrial Radiation ");
+  EXPECT_EQ(lines[1], "41.9, 1, 0");
+}
+
+TEST(AnnualCycle, WritingReplacesTheWholeFile) {
+  test::ScratchDir dir;
+  const fs::path file = dir / "out.csv";
+  test::WriteText(file, std::string(100000, 'x'));
+  WriteAnnualCycle(41.9f, file, 3, 1);
+  const std::string first = test::ReadBytes(file);
+  EXPECT_EQ(first, AnnualCycleText(41.9f, 3, 1));
+  WriteAnnualCycle(41.9f, file, 3, 1);
+  EXPECT_EQ(test::ReadBytes(file), first);
+  WriteAnnualCycle(41.9f, file, 9, 1);  // an aggregation the window cannot produce
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_EQ(fs::file_size(file), 0u);
+}
+
+TEST(AnnualCycle, FailedWritesNameTheFileAndTheReason) {
+  test::ScratchDir dir;
+  struct Case {
+    fs::path file;
+    const char* reason;
+  };
+  fs::create_directory(dir / "folder.csv");
+  const Case cases[] = {
+      {"/dev/full", "No space left on device"},
+      {dir / "missing" / "out.csv", "No such file or directory"},
+      {dir / "folder.csv", "Is a directory"},
+  };
+  for (const Case& c : cases) {
+    try {
+      WriteAnnualCycle(41.9f, c.file, 1, 1);
+      ADD_FAILURE() << "no error for " << c.file;
+    } catch (const FileError& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find(c.file.string()), std::string::npos) << message;
+      EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+      EXPECT_EQ(e.file(), c.file);
+    }
+  }
+  EXPECT_TRUE(fs::exists("/dev/full"));
+  EXPECT_TRUE(fs::is_directory(dir / "folder.csv"));
+}
+
+// A write cut short (here by a file size limit) must not leave a truncated file behind.
+TEST(AnnualCycle, PartlyWrittenFileIsRemoved) {
+  test::ScratchDir dir;
+  const fs::path file = dir / "cut.csv";
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool threw = false;
+  try {
+    WriteAnnualCycle(41.9f, file, 1, 1);  // a daily file is about 6 kB
+  } catch (const FileError& e) {
+    threw = true;
+    EXPECT_NE(std::string(e.what()).find("File too large"), std::string::npos) << e.what();
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
+  EXPECT_TRUE(threw);
+  EXPECT_FALSE(fs::exists(file));
+}
+
+}  // namespace
+}  // namespace marovane

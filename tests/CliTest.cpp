@@ -1,0 +1,197 @@
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include "TestFiles.hpp"
+#include "export/AnnualCycle.hpp"
+
+namespace marovane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quoted(const std::string& argument) {
+  std::string quoted = "'";
+  for (char c : argument) {
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return quoted + "'";
+}
+
+// Runs the command line with `arguments`; standard output goes to `stdoutPath` when given.
+Outcome RunCli(const test::ScratchDir& dir, const std::vector<std::string>& arguments,
+               const std::string& stdoutPath = "") {
+  const fs::path out = stdoutPath.empty() ? dir / "stdout" : fs::path(stdoutPath);
+  const fs::path err = dir / "stderr";
+  std::string command = Quoted(MAROVANE_CLI);
+  for (const std::string& a : arguments) {
+    command += " " + Quoted(a);
+  }
+  command += " >" + Quoted(out.string()) + " 2>" + Quoted(err.string()) + " </dev/null";
+  Outcome outcome;
+  const int raw = std::system(command.c_str());
+  outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  if (stdoutPath.empty()) {
+    outcome.out = test::ReadBytes(out);
+  }
+  outcome.err = test::ReadBytes(err);
+  return outcome;
+}
+
+const char* const kUnitLabels[] = {"MJ/m^2/day", "J/cm^2/day",   "cal/cm^2/day", "W/m^2",
+                                   "mm/day",     "MJ/m^2/dekad", "mm/dekad"};
+const char* const kAggregations[] = {"daily", "weekly", "dekadal", "monthly"};
+
+// Every reference file, alternately to standard output and to --output, with the unit and
+// aggregation given alternately by name and by code.
+TEST(Cli, WritesEveryReferenceFileByteForByte) {
+  test::ScratchDir dir;
+  int n = 0;
+  for (const char* latitude : {"-90", "-41.9", "0", "41.9", "66.5", "67.0761566", "90"}) {
+    for (int aggregation = 1; aggregation <= 4; ++aggregation) {
+      for (int unit = 1; unit <= 7; ++unit, ++n) {
+        const std::string name = "lat_" + std::string(latitude) + "_agg" +
+                                 std::to_string(aggregation) + "_unit" + std::to_string(unit) +
+                                 ".csv";
+        std::vector<std::string> args = {
+            "--latitude", latitude, "--aggregation",
+            n % 2 == 0 ? kAggregations[aggregation - 1] : std::to_string(aggregation), "--unit",
+            n % 3 == 0 ? kUnitLabels[unit - 1] : std::to_string(unit)};
+        std::string written;
+        if (n % 2 == 0) {
+          args.insert(args.end(), {"--output", (dir / name).string()});
+          const Outcome o = RunCli(dir, args);
+          ASSERT_EQ(o.status, 0) << name << ": " << o.err;
+          EXPECT_EQ(o.out, "") << name;
+          written = test::ReadBytes(dir / name);
+        } else {
+          const Outcome o = RunCli(dir, args);
+          ASSERT_EQ(o.status, 0) << name << ": " << o.err;
+          written = o.out;
+        }
+        EXPECT_EQ(written, test::ReadBytes(test::DataPath("reference/files/" + name))) << name;
+      }
+    }
+  }
+}
+
+TEST(Cli, LatitudeForms) {
+  test::ScratchDir dir;
+  struct Case {
+    std::vector<std::string> args;
+    float latitude;
+  };
+  const Case cases[] = {
+      {{"--latitude", "41.9"}, 41.9f},
+      {{"--latitude", "41:54:00N"}, 41.9f},
+      {{"--latitude", "-33.8675"}, -33.8675f},
+      {{"--latitude=-33.8675"}, -33.8675f},
+      {{"-l", "-33.8675"}, -33.8675f},
+      {{"--latitude", "33:52:03S"}, -33.868f},
+      {{"--latitude", "10:30:30s"}, -10.508f},
+      {{"--latitude", "90"}, 90.0f},
+      {{"--latitude", "-90", "--output", "-"}, -90.0f},
+  };
+  for (const Case& c : cases) {
+    const Outcome o = RunCli(dir, c.args);
+    EXPECT_EQ(o.status, 0) << c.args[0] << " " << o.err;
+    EXPECT_EQ(o.out, AnnualCycleText(c.latitude, 3, 1)) << c.args.back();
+  }
+}
+
+TEST(Cli, BadArgumentsWriteNothing) {
+  test::ScratchDir dir;
+  const std::string notNumeric = "One of the inputs is not numeric!";
+  const std::string outOfRange = "Latitude of your location should be between -90\u00b0 and +90\u00b0.";
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--latitude", "4-5"}, notNumeric},
+      {{"--latitude", "1.2.3"}, notNumeric},
+      {{"--latitude", ""}, notNumeric},
+      {{"--latitude", "41,9"}, notNumeric},
+      {{"--latitude", "41:54N"}, notNumeric},
+      {{"--latitude", "90.000001"}, outOfRange},
+      {{"--latitude", "-90.5"}, outOfRange},
+      {{"--latitude", "99:99:99S"}, outOfRange},
+      {{"--latitude", "41.9", "--unit", "8"}, "--unit"},
+      {{"--latitude", "41.9", "--aggregation", "yearly"}, "--aggregation"},
+      {{"--latitude", "41.9", "--batch", "x.txt"}, "excludes"},
+      {{}, "--latitude or --batch is required"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--output", (dir / "out.csv").string()});
+    if (c.args.size() > 2 && c.args[2] == "--batch") {
+      args.resize(c.args.size());
+    }
+    const Outcome o = RunCli(dir, args);
+    EXPECT_EQ(o.status, 2) << o.err;
+    EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(dir / "out.csv"));
+  }
+}
+
+TEST(Cli, HelpAndVersion) {
+  test::ScratchDir dir;
+  const Outcome help = RunCli(dir, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--latitude"), std::string::npos);
+  EXPECT_NE(help.out.find("Examples:"), std::string::npos);
+  const Outcome version = RunCli(dir, {"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("marovane-cli ", 0), 0u) << version.out;
+}
+
+TEST(Cli, FailedWritesExitWithOneAndNameTheFile) {
+  test::ScratchDir dir;
+  const Outcome full = RunCli(dir, {"--latitude", "41.9", "--output", "/dev/full"});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_NE(full.err.find("/dev/full: No space left on device"), std::string::npos) << full.err;
+
+  const Outcome pipe = RunCli(dir, {"--latitude", "41.9", "--aggregation", "daily"}, "/dev/full");
+  EXPECT_EQ(pipe.status, 1);
+  EXPECT_NE(pipe.err.find("standard output"), std::string::npos) << pipe.err;
+
+  const std::string missing = (dir / "no" / "such.csv").string();
+  const Outcome folder = RunCli(dir, {"--latitude", "41.9", "--output", missing});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_NE(folder.err.find(missing), std::string::npos) << folder.err;
+}
+
+TEST(Cli, BatchLogsEachFileAndTheCount) {
+  test::ScratchDir dir;
+  test::WriteText(dir / "lats.txt", "10\n-20.5\n0\n");
+  const Outcome o = RunCli(dir, {"--batch", (dir / "lats.txt").string(), "-a", "monthly", "-u", "4"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  const std::string base = (dir / "lats").string();
+  EXPECT_EQ(o.out, "1 10 " + base + "10.out\n2 -20.5 " + base + "-20.5.out\n3 0 " + base +
+                       "0.out\n3 Files written.\n");
+  EXPECT_EQ(test::ReadBytes(base + "-20.5.out"), AnnualCycleText(-20.5f, 4, 4));
+
+  test::WriteText(dir / "bad.txt", "10 x");
+  const Outcome bad = RunCli(dir, {"--batch", (dir / "bad.txt").string()});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.out.find("1 Files written.\n1 item failed.\n"), std::string::npos) << bad.out;
+
+  const Outcome missing = RunCli(dir, {"--batch", (dir / "none.txt").string()});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.out.find((dir / "none.txt").string()), std::string::npos) << missing.out;
+  EXPECT_NE(missing.out.find("0 Files written."), std::string::npos) << missing.out;
+}
+
+}  // namespace
+}  // namespace marovane

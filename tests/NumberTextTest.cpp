@@ -1,0 +1,135 @@
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <locale>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "text/NumberText.hpp"
+
+namespace marovane {
+namespace {
+
+TEST(NumberText, LeadingNumber) {
+  struct Case {
+    const char* text;
+    double value;
+  };
+  const Case cases[] = {
+      {"41.9", 41.9},       {"-33.8675", -33.8675}, {"+7", 7.0},        {"4-5", 4.0},
+      {"1.2.3", 1.2},       {".5", 0.5},            {"5.", 5.0},        {"-", 0.0},
+      {".", 0.0},           {"", 0.0},              {"abc", 0.0},       {"12abc", 12.0},
+      {"  \t-12.5", -12.5}, {"1 2", 12.0},          {"- 3\n.5", -3.5},  {"1E3", 1000.0},
+      {"1e-2", 0.01},       {"2D2", 200.0},         {"2d+1", 20.0},     {"3E", 3.0},
+      {"3E+", 3.0},         {"1,5", 1.0},           {"0.1", 0.1},       {"90.000001", 90.000001},
+      {"00012", 12.0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LeadingNumber(c.text), c.value) << '"' << c.text << '"';
+  }
+  EXPECT_EQ(LeadingNumber("1e400"), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(LeadingNumber("-1e400"), -std::numeric_limits<double>::infinity());
+  EXPECT_EQ(LeadingNumber("1e-400"), 0.0);
+  EXPECT_TRUE(std::signbit(LeadingNumber("-0")));
+}
+
+TEST(NumberText, IsNumeric) {
+  struct Case {
+    const char* text;
+    bool numeric;
+  };
+  const Case cases[] = {
+      {"41.9", true},   {"-41.9", true}, {"+3", true},    {" 12 ", true},  {"\t12", true},
+      {".5", true},     {"5.", true},    {"1e5", true},   {"1E-5", true},  {"2D3", true},
+      {"2d+3", true},   {"0", true},     {"-0", true},    {"", false},     {"-", false},
+      {".", false},     {"1.2.3", false}, {"4-5", false}, {"1e", false},   {"1e+", false},
+      {"abc", false},   {"12a", false},  {"1,5", false},  {"--1", false},  {"1 2", false},
+      {" ", false},     {"-.", false},   {"e5", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsNumeric(c.text), c.numeric) << '"' << c.text << '"';
+  }
+}
+
+TEST(NumberText, DefaultTextOfSingles) {
+  struct Case {
+    float value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {41.9f, "41.9"},   {45.0f, "45"},         {0.0f, "0"},          {-0.0f, "0"},
+      {-12.5f, "-12.5"}, {0.5f, "0.5"},         {-0.062f, "-0.062"},  {67.0761566f, "67.07616"},
+      {-90.0f, "-90"},   {12.508f, "12.508"},   {1234567.0f, "1234567"}, {0.0001f, "0.0001"},
+      {1e-5f, "1E-05"},  {-100.677f, "-100.677"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SingleText(c.value), c.text);
+  }
+}
+
+TEST(NumberText, DefaultTextOfDoubles) {
+  struct Case {
+    double value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {12.3, "12.3"},     {0.0, "0"},           {-0.0, "0"},         {7.0, "7"},
+      {2.0004, "2.0004"}, {41.93, "41.93"},     {484.38, "484.38"},  {0.1, "0.1"},
+      {-0.5, "-0.5"},     {123456.789, "123456.789"}, {1.0 / 3.0, "0.333333333333333"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DoubleText(c.value), c.text);
+  }
+}
+
+TEST(NumberText, RoundTo3DecimalsHalvesToEvenOnTheExactValue) {
+  struct Case {
+    double value;
+    double rounded;
+  };
+  const Case cases[] = {
+      {10.0625, 10.062},   // exact half: to the even digit
+      {10.1875, 10.188},   // exact half: to the even digit
+      {0.0625, 0.062},     {-0.0625, -0.062},  {2.0004, 2.0},
+      {12.3, 12.3},        {0.0005, 0.001},    // 0.0005 lies just above the half
+      {0.0025, 0.003},     // the double of 0.0025 lies just above the half
+      {static_cast<double>(0.0025f), 0.002},  // the single lies below it
+      {129.6886, 129.689}, {1e300, 1e300},      {-0.0001, -0.0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RoundTo3Decimals(c.value), c.rounded) << c.value;
+  }
+  EXPECT_EQ(DoubleText(RoundTo3Decimals(-0.0001)), "0");
+  EXPECT_TRUE(std::isinf(RoundTo3Decimals(std::numeric_limits<double>::infinity())));
+}
+
+// Texts must keep the point whatever the user's regional settings are.
+struct CommaDecimals : std::numpunct<char> {
+  char do_decimal_point() const override { return ','; }
+};
+
+TEST(NumberText, PointSeparatorUnderACommaLocale) {
+  const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
+  const char* cLocale = std::setlocale(LC_ALL, nullptr);
+  const std::string savedC = cLocale != nullptr ? cLocale : "C";
+  bool commaC = false;
+  for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE", "fr_FR"}) {
+    if (std::setlocale(LC_ALL, name) != nullptr) {
+      commaC = true;
+      break;
+    }
+  }
+  EXPECT_EQ(SingleText(41.9f), "41.9");
+  EXPECT_EQ(DoubleText(12.345), "12.345");
+  EXPECT_EQ(LeadingNumber("12.5"), 12.5);
+  EXPECT_EQ(RoundTo3Decimals(10.0625), 10.062);
+  std::setlocale(LC_ALL, savedC.c_str());
+  std::locale::global(previous);
+  if (!commaC) {
+    GTEST_LOG_(INFO) << "no comma locale installed; checked under a comma C++ locale only";
+  }
+}
+
+}  // namespace
+}  // namespace marovane
