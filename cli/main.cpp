@@ -122,20 +122,23 @@ int main(int argc, char** argv) {
   auto* single = app.add_option(
       "-l,--latitude", latitude,
       "Decimal degrees, north positive (41.9, -33.8675), or degrees:minutes:seconds with N or S "
-      "(41:54:00N)");
+      "(41:54:00N)")
+      ->option_text("LAT");
   auto* batch = app.add_option("-b,--batch", batchFile,
-                               "Text file of latitudes separated by line breaks, blanks or commas");
+                               "Text file of latitudes separated by line breaks, blanks or commas")
+      ->option_text("FILE");
   single->excludes(batch);
   batch->excludes(single);
-  app.add_option("-a,--aggregation", aggregationCode, "daily, weekly, dekadal or monthly (1..4)")
+  app.add_option("-a,--aggregation", aggregationCode, "daily (1), weekly (2), dekadal (3, the default) or monthly (4)")
       ->transform(CLI::CheckedTransformer(aggregations, CLI::ignore_case))
-      ->default_str("dekadal");
+      ->option_text("NAME");
   app.add_option("-u,--unit", unitCode,
-                 "Unit label or code: MJ/m^2/day (1), J/cm^2/day (2), cal/cm^2/day (3), "
+                 "Label or code: MJ/m^2/day (1, the default), J/cm^2/day (2), cal/cm^2/day (3), "
                  "W/m^2 (4), mm/day (5), MJ/m^2/dekad (6), mm/dekad (7)")
       ->transform(CLI::CheckedTransformer(units))
-      ->default_str("MJ/m^2/day");
+      ->option_text("UNIT");
   app.add_option("-o,--output", output, "Output file; - or none writes to standard output")
+      ->option_text("PATH")
       ->excludes(batch);
 
   try {

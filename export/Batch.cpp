@@ -111,12 +111,14 @@ BatchResult RunBatch(const std::filesystem::path& input, std::int16_t aggregatio
 }
 
 std::string BatchSummary(const BatchResult& result) {
-  std::string summary = std::to_string(result.written) + " Files written.";
+  std::string summary = std::to_string(result.written);
+  summary += " Files written.";
   if (!result.inputRead) {
     summary += "\nThe input file could not be read.";
   } else if (result.failed > 0) {
-    summary += "\n" + std::to_string(result.failed) +
-               (result.failed == 1 ? " item failed." : " items failed.");
+    summary += '\n';
+    summary += std::to_string(result.failed);
+    summary += result.failed == 1 ? " item failed." : " items failed.";
   }
   return summary;
 }
