@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+// Positions and sizes of the windows' controls in twips (1/1440 inch), measured from the
+// top-left corner of their container: the client area below the menu bar, or a frame's outer
+// corner for a control inside a frame.
+namespace marovane::ui {
+
+struct TwipRect {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
+// Twips to pixels at the screen's logical resolution: 15 twips make a pixel at 96 dpi.
+int TwipsToPixels(int twips, double logicalDpi);
+QRect TwipsToPixels(const TwipRect& rect, double logicalDpi);
+
+namespace layout {
+
+// Main window.
+inline constexpr int kClientWidth = 10875;
+inline constexpr int kClientHeight = 3675;
+
+inline constexpr TwipRect kFrame1{240, 240, 2175, 3135};
+inline constexpr TwipRect kFrame2{2520, 240, 1335, 2055};
+inline constexpr TwipRect kFrame3{4080, 240, 2055, 3135};
+inline constexpr TwipRect kList1{6360, 360, 4335, 2985};
+inline constexpr TwipRect kCommand1{480, 2400, 1695, 735};
+inline constexpr TwipRect kCommand2{2520, 2400, 1335, 975};
+
+// Inside Frame1.
+inline constexpr TwipRect kTxtLat{1080, 360, 735, 255};
+inline constexpr TwipRect kTxtLatGrad{1080, 960, 735, 255};
+inline constexpr TwipRect kTxtLatMin{1080, 1200, 735, 255};
+inline constexpr TwipRect kTxtLatSec{1080, 1440, 735, 255};
+inline constexpr TwipRect kTxtLatNS{1080, 1680, 375, 285};
+inline constexpr TwipRect kLabel7{120, 360, 855, 255};
+inline constexpr TwipRect kLabel2{1800, 360, 255, 255};
+inline constexpr TwipRect kLabel5{120, 960, 495, 255};
+inline constexpr TwipRect kLabel9{1800, 960, 255, 255};
+inline constexpr TwipRect kLabel12{1800, 1200, 255, 255};
+inline constexpr TwipRect kLabel14{1800, 1440, 255, 255};
+// The rule under the decimal row runs from (120, 840) to (1920, 840), ends included.
+inline constexpr TwipRect kLine1{120, 840, 1800 + 15, 15};
+
+// An option button: its caption and rectangle inside its frame.
+struct OptionPlace {
+  const char* name;
+  const char* caption;
+  TwipRect rect;
+};
+
+inline constexpr OptionPlace kAggregationOptions[] = {
+    {"Option1", "Daily", {240, 360, 855, 255}},
+    {"Option2", "Weekly", {240, 720, 975, 255}},
+    {"Option3", "Dekadal", {240, 1080, 975, 255}},
+    {"Option4", "Monthly", {240, 1440, 975, 255}},
+};
+
+inline constexpr OptionPlace kUnitOptions[] = {
+    {"Option5", "MJ/m^2/day", {240, 360, 1335, 255}},
+    {"Option6", "J/cm^2/day", {240, 720, 1335, 255}},
+    {"Option7", "cal/cm^2/day", {240, 1080, 1455, 255}},
+    {"Option8", "W/m^2", {240, 1440, 1455, 255}},
+    {"Option9", "mm/day", {240, 1800, 1335, 255}},
+    {"Option10", "MJ/m^2/dekad", {240, 2160, 1575, 255}},
+    {"Option11", "mm/dekad", {240, 2520, 1455, 255}},
+};
+
+// Help window.
+inline constexpr int kHelpClientWidth = 8190;
+inline constexpr int kHelpClientHeight = 4320;
+inline constexpr TwipRect kHelpList1{0, 0, 8175, 4155};
+
+}  // namespace layout
+
+// Faces standing in for the classic sans-serif and monospaced faces, and their sizes.
+namespace fonts {
+inline constexpr const char* kSans = "Liberation Sans";
+inline constexpr const char* kMono = "Liberation Mono";
+inline constexpr double kDefaultSize = 8.25;
+inline constexpr double kCaptionSize = 9.75;
+inline constexpr double kBatchButtonSize = 12.0;
+}  // namespace fonts
+
+}  // namespace marovane::ui

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QListWidget;
+
+// The help window: the help file beside the program, one list entry per line.
+namespace marovane::ui {
+
+class HelpWindow final : public QWidget {
+  Q_OBJECT
+
+ public:
+  // A top-level window of its own (no owner), destroyed when the user closes it.
+  HelpWindow();
+
+  // Fills the list from the help file. On failure the list stays empty and `error` says
+  // which file could not be read and why.
+  bool load(QString* error);
+
+  // "Marovane.txt" in the directory that holds the program, whatever the working directory.
+  static QString HelpFilePath();
+
+  // The lines of a help text: a line ends at CR, CR LF or LF, the end not included; a last
+  // line without an end is a line; no empty entry follows a final line end. UTF-8.
+  static QStringList HelpLines(const QByteArray& bytes);
+
+ private:
+  QListWidget* list_ = nullptr;
+};
+
+}  // namespace marovane::ui

@@ -1,0 +1,193 @@
+#include "ui/MainWindow.hpp"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "export/AnnualCycle.hpp"
+#include "export/Batch.hpp"
+#include "text/LatitudeForms.hpp"
+#include "text/NumberText.hpp"
+#include "ui/Dialogs.hpp"
+#include "ui/FormLayout.hpp"
+#include "ui/HelpWindow.hpp"
+
+namespace marovane::ui {
+
+namespace {
+
+std::filesystem::path FileSystemPath(const QString& path) {
+  return {QFile::encodeName(path).toStdString()};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral(
+      "Marovane, annual cycle of extraterrestrial solar radiation, by Marovane developers, "
+      "Marovane project, marovane@example.org"));
+  QFont font(QString::fromLatin1(fonts::kSans));
+  font.setPointSizeF(fonts::kDefaultSize);
+  setFont(font);
+
+  buildMenu();
+  buildControls();
+  setTabOrder();
+  watchLatitudeBoxes();
+
+  const double dpi = screen()->logicalDotsPerInch();
+  resize(TwipsToPixels(layout::kClientWidth, dpi),
+         menuBar()->sizeHint().height() + TwipsToPixels(layout::kClientHeight, dpi));
+
+  // Load: centre, then fill the degree boxes from the decimal box.
+  centreOnScreen();
+  giveOldies();
+  txtLatNS_->setFocus(Qt::OtherFocusReason);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The window frame is known only now: centre the outer window once more, so that it
+  // starts centred whatever frame the platform gives it.
+  if (!shownBefore_) {
+    shownBefore_ = true;
+    centreOnScreen();
+  }
+}
+
+HelpWindow* MainWindow::helpWindow() const { return help_.data(); }
+
+QMessageBox::StandardButton MainWindow::say(const QString& text, const QString& title,
+                                            QMessageBox::Icon icon,
+                                            QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton defaultButton) {
+  return dialogs_.message(this, text, title, icon, buttons, defaultButton);
+}
+
+void MainWindow::ReadUnitChoice() {
+  // Buttons 1..7 carry the unit codes; with none selected the code stays as it was.
+  const int checked = units_->checkedId();
+  if (checked >= 1) {
+    exportState_.gUnit = static_cast<std::int16_t>(checked);
+  }
+}
+
+std::int16_t MainWindow::ReadAggregationChoice() const {
+  for (std::int16_t code : {aggregation::kDaily, aggregation::kWeekly, aggregation::kDekadal}) {
+    if (aggregation_->button(code)->isChecked()) {
+      return code;
+    }
+  }
+  return aggregation::kMonthly;
+}
+
+std::optional<QString> MainWindow::ChooseFile() { return dialogs_.chooseFile(this); }
+
+void MainWindow::Command1Click() {
+  const std::string text = txtLat_->text().toStdString();
+  if (!IsNumeric(text)) {
+    say(QStringLiteral("One of the inputs is not numeric!"), kApplicationTitle,
+        QMessageBox::Critical);
+    return;
+  }
+  // Checked on the double value: "90.000001" is refused here.
+  const double latitude = LeadingNumber(text);
+  if (!IsLatitudeInRange(latitude)) {
+    say(QStringLiteral("Latitude of your location should be between -90° and +90°."),
+        QStringLiteral("Strange Location"), QMessageBox::Critical);
+    txtLat_->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  ReadUnitChoice();
+  exportState_.gLatitude = static_cast<float>(latitude);
+  setCursor(Qt::WaitCursor);
+  if (const std::optional<QString> path = ChooseFile()) {
+    ExportSingle(*path);
+  }
+  setCursor(Qt::ArrowCursor);
+}
+
+void MainWindow::ExportSingle(const QString& path) {
+  exportState_.gAggregation = ReadAggregationChoice();
+  try {
+    WriteAnnualCycle(exportState_.gLatitude, FileSystemPath(path), exportState_.gAggregation,
+                     exportState_.gUnit);
+  } catch (const std::exception& e) {
+    setCursor(Qt::ArrowCursor);
+    say(QString::fromLocal8Bit(e.what()), kApplicationTitle, QMessageBox::Critical);
+    return;
+  }
+  say(QStringLiteral("Data correctly written to ") + path, kApplicationTitle,
+      QMessageBox::Information);
+}
+
+void MainWindow::Command2Click() {
+  const QString prompt = QStringLiteral(
+      "This mode expects a file containing one column of latitudes.\n"
+      "It writes an output file for each latitude.\n");
+  if (say(prompt, kApplicationTitle, QMessageBox::Information,
+          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) != QMessageBox::Ok) {
+    return;
+  }
+  ReadUnitChoice();
+  if (const std::optional<QString> path = ChooseFile()) {
+    RunBatch(*path);
+  }
+}
+
+void MainWindow::RunBatch(const QString& path) {
+  exportState_.gAggregation = ReadAggregationChoice();
+  const BatchResult result = marovane::RunBatch(
+      FileSystemPath(path), exportState_.gAggregation, exportState_.gUnit,
+      [this](const std::string& entry) {
+        list1_->addItem(QString::fromLocal8Bit(entry.data(), static_cast<qsizetype>(entry.size())));
+        list1_->scrollToBottom();
+      });
+  say(QString::fromLocal8Bit(BatchSummary(result)), kApplicationTitle, QMessageBox::NoIcon);
+}
+
+void MainWindow::mnuHelpClick() {
+  if (help_ != nullptr) {
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+    return;
+  }
+  help_ = new HelpWindow();
+  QString error;
+  const bool loaded = help_->load(&error);
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+  if (!loaded) {
+    dialogs_.message(help_, error, kApplicationTitle, QMessageBox::Critical, QMessageBox::Ok,
+                     QMessageBox::Ok);
+  }
+}
+
+void MainWindow::mnuExitClick() {
+  if (say(QStringLiteral("Do you really want to end Marovane?"), kApplicationTitle,
+          QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+          QMessageBox::Yes) != QMessageBox::Yes) {
+    return;
+  }
+  if (help_ != nullptr) {
+    help_->close();
+  }
+  close();
+  QCoreApplication::quit();
+}
+
+}  // namespace marovane::ui

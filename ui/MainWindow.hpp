@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QFrame;
+class QPushButton;
+
+namespace marovane::ui {
+
+class Dialogs;
+class HelpWindow;
+class LatitudeKeys;
+
+// What the export and batch actions last read from the window.
+struct ExportState {
+  float gLatitude = 0.0f;          // latitude of the last single export
+  std::int16_t gAggregation = 0;   // aggregation code of the last export or batch run
+  std::int16_t gUnit = 0;          // unit code; 0 until the unit choice is first read
+};
+
+// The latitude as the decimal box last gave it, and its sexagesimal form.
+struct LatitudeState {
+  float Lat = 0.0f;
+  std::int16_t LatGrad = 0;
+  std::int16_t LatMin = 0;
+  std::int16_t LatSec = 0;
+  QString LatNS;
+};
+
+// The main window: latitude entry, aggregation and unit choice, the export and batch buttons,
+// the batch log, and the Exit and Help commands. It reads its controls and leaves the work to
+// the core library.
+class MainWindow final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Fills the degree, minute, second and hemisphere boxes from the decimal box.
+  void giveOldies();
+  // Takes the selected unit button as the unit code.
+  void ReadUnitChoice();
+
+  const ExportState& exportState() const { return exportState_; }
+  const LatitudeState& latitudeState() const { return latitude_; }
+  // The open help window, if any.
+  HelpWindow* helpWindow() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // Construction (MainWindowControls.cpp).
+  void buildMenu();
+  void buildControls();
+  void buildLatitudeFrame(double dpi);
+  void buildOptionFrames(double dpi);
+  void setTabOrder();
+  void centreOnScreen();
+
+  // Latitude entry (MainWindowLatitude.cpp).
+  void watchLatitudeBoxes();
+  void latitudeKeyReleased(QLineEdit* box);
+  void txtLatKeyReleased();
+  void DmsToDecimal();
+  void hemisphereRefused();
+
+  // Actions (MainWindow.cpp).
+  void Command1Click();
+  void Command2Click();
+  void mnuExitClick();
+  void mnuHelpClick();
+  std::optional<QString> ChooseFile();
+  void ExportSingle(const QString& path);
+  void RunBatch(const QString& path);
+  std::int16_t ReadAggregationChoice() const;
+  QMessageBox::StandardButton say(const QString& text, const QString& title,
+                                  QMessageBox::Icon icon,
+                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                  QMessageBox::StandardButton defaultButton = QMessageBox::Ok);
+
+  Dialogs& dialogs_;
+  ExportState exportState_;
+  LatitudeState latitude_;
+  QPointer<HelpWindow> help_;
+  LatitudeKeys* keys_ = nullptr;
+  bool shownBefore_ = false;
+
+  QAction* mnuExit_ = nullptr;
+  QAction* mnuHelp_ = nullptr;
+  QGroupBox* frame1_ = nullptr;
+  QGroupBox* frame2_ = nullptr;
+  QGroupBox* frame3_ = nullptr;
+  QLineEdit* txtLat_ = nullptr;
+  QLineEdit* txtLatGrad_ = nullptr;
+  QLineEdit* txtLatMin_ = nullptr;
+  QLineEdit* txtLatSec_ = nullptr;
+  QLineEdit* txtLatNS_ = nullptr;
+  QButtonGroup* aggregation_ = nullptr;  // Option1..Option4, ids 1..4
+  QButtonGroup* units_ = nullptr;        // Option5..Option11, ids 1..7 (the unit codes)
+  QPushButton* command1_ = nullptr;
+  QPushButton* command2_ = nullptr;
+  QListWidget* list1_ = nullptr;
+};
+
+}  // namespace marovane::ui

@@ -1,0 +1,238 @@
+// Creation of the main window's controls: texts, fonts, colours, geometry and tab order.
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScreen>
+#include <iterator>
+
+#include "ui/CaptionButton.hpp"
+#include "ui/FormLayout.hpp"
+#include "ui/HelpWindow.hpp"
+#include "ui/MainWindow.hpp"
+
+namespace marovane::ui {
+
+namespace {
+
+QFont Face(const char* family, double points, bool bold = false) {
+  QFont font(QString::fromLatin1(family));
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  return font;
+}
+
+// A frame's caption colour would otherwise pass to everything inside it.
+void KeepPlainText(QWidget* widget) {
+  const QPalette standard = QApplication::palette();
+  QPalette palette = widget->palette();
+  for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+      palette.setColor(group, role, standard.color(group, role));
+    }
+  }
+  widget->setPalette(palette);
+}
+
+QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption,
+                     const TwipRect& rect, double dpi) {
+  auto* frame = new QGroupBox(QString::fromLatin1(caption), parent);
+  frame->setObjectName(QString::fromLatin1(name));
+  frame->setGeometry(TwipsToPixels(rect, dpi));
+  frame->setFont(Face(fonts::kSans, fonts::kCaptionSize));
+  QPalette palette = frame->palette();
+  const QColor blue(0, 0, 255);
+  for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::WindowText, blue);
+    palette.setColor(group, QPalette::Text, blue);
+  }
+  frame->setPalette(palette);
+  return frame;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const TwipRect& rect,
+                  const QFont& font, double dpi) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setFont(font);
+  label->setGeometry(TwipsToPixels(rect, dpi));
+  KeepPlainText(label);
+  return label;
+}
+
+QLineEdit* MakeBox(QWidget* parent, const char* name, const TwipRect& rect, int maxLength,
+                   Qt::Alignment alignment, const char* toolTip, double dpi) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setGeometry(TwipsToPixels(rect, dpi));
+  if (maxLength > 0) {
+    box->setMaxLength(maxLength);
+  }
+  box->setAlignment(alignment | Qt::AlignVCenter);
+  box->setToolTip(QString::fromLatin1(toolTip));
+  box->setFont(Face(fonts::kSans, fonts::kDefaultSize));
+  KeepPlainText(box);
+  return box;
+}
+
+}  // namespace
+
+void MainWindow::buildMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setNativeMenuBar(false);  // the commands stay in the window's own one-row bar
+  mnuExit_ = new QAction(QStringLiteral("Exit"), this);
+  mnuExit_->setObjectName(QStringLiteral("mnuExit"));
+  mnuHelp_ = new QAction(QStringLiteral("Help"), this);
+  mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
+  bar->addAction(mnuExit_);
+  bar->addAction(mnuHelp_);
+  connect(mnuExit_, &QAction::triggered, this, &MainWindow::mnuExitClick);
+  connect(mnuHelp_, &QAction::triggered, this, &MainWindow::mnuHelpClick);
+}
+
+void MainWindow::buildControls() {
+  const double dpi = screen()->logicalDotsPerInch();
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
+  setCentralWidget(client);
+
+  // Created bottom first: a later sibling is drawn above an earlier one, so the export
+  // button shows on top of the "Latitude" frame.
+  buildLatitudeFrame(dpi);
+  frame2_ = MakeFrame(client, "Frame2", "Aggregation", layout::kFrame2, dpi);
+
+  command1_ = new CaptionButton(QStringLiteral(" Export Extraterrestrial Radiation"), client);
+  command1_->setObjectName(QStringLiteral("Command1"));
+  command1_->setGeometry(TwipsToPixels(layout::kCommand1, dpi));
+  QPalette green = command1_->palette();
+  green.setColor(QPalette::Button, QColor(128, 255, 128));
+  command1_->setPalette(green);
+
+  command2_ = new CaptionButton(QStringLiteral("Batch Mode"), client);
+  command2_->setObjectName(QStringLiteral("Command2"));
+  command2_->setGeometry(TwipsToPixels(layout::kCommand2, dpi));
+  command2_->setFont(Face(fonts::kSans, fonts::kBatchButtonSize, true));
+
+  list1_ = new QListWidget(client);
+  list1_->setObjectName(QStringLiteral("List1"));
+  list1_->setGeometry(TwipsToPixels(layout::kList1, dpi));
+  list1_->setSortingEnabled(false);
+
+  frame3_ = MakeFrame(client, "Frame3", "Units of the output", layout::kFrame3, dpi);
+  buildOptionFrames(dpi);
+
+  for (QPushButton* button : {command1_, command2_}) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+  connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Click);
+  connect(command2_, &QPushButton::clicked, this, &MainWindow::Command2Click);
+}
+
+void MainWindow::buildLatitudeFrame(double dpi) {
+  frame1_ = MakeFrame(centralWidget(), "Frame1", "Latitude", layout::kFrame1, dpi);
+
+  // The line and the labels lie below the boxes.
+  auto* line1 = new QFrame(frame1_);
+  line1->setObjectName(QStringLiteral("Line1"));
+  line1->setFrameShape(QFrame::HLine);
+  line1->setFrameShadow(QFrame::Plain);
+  line1->setLineWidth(1);
+  line1->setGeometry(TwipsToPixels(layout::kLine1, dpi));
+  KeepPlainText(line1);
+
+  const QFont caption = Face(fonts::kSans, fonts::kCaptionSize);
+  const QFont mono = Face(fonts::kMono, fonts::kCaptionSize);
+  MakeLabel(frame1_, "Label7", QStringLiteral("Decimal:"), layout::kLabel7, caption, dpi);
+  MakeLabel(frame1_, "Label2", QStringLiteral("°"), layout::kLabel2, mono, dpi);
+  MakeLabel(frame1_, "Label5", QStringLiteral("°,',\":"), layout::kLabel5,
+            Face(fonts::kSans, fonts::kCaptionSize, true), dpi);
+  MakeLabel(frame1_, "Label9", QStringLiteral("°,"), layout::kLabel9, mono, dpi);
+  MakeLabel(frame1_, "Label12", QStringLiteral("',"), layout::kLabel12, mono, dpi);
+  MakeLabel(frame1_, "Label14", QStringLiteral("\","), layout::kLabel14, mono, dpi);
+
+  const Qt::Alignment right = Qt::AlignRight;
+  txtLat_ = MakeBox(frame1_, "txtLat", layout::kTxtLat, 0, right,
+                    "Give Latitude as a decimal number", dpi);
+  txtLat_->setText(QStringLiteral("41.9"));
+  txtLatGrad_ = MakeBox(frame1_, "txtLatGrad", layout::kTxtLatGrad, 2, right,
+                        "Give Degrees of Latitude", dpi);
+  txtLatMin_ = MakeBox(frame1_, "txtLatMin", layout::kTxtLatMin, 2, right,
+                       "Give Minutes of Latitude", dpi);
+  txtLatSec_ = MakeBox(frame1_, "txtLatSec", layout::kTxtLatSec, 2, right,
+                       "Give Seconds of Latitude", dpi);
+  txtLatNS_ = MakeBox(frame1_, "txtLatNS", layout::kTxtLatNS, 1, Qt::AlignLeft,
+                      "Give N for North or S for South", dpi);
+}
+
+void MainWindow::buildOptionFrames(double dpi) {
+  const QFont font = Face(fonts::kSans, fonts::kDefaultSize);
+  const QString waterDepth =
+      QStringLiteral("Water depth that can be evaporated with this amount of energy.");
+
+  auto fill = [&](QGroupBox* frame, QButtonGroup* group, const layout::OptionPlace* first,
+                  const layout::OptionPlace* last) {
+    int id = 1;
+    for (const auto* place = first; place != last; ++place, ++id) {
+      auto* button = new QRadioButton(QString::fromLatin1(place->caption), frame);
+      button->setObjectName(QString::fromLatin1(place->name));
+      button->setGeometry(TwipsToPixels(place->rect, dpi));
+      button->setFont(font);
+      KeepPlainText(button);
+      group->addButton(button, id);
+    }
+  };
+  aggregation_ = new QButtonGroup(this);
+  fill(frame2_, aggregation_, std::begin(layout::kAggregationOptions),
+       std::end(layout::kAggregationOptions));
+  units_ = new QButtonGroup(this);
+  fill(frame3_, units_, std::begin(layout::kUnitOptions), std::end(layout::kUnitOptions));
+  units_->button(5)->setToolTip(waterDepth);
+  units_->button(7)->setToolTip(waterDepth);
+
+  // Of an option group only the selected button is a tab stop; the arrow keys move inside.
+  for (QButtonGroup* group : {aggregation_, units_}) {
+    for (QAbstractButton* button : group->buttons()) {
+      button->setFocusPolicy(Qt::ClickFocus);
+    }
+    connect(group, &QButtonGroup::buttonToggled, this, [](QAbstractButton* button, bool on) {
+      button->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+    });
+  }
+  aggregation_->button(3)->setChecked(true);  // Dekadal
+  units_->button(1)->setChecked(true);        // MJ/m^2/day
+}
+
+void MainWindow::setTabOrder() {
+  QList<QWidget*> cycle{txtLatNS_, txtLatSec_, txtLatMin_, txtLatGrad_, txtLat_};
+  for (QAbstractButton* button : aggregation_->buttons()) {
+    cycle.append(button);
+  }
+  cycle.append({command1_, command2_, list1_});
+  for (QAbstractButton* button : units_->buttons()) {
+    cycle.append(button);
+  }
+  for (qsizetype i = 0; i + 1 < cycle.size(); ++i) {
+    QWidget::setTabOrder(cycle[i], cycle[i + 1]);
+  }
+}
+
+void MainWindow::centreOnScreen() {
+  // The whole display, task bar included; halves are not clamped, so a window larger than
+  // the screen starts off its top-left edge.
+  const QRect display = screen()->geometry();
+  const QSize outer = frameGeometry().size();
+  const float left = static_cast<float>(display.width() - outer.width()) / 2.0f;
+  const float top = static_cast<float>(display.height() - outer.height()) / 2.0f;
+  move(display.x() + qRound(left), display.y() + qRound(top));
+}
+
+}  // namespace marovane::ui
