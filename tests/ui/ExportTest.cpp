@@ -1,0 +1,288 @@
+// The export and batch buttons and the Exit command, with scripted boxes and real files.
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestWindow.hpp"
+#include "export/AnnualCycle.hpp"
+#include "export/Batch.hpp"
+#include "ui/HelpWindow.hpp"
+
+namespace {
+
+using Box = ScriptedDialogs::Box;
+
+const QString kTitle = QStringLiteral("Marovane");
+const QString kBatchPrompt = QStringLiteral(
+    "This mode expects a file containing one column of latitudes.\n"
+    "It writes an output file for each latitude.\n");
+
+QByteArray Read(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray Expected(float latitude, std::int16_t aggregation, std::int16_t unit) {
+  return QByteArray::fromStdString(marovane::AnnualCycleText(latitude, aggregation, unit));
+}
+
+QStringList Entries(const TestWindow& t) {
+  QStringList entries;
+  const auto* list = t.find<QListWidget>("List1");
+  for (int i = 0; i < list->count(); ++i) {
+    entries.append(list->item(i)->text());
+  }
+  return entries;
+}
+
+}  // namespace
+
+class ExportTest : public QObject {
+  Q_OBJECT
+
+  TestWindow t;
+  std::unique_ptr<QTemporaryDir> dir;
+
+  QString path(const QString& name) const { return dir->filePath(name); }
+  void clickExport() const { QTest::mouseClick(t.find("Command1"), Qt::LeftButton); }
+  void clickBatch() const { QTest::mouseClick(t.find("Command2"), Qt::LeftButton); }
+
+  void expectBatch(const QString& input, const QString& summary, bool prefix = false) {
+    t.dialogs.expectBox({kBatchPrompt, kTitle, QMessageBox::Information,
+                         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok});
+    t.dialogs.expectFile(input);
+    Box done{summary, kTitle, QMessageBox::NoIcon};
+    done.textIsPrefix = prefix;
+    t.dialogs.expectBox(done);
+  }
+
+ private slots:
+  void init() {
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    QVERIFY(t.open());
+  }
+  void cleanup() {
+    QVERIFY2(t.dialogs.done(), "an expected box was not shown");
+    t.window.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    dir.reset();
+  }
+
+  void latitudeChecks_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("refusal");  // M1, M2 or empty when the dialog opens
+    QTest::newRow("empty") << "" << "M1";
+    QTest::newRow("lone sign") << "-" << "M1";
+    QTest::newRow("lone point") << "." << "M1";
+    QTest::newRow("two points") << "1.2.3" << "M1";
+    QTest::newRow("sign inside") << "4-5" << "M1";
+    QTest::newRow("exactly 90") << "90" << "";
+    QTest::newRow("exactly -90") << "-90" << "";
+    QTest::newRow("90.000001") << "90.000001" << "M2";
+    QTest::newRow("-90.0000001") << "-90.0000001" << "M2";
+    QTest::newRow("95") << "95" << "M2";
+  }
+  void latitudeChecks() {
+    QFETCH(QString, text);
+    QFETCH(QString, refusal);
+    t.box("txtLat")->setText(text);
+    if (refusal == QLatin1String("M1")) {
+      t.dialogs.expectBox({QStringLiteral("One of the inputs is not numeric!"), kTitle,
+                           QMessageBox::Critical});
+    } else if (refusal == QLatin1String("M2")) {
+      t.dialogs.expectBox({QStringLiteral("Latitude of your location should be between -90° "
+                                          "and +90°."),
+                           QStringLiteral("Strange Location"), QMessageBox::Critical});
+    } else {
+      t.dialogs.expectFile(std::nullopt);  // cancelled: nothing written, nothing shown
+    }
+    clickExport();
+    // Only M2 sends the focus back to the decimal box; M1 leaves it on the button.
+    QCOMPARE(t.focusName(), refusal == QLatin1String("M2") ? QStringLiteral("txtLat")
+                                                           : QStringLiteral("Command1"));
+    // A refused latitude leaves the pointer alone; after the dialog it is the arrow again.
+    QCOMPARE(t.window->testAttribute(Qt::WA_SetCursor), refusal.isEmpty());
+    QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList());
+  }
+
+  void exportWritesFile_data() {
+    QTest::addColumn<QString>("latitude");
+    QTest::addColumn<QString>("aggregation");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<int>("aggregationCode");
+    QTest::addColumn<int>("unitCode");
+    QTest::newRow("start choice") << "41.9" << "Option3" << "Option5" << 3 << 1;
+    QTest::newRow("monthly W/m^2") << "-33.8675" << "Option4" << "Option8" << 4 << 4;
+    QTest::newRow("daily mm/dekad") << "0" << "Option1" << "Option11" << 1 << 7;
+    QTest::newRow("weekly cal") << "90" << "Option2" << "Option7" << 2 << 3;
+    QTest::newRow("dekadal per dekad") << "-12.5" << "Option3" << "Option10" << 3 << 6;
+  }
+  void exportWritesFile() {
+    QFETCH(QString, latitude);
+    QFETCH(QString, aggregation);
+    QFETCH(QString, unit);
+    QFETCH(int, aggregationCode);
+    QFETCH(int, unitCode);
+    t.box("txtLat")->setText(latitude);
+    t.find<QRadioButton>(qPrintable(aggregation))->setChecked(true);
+    t.find<QRadioButton>(qPrintable(unit))->setChecked(true);
+    const QString out = path(QStringLiteral("out.csv"));
+    Write(out, QByteArray(100000, 'x'));  // an existing file is replaced without a question
+    Qt::CursorShape whileChoosing = Qt::ArrowCursor;
+    t.dialogs.expectFile(out, [&] { whileChoosing = t.window->cursor().shape(); });
+    t.dialogs.expectBox({QStringLiteral("Data correctly written to ") + out, kTitle,
+                         QMessageBox::Information});
+    clickExport();
+    QCOMPARE(whileChoosing, Qt::WaitCursor);
+    QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+    const float value = latitude.toFloat();
+    QCOMPARE(Read(out), Expected(value, static_cast<std::int16_t>(aggregationCode),
+                                 static_cast<std::int16_t>(unitCode)));
+    QCOMPARE(t.window->exportState().gLatitude, value);
+    QCOMPARE(t.window->exportState().gUnit, unitCode);
+    QCOMPARE(t.window->exportState().gAggregation, aggregationCode);
+    // The actions leave the window's choices as they found them.
+    QCOMPARE(t.box("txtLat")->text(), latitude);
+    QVERIFY(t.find<QRadioButton>(qPrintable(unit))->isChecked());
+  }
+
+  void exportFailure() {
+    const QString out = path(QStringLiteral("missing/folder/out.csv"));
+    t.dialogs.expectFile(out);
+    Box error(QString(), kTitle, QMessageBox::Critical);
+    error.textIsPrefix = true;
+    error.whileOpen = [&] { QVERIFY(!QFile::exists(out)); };
+    t.dialogs.expectBox(error);
+    clickExport();
+    QVERIFY2(t.dialogs.lastText().contains(out), qPrintable(t.dialogs.lastText()));
+    QVERIFY2(t.dialogs.lastText().contains(QStringLiteral("No such file")),
+             qPrintable(t.dialogs.lastText()));
+    QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+    // The window goes on working.
+    const QString good = path(QStringLiteral("good.csv"));
+    t.dialogs.expectFile(good);
+    t.dialogs.expectBox({QStringLiteral("Data correctly written to ") + good, kTitle,
+                         QMessageBox::Information});
+    clickExport();
+    QCOMPARE(Read(good), Expected(41.9f, 3, 1));
+  }
+
+  void batchWritesAndLogs() {
+    const QString input = path(QStringLiteral("lats.txt"));
+    Write(input, "10\r\n-20.5\r\n0\r\n");
+    t.find<QRadioButton>("Option1")->setChecked(true);
+    t.find<QRadioButton>("Option9")->setChecked(true);
+    expectBatch(input, QStringLiteral("3 Files written."));
+    clickBatch();
+    const QStringList first{"1 10 " + path("lats10.out"), "2 -20.5 " + path("lats-20.5.out"),
+                            "3 0 " + path("lats0.out")};
+    QCOMPARE(Entries(t), first);
+    QCOMPARE(Read(path("lats10.out")), Expected(10.0f, 1, 5));
+    QCOMPARE(Read(path("lats-20.5.out")), Expected(-20.5f, 1, 5));
+    QCOMPARE(Read(path("lats0.out")), Expected(0.0f, 1, 5));
+    QCOMPARE(t.box("txtLat")->text(), QStringLiteral("41.9"));  // the boxes play no part
+
+    // A second run, with a repeated latitude, appends below and counts from 1 again.
+    const QString twice = path(QStringLiteral("twice.csv"));
+    Write(twice, "5, 5");
+    t.find<QRadioButton>("Option3")->setChecked(true);
+    expectBatch(twice, QStringLiteral("2 Files written."));
+    clickBatch();
+    const QStringList second{"1 5 " + path("twice5.out"), "2 5 " + path("twice5.out")};
+    QCOMPARE(Entries(t), first + second);
+    QCOMPARE(Read(path("twice5.out")), Expected(5.0f, 3, 5));
+  }
+
+  void batchEmptyInput() {
+    const QString input = path(QStringLiteral("empty.txt"));
+    Write(input, "");
+    expectBatch(input, QStringLiteral("0 Files written."));
+    clickBatch();
+    QCOMPARE(Entries(t), QStringList());
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"empty.txt"});
+  }
+
+  void batchBadItems() {
+    const QString input = path(QStringLiteral("mixed.txt"));
+    Write(input, "10\nabc\n95\n");
+    expectBatch(input, QStringLiteral("1 Files written.\n"), true);
+    clickBatch();
+    const QStringList entries = Entries(t);
+    QCOMPARE(entries.size(), 3);
+    QCOMPARE(entries[0], "1 10 " + path("mixed10.out"));
+    QVERIFY2(entries[1].contains(QStringLiteral("abc")), qPrintable(entries[1]));
+    QVERIFY2(entries[2].contains(QStringLiteral("95")), qPrintable(entries[2]));
+    QVERIFY(!QFile::exists(path("mixed95.out")));
+  }
+
+  void batchUnreadableInput() {
+    const QString input = path(QStringLiteral("nowhere.txt"));
+    expectBatch(input, QStringLiteral("0 Files written.\n"), true);
+    clickBatch();
+    QCOMPARE(Entries(t).size(), 1);
+    QVERIFY2(Entries(t).front().contains(input), qPrintable(Entries(t).front()));
+  }
+
+  void batchCancelled() {
+    Box prompt{kBatchPrompt, kTitle, QMessageBox::Information,
+               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel};
+    t.dialogs.expectBox(prompt);
+    clickBatch();
+    QCOMPARE(t.window->exportState().gUnit, std::int16_t{0});  // stopped before reading it
+    t.dialogs.expectBox({kBatchPrompt, kTitle, QMessageBox::Information,
+                         QMessageBox::Ok | QMessageBox::Cancel});
+    t.dialogs.expectFile(std::nullopt);
+    clickBatch();
+    QCOMPARE(Entries(t), QStringList());
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList());
+  }
+
+  void exitAnsweredNo() {
+    t.box("txtLat")->setText(QStringLiteral("12.5"));
+    t.dialogs.expectBox({QStringLiteral("Do you really want to end Marovane?"), kTitle,
+                         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                         QMessageBox::No, QMessageBox::Yes});
+    t.clickMenu("mnuExit");
+    QVERIFY(t.window->isVisible());
+    QCOMPARE(t.box("txtLat")->text(), QStringLiteral("12.5"));
+  }
+
+  void exitAnsweredYesClosesHelpToo() {
+    QFile::remove(marovane::ui::HelpWindow::HelpFilePath());
+    Box missing{QString(), kTitle, QMessageBox::Critical};
+    missing.textIsPrefix = true;
+    t.dialogs.expectBox(missing);
+    t.clickMenu("mnuHelp");
+    QPointer<marovane::ui::HelpWindow> help = t.window->helpWindow();
+    QVERIFY(help && help->isVisible());
+    t.dialogs.expectBox({QStringLiteral("Do you really want to end Marovane?"), kTitle,
+                         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                         QMessageBox::Yes, QMessageBox::Yes});
+    QVERIFY(t.activate());
+    t.clickMenu("mnuExit");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(help.isNull());
+    QVERIFY(!t.window->isVisible());
+  }
+
+  void closeButtonAsksNothing() {
+    QVERIFY(t.window->close());
+    QVERIFY(!t.window->isVisible());
+    QCOMPARE(t.dialogs.shown(), std::size_t{0});
+  }
+};
+
+QTEST_MAIN(ExportTest)
+#include "ExportTest.moc"

@@ -1,0 +1,392 @@
+// The main window driven through its controls: start state, layout, tab order and the
+// latitude boxes.
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+
+#include "TestWindow.hpp"
+
+namespace {
+
+const QString kStrange = QStringLiteral("Latitude of your location should be between -90° and +90°.");
+
+ScriptedDialogs::Box StrangeLocation() {
+  return {kStrange, QStringLiteral("Strange Location"), QMessageBox::Critical};
+}
+
+QString Dms(const TestWindow& t) {
+  return QStringList{t.box("txtLatGrad")->text(), t.box("txtLatMin")->text(),
+                     t.box("txtLatSec")->text(), t.box("txtLatNS")->text()}
+      .join(QLatin1Char(','));
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  TestWindow t;
+
+ private slots:
+  void init() { QVERIFY(t.open()); }
+  void cleanup() {
+    QVERIFY2(t.dialogs.done(), "an expected box was not shown");
+    t.window.reset();
+  }
+
+  void startState() {
+    QCOMPARE(t.window->windowTitle(),
+             QStringLiteral("Marovane, annual cycle of extraterrestrial solar radiation, by "
+                            "Marovane developers, Marovane project, marovane@example.org"));
+    QCOMPARE(t.box("txtLat")->text(), QStringLiteral("41.9"));
+    QCOMPARE(Dms(t), QStringLiteral("41,54,0,N"));
+    QVERIFY(t.find<QRadioButton>("Option3")->isChecked());
+    QVERIFY(t.find<QRadioButton>("Option5")->isChecked());
+    for (const char* other : {"Option1", "Option2", "Option4", "Option6", "Option11"}) {
+      QVERIFY2(!t.find<QRadioButton>(other)->isChecked(), other);
+    }
+    QCOMPARE(t.find<QListWidget>("List1")->count(), 0);
+    QCOMPARE(t.focusName(), QStringLiteral("txtLatNS"));
+    QCOMPARE(t.box("txtLatNS")->selectedText(), QStringLiteral("N"));
+    QCOMPARE(t.window->exportState().gUnit, std::int16_t{0});
+
+    const QRect screen = t.window->screen()->geometry();
+    const QPoint offset = t.window->frameGeometry().center() - screen.center();
+    QVERIFY2(std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1,
+             qPrintable(QStringLiteral("window at %1,%2 %3x%4 on a %5x%6 screen")
+                            .arg(t.window->frameGeometry().x()).arg(t.window->frameGeometry().y())
+                            .arg(t.window->frameGeometry().width()).arg(t.window->frameGeometry().height())
+                            .arg(screen.width()).arg(screen.height())));
+  }
+
+  void geometry_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rect");
+    QTest::newRow("client below the menu bar") << "client" << QRect(0, 0, 725, 245);
+    QTest::newRow("Frame1") << "Frame1" << QRect(16, 16, 145, 209);
+    QTest::newRow("Frame3") << "Frame3" << QRect(272, 16, 137, 209);
+    QTest::newRow("List1") << "List1" << QRect(424, 24, 289, 199);
+    QTest::newRow("Command1") << "Command1" << QRect(32, 160, 113, 49);
+    QTest::newRow("Command2") << "Command2" << QRect(168, 160, 89, 65);
+    QTest::newRow("txtLat") << "txtLat" << QRect(72, 24, 49, 17);
+    QTest::newRow("txtLatNS") << "txtLatNS" << QRect(72, 112, 25, 19);
+    QTest::newRow("Label5") << "Label5" << QRect(8, 64, 33, 17);
+    QTest::newRow("Line1") << "Line1" << QRect(8, 56, 121, 1);
+    QTest::newRow("Option4") << "Option4" << QRect(16, 96, 65, 17);
+    QTest::newRow("Option10") << "Option10" << QRect(16, 144, 105, 17);
+  }
+  void geometry() {
+    if (t.window->screen()->logicalDotsPerInch() != 96.0) {
+      QSKIP("pixel sizes are given for 96 dpi");
+    }
+    QFETCH(QString, name);
+    QFETCH(QRect, rect);
+    QWidget* widget = t.find(qPrintable(name));
+    QVERIFY(widget != nullptr);
+    if (name == QLatin1String("client")) {
+      rect.moveTop(t.window->menuBar()->geometry().bottom() + 1);
+    }
+    QCOMPARE(widget->geometry(), rect);
+    // Resizing the window moves nothing.
+    t.window->resize(t.window->size() + QSize(200, 150));
+    QCoreApplication::processEvents();
+    if (name != QLatin1String("client")) {
+      QCOMPARE(widget->geometry(), rect);
+    }
+  }
+
+  void looks() {
+    // A frame caption is drawn in blue; the buttons inside it are not.
+    auto bluePixels = [](QWidget* widget) {
+      const QImage image = widget->grab().toImage();
+      int count = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          const QColor c = image.pixelColor(x, y);
+          count += (c.blue() > 200 && c.red() < 80 && c.green() < 80) ? 1 : 0;
+        }
+      }
+      return count;
+    };
+    QVERIFY(bluePixels(t.find("Frame2")) > 20);
+    QCOMPARE(bluePixels(t.find("Option1")), 0);
+    QCOMPARE(bluePixels(t.find("txtLat")), 0);
+    const QImage face = t.find("Command1")->grab().toImage();
+    const QColor middle = face.pixelColor(4, face.height() / 2);
+    QVERIFY2(middle.green() > 200 && middle.red() < 190 && middle.blue() < 190,
+             qPrintable(middle.name()));
+    const QFont batch = t.find("Command2")->font();
+    QVERIFY(batch.bold());
+    QCOMPARE(batch.pointSizeF(), 12.0);
+    QCOMPARE(QFontInfo(t.find("Label9")->font()).family(), QStringLiteral("Liberation Mono"));
+    QCOMPARE(QFontInfo(t.box("txtLat")->font()).family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(t.find<QLabel>("Label5")->text(), QStringLiteral("°,',\":"));
+    QCOMPARE(t.find<QLabel>("Label14")->text(), QStringLiteral("\","));
+  }
+
+  void tabCycle_data() {
+    QTest::addColumn<QString>("aggregation");
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("start") << "Option3" << "Option5";
+    QTest::newRow("other choice") << "Option1" << "Option11";
+  }
+  void tabCycle() {
+    QFETCH(QString, aggregation);
+    QFETCH(QString, unit);
+    t.find<QRadioButton>(qPrintable(aggregation))->setChecked(true);
+    t.find<QRadioButton>(qPrintable(unit))->setChecked(true);
+    const QStringList expected{"txtLatSec", "txtLatMin", "txtLatGrad", "txtLat", aggregation,
+                               "Command1",  "Command2",  "List1",      unit,     "txtLatNS"};
+    QCOMPARE(t.focusName(), QStringLiteral("txtLatNS"));
+    QStringList visited;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      visited.append(t.focusName());
+    }
+    QCOMPARE(visited, expected);
+  }
+
+  void arrowKeysStayInGroup() {
+    auto* dekadal = t.find<QRadioButton>("Option3");
+    dekadal->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(dekadal, Qt::Key_Down);
+    QCOMPARE(t.focusName(), QStringLiteral("Option4"));
+    QVERIFY(t.find<QRadioButton>("Option4")->isChecked());
+    QVERIFY(!dekadal->isChecked());
+    QVERIFY(t.find<QRadioButton>("Option5")->isChecked());  // the units are not touched
+    // The newly selected button is the group's tab stop now.
+    QTest::keyClick(t.find("Option4"), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(t.focusName(), QStringLiteral("Option4"));
+  }
+
+  void lengthLimits_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("degrees") << "txtLatGrad" << "123" << "12";
+    QTest::newRow("minutes") << "txtLatMin" << "456" << "45";
+    QTest::newRow("seconds") << "txtLatSec" << "789" << "78";
+    QTest::newRow("hemisphere") << "txtLatNS" << "Sn" << "S";
+    QTest::newRow("decimal has no limit") << "txtLat" << "12.34567890123" << "12.34567890123";
+  }
+  void lengthLimits() {
+    QFETCH(QString, name);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    t.box(qPrintable(name))->clear();
+    t.type(qPrintable(name), typed);
+    QCOMPARE(t.box(qPrintable(name))->text(), kept);
+  }
+
+  void keyFilters_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("decimal sign and points anywhere") << "txtLat" << "1-2.-." << "1-2.-.";
+    QTest::newRow("decimal refuses comma, letters, plus") << "txtLat" << "-1,5a+e " << "-15";
+    QTest::newRow("degrees digits only") << "txtLatGrad" << "a-.4,5" << "45";
+    QTest::newRow("minutes digits only") << "txtLatMin" << "x 3" << "3";
+    QTest::newRow("hemisphere lower-case n") << "txtLatNS" << "n" << "n";
+    QTest::newRow("hemisphere lower-case s") << "txtLatNS" << "s" << "s";
+  }
+  void keyFilters() {
+    QFETCH(QString, name);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    t.box(qPrintable(name))->clear();
+    t.type(qPrintable(name), typed);
+    QCOMPARE(t.box(qPrintable(name))->text(), kept);
+  }
+
+  void backspaceAndArrowsEdit() {
+    QLineEdit* lat = t.box("txtLat");
+    lat->setFocus(Qt::OtherFocusReason);
+    lat->end(false);
+    QTest::keyClick(lat, Qt::Key_Backspace);  // "41." reads 41
+    QCOMPARE(lat->text(), QStringLiteral("41."));
+    QCOMPARE(Dms(t), QStringLiteral("41,0,0,N"));
+    QTest::keyClick(lat, Qt::Key_Home);
+    QTest::keyClick(lat, Qt::Key_Minus);
+    QCOMPARE(lat->text(), QStringLiteral("-41."));
+    QCOMPARE(Dms(t), QStringLiteral("41,0,0,S"));
+  }
+
+  void hemisphereMessage_data() {
+    QTest::addColumn<QString>("before");
+    QTest::newRow("empty box") << "";
+    QTest::newRow("box holding N") << "N";
+  }
+  void hemisphereMessage() {
+    QFETCH(QString, before);
+    QLineEdit* ns = t.box("txtLatNS");
+    ns->setText(before);
+    ns->setFocus(Qt::OtherFocusReason);
+    ns->end(false);
+    t.dialogs.expectBox({QStringLiteral("S for South or N for North. That's all."), QString(),
+                         QMessageBox::NoIcon});
+    QTest::keyClick(ns, Qt::Key_X);
+    QCOMPARE(ns->text(), before);
+    QCOMPARE(t.dialogs.shown(), std::size_t{1});
+    QCOMPARE(t.focusName(), QStringLiteral("txtLatNS"));
+  }
+
+  void enterMovesOn_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("hemisphere") << "txtLatNS" << "txtLatSec" << "0";
+    QTest::newRow("seconds") << "txtLatSec" << "txtLatMin" << "54";
+    QTest::newRow("minutes") << "txtLatMin" << "txtLatGrad" << "41";
+    QTest::newRow("degrees") << "txtLatGrad" << "txtLat" << "41.9";
+    QTest::newRow("decimal") << "txtLat" << "Option3" << "";
+  }
+  void enterMovesOn() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, selected);
+    QLineEdit* box = t.box(qPrintable(from));
+    const QString before = box->text();
+    box->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(box, Qt::Key_Return);
+    // The Tab is queued: the focus moves only when the event loop runs.
+    QCOMPARE(t.focusName(), from);
+    QCoreApplication::processEvents();
+    QCOMPARE(t.focusName(), to);
+    QCOMPARE(box->text(), before);
+    if (auto* next = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+      QCOMPARE(next->selectedText(), selected);
+    }
+  }
+
+  void focusSelections_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("decimal, whole text") << "txtLat" << "-12.3456789" << "-12.3456789";
+    QTest::newRow("degrees, 2 characters") << "txtLatGrad" << "41" << "41";
+    QTest::newRow("hemisphere, 1 character") << "txtLatNS" << "S" << "S";
+    QTest::newRow("empty box") << "txtLatSec" << "" << "";
+  }
+  void focusSelections() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QString, selected);
+    QLineEdit* box = t.box(qPrintable(name));
+    box->setText(text);
+    t.find("List1")->setFocus();
+    box->setFocus(Qt::TabFocusReason);
+    QCOMPARE(box->selectedText(), selected);
+    QCOMPARE(box->selectionStart(), selected.isEmpty() ? -1 : 0);
+  }
+
+  void decimalToDms_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("dms");
+    QTest::addColumn<int>("strange");  // "Strange Location" messages while typing
+    QTest::newRow("41.9") << "41.9" << "41,54,0,N" << 0;
+    QTest::newRow("41.8") << "41.8" << "41,47,59,N" << 0;
+    QTest::newRow("-33.8675") << "-33.8675" << "33,52,3,S" << 0;
+    QTest::newRow("12.5083333") << "12.5083333" << "12,30,29,N" << 0;
+    QTest::newRow("0.9") << "0.9" << "0,53,59,N" << 0;
+    QTest::newRow("7.5") << "7.5" << "7,30,0,N" << 0;
+    QTest::newRow("-0.5") << "-0.5" << "0,30,0,S" << 0;
+    QTest::newRow("0") << "0" << "0,0,0,S" << 0;
+    QTest::newRow("-0") << "-0" << "0,0,0,S" << 0;
+    QTest::newRow("lone -") << "-" << "0,0,0,S" << 0;
+    QTest::newRow("lone .") << "." << "0,0,0,S" << 0;
+    QTest::newRow("4-5") << "4-5" << "4,0,0,N" << 0;
+    QTest::newRow("90") << "90" << "90,0,0,N" << 0;
+    QTest::newRow("-90") << "-90" << "90,0,0,S" << 0;
+    QTest::newRow("90.000001") << "90.000001" << "90,0,0,N" << 0;
+    // Out of range: the boxes keep what the text before the last key gave.
+    QTest::newRow("90.00001") << "90.00001" << "90,0,0,N" << 1;
+    QTest::newRow("-90.5") << "-90.5" << "90,0,0,S" << 1;
+    QTest::newRow("95") << "95" << "9,0,0,N" << 1;
+    QTest::newRow("950") << "950" << "9,0,0,N" << 2;
+  }
+  void decimalToDms() {
+    QFETCH(QString, typed);
+    QFETCH(QString, dms);
+    QFETCH(int, strange);
+    for (int i = 0; i < strange; ++i) {
+      t.dialogs.expectBox(StrangeLocation());
+    }
+    t.box("txtLat")->clear();
+    t.type("txtLat", typed);
+    QCOMPARE(t.box("txtLat")->text(), typed);
+    QCOMPARE(Dms(t), dms);
+    QCOMPARE(t.focusName(), QStringLiteral("txtLat"));
+  }
+
+  void emptyDecimalBox() {
+    QLineEdit* lat = t.box("txtLat");
+    lat->setFocus(Qt::OtherFocusReason);
+    lat->selectAll();
+    QTest::keyClick(lat, Qt::Key_Delete);  // no character, but a key release all the same
+    QCOMPARE(lat->text(), QString());
+    QCOMPARE(Dms(t), QStringLiteral("0,0,0,S"));
+  }
+
+  void dmsToDecimal_data() {
+    QTest::addColumn<QString>("degrees");
+    QTest::addColumn<QString>("minutes");
+    QTest::addColumn<QString>("seconds");
+    QTest::addColumn<QString>("hemisphere");
+    QTest::addColumn<QString>("decimal");
+    QTest::newRow("41 54 0 N") << "41" << "54" << "0" << "N" << "41.9";
+    QTest::newRow("10 30 30 s") << "10" << "30" << "30" << "s" << "-10.508";
+    QTest::newRow("12 30 30 N") << "12" << "30" << "30" << "N" << "12.508";
+    QTest::newRow("half to even down") << "10" << "3" << "45" << "N" << "10.062";
+    QTest::newRow("half to even up") << "10" << "11" << "15" << "N" << "10.188";
+    QTest::newRow("0 3 45 S") << "0" << "3" << "45" << "S" << "-0.062";
+    QTest::newRow("0 0 9 N") << "0" << "0" << "9" << "N" << "0.002";
+    QTest::newRow("0 0 1 N") << "0" << "0" << "1" << "N" << "0";
+    QTest::newRow("0 59 59 N") << "0" << "59" << "59" << "N" << "1";
+    QTest::newRow("89 59 59 S") << "89" << "59" << "59" << "S" << "-90";
+    QTest::newRow("90 0 0 N") << "90" << "0" << "0" << "N" << "90";
+    QTest::newRow("10 75 0 N") << "10" << "75" << "0" << "N" << "11.25";
+    QTest::newRow("99 99 99 S, no message") << "99" << "99" << "99" << "S" << "-100.677";
+    QTest::newRow("all empty") << "" << "" << "" << "" << "0";
+    QTest::newRow("45 0 0 n") << "45" << "0" << "0" << "n" << "45";
+  }
+  void dmsToDecimal() {
+    QFETCH(QString, degrees);
+    QFETCH(QString, minutes);
+    QFETCH(QString, seconds);
+    QFETCH(QString, hemisphere);
+    QFETCH(QString, decimal);
+    for (const char* name : {"txtLatGrad", "txtLatMin", "txtLatSec", "txtLatNS"}) {
+      t.box(name)->clear();
+    }
+    t.type("txtLatGrad", degrees);
+    t.type("txtLatMin", minutes);
+    t.type("txtLatSec", seconds);
+    t.type("txtLatNS", hemisphere);
+    QTest::keyClick(t.box("txtLatNS"), Qt::Key_Left);  // a navigation key converts too
+    QCOMPARE(t.box("txtLat")->text(), decimal);
+    QCOMPARE(t.box("txtLatNS")->text(), hemisphere);
+  }
+
+  void onlyKeyReleasesConvert() {
+    // Text that arrives without a key (pasted) is converted at the next key release.
+    QLineEdit* grad = t.box("txtLatGrad");
+    grad->setFocus(Qt::OtherFocusReason);
+    grad->selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("12"));
+    grad->paste();
+    QCOMPARE(grad->text(), QStringLiteral("12"));
+    QCOMPARE(t.box("txtLat")->text(), QStringLiteral("41.9"));
+    QTest::keyClick(grad, Qt::Key_End);
+    QCOMPARE(t.box("txtLat")->text(), QStringLiteral("12.9"));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,153 @@
+// The real message boxes and file dialog, answered through the active modal window.
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+#include "export/AnnualCycle.hpp"
+#include "ui/Dialogs.hpp"
+#include "ui/MainWindow.hpp"
+
+namespace {
+
+// Answers the modal windows as they come up, one handler per window, in order.
+class ModalAnswers : public QObject {
+ public:
+  using Handler = std::function<void(QWidget*)>;
+
+  explicit ModalAnswers(std::deque<Handler> handlers) : handlers_(std::move(handlers)) {
+    connect(&timer_, &QTimer::timeout, this, &ModalAnswers::poll);
+    timer_.start(20);
+  }
+  bool done() const { return handlers_.empty(); }
+
+ private:
+  void poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || handlers_.empty() || (handled_ && handled_->isVisible())) {
+      return;
+    }
+    if (modal == handled_.data()) {
+      return;
+    }
+    handled_ = modal;
+    Handler handler = std::move(handlers_.front());
+    handlers_.pop_front();
+    handler(modal);
+  }
+
+  std::deque<Handler> handlers_;
+  QPointer<QWidget> handled_;
+  QTimer timer_;
+};
+
+ModalAnswers::Handler ClickBox(const QString& text, const QString& title, QMessageBox::Icon icon,
+                               QMessageBox::StandardButton defaultButton,
+                               QMessageBox::StandardButton answer) {
+  return [=](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    QVERIFY2(box != nullptr, qPrintable(modal->metaObject()->className()));
+    QCOMPARE(box->text(), text);
+    QCOMPARE(box->windowTitle(), title);
+    QCOMPARE(box->icon(), icon);
+    QVERIFY(box->defaultButton() == box->button(defaultButton));
+    box->button(answer)->click();
+  };
+}
+
+}  // namespace
+
+class RealDialogsTest : public QObject {
+  Q_OBJECT
+
+  marovane::ui::QtDialogs dialogs;
+  std::unique_ptr<marovane::ui::MainWindow> window;
+
+  void activate() {
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+  }
+
+ private slots:
+  void init() {
+    window = std::make_unique<marovane::ui::MainWindow>(dialogs);
+    window->show();
+    activate();
+  }
+  void cleanup() { window.reset(); }
+
+  void exportThroughRealDialogs() {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("new.csv"));  // does not exist yet
+    ModalAnswers answers({
+        [&](QWidget* modal) {
+          auto* dialog = qobject_cast<QFileDialog*>(modal);
+          QVERIFY2(dialog != nullptr, qPrintable(modal->metaObject()->className()));
+          QCOMPARE(dialog->windowTitle(), QStringLiteral("Open file."));
+          QCOMPARE(dialog->nameFilters(),
+                   (QStringList{"Text (*.txt)", "Comma Separated Value (*.csv)", "All (*.*)"}));
+          QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
+          auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+          QVERIFY(name != nullptr);
+          name->setText(out);
+          QTest::keyClick(name, Qt::Key_Return);  // the dialog's Open button
+        },
+        ClickBox(QStringLiteral("Data correctly written to ") + out, QStringLiteral("Marovane"),
+                 QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok),
+    });
+    QTest::mouseClick(window->findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
+    QVERIFY(answers.done());
+    QFile file(out);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray::fromStdString(marovane::AnnualCycleText(41.9f, 3, 1)));
+    QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
+
+    // Keys reach the window again once it is active.
+    activate();
+    auto* ns = window->findChild<QLineEdit*>(QStringLiteral("txtLatNS"));
+    ns->setFocus();
+    ns->clear();
+    ModalAnswers hemisphere({ClickBox(QStringLiteral("S for South or N for North. That's all."),
+                                      QString(), QMessageBox::NoIcon, QMessageBox::Ok,
+                                      QMessageBox::Ok)});
+    QTest::keyClick(ns, Qt::Key_Q);
+    QVERIFY(hemisphere.done());
+    QCOMPARE(ns->text(), QString());
+  }
+
+  void cancelWritesNothing() {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("never.csv"));
+    ModalAnswers answers({[&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      QVERIFY(dialog != nullptr);
+      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(out);
+      dialog->reject();
+    }});
+    QTest::mouseClick(window->findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
+    QVERIFY(answers.done());
+    QVERIFY(!QFile::exists(out));
+  }
+
+  void exitAnsweredNo() {
+    ModalAnswers answers({ClickBox(QStringLiteral("Do you really want to end Marovane?"),
+                                   QStringLiteral("Marovane"), QMessageBox::Question,
+                                   QMessageBox::Yes, QMessageBox::No)});
+    auto* bar = window->menuBar();
+    auto* exit = window->findChild<QAction*>(QStringLiteral("mnuExit"));
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(exit).center());
+    QVERIFY(answers.done());
+    QVERIFY(window->isVisible());
+  }
+};
+
+QTEST_MAIN(RealDialogsTest)
+#include "RealDialogsTest.moc"
