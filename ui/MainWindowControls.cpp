@@ -53,6 +53,10 @@ QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption,
     palette.setColor(group, QPalette::Text, blue);
   }
   frame->setPalette(palette);
+  // The caption sits on the frame's top line, and the line runs along the frame's own top.
+  frame->setStyleSheet(QStringLiteral(
+      "QGroupBox { border: 1px solid palette(mid); margin-top: 0.5em; }"
+      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
   return frame;
 }
 
