@@ -65,6 +65,8 @@ struct BatchFolder {
       const float latitude = static_cast<float>(i - kBatchSize / 2) / 55.56f;
       latitudes.push_back(latitude);
       out << latitude << "\n";
+      // Both the batch and its floor then replace existing files, whichever runs first.
+      WriteFileBytes(BatchOutputName(input.string(), latitude), "");
     }
   }
   ~BatchFolder() { fs::remove_all(dir); }
