@@ -166,29 +166,16 @@ class MainWindowTest : public QObject {
     QCOMPARE(t.focusName(), QStringLiteral("Option4"));
   }
 
-  void lengthLimits_data() {
+  // Each box's length limit and character filter, as the user sees them after typing.
+  void typing_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
-    QTest::newRow("degrees") << "txtLatGrad" << "123" << "12";
-    QTest::newRow("minutes") << "txtLatMin" << "456" << "45";
-    QTest::newRow("seconds") << "txtLatSec" << "789" << "78";
-    QTest::newRow("hemisphere") << "txtLatNS" << "Sn" << "S";
+    QTest::newRow("degrees limit") << "txtLatGrad" << "123" << "12";
+    QTest::newRow("minutes limit") << "txtLatMin" << "456" << "45";
+    QTest::newRow("seconds limit") << "txtLatSec" << "789" << "78";
+    QTest::newRow("hemisphere limit") << "txtLatNS" << "Sn" << "S";
     QTest::newRow("decimal has no limit") << "txtLat" << "12.34567890123" << "12.34567890123";
-  }
-  void lengthLimits() {
-    QFETCH(QString, name);
-    QFETCH(QString, typed);
-    QFETCH(QString, kept);
-    t.box(qPrintable(name))->clear();
-    t.type(qPrintable(name), typed);
-    QCOMPARE(t.box(qPrintable(name))->text(), kept);
-  }
-
-  void keyFilters_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("kept");
     QTest::newRow("decimal sign and points anywhere") << "txtLat" << "1-2.-." << "1-2.-.";
     QTest::newRow("decimal refuses comma, letters, plus") << "txtLat" << "-1,5a+e " << "-15";
     QTest::newRow("degrees digits only") << "txtLatGrad" << "a-.4,5" << "45";
@@ -196,7 +183,7 @@ class MainWindowTest : public QObject {
     QTest::newRow("hemisphere lower-case n") << "txtLatNS" << "n" << "n";
     QTest::newRow("hemisphere lower-case s") << "txtLatNS" << "s" << "s";
   }
-  void keyFilters() {
+  void typing() {
     QFETCH(QString, name);
     QFETCH(QString, typed);
     QFETCH(QString, kept);
