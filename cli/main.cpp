@@ -129,7 +129,8 @@ int main(int argc, char** argv) {
       ->option_text("FILE");
   single->excludes(batch);
   batch->excludes(single);
-  app.add_option("-a,--aggregation", aggregationCode, "daily (1), weekly (2), dekadal (3, the default) or monthly (4)")
+  app.add_option("-a,--aggregation", aggregationCode,
+                 "daily (1), weekly (2), dekadal (3, the default) or monthly (4)")
       ->transform(CLI::CheckedTransformer(aggregations, CLI::ignore_case))
       ->option_text("NAME");
   app.add_option("-u,--unit", unitCode,

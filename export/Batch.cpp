@@ -1,7 +1,7 @@
 #include "export/Batch.hpp"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string_view>
 #include <system_error>

@@ -76,9 +76,10 @@ float DayLength(float latitude, std::int16_t day) {
 }
 
 double DailyRadiation(float latitude, std::int16_t day) {
-  const float dayLength = DayLength(latitude, day);
-  const double inverseDistance = InverseRelativeDistance(day);
   const double declination = SolarDeclination(day);
+  // DayLength(latitude, day), with the declination computed once.
+  const float dayLength = steps::DayLengthFromHourAngle(SunsetHourAngle(latitude, declination));
+  const double inverseDistance = InverseRelativeDistance(day);
   const auto latitudeRad = static_cast<double>(DegToRad(latitude));
   return steps::RadiationFromDayLength(dayLength, std::sin(latitudeRad), std::cos(latitudeRad),
                                        std::sin(declination), std::cos(declination),

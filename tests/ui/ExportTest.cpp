@@ -36,15 +36,6 @@ QByteArray Expected(float latitude, std::int16_t aggregation, std::int16_t unit)
   return QByteArray::fromStdString(marovane::AnnualCycleText(latitude, aggregation, unit));
 }
 
-QStringList Entries(const TestWindow& t) {
-  QStringList entries;
-  const auto* list = t.find<QListWidget>("List1");
-  for (int i = 0; i < list->count(); ++i) {
-    entries.append(list->item(i)->text());
-  }
-  return entries;
-}
-
 }  // namespace
 
 class ExportTest : public QObject {
@@ -188,7 +179,7 @@ class ExportTest : public QObject {
     clickBatch();
     const QStringList first{"1 10 " + path("lats10.out"), "2 -20.5 " + path("lats-20.5.out"),
                             "3 0 " + path("lats0.out")};
-    QCOMPARE(Entries(t), first);
+    QCOMPARE(ListEntries(t.window.get()), first);
     QCOMPARE(Read(path("lats10.out")), Expected(10.0f, 1, 5));
     QCOMPARE(Read(path("lats-20.5.out")), Expected(-20.5f, 1, 5));
     QCOMPARE(Read(path("lats0.out")), Expected(0.0f, 1, 5));
@@ -201,7 +192,7 @@ class ExportTest : public QObject {
     expectBatch(twice, QStringLiteral("2 Files written."));
     clickBatch();
     const QStringList second{"1 5 " + path("twice5.out"), "2 5 " + path("twice5.out")};
-    QCOMPARE(Entries(t), first + second);
+    QCOMPARE(ListEntries(t.window.get()), first + second);
     QCOMPARE(Read(path("twice5.out")), Expected(5.0f, 3, 5));
   }
 
@@ -210,7 +201,7 @@ class ExportTest : public QObject {
     Write(input, "");
     expectBatch(input, QStringLiteral("0 Files written."));
     clickBatch();
-    QCOMPARE(Entries(t), QStringList());
+    QCOMPARE(ListEntries(t.window.get()), QStringList());
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"empty.txt"});
   }
 
@@ -219,7 +210,7 @@ class ExportTest : public QObject {
     Write(input, "10\nabc\n95\n");
     expectBatch(input, QStringLiteral("1 Files written.\n"), true);
     clickBatch();
-    const QStringList entries = Entries(t);
+    const QStringList entries = ListEntries(t.window.get());
     QCOMPARE(entries.size(), 3);
     QCOMPARE(entries[0], "1 10 " + path("mixed10.out"));
     QVERIFY2(entries[1].contains(QStringLiteral("abc")), qPrintable(entries[1]));
@@ -231,8 +222,9 @@ class ExportTest : public QObject {
     const QString input = path(QStringLiteral("nowhere.txt"));
     expectBatch(input, QStringLiteral("0 Files written.\n"), true);
     clickBatch();
-    QCOMPARE(Entries(t).size(), 1);
-    QVERIFY2(Entries(t).front().contains(input), qPrintable(Entries(t).front()));
+    const QStringList entries = ListEntries(t.window.get());
+    QCOMPARE(entries.size(), 1);
+    QVERIFY2(entries.front().contains(input), qPrintable(entries.front()));
   }
 
   void batchCancelled() {
@@ -245,7 +237,7 @@ class ExportTest : public QObject {
                          QMessageBox::Ok | QMessageBox::Cancel});
     t.dialogs.expectFile(std::nullopt);
     clickBatch();
-    QCOMPARE(Entries(t), QStringList());
+    QCOMPARE(ListEntries(t.window.get()), QStringList());
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList());
   }
 

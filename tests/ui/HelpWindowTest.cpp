@@ -20,15 +20,6 @@ void WriteHelp(const QByteArray& bytes) {
   QCOMPARE(file.write(bytes), bytes.size());
 }
 
-QStringList Entries(const QWidget* help) {
-  QStringList entries;
-  const auto* list = help->findChild<QListWidget*>(QStringLiteral("List1"));
-  for (int i = 0; i < list->count(); ++i) {
-    entries.append(list->item(i)->text());
-  }
-  return entries;
-}
-
 }  // namespace
 
 class HelpWindowTest : public QObject {
@@ -92,7 +83,7 @@ class HelpWindowTest : public QObject {
     QWidget* help = openHelp();
     QVERIFY(help != nullptr);
     QVERIFY(help->isVisible());
-    QCOMPARE(Entries(help), entries);
+    QCOMPARE(ListEntries(help), entries);
   }
 
   void window() {
@@ -115,14 +106,14 @@ class HelpWindowTest : public QObject {
   void readOnceWhileOpen() {
     WriteHelp("first\n");
     QWidget* help = openHelp();
-    QCOMPARE(Entries(help), QStringList{"first"});
+    QCOMPARE(ListEntries(help), QStringList{"first"});
     WriteHelp("second\n");
     QVERIFY(t.activate());
     QCOMPARE(openHelp(), help);  // the same window, not read again
-    QCOMPARE(Entries(help), QStringList{"first"});
+    QCOMPARE(ListEntries(help), QStringList{"first"});
     closeHelp();
     QWidget* fresh = openHelp();
-    QCOMPARE(Entries(fresh), QStringList{"second"});
+    QCOMPARE(ListEntries(fresh), QStringList{"second"});
   }
 
   void missingFile() {
@@ -134,12 +125,12 @@ class HelpWindowTest : public QObject {
     QWidget* help = openHelp();
     QVERIFY(t.dialogs.lastText().contains(QDir::toNativeSeparators(HelpFile())));
     QVERIFY(help != nullptr && help->isVisible());
-    QCOMPARE(Entries(help), QStringList());
+    QCOMPARE(ListEntries(help), QStringList());
     QVERIFY(t.window->isVisible());
     // Once the file is there, the next window reads it.
     WriteHelp("back\n");
     closeHelp();
-    QCOMPARE(Entries(openHelp()), QStringList{"back"});
+    QCOMPARE(ListEntries(openHelp()), QStringList{"back"});
   }
 
   // Runs last: it ends the application's event loop.

@@ -3,12 +3,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QStringList>
 #include <QMenuBar>
 #include <QTest>
 #include <memory>
 
 #include "ScriptedDialogs.hpp"
 #include "ui/MainWindow.hpp"
+
+// The entries of the list `List1` inside `owner`, as the user reads them.
+inline QStringList ListEntries(const QWidget* owner) {
+  QStringList entries;
+  const auto* list = owner->findChild<QListWidget*>(QStringLiteral("List1"));
+  for (int i = 0; i < list->count(); ++i) {
+    entries.append(list->item(i)->text());
+  }
+  return entries;
+}
 
 // A shown, active main window answered by scripted dialogs.
 struct TestWindow {
