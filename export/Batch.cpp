@@ -37,7 +37,7 @@ std::vector<std::string_view> SplitItems(std::string_view text) {
 
 // The whole input file; throws FileError when it cannot be opened or read.
 std::string ReadWholeFile(const std::filesystem::path& file) {
-  std::FILE* stream = std::fopen(file.c_str(), "rb");
+  std::FILE* stream = OpenFile(file, "rb");
   if (stream == nullptr) {
     throw FileError(file, "Cannot read", errno);
   }
