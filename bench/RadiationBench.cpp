@@ -81,7 +81,7 @@ void BM_Batch10000(benchmark::State& state) {
   BatchFolder& folder = Folder();
   std::int32_t written = 0;
   for (auto _ : state) {
-    written = RunBatch(folder.input, 3, 1, [](const std::string&) {}).written;
+    written = RunBatch(folder.input, {3, 1, Quantity::Radiation}, [](const std::string&) {}).written;
   }
   if (written != kBatchSize) {
     state.SkipWithError("the batch did not write every file");

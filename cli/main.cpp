@@ -81,7 +81,7 @@ int ExportSingle(float latitude, const std::string& output, std::int16_t aggrega
 
 int Batch(const std::string& input, std::int16_t aggregation, std::int16_t unit) {
   const BatchResult result =
-      RunBatch(input, aggregation, unit, [](const std::string& entry) { std::cout << entry << "\n"; });
+      RunBatch(input, {aggregation, unit, Quantity::Radiation}, [](const std::string& entry) { std::cout << entry << "\n"; });
   std::cout << BatchSummary(result) << "\n";
   return result.complete() ? kExitWritten : kExitFileFailed;
 }

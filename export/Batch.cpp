@@ -84,20 +84,23 @@ PlannedFile Plan(std::size_t number, std::string_view item, const std::string& i
     return file;
   }
   file.latitude = static_cast<float>(value);
-  file.output = BatchOutputName(inputName, file.latitude);
+  file.output = BatchOutputName(inputName, file.latitude).string();
   file.bytes = AnnualCycleText(file.latitude, aggregation, unit);
   return file;
 }
 
 }  // namespace
 
-std::string BatchOutputName(const std::string& input, float latitude) {
-  const std::size_t keep = input.size() >= 4 ? input.size() - 4 : 0;
-  return input.substr(0, keep) + SingleText(latitude) + ".out";
+std::filesystem::path BatchOutputName(const std::filesystem::path& input, float latitude) {
+  const std::string name = input.string();
+  const std::size_t keep = name.size() >= 4 ? name.size() - 4 : 0;
+  return name.substr(0, keep) + SingleText(latitude) + ".out";
 }
 
-BatchResult RunBatch(const std::filesystem::path& input, std::int16_t aggregation,
-                     std::int16_t unit, const BatchLog& log) {
+BatchResult RunBatch(const std::filesystem::path& input, const BatchChoice& choice,
+                     const BatchLog& log, const BatchProgress&) {
+  const std::int16_t aggregation = choice.aggregation;
+  const std::int16_t unit = choice.unit;
   BatchResult result;
   std::error_code ignored;
   const std::filesystem::path full = std::filesystem::absolute(input, ignored);

@@ -5,33 +5,51 @@
 #include <functional>
 #include <string>
 
+#include "export/AnnualCycle.hpp"
+#include "export/Units.hpp"
+
 // The batch run: one annual-cycle file for every latitude of a text file.
 //
 // The input holds latitudes in decimal degrees (point as separator, north positive), separated
 // by blanks, commas or line breaks. Each output file lies beside the input and is named after
-// it: the input path without its last 4 characters, the latitude's text, ".out"
+// it: the input's file name without its last 4 characters, the latitude's text, ".out"
 // (lats.txt and 41.9 give lats41.9.out).
 namespace marovane {
+
+// What every file of the run holds.
+struct BatchChoice {
+  std::int16_t aggregation = aggregation::kDekadal;
+  std::int16_t unit = unit::kMJPerM2Day;
+  Quantity quantity = Quantity::Radiation;
+};
 
 struct BatchResult {
   std::int32_t written = 0;  // files really written
   std::int32_t failed = 0;   // items that got no file
   bool inputRead = true;     // false when the input file could not be opened or read
+  bool stopped = false;      // true when the run was stopped before the end of the input
 
-  bool complete() const { return inputRead && failed == 0; }
+  bool complete() const { return inputRead && failed == 0 && !stopped; }
 };
 
 // Receives each log entry as it happens. A written file gives "count latitude path"
 // ("1 41.9 /data/lats41.9.out"); every failure gives an entry saying which item and why.
+// Entries are UTF-8, and an item is shown cut short and with its unprintable bytes escaped.
 using BatchLog = std::function<void(const std::string& entry)>;
 
-// Output name for one latitude of the input file `input`.
-std::string BatchOutputName(const std::string& input, float latitude);
+// Told after each item with the run so far and how many bytes of the input have been read;
+// returning false stops the run there.
+using BatchProgress = std::function<bool(const BatchResult& soFar, std::uintmax_t bytesRead)>;
 
-// Runs the batch over `input` (made absolute, so that the log shows full paths). Never throws
-// for a file it cannot read or write: each becomes a log entry and the run goes on.
-BatchResult RunBatch(const std::filesystem::path& input, std::int16_t aggregation,
-                     std::int16_t unit, const BatchLog& log);
+// Output name for one latitude of the input file `input`: only the file name is cut, never
+// its folder, and by characters, not bytes.
+std::filesystem::path BatchOutputName(const std::filesystem::path& input, float latitude);
+
+// Runs the batch over `input` (made absolute, so that the log shows full paths), reading it
+// item by item. Never throws for a file it cannot read or write: each becomes a log entry and
+// the run goes on; a failure while reading ends the run with an entry.
+BatchResult RunBatch(const std::filesystem::path& input, const BatchChoice& choice,
+                     const BatchLog& log, const BatchProgress& progress = {});
 
 // "N Files written." and, when something failed, a second line saying what.
 std::string BatchSummary(const BatchResult& result);

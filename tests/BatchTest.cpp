@@ -22,7 +22,7 @@ struct BatchRun {
 
 BatchRun RunOn(const fs::path& input, std::int16_t aggregation = 3, std::int16_t unit = 1) {
   BatchRun run;
-  run.result = RunBatch(input, aggregation, unit,
+  run.result = RunBatch(input, {aggregation, unit, Quantity::Radiation},
                         [&](const std::string& entry) { run.log.push_back(entry); });
   return run;
 }

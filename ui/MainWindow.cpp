@@ -150,7 +150,7 @@ void MainWindow::Command2Click() {
 void MainWindow::RunBatch(const QString& path) {
   exportState_.gAggregation = ReadAggregationChoice();
   const BatchResult result = marovane::RunBatch(
-      FileSystemPath(path), exportState_.gAggregation, exportState_.gUnit,
+      FileSystemPath(path), {exportState_.gAggregation, exportState_.gUnit, Quantity::Radiation},
       [this](const std::string& entry) {
         list1_->addItem(QString::fromLocal8Bit(entry.data(), static_cast<qsizetype>(entry.size())));
         list1_->scrollToBottom();
