@@ -32,6 +32,11 @@ QString HelpWindow::HelpFilePath() {
          QStringLiteral("Marovane.txt");
 }
 
+QString HelpWindow::InstalledHelpFilePath() {
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                         QStringLiteral("/" MAROVANE_INSTALLED_HELP_DIR "/Marovane.txt"));
+}
+
 QStringList HelpWindow::HelpLines(const QByteArray& bytes) {
   QStringList lines;
   qsizetype start = 0;
@@ -54,21 +59,21 @@ QStringList HelpWindow::HelpLines(const QByteArray& bytes) {
 
 bool HelpWindow::load(QString* error) {
   list_->clear();
-  const QString path = HelpFilePath();
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("The help file %1 could not be read: %2.")
-                 .arg(QDir::toNativeSeparators(path), file.errorString());
-    return false;
+  QStringList failures;
+  for (const QString& path : {HelpFilePath(), InstalledHelpFilePath()}) {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+      const QByteArray bytes = file.readAll();
+      if (file.error() == QFileDevice::NoError) {
+        list_->addItems(HelpLines(bytes));
+        return true;
+      }
+    }
+    failures.append(QDir::toNativeSeparators(path) + QStringLiteral(": ") + file.errorString());
   }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    *error = QStringLiteral("The help file %1 could not be read: %2.")
-                 .arg(QDir::toNativeSeparators(path), file.errorString());
-    return false;
-  }
-  list_->addItems(HelpLines(bytes));
-  return true;
+  *error = QStringLiteral("The help file Marovane.txt could not be read: %1.")
+               .arg(failures.join(QStringLiteral("; ")));
+  return false;
 }
 
 }  // namespace marovane::ui

@@ -17,12 +17,16 @@ class HelpWindow final : public QWidget {
   // A top-level window of its own (no owner), destroyed when the user closes it.
   HelpWindow();
 
-  // Fills the list from the help file. On failure the list stays empty and `error` says
-  // which file could not be read and why.
+  // Fills the list from the first help file that can be read, HelpFilePath() before
+  // InstalledHelpFilePath(). When neither can, the list stays empty and `error` names both
+  // places and why each failed.
   bool load(QString* error);
 
   // "Marovane.txt" in the directory that holds the program, whatever the working directory.
   static QString HelpFilePath();
+
+  // Where an installed program's help text lies: share/marovane beside the program's bin.
+  static QString InstalledHelpFilePath();
 
   // The lines of a help text: a line ends at CR, CR LF or LF, the end not included; a last
   // line without an end is a line; no empty entry follows a final line end. UTF-8.

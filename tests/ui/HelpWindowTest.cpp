@@ -2,6 +2,7 @@
 // program while the working directory is elsewhere.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,8 +15,14 @@ namespace {
 
 QString HelpFile() { return QCoreApplication::applicationDirPath() + "/Marovane.txt"; }
 
-void WriteHelp(const QByteArray& bytes) {
-  QFile file(HelpFile());
+// Where an installed program keeps it: bin/marovane reads share/marovane/Marovane.txt.
+QString InstalledHelpFile() {
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/marovane/Marovane.txt");
+}
+
+void WriteHelp(const QByteArray& bytes, const QString& path = HelpFile()) {
+  QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+  QFile file(path);
   QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   QCOMPARE(file.write(bytes), bytes.size());
 }
@@ -58,6 +65,7 @@ class HelpWindowTest : public QObject {
     }
     t.window.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QFile::remove(InstalledHelpFile());
   }
   void cleanupTestCase() { QFile::remove(HelpFile()); }
 
@@ -84,6 +92,32 @@ class HelpWindowTest : public QObject {
     QVERIFY(help != nullptr);
     QVERIFY(help->isVisible());
     QCOMPARE(ListEntries(help), entries);
+  }
+
+  // The program's own folder first, so that a build tree reads its own copy; then the
+  // installed place.
+  void places_data() {
+    QTest::addColumn<QByteArray>("own");
+    QTest::addColumn<QByteArray>("installed");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("own folder only") << QByteArray("own\n") << QByteArray() << QStringList{"own"};
+    QTest::newRow("installed only") << QByteArray() << QByteArray("installed\n")
+                                    << QStringList{"installed"};
+    QTest::newRow("own folder first") << QByteArray("own\n") << QByteArray("installed\n")
+                                      << QStringList{"own"};
+  }
+  void places() {
+    QFETCH(QByteArray, own);
+    QFETCH(QByteArray, installed);
+    QFETCH(QStringList, entries);
+    QFile::remove(HelpFile());
+    if (!own.isNull()) {
+      WriteHelp(own);
+    }
+    if (!installed.isNull()) {
+      WriteHelp(installed, InstalledHelpFile());
+    }
+    QCOMPARE(ListEntries(openHelp()), entries);
   }
 
   void window() {
@@ -124,6 +158,7 @@ class HelpWindowTest : public QObject {
     t.dialogs.expectBox(box);
     QWidget* help = openHelp();
     QVERIFY(t.dialogs.lastText().contains(QDir::toNativeSeparators(HelpFile())));
+    QVERIFY(t.dialogs.lastText().contains(QDir::toNativeSeparators(InstalledHelpFile())));
     QVERIFY(help != nullptr && help->isVisible());
     QCOMPARE(ListEntries(help), QStringList());
     QVERIFY(t.window->isVisible());
