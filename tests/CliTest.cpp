@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -8,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "TestFiles.hpp"
+#include "Version.hpp"
 #include "export/AnnualCycle.hpp"
 
 namespace marovane {
@@ -29,12 +33,12 @@ std::string Quoted(const std::string& argument) {
   return quoted + "'";
 }
 
-// Runs the command line with `arguments`; standard output goes to `stdoutPath` when given.
-Outcome RunCli(const test::ScratchDir& dir, const std::vector<std::string>& arguments,
-               const std::string& stdoutPath = "") {
+// Runs `program` with `arguments`; standard output goes to `stdoutPath` when given.
+Outcome RunProgram(const std::string& program, const test::ScratchDir& dir,
+                   const std::vector<std::string>& arguments, const std::string& stdoutPath = "") {
   const fs::path out = stdoutPath.empty() ? dir / "stdout" : fs::path(stdoutPath);
   const fs::path err = dir / "stderr";
-  std::string command = Quoted(MAROVANE_CLI);
+  std::string command = Quoted(program);
   for (const std::string& a : arguments) {
     command += " " + Quoted(a);
   }
@@ -47,6 +51,30 @@ Outcome RunCli(const test::ScratchDir& dir, const std::vector<std::string>& argu
   }
   outcome.err = test::ReadBytes(err);
   return outcome;
+}
+
+// Runs the command line.
+Outcome RunCli(const test::ScratchDir& dir, const std::vector<std::string>& arguments,
+               const std::string& stdoutPath = "") {
+  return RunProgram(MAROVANE_CLI, dir, arguments, stdoutPath);
+}
+
+// The options that the lines of a --help text list: "-l,--latitude LAT  ..." gives -l and
+// --latitude.
+std::vector<std::string> ListedOptions(const std::string& help) {
+  static const std::regex option(R"(^ +(-[-\w]+(?:, ?-[-\w]+)*))");
+  std::vector<std::string> options;
+  std::istringstream lines(help);
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch m;
+    if (std::regex_search(line, m, option)) {
+      std::istringstream names(std::regex_replace(m.str(1), std::regex(", ?"), " "));
+      for (std::string name; names >> name;) {
+        options.push_back(name);
+      }
+    }
+  }
+  return options;
 }
 
 const char* const kUnitLabels[] = {"MJ/m^2/day", "J/cm^2/day",   "cal/cm^2/day", "W/m^2",
@@ -145,15 +173,44 @@ TEST(Cli, BadArgumentsWriteNothing) {
   }
 }
 
-TEST(Cli, HelpAndVersion) {
+// Both programs answer --help and --version without a display, and their manual pages,
+// made from that help at build time, list every option the help lists.
+TEST(Cli, HelpVersionAndManualPage) {
   test::ScratchDir dir;
-  const Outcome help = RunCli(dir, {"--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--latitude"), std::string::npos);
-  EXPECT_NE(help.out.find("Examples:"), std::string::npos);
-  const Outcome version = RunCli(dir, {"--version"});
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out.rfind("marovane-cli ", 0), 0u) << version.out;
+  struct Case {
+    std::string name;
+    std::string program;
+    std::vector<std::string> someOptions;  // some that the help must list
+  };
+  std::vector<Case> cases = {
+      {"marovane-cli", MAROVANE_CLI, {"-h", "--version", "-l", "--latitude", "--batch", "-o"}}};
+#ifdef MAROVANE_GUI
+  cases.push_back({"marovane", MAROVANE_GUI, {"-h", "--help", "--version"}});
+#endif
+  for (const Case& c : cases) {
+    const std::vector<std::string> noDisplay = {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                                "-u", "QT_QPA_PLATFORM", c.program};
+    std::vector<std::string> args = noDisplay;
+    args.push_back("--help");
+    const Outcome help = RunProgram("env", dir, args);
+    EXPECT_EQ(help.status, 0) << c.name << ": " << help.err;
+    EXPECT_NE(help.out.find("Usage: " + c.name + " [OPTIONS]"), std::string::npos) << help.out;
+    args.back() = "--version";
+    const Outcome version = RunProgram("env", dir, args);
+    EXPECT_EQ(version.status, 0) << c.name << ": " << version.err;
+    EXPECT_EQ(version.out, c.name + " " + kVersion + "\n");
+
+    std::string page = test::ReadBytes(fs::path(MAROVANE_MAN_DIR) / (c.name + ".1"));
+    page = std::regex_replace(page, std::regex(R"(\\-)"), "-");
+    EXPECT_NE(page.find("\"" + c.name + " " + kVersion + "\""), std::string::npos) << c.name;
+    const std::vector<std::string> options = ListedOptions(help.out);
+    for (const std::string& option : c.someOptions) {
+      EXPECT_NE(std::find(options.begin(), options.end(), option), options.end()) << option;
+    }
+    for (const std::string& option : options) {
+      EXPECT_NE(page.find(option), std::string::npos) << c.name << " page lacks " << option;
+    }
+  }
 }
 
 TEST(Cli, FailedWritesExitWithOneAndNameTheFile) {

@@ -1,11 +1,57 @@
 #include <QApplication>
+#include <QIcon>
 
+#include <cstdio>
+#include <cstring>
+
+#include "Version.hpp"
 #include "ui/Dialogs.hpp"
 #include "ui/MainWindow.hpp"
 
+namespace {
+
+const char* const kHelp =
+    "Usage: marovane [OPTIONS]\n"
+    "\n"
+    "Opens Marovane's window: the annual cycle of daily extraterrestrial solar radiation for a\n"
+    "latitude, aggregated to days, weeks, dekads or months, in one of seven units, written as a\n"
+    "comma-separated file; Batch Mode writes one file for every latitude of a text file.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     Print this help and exit\n"
+    "  --version      Print the version and exit\n"
+    "\n"
+    "Qt's own options are accepted too, such as -platform offscreen to run without a display.\n"
+    "The same files come from the command line: see marovane-cli --help.\n";
+
+// --help and --version answer before the window system is opened, so that they work without a
+// display. 0 when one of them was answered, -1 to go on and open the window.
+int AnswerWithoutWindow(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("marovane %s\n", marovane::kVersion);
+      return 0;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  if (const int answered = AnswerWithoutWindow(argc, argv); answered >= 0) {
+    return answered;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Marovane"));
+  QApplication::setApplicationVersion(QString::fromLatin1(marovane::kVersion));
+  // The desktop entry's name, by which the desktop matches the window to its menu entry.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Marovane"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.example.Marovane.svg")));
   marovane::ui::QtDialogs dialogs;
   marovane::ui::MainWindow window(dialogs);
   window.show();
