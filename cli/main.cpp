@@ -11,6 +11,11 @@
 
 #include <CLI/CLI.hpp>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "Version.hpp"
 #include "export/AnnualCycle.hpp"
 #include "export/Batch.hpp"
@@ -89,6 +94,11 @@ int Batch(const std::string& input, std::int16_t aggregation, std::int16_t unit)
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Standard output carries the file's own bytes: text mode would put a CR before every LF,
+  // CR CR LF after each line.
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
   CLI::App app{
       "Annual cycle of daily extraterrestrial solar radiation for a latitude, written as a\n"
       "comma-separated file (one file per latitude in batch mode).",

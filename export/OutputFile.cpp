@@ -69,7 +69,8 @@ std::FILE* CreateTemporary(const fs::path& target, bool keepPermissions, fs::pat
   for (int attempt = 0; attempt < 100; ++attempt) {
     const unsigned long long tag = clock * 31u + counter.fetch_add(1);
     temporary = target.parent_path() / (fs::path(".") += target.filename());
-    temporary += "." + std::to_string(tag % 100000000u) + ".tmp";
+    temporary += ".";
+    temporary += std::to_string(tag % 100000000u) + ".tmp";
     const int fd = CreateExclusive(temporary);
     if (fd < 0) {
       if (errno == EEXIST) {
