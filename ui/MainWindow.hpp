@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QButtonGroup;
@@ -56,6 +57,8 @@ class MainWindow final : public QMainWindow {
   const LatitudeState& latitudeState() const { return latitude_; }
   // The open help window, if any.
   HelpWindow* helpWindow() const;
+  // How long a batch runs before its progress dialog shows.
+  void setBatchProgressDelay(int milliseconds) { batchProgressDelayMs_ = milliseconds; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -85,6 +88,9 @@ class MainWindow final : public QMainWindow {
   void ExportSingle(const QString& path);
   void RunBatch(const QString& path);
   std::int16_t ReadAggregationChoice() const;
+  // Runs a command of the user's; whatever goes wrong inside it is told in a message, and the
+  // window goes on.
+  void guarded(const std::function<void()>& command);
   QMessageBox::StandardButton say(const QString& text, const QString& title,
                                   QMessageBox::Icon icon,
                                   QMessageBox::StandardButtons buttons = QMessageBox::Ok,
@@ -96,6 +102,7 @@ class MainWindow final : public QMainWindow {
   QPointer<HelpWindow> help_;
   LatitudeKeys* keys_ = nullptr;
   bool shownBefore_ = false;
+  int batchProgressDelayMs_ = 1000;
 
   QAction* mnuExit_ = nullptr;
   QAction* mnuHelp_ = nullptr;

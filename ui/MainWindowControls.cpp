@@ -98,8 +98,8 @@ void MainWindow::buildMenu() {
   mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
   bar->addAction(mnuExit_);
   bar->addAction(mnuHelp_);
-  connect(mnuExit_, &QAction::triggered, this, &MainWindow::mnuExitClick);
-  connect(mnuHelp_, &QAction::triggered, this, &MainWindow::mnuHelpClick);
+  connect(mnuExit_, &QAction::triggered, this, [this] { guarded([this] { mnuExitClick(); }); });
+  connect(mnuHelp_, &QAction::triggered, this, [this] { guarded([this] { mnuHelpClick(); }); });
 }
 
 void MainWindow::buildControls() {
@@ -129,6 +129,7 @@ void MainWindow::buildControls() {
   list1_->setObjectName(QStringLiteral("List1"));
   list1_->setGeometry(TwipsToPixels(layout::kList1, dpi));
   list1_->setSortingEnabled(false);
+  list1_->setUniformItemSizes(true);  // a long batch log would otherwise measure every entry
 
   frame3_ = MakeFrame(client, "Frame3", "Units of the output", layout::kFrame3, dpi);
   buildOptionFrames(dpi);
@@ -137,8 +138,8 @@ void MainWindow::buildControls() {
     button->setAutoDefault(false);
     button->setDefault(false);
   }
-  connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Click);
-  connect(command2_, &QPushButton::clicked, this, &MainWindow::Command2Click);
+  connect(command1_, &QPushButton::clicked, this, [this] { guarded([this] { Command1Click(); }); });
+  connect(command2_, &QPushButton::clicked, this, [this] { guarded([this] { Command2Click(); }); });
 }
 
 void MainWindow::buildLatitudeFrame(double dpi) {
