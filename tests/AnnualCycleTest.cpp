@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -110,27 +111,75 @@ TEST(AnnualCycle, FailedWritesNameTheFileAndTheReason) {
   EXPECT_TRUE(fs::is_directory(dir / "folder.csv"));
 }
 
-// A write cut short (here by a file size limit) must not leave a truncated file behind.
-TEST(AnnualCycle, PartlyWrittenFileIsRemoved) {
-  test::ScratchDir dir;
-  const fs::path file = dir / "cut.csv";
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  bool threw = false;
-  try {
-    WriteAnnualCycle(41.9f, file, 1, 1);  // a daily file is about 6 kB
-  } catch (const FileError& e) {
-    threw = true;
-    EXPECT_NE(std::string(e.what()).find("File too large"), std::string::npos) << e.what();
+std::vector<std::string> FileNames(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
   }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
-  EXPECT_TRUE(threw);
-  EXPECT_FALSE(fs::exists(file));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A write cut short (here by a file size limit) leaves what was there before: no file, or the
+// old content; never a truncated file, never a temporary one.
+TEST(AnnualCycle, FailedWriteLeavesTheOldContent) {
+  for (const bool existed : {false, true}) {
+    test::ScratchDir dir;
+    const fs::path file = dir / "cut.csv";
+    if (existed) {
+      test::WriteText(file, "old content");
+    }
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool threw = false;
+    try {
+      WriteAnnualCycle(41.9f, file, 1, 1);  // a daily file is about 6 kB
+    } catch (const FileError& e) {
+      threw = true;
+      EXPECT_NE(std::string(e.what()).find("File too large"), std::string::npos) << e.what();
+      EXPECT_EQ(e.file(), file);
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(FileNames(dir.path()), existed ? std::vector<std::string>{"cut.csv"}
+                                             : std::vector<std::string>{});
+    if (existed) {
+      EXPECT_EQ(test::ReadBytes(file), "old content");
+    }
+  }
+}
+
+// Replacing a file keeps what the user set up around it: its permissions, and a symbolic link
+// that points to it.
+TEST(AnnualCycle, ReplacedFileKeepsPermissionsAndLinks) {
+  test::ScratchDir dir;
+  const std::string expected = AnnualCycleText(41.9f, 3, 1);
+  test::WriteText(dir / "private.csv", "old");
+  fs::permissions(dir / "private.csv", fs::perms::owner_read | fs::perms::owner_write |
+                                           fs::perms::group_read);
+  WriteAnnualCycle(41.9f, dir / "private.csv", 3, 1);
+  EXPECT_EQ(test::ReadBytes(dir / "private.csv"), expected);
+  EXPECT_EQ(fs::status(dir / "private.csv").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  fs::create_directory(dir / "real");
+  test::WriteText(dir / "real" / "target.csv", "old");
+  fs::create_symlink("real/target.csv", dir / "link.csv");
+  fs::create_symlink("real/new.csv", dir / "dangling.csv");
+  WriteAnnualCycle(41.9f, dir / "link.csv", 3, 1);
+  WriteAnnualCycle(41.9f, dir / "dangling.csv", 3, 1);
+  EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
+  EXPECT_TRUE(fs::is_symlink(dir / "dangling.csv"));
+  EXPECT_EQ(test::ReadBytes(dir / "real" / "target.csv"), expected);
+  EXPECT_EQ(test::ReadBytes(dir / "real" / "new.csv"), expected);
+  EXPECT_EQ(FileNames(dir.path()),
+            (std::vector<std::string>{"dangling.csv", "link.csv", "private.csv", "real"}));
+  EXPECT_EQ(FileNames(dir / "real"), (std::vector<std::string>{"new.csv", "target.csv"}));
 }
 
 }  // namespace
