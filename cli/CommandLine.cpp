@@ -137,6 +137,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       "  marovane-cli --latitude 41.9                      dekadal MJ/m^2/day to standard output\n"
       "  marovane-cli --latitude 33:52:03S --aggregation monthly --unit mm/day --output sydney.csv\n"
       "  marovane-cli --latitude=-33.8675 --unit 4 --output sydney.csv\n"
+      "  marovane-cli --latitude 69.65 -q daylength        dekadal day length in hours\n"
       "  marovane-cli --batch lats.txt --aggregation daily   writes lats<latitude>.out per latitude\n"
       "\n"
       "Exit status: 0 everything written, 1 a file could not be read or written, 2 bad arguments.");
@@ -147,6 +148,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   std::string output;
   std::int16_t aggregationCode = aggregation::kDekadal;
   std::int16_t unitCode = unit::kMJPerM2Day;
+  Quantity quantity = Quantity::Radiation;
 
   const std::map<std::string, std::int16_t> aggregations = {
       {"daily", aggregation::kDaily},
@@ -177,6 +179,14 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
                  "W/m^2 (4), mm/day (5), MJ/m^2/dekad (6), mm/dekad (7)")
       ->transform(CLI::CheckedTransformer(units))
       ->option_text("UNIT");
+  app.add_option("-q,--quantity", quantity,
+                 "radiation (the default) or daylength: the mean astronomical day length of "
+                 "each period in hours, whatever the unit")
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, Quantity>{{"radiation", Quantity::Radiation},
+                                          {"daylength", Quantity::DayLength}},
+          CLI::ignore_case))
+      ->option_text("NAME");
   app.add_option("-o,--output", output, "Output file; - or none writes to standard output")
       ->option_text("PATH")
       ->excludes(batch);
@@ -191,7 +201,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     return status == 0 ? kExitWritten : kExitBadArguments;
   }
 
-  const BatchChoice choice{aggregationCode, unitCode, Quantity::Radiation};
+  const BatchChoice choice{aggregationCode, unitCode, quantity};
   if (batch->count() > 0) {
     return Batch(batchFile, choice, out, err);
   }

@@ -52,6 +52,48 @@ TEST(AnnualCycle, WorkedExampleAt41_9) {
   }
 }
 
+TEST(AnnualCycle, DayLengthLines) {
+  struct Case {
+    float latitude;
+    std::int16_t aggregation;
+    std::size_t line;  // 1 is the header
+    const char* text;
+  };
+  const Case cases[] = {
+      {41.9f, 1, 1, "Latitude, Julian Day, Day length hours"},
+      {41.9f, 2, 1, "Latitude, Week Number, Day length hours"},
+      {41.9f, 3, 1, "Latitude, Dekad Number, Day length hours"},
+      {41.9f, 4, 1, "Latitude, Month Number, Day length hours"},
+      {41.9f, 1, 173, "41.9, 172, 15.052"},  // DayLength is 15.05196 as a single
+      {90.0f, 1, 173, "90, 172, 24"},        // polar day
+      {-90.0f, 1, 173, "-90, 172, 0"},       // polar night
+      {70.0f, 4, 7, "70, 6, 24"},            // a month of midnight sun
+      {-70.0f, 4, 7, "-70, 6, 0"},
+      {70.0f, 3, 36, "70, 35, 0"},
+      {69.65f, 3, 3, "69.65, 2, 0.113"},     // the sun comes back within dekad 2
+  };
+  for (const Case& c : cases) {
+    // The unit plays no part in a table of hours.
+    for (std::int16_t unit : {std::int16_t{1}, std::int16_t{7}}) {
+      const std::vector<std::string> lines =
+          Lines(AnnualCycleText(c.latitude, c.aggregation, unit, Quantity::DayLength));
+      ASSERT_GE(lines.size(), c.line);
+      EXPECT_EQ(lines[c.line - 1], c.text) << c.latitude << " aggregation " << c.aggregation;
+    }
+  }
+}
+
+TEST(AnnualCycle, DayLengthAtTheEquatorIsTwelveHoursInEveryPeriod) {
+  const std::size_t periods[] = {365, 53, 36, 12};
+  for (std::int16_t aggregation = 1; aggregation <= 4; ++aggregation) {
+    const AnnualCycle table = AnnualCycleTable(0.0f, aggregation, 1, Quantity::DayLength);
+    ASSERT_EQ(table.periods.size(), periods[aggregation - 1]);
+    for (const CyclePeriod& p : table.periods) {
+      EXPECT_EQ(p.value, 12.0) << "aggregation " << aggregation << " period " << p.number;
+    }
+  }
+}
+
 TEST(AnnualCycle, PolarNightIsWrittenAsZeroNeverMinusZero) {
   for (float latitude : {90.0f, -90.0f}) {
     for (std::int16_t aggregation = 1; aggregation <= 4; ++aggregation) {

@@ -93,6 +93,7 @@ TEST(Cli, LatitudeForms) {
     float latitude;
     std::int16_t aggregation = 3;
     std::int16_t unit = 1;
+    Quantity quantity = Quantity::Radiation;
   };
   const Case cases[] = {
       {{"--latitude", "41.9"}, 41.9f},
@@ -107,12 +108,19 @@ TEST(Cli, LatitudeForms) {
       {{"--latitude", "4\n"}, 4.0f},
       {{"--latitude", "41.9", "--aggregation", "DAILY"}, 41.9f, 1},
       {{"--latitude", "41.9", "-a", "Monthly", "-u", "mm/day"}, 41.9f, 4, 5},
+      {{"--latitude", "41.9", "--quantity", "radiation"}, 41.9f},
+      {{"--latitude", "41.9", "--quantity", "daylength"}, 41.9f, 3, 1, Quantity::DayLength},
+      {{"--latitude", "-69.65", "-q", "DayLength", "-u", "5"}, -69.65f, 3, 5, Quantity::DayLength},
+      {{"--latitude", "0", "-a", "weekly", "--quantity=DAYLENGTH"}, 0.0f, 2, 1, Quantity::DayLength},
   };
   for (const Case& c : cases) {
     const Outcome o = RunCli(dir, c.args);
     EXPECT_EQ(o.status, 0) << c.args[1] << " " << o.err;
-    EXPECT_EQ(o.out, AnnualCycleText(c.latitude, c.aggregation, c.unit)) << c.args.back();
+    EXPECT_EQ(o.out, AnnualCycleText(c.latitude, c.aggregation, c.unit, c.quantity))
+        << c.args.back();
   }
+  const Outcome daily = RunCli(dir, {"-l", "41.9", "-a", "daily", "-q", "daylength"});
+  EXPECT_NE(daily.out.find("\r\n41.9, 172, 15.052\r\n"), std::string::npos);
 }
 
 TEST(Cli, BadArgumentsWriteNothing) {
@@ -139,6 +147,7 @@ TEST(Cli, BadArgumentsWriteNothing) {
       {{"--latitude", "99:99:99S"}, outOfRange},
       {{"--latitude", "41.9", "--unit", "8"}, "--unit"},
       {{"--latitude", "41.9", "--aggregation", "yearly"}, "--aggregation"},
+      {{"--latitude", "41.9", "--quantity", "sunshine"}, "--quantity"},
       {{"--latitude", "41.9", "--batch", "x.txt"}, "excludes"},
       {{}, "--latitude or --batch is required"},
   };
@@ -161,6 +170,7 @@ TEST(Cli, HelpAndVersion) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--latitude"), std::string::npos);
   EXPECT_NE(help.out.find("Examples:"), std::string::npos);
+  EXPECT_NE(help.out.find("--quantity"), std::string::npos);
   const Outcome version = RunCli(dir, {"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("marovane-cli ", 0), 0u) << version.out;
@@ -220,6 +230,10 @@ TEST(Cli, BatchLogsEachFileAndTheCount) {
     // However the log fared, the files are written.
     EXPECT_EQ(test::ReadBytes(base + "-20.5.out"), AnnualCycleText(-20.5f, 4, 4));
   }
+  const Outcome hours = RunCli(dir, {"--batch", lats, "-a", "weekly", "-q", "daylength"});
+  EXPECT_EQ(hours.status, 0) << hours.err;
+  EXPECT_EQ(test::ReadBytes(base + "-20.5.out"),
+            AnnualCycleText(-20.5f, 2, 1, Quantity::DayLength));
 }
 
 }  // namespace
