@@ -35,4 +35,26 @@ std::optional<QString> QtDialogs::chooseFile(QWidget* parent) {
   return files.front();
 }
 
+std::optional<QString> QtDialogs::chooseImageFile(QWidget* parent) {
+  QFileDialog dialog(parent, QStringLiteral("Save image"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters({QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)")});
+  dialog.setDefaultSuffix(QStringLiteral("png"));
+  // The suffix follows the chosen filter when the name has none.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    dialog.setDefaultSuffix(filter.contains(QLatin1String("svg")) ? QStringLiteral("svg")
+                                                                  : QStringLiteral("png"));
+  });
+  if (dialog.exec() != QDialog::Accepted) {
+    return std::nullopt;
+  }
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) {
+    return std::nullopt;
+  }
+  return files.front();
+}
+
 }  // namespace marovane::ui

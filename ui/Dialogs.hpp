@@ -24,6 +24,10 @@ class Dialogs {
   // cancelled or failed. The file need not exist yet, and an existing one is taken without
   // asking, so the one dialog names new output files and picks batch input files.
   virtual std::optional<QString> chooseFile(QWidget* parent) = 0;
+
+  // The dialog "Save image": a path ending in .png or .svg (.png when none is typed), or
+  // nothing on cancel. Asks before an existing file is replaced.
+  virtual std::optional<QString> chooseImageFile(QWidget* parent) = 0;
 };
 
 // The real boxes of the toolkit.
@@ -33,6 +37,7 @@ class QtDialogs final : public Dialogs {
                                       QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
                                       QMessageBox::StandardButton defaultButton) override;
   std::optional<QString> chooseFile(QWidget* parent) override;
+  std::optional<QString> chooseImageFile(QWidget* parent) override;
 };
 
 // Title of every message box that names none of its own.

@@ -18,9 +18,11 @@
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
 #include "ui/BatchProgress.hpp"
+#include "ui/ChartWindow.hpp"
 #include "ui/Dialogs.hpp"
 #include "ui/FormLayout.hpp"
 #include "ui/HelpWindow.hpp"
+#include "ui/LatitudeKeys.hpp"
 
 namespace marovane::ui {
 
@@ -47,6 +49,7 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
   buildControls();
   setTabOrder();
   watchLatitudeBoxes();
+  announceChoiceChanges();
 
   const double dpi = screen()->logicalDotsPerInch();
   resize(TwipsToPixels(layout::kClientWidth, dpi),
@@ -71,6 +74,26 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 HelpWindow* MainWindow::helpWindow() const { return help_.data(); }
+
+ChartWindow* MainWindow::chartWindow() const { return chart_.data(); }
+
+ExportChoice MainWindow::exportChoice() const {
+  return {txtLat_->text(), ReadAggregationChoice(),
+          static_cast<std::int16_t>(units_->checkedId())};
+}
+
+void MainWindow::announceChoiceChanges() {
+  // Connected after the latitude boxes' own handling, so the boxes are in step by then.
+  auto announce = [this] { emit exportChoiceChanged(exportChoice()); };
+  connect(keys_, &LatitudeKeys::keyReleased, this, announce);
+  for (QButtonGroup* group : {aggregation_, units_}) {
+    connect(group, &QButtonGroup::idToggled, this, [announce](int, bool on) {
+      if (on) {
+        announce();
+      }
+    });
+  }
+}
 
 QMessageBox::StandardButton MainWindow::say(const QString& text, const QString& title,
                                             QMessageBox::Icon icon,
@@ -201,6 +224,17 @@ void MainWindow::mnuHelpClick() {
     dialogs_.message(help_, error, kApplicationTitle, QMessageBox::Critical, QMessageBox::Ok,
                      QMessageBox::Ok);
   }
+}
+
+void MainWindow::mnuChartClick() {
+  if (chart_ == nullptr) {
+    chart_ = new ChartWindow(dialogs_, this);
+    chart_->follow(exportChoice());
+    connect(this, &MainWindow::exportChoiceChanged, chart_.data(), &ChartWindow::follow);
+  }
+  chart_->show();
+  chart_->raise();
+  chart_->activateWindow();
 }
 
 void MainWindow::mnuExitClick() {

@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include "ui/ExportChoice.hpp"
+
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
@@ -18,6 +20,7 @@ class QPushButton;
 
 namespace marovane::ui {
 
+class ChartWindow;
 class Dialogs;
 class HelpWindow;
 class LatitudeKeys;
@@ -59,6 +62,14 @@ class MainWindow final : public QMainWindow {
   HelpWindow* helpWindow() const;
   // How long a batch runs before its progress dialog shows.
   void setBatchProgressDelay(int milliseconds) { batchProgressDelayMs_ = milliseconds; }
+  // The latitude text, aggregation and unit that an export would take now.
+  ExportChoice exportChoice() const;
+  // The open chart window, if any.
+  ChartWindow* chartWindow() const;
+
+ signals:
+  // After every key release in a latitude box and every change of aggregation or unit.
+  void exportChoiceChanged(const marovane::ui::ExportChoice& choice);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -84,6 +95,8 @@ class MainWindow final : public QMainWindow {
   void Command2Click();
   void mnuExitClick();
   void mnuHelpClick();
+  void mnuChartClick();
+  void announceChoiceChanges();
   std::optional<QString> ChooseFile();
   void ExportSingle(const QString& path);
   void RunBatch(const QString& path);
@@ -100,12 +113,14 @@ class MainWindow final : public QMainWindow {
   ExportState exportState_;
   LatitudeState latitude_;
   QPointer<HelpWindow> help_;
+  QPointer<ChartWindow> chart_;
   LatitudeKeys* keys_ = nullptr;
   bool shownBefore_ = false;
   int batchProgressDelayMs_ = 1000;
 
   QAction* mnuExit_ = nullptr;
   QAction* mnuHelp_ = nullptr;
+  QAction* mnuChart_ = nullptr;
   QGroupBox* frame1_ = nullptr;
   QGroupBox* frame2_ = nullptr;
   QGroupBox* frame3_ = nullptr;

@@ -96,10 +96,14 @@ void MainWindow::buildMenu() {
   mnuExit_->setObjectName(QStringLiteral("mnuExit"));
   mnuHelp_ = new QAction(QStringLiteral("Help"), this);
   mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
+  mnuChart_ = new QAction(QStringLiteral("Chart"), this);
+  mnuChart_->setObjectName(QStringLiteral("mnuChart"));
   bar->addAction(mnuExit_);
   bar->addAction(mnuHelp_);
+  bar->addAction(mnuChart_);
   connect(mnuExit_, &QAction::triggered, this, [this] { guarded([this] { mnuExitClick(); }); });
   connect(mnuHelp_, &QAction::triggered, this, [this] { guarded([this] { mnuHelpClick(); }); });
+  connect(mnuChart_, &QAction::triggered, this, [this] { guarded([this] { mnuChartClick(); }); });
 }
 
 void MainWindow::buildControls() {
