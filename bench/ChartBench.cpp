@@ -36,7 +36,7 @@ double MedianMs(std::vector<qint64> nanoseconds) {
 }
 
 // Runs `work` and the painting it asks for, as far as the next frame.
-qint64 Timed(const std::function<void()>& work, QWidget* painted) {
+qint64 Timed(const std::function<void()>& work, const std::function<QWidget*()>& painted) {
   QElapsedTimer clock;
   clock.start();
   work();
@@ -45,7 +45,7 @@ qint64 Timed(const std::function<void()>& work, QWidget* painted) {
   for (int i = 0; i < 4; ++i) {
     QApplication::processEvents();
   }
-  painted->repaint();
+  painted()->repaint();
   return clock.nsecsElapsed();
 }
 
@@ -67,7 +67,7 @@ std::vector<qint64> KeyTimes(MainWindow& window, QWidget* painted) {
   std::vector<qint64> times;
   for (int i = 0; i < kKeyRuns; ++i) {
     const Qt::Key key = i % 2 == 0 ? Qt::Key_5 : Qt::Key_Backspace;
-    times.push_back(Timed([&] { QTest::keyClick(lat, key); }, painted));
+    times.push_back(Timed([&] { QTest::keyClick(lat, key); }, [painted] { return painted; }));
   }
   return times;
 }
@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
     window->repaint();
     openMain.push_back(clock.nsecsElapsed());
     auto* chart = window->findChild<QAction*>(QStringLiteral("mnuChart"));
-    openChart.push_back(Timed([&] { chart->trigger(); }, window.get()));
+    openChart.push_back(
+        Timed([&] { chart->trigger(); }, [&window] { return window->chartWindow(); }));
   }
 
   std::vector<qint64> keyAlone;
