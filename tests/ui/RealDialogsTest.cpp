@@ -1,4 +1,6 @@
 // The real message boxes and file dialog, answered through the active modal window.
+#include <QAction>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
@@ -135,6 +137,47 @@ class RealDialogsTest : public QObject {
     QTest::mouseClick(window->findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
     QVERIFY(answers.done());
     QVERIFY(!QFile::exists(out));
+  }
+
+  // The chart's "Save image" dialog: a name typed without an ending takes that of the chosen
+  // kind, and the picture is written in that kind.
+  void saveImageDialog_data() {
+    QTest::addColumn<bool>("svgChosen");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("no ending, PNG") << false << "pic" << "pic.png" << QByteArray("\x89PNG");
+    QTest::newRow("no ending, SVG chosen") << true << "pic" << "pic.svg" << QByteArray("<?xml");
+    QTest::newRow("ending typed") << false << "pic.svg" << "pic.svg" << QByteArray("<?xml");
+  }
+  void saveImageDialog() {
+    QFETCH(bool, svgChosen);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QByteArray, start);
+    QTemporaryDir dir;
+    window->findChild<QAction*>(QStringLiteral("mnuChart"))->trigger();
+    QWidget* chart = window->findChild<QWidget*>(QStringLiteral("ChartWindow"));
+    QVERIFY(chart != nullptr);
+    ModalAnswers answers({[&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      QVERIFY2(dialog != nullptr, qPrintable(modal->metaObject()->className()));
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("Save image"));
+      QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+      QCOMPARE(dialog->nameFilters(),
+               (QStringList{"PNG image (*.png)", "SVG drawing (*.svg)"}));
+      if (svgChosen) {
+        QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+      }
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      name->setText(dir.filePath(typed));
+      QTest::keyClick(name, Qt::Key_Return);
+    }});
+    QTest::mouseClick(chart->findChild<QWidget*>(QStringLiteral("cmdSaveImage")), Qt::LeftButton);
+    QVERIFY(answers.done());
+    QFile file(dir.filePath(written));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(QDir(dir.path()).entryList().join(' ')));
+    QVERIFY(file.read(start.size()) == start);
   }
 
   void exitAnsweredNo() {
