@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QValueAxis>
 #include <QXmlStreamReader>
 
@@ -487,6 +488,19 @@ class ChartWindowTest : public QObject {
     QVERIFY(available.contains(chart->frameGeometry()));
     QVERIFY(!chart->frameGeometry().intersects(c.t.window->frameGeometry()));
     QVERIFY(chart->frameGeometry().left() > c.t.window->frameGeometry().right());
+  }
+
+  // Runs last: it ends the application's event loop. Unlike the help window, an open chart
+  // does not keep the program running once the main window is closed.
+  void endsWithTheMainWindow() {
+    bool timedOut = false;
+    QTimer::singleShot(0, c.t.window.get(), [&] { c.t.window->close(); });
+    QTimer::singleShot(5000, qApp, [&] {
+      timedOut = true;
+      QCoreApplication::quit();
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!timedOut);
   }
 };
 
