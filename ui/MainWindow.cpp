@@ -65,12 +65,18 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  // The window frame is known only now: centre the outer window once more, so that it
-  // starts centred whatever frame the platform gives it.
-  if (!shownBefore_) {
-    shownBefore_ = true;
+  if (centring_ == Centring::BeforeShow) {
+    centring_ = Centring::AwaitingFrame;
     centreOnScreen();
   }
+}
+
+bool MainWindow::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  if (centring_ == Centring::AwaitingFrame) {
+    centreOnceFramed(event->type());
+  }
+  return handled;
 }
 
 HelpWindow* MainWindow::helpWindow() const { return help_.data(); }

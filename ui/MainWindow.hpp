@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEvent>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
@@ -73,6 +74,7 @@ class MainWindow final : public QMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   // Construction (MainWindowControls.cpp).
@@ -82,6 +84,7 @@ class MainWindow final : public QMainWindow {
   void buildOptionFrames(double dpi);
   void setTabOrder();
   void centreOnScreen();
+  void centreOnceFramed(QEvent::Type type);
 
   // Latitude entry (MainWindowLatitude.cpp).
   void watchLatitudeBoxes();
@@ -115,8 +118,11 @@ class MainWindow final : public QMainWindow {
   QPointer<HelpWindow> help_;
   QPointer<ChartWindow> chart_;
   LatitudeKeys* keys_ = nullptr;
-  bool shownBefore_ = false;
   int batchProgressDelayMs_ = 1000;
+  // A window manager adds its frame only after the window is first shown; until then the
+  // window is centred without it.
+  enum class Centring { BeforeShow, AwaitingFrame, Done };
+  Centring centring_ = Centring::BeforeShow;
 
   QAction* mnuExit_ = nullptr;
   QAction* mnuHelp_ = nullptr;

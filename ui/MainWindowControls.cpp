@@ -244,4 +244,20 @@ void MainWindow::centreOnScreen() {
   move(display.x() + qRound(left), display.y() + qRound(top));
 }
 
+void MainWindow::centreOnceFramed(QEvent::Type type) {
+  // The frame shows in the first move or resize after the window manager has taken the
+  // window; the outer window is centred again then, once. By its activation the window has
+  // whatever frame it gets: one without a frame was centred whole at its show.
+  if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::WindowActivate) {
+    return;
+  }
+  const bool framed = frameGeometry().size() != size();
+  if (framed || type == QEvent::WindowActivate) {
+    centring_ = Centring::Done;
+  }
+  if (framed) {
+    centreOnScreen();
+  }
+}
+
 }  // namespace marovane::ui
