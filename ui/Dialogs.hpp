@@ -36,8 +36,13 @@ class QtDialogs final : public Dialogs {
   QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& title,
                                       QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
                                       QMessageBox::StandardButton defaultButton) override;
+  // Each dialog opens in the folder of the file last chosen in this run, with its name
+  // filled in; a cancelled dialog leaves that name as it was.
   std::optional<QString> chooseFile(QWidget* parent) override;
   std::optional<QString> chooseImageFile(QWidget* parent) override;
+
+ private:
+  QString lastFile_;
 };
 
 // Title of every message box that names none of its own.

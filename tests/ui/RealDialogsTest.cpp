@@ -4,6 +4,8 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -43,6 +45,11 @@ class ModalAnswers : public QObject {
     Handler handler = std::move(handlers_.front());
     handlers_.pop_front();
     handler(modal);
+    // A handler that failed may have left its window open: close it, so the test ends.
+    auto* dialog = qobject_cast<QDialog*>(handled_.data());
+    if (QTest::currentTestFailed() && dialog != nullptr && dialog->isVisible()) {
+      dialog->reject();
+    }
   }
 
   std::deque<Handler> handlers_;
@@ -62,6 +69,48 @@ ModalAnswers::Handler ClickBox(const QString& text, const QString& title, QMessa
     QVERIFY(box->defaultButton() == box->button(defaultButton));
     box->button(answer)->click();
   };
+}
+
+// The entries of the dialog's type list, as the user reads them.
+QStringList TypeEntries(QFileDialog* dialog) {
+  QStringList entries;
+  if (const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+    for (int i = 0; i < types->count(); ++i) {
+      entries.append(types->itemText(i));
+    }
+  }
+  return entries;
+}
+
+// The names the dialog lists in its current folder, once it has read the folder.
+QStringList Listed(QFileDialog* dialog) {
+  const auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+  if (view == nullptr) {
+    return {QStringLiteral("<no list>")};
+  }
+  QStringList names;
+  const QModelIndex folder = view->rootIndex();
+  for (int row = 0; row < view->model()->rowCount(folder); ++row) {
+    names.append(view->model()->index(row, 0, folder).data().toString());
+  }
+  names.sort();
+  return names;
+}
+
+// Picks the type entry `index` the way the user does, from the list.
+void PickType(QFileDialog* dialog, int index) {
+  auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  QVERIFY(types != nullptr);
+  types->setFocus();
+  QTest::keyClick(types, Qt::Key_Home);
+  for (int i = 0; i < index; ++i) {
+    QTest::keyClick(types, Qt::Key_Down);
+  }
+  QCOMPARE(types->currentIndex(), index);
+}
+
+QLineEdit* FileNameBox(QFileDialog* dialog) {
+  return dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
 }
 
 }  // namespace
@@ -94,7 +143,7 @@ class RealDialogsTest : public QObject {
           auto* dialog = qobject_cast<QFileDialog*>(modal);
           QVERIFY2(dialog != nullptr, qPrintable(modal->metaObject()->className()));
           QCOMPARE(dialog->windowTitle(), QStringLiteral("Open file."));
-          QCOMPARE(dialog->nameFilters(),
+          QCOMPARE(TypeEntries(dialog),
                    (QStringList{"Text (*.txt)", "Comma Separated Value (*.csv)", "All (*.*)"}));
           QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
           auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -178,6 +227,49 @@ class RealDialogsTest : public QObject {
     QFile file(dir.filePath(written));
     QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(QDir(dir.path()).entryList().join(' ')));
     QVERIFY(file.read(start.size()) == start);
+  }
+
+  // "All (*.*)" lists every file, names without a dot too; each dialog then opens in the
+  // folder of the file last chosen, with its name filled in, until another is chosen.
+  void fileDialogListsAllAndKeepsTheLastName() {
+    QTemporaryDir dir;
+    for (const char* name : {"latitudes", "lats.txt", "out.csv"}) {
+      QFile file(dir.filePath(QString::fromLatin1(name)));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QString chosen = dir.filePath(QStringLiteral("latitudes"));
+    const QStringList all{"latitudes", "lats.txt", "out.csv"};
+    marovane::ui::QtDialogs fresh;  // no file chosen yet in this run
+    ModalAnswers first({[&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      QVERIFY(dialog != nullptr);
+      dialog->setDirectory(dir.path());
+      QTRY_COMPARE(Listed(dialog), QStringList{"lats.txt"});  // the first entry, Text
+      PickType(dialog, 1);
+      QTRY_COMPARE(Listed(dialog), QStringList{"out.csv"});
+      PickType(dialog, 2);
+      QTRY_COMPARE(Listed(dialog), all);
+      FileNameBox(dialog)->setText(QStringLiteral("latitudes"));
+      QTest::keyClick(FileNameBox(dialog), Qt::Key_Return);
+    }});
+    QCOMPARE(fresh.chooseFile(window.get()), std::optional<QString>(chosen));
+    QVERIFY(first.done());
+
+    // Opened again, and cancelled twice: the name stays.
+    for (int again = 0; again < 2; ++again) {
+      ModalAnswers next({[&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+        QCOMPARE(FileNameBox(dialog)->text(), QStringLiteral("latitudes"));
+        QCOMPARE(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText(),
+                 QStringLiteral("All (*.*)"));
+        QTRY_COMPARE(Listed(dialog), all);
+        dialog->reject();
+      }});
+      QCOMPARE(fresh.chooseFile(window.get()), std::nullopt);
+      QVERIFY(next.done());
+    }
   }
 
   void exitAnsweredNo() {
