@@ -272,6 +272,81 @@ class RealDialogsTest : public QObject {
     }
   }
 
+  // The key that closes a message is released in the box that showed it; that release must
+  // not bring the message again, while a key pressed and released there still does.
+  void messageClosedByKey_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("dms");
+    const int none = Qt::NoModifier;
+    QTest::newRow("Strange Location, Enter")
+        << "txtLat" << "95" << int{Qt::Key_Return} << none << "9,0,0,N";
+    QTest::newRow("Strange Location, keypad Enter")
+        << "txtLat" << "95" << int{Qt::Key_Enter} << int{Qt::KeypadModifier} << "9,0,0,N";
+    QTest::newRow("Strange Location, Escape")
+        << "txtLat" << "95" << int{Qt::Key_Escape} << none << "9,0,0,N";
+    QTest::newRow("hemisphere, Enter")
+        << "txtLatNS" << "x" << int{Qt::Key_Return} << none << "41,54,0,N";
+    QTest::newRow("hemisphere, Escape")
+        << "txtLatNS" << "x" << int{Qt::Key_Escape} << none << "41,54,0,N";
+  }
+  void messageClosedByKey() {
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, dms);
+    const bool strange = box == QLatin1String("txtLat");
+    const QString text = strange ? QStringLiteral("Latitude of your location should be between "
+                                                  "-90° and +90°.")
+                                 : QStringLiteral("S for South or N for North. That's all.");
+    const auto close = static_cast<Qt::Key>(key);
+    const auto held = static_cast<Qt::KeyboardModifiers>(modifiers);
+    int shown = 0;
+    ModalAnswers answers({
+        [&](QWidget* modal) {
+          auto* message = qobject_cast<QMessageBox*>(modal);
+          QVERIFY(message != nullptr);
+          QCOMPARE(message->text(), text);
+          ++shown;
+          QWidget* focus = message->focusWidget() != nullptr ? message->focusWidget() : message;
+          QTest::keyPress(focus, close, held);  // closes it; the release comes later
+        },
+        [&](QWidget* modal) {
+          ++shown;
+          qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+        },
+    });
+    auto* target = window->findChild<QLineEdit*>(box);
+    QVERIFY(target != nullptr);
+    const QString before = strange ? typed : target->text();
+    if (strange) {
+      target->clear();
+    }
+    target->setFocus();
+    QTest::keyClicks(target, typed);
+    QCOMPARE(shown, 1);
+    activate();  // as the window manager gives the focus back
+    QCOMPARE(QApplication::focusWidget(), target);
+    QTest::keyRelease(target, close, held);
+    QCOMPARE(shown, 1);
+    QCOMPARE(target->text(), before);
+    auto* grad = window->findChild<QLineEdit*>(QStringLiteral("txtLatGrad"));
+    const QString degrees = grad->text() + QLatin1Char(',') +
+                            window->findChild<QLineEdit*>(QStringLiteral("txtLatMin"))->text() +
+                            QLatin1Char(',') +
+                            window->findChild<QLineEdit*>(QStringLiteral("txtLatSec"))->text() +
+                            QLatin1Char(',') +
+                            window->findChild<QLineEdit*>(QStringLiteral("txtLatNS"))->text();
+    QCOMPARE(degrees, dms);
+    // A key really pressed in the box still counts: the message comes again.
+    QTest::keyClick(target, strange ? Qt::Key_End : Qt::Key_Q);
+    QCOMPARE(shown, 2);
+    QVERIFY(answers.done());
+  }
+
   void exitAnsweredNo() {
     ModalAnswers answers({ClickBox(QStringLiteral("Do you really want to end Marovane?"),
                                    QStringLiteral("Marovane"), QMessageBox::Question,
