@@ -50,9 +50,14 @@ class ExportTest : public QObject {
   void clickExport() const { QTest::mouseClick(t.find("Command1"), Qt::LeftButton); }
   void clickBatch() const { QTest::mouseClick(t.find("Command2"), Qt::LeftButton); }
 
+  // The batch question, whose default button is OK, answered with `answer`.
+  static Box BatchPrompt(QMessageBox::StandardButton answer) {
+    return {kBatchPrompt, kTitle, QMessageBox::Information,
+            QMessageBox::Ok | QMessageBox::Cancel, answer, QMessageBox::Ok};
+  }
+
   void expectBatch(const QString& input, const QString& summary, bool prefix = false) {
-    t.dialogs.expectBox({kBatchPrompt, kTitle, QMessageBox::Information,
-                         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok});
+    t.dialogs.expectBox(BatchPrompt(QMessageBox::Ok));
     t.dialogs.expectFile(input);
     Box done{summary, kTitle, QMessageBox::NoIcon};
     done.textIsPrefix = prefix;
@@ -289,13 +294,10 @@ class ExportTest : public QObject {
   }
 
   void batchCancelled() {
-    Box prompt{kBatchPrompt, kTitle, QMessageBox::Information,
-               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel};
-    t.dialogs.expectBox(prompt);
+    t.dialogs.expectBox(BatchPrompt(QMessageBox::Cancel));
     clickBatch();
     QCOMPARE(t.window->exportState().gUnit, std::int16_t{0});  // stopped before reading it
-    t.dialogs.expectBox({kBatchPrompt, kTitle, QMessageBox::Information,
-                         QMessageBox::Ok | QMessageBox::Cancel});
+    t.dialogs.expectBox(BatchPrompt(QMessageBox::Ok));
     t.dialogs.expectFile(std::nullopt);
     clickBatch();
     QCOMPARE(ListEntries(t.window.get()), QStringList());
