@@ -33,6 +33,7 @@ class Answering final : public marovane::ui::Dialogs {
     return defaultButton;
   }
   std::optional<QString> chooseFile(QWidget*) override { return file_; }
+  std::optional<QString> chooseImageFile(QWidget*) override { return std::nullopt; }
 
  private:
   QString file_;

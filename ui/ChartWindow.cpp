@@ -493,9 +493,10 @@ bool ChartWindow::writeImage(const QString& path, QString* error) {
     *error = QStringLiteral("%1 could not be written: %2.").arg(path, file.errorString());
     return false;
   }
+  // The picture is the window as the user sees it.
   if (suffix == QLatin1String("png")) {
     QImageWriter writer(&file, "png");
-    if (!writer.write(view_->grab().toImage())) {
+    if (!writer.write(grab().toImage())) {
       *error = QStringLiteral("%1 could not be written: %2.").arg(path, writer.errorString());
       file.cancelWriting();
       return false;
@@ -503,12 +504,12 @@ bool ChartWindow::writeImage(const QString& path, QString* error) {
   } else {
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
-    svg.setSize(view_->size());
-    svg.setViewBox(QRect(QPoint(0, 0), view_->size()));
+    svg.setSize(size());
+    svg.setViewBox(rect());
     svg.setTitle(windowTitle());
     svg.setDescription(QStringLiteral("Marovane"));
     QPainter painter(&svg);
-    view_->render(&painter);
+    render(&painter);
     painter.end();
   }
   if (!file.commit()) {

@@ -414,11 +414,11 @@ class ChartWindowTest : public QObject {
       QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
       return;
     }
-    const QWidget* view = c.control<QWidget>("chartView");
+    const QWidget* window = c.t.window->chartWindow();
     if (name.endsWith(QLatin1String("png"), Qt::CaseInsensitive)) {
       QImage image;
       QVERIFY(image.load(path, "png"));
-      QCOMPARE(image.size(), view->size() * view->devicePixelRatio());
+      QCOMPARE(image.size(), window->size() * window->devicePixelRatio());
       return;
     }
     QFile file(path);
