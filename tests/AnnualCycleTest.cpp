@@ -107,9 +107,13 @@ TEST(AnnualCycle, PolarNightIsWrittenAsZeroNeverMinusZero) {
 TEST(AnnualCycle, UnknownCodes) {
   EXPECT_EQ(AnnualCycleText(41.9f, 0, 1), "");
   EXPECT_EQ(AnnualCycleText(41.9f, 5, 1), "");
-  const std::vector<std::string> lines = Lines(AnnualCycleText(41.9f, 4, 0));
-  EXPECT_EQ(lines[0], "Latitude, Month Number, extraterrestrial Radiation ");
-  EXPECT_EQ(lines[1], "41.9, 1, 0");
+  // Unit codes the window cannot produce: an empty label and zero values.
+  for (const std::int16_t unit : {0, 8, -1}) {
+    const std::vector<std::string> lines = Lines(AnnualCycleText(41.9f, 4, unit));
+    ASSERT_EQ(lines.size(), 13u) << unit;
+    EXPECT_EQ(lines[0], "Latitude, Month Number, extraterrestrial Radiation ");
+    EXPECT_EQ(lines[1], "41.9, 1, 0");
+  }
 }
 
 TEST(AnnualCycle, WritingReplacesTheWholeFile) {
