@@ -26,10 +26,12 @@ struct BatchChoice {
 struct BatchResult {
   std::int32_t written = 0;  // files really written
   std::int32_t failed = 0;   // items that got no file
-  bool inputRead = true;     // false when the input file could not be opened or read
-  bool stopped = false;      // true when the run was stopped before the end of the input
+  std::int64_t items = 0;    // items read; each has one log entry
+  std::string unreadInput;   // why the input could not be read to its end, naming it
+  bool stopped = false;      // the run was stopped before the end of the input
 
-  bool complete() const { return inputRead && failed == 0 && !stopped; }
+  bool inputRead() const { return unreadInput.empty(); }
+  bool complete() const { return inputRead() && failed == 0 && !stopped; }
 };
 
 // Receives each log entry as it happens. A written file gives "count latitude path"

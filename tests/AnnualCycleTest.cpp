@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -51,6 +52,48 @@ TEST(AnnualCycle, WorkedExampleAt41_9) {
   }
 }
 
+TEST(AnnualCycle, DayLengthLines) {
+  struct Case {
+    float latitude;
+    std::int16_t aggregation;
+    std::size_t line;  // 1 is the header
+    const char* text;
+  };
+  const Case cases[] = {
+      {41.9f, 1, 1, "Latitude, Julian Day, Day length hours"},
+      {41.9f, 2, 1, "Latitude, Week Number, Day length hours"},
+      {41.9f, 3, 1, "Latitude, Dekad Number, Day length hours"},
+      {41.9f, 4, 1, "Latitude, Month Number, Day length hours"},
+      {41.9f, 1, 173, "41.9, 172, 15.052"},  // DayLength is 15.05196 as a single
+      {90.0f, 1, 173, "90, 172, 24"},        // polar day
+      {-90.0f, 1, 173, "-90, 172, 0"},       // polar night
+      {70.0f, 4, 7, "70, 6, 24"},            // a month of midnight sun
+      {-70.0f, 4, 7, "-70, 6, 0"},
+      {70.0f, 3, 36, "70, 35, 0"},
+      {69.65f, 3, 3, "69.65, 2, 0.113"},     // the sun comes back within dekad 2
+  };
+  for (const Case& c : cases) {
+    // The unit plays no part in a table of hours.
+    for (std::int16_t unit : {std::int16_t{1}, std::int16_t{7}}) {
+      const std::vector<std::string> lines =
+          Lines(AnnualCycleText(c.latitude, c.aggregation, unit, Quantity::DayLength));
+      ASSERT_GE(lines.size(), c.line);
+      EXPECT_EQ(lines[c.line - 1], c.text) << c.latitude << " aggregation " << c.aggregation;
+    }
+  }
+}
+
+TEST(AnnualCycle, DayLengthAtTheEquatorIsTwelveHoursInEveryPeriod) {
+  const std::size_t periods[] = {365, 53, 36, 12};
+  for (std::int16_t aggregation = 1; aggregation <= 4; ++aggregation) {
+    const AnnualCycle table = AnnualCycleTable(0.0f, aggregation, 1, Quantity::DayLength);
+    ASSERT_EQ(table.periods.size(), periods[aggregation - 1]);
+    for (const CyclePeriod& p : table.periods) {
+      EXPECT_EQ(p.value, 12.0) << "aggregation " << aggregation << " period " << p.number;
+    }
+  }
+}
+
 TEST(AnnualCycle, PolarNightIsWrittenAsZeroNeverMinusZero) {
   for (float latitude : {90.0f, -90.0f}) {
     for (std::int16_t aggregation = 1; aggregation <= 4; ++aggregation) {
@@ -64,9 +107,13 @@ TEST(AnnualCycle, PolarNightIsWrittenAsZeroNeverMinusZero) {
 TEST(AnnualCycle, UnknownCodes) {
   EXPECT_EQ(AnnualCycleText(41.9f, 0, 1), "");
   EXPECT_EQ(AnnualCycleText(41.9f, 5, 1), "");
-  const std::vector<std::string> lines = Lines(AnnualCycleText(41.9f, 4, 0));
-  EXPECT_EQ(lines[0], "Latitude, Month Number, extraterrestrial Radiation ");
-  EXPECT_EQ(lines[1], "41.9, 1, 0");
+  // Unit codes the window cannot produce: an empty label and zero values.
+  for (const std::int16_t unit : {0, 8, -1}) {
+    const std::vector<std::string> lines = Lines(AnnualCycleText(41.9f, 4, unit));
+    ASSERT_EQ(lines.size(), 13u) << unit;
+    EXPECT_EQ(lines[0], "Latitude, Month Number, extraterrestrial Radiation ");
+    EXPECT_EQ(lines[1], "41.9, 1, 0");
+  }
 }
 
 TEST(AnnualCycle, WritingReplacesTheWholeFile) {
@@ -110,27 +157,75 @@ TEST(AnnualCycle, FailedWritesNameTheFileAndTheReason) {
   EXPECT_TRUE(fs::is_directory(dir / "folder.csv"));
 }
 
-// A write cut short (here by a file size limit) must not leave a truncated file behind.
-TEST(AnnualCycle, PartlyWrittenFileIsRemoved) {
-  test::ScratchDir dir;
-  const fs::path file = dir / "cut.csv";
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  bool threw = false;
-  try {
-    WriteAnnualCycle(41.9f, file, 1, 1);  // a daily file is about 6 kB
-  } catch (const FileError& e) {
-    threw = true;
-    EXPECT_NE(std::string(e.what()).find("File too large"), std::string::npos) << e.what();
+std::vector<std::string> FileNames(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
   }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
-  EXPECT_TRUE(threw);
-  EXPECT_FALSE(fs::exists(file));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A write cut short (here by a file size limit) leaves what was there before: no file, or the
+// old content; never a truncated file, never a temporary one.
+TEST(AnnualCycle, FailedWriteLeavesTheOldContent) {
+  for (const bool existed : {false, true}) {
+    test::ScratchDir dir;
+    const fs::path file = dir / "cut.csv";
+    if (existed) {
+      test::WriteText(file, "old content");
+    }
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool threw = false;
+    try {
+      WriteAnnualCycle(41.9f, file, 1, 1);  // a daily file is about 6 kB
+    } catch (const FileError& e) {
+      threw = true;
+      EXPECT_NE(std::string(e.what()).find("File too large"), std::string::npos) << e.what();
+      EXPECT_EQ(e.file(), file);
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(FileNames(dir.path()), existed ? std::vector<std::string>{"cut.csv"}
+                                             : std::vector<std::string>{});
+    if (existed) {
+      EXPECT_EQ(test::ReadBytes(file), "old content");
+    }
+  }
+}
+
+// Replacing a file keeps what the user set up around it: its permissions, and a symbolic link
+// that points to it.
+TEST(AnnualCycle, ReplacedFileKeepsPermissionsAndLinks) {
+  test::ScratchDir dir;
+  const std::string expected = AnnualCycleText(41.9f, 3, 1);
+  test::WriteText(dir / "private.csv", "old");
+  fs::permissions(dir / "private.csv", fs::perms::owner_read | fs::perms::owner_write |
+                                           fs::perms::group_read);
+  WriteAnnualCycle(41.9f, dir / "private.csv", 3, 1);
+  EXPECT_EQ(test::ReadBytes(dir / "private.csv"), expected);
+  EXPECT_EQ(fs::status(dir / "private.csv").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  fs::create_directory(dir / "real");
+  test::WriteText(dir / "real" / "target.csv", "old");
+  fs::create_symlink("real/target.csv", dir / "link.csv");
+  fs::create_symlink("real/new.csv", dir / "dangling.csv");
+  WriteAnnualCycle(41.9f, dir / "link.csv", 3, 1);
+  WriteAnnualCycle(41.9f, dir / "dangling.csv", 3, 1);
+  EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
+  EXPECT_TRUE(fs::is_symlink(dir / "dangling.csv"));
+  EXPECT_EQ(test::ReadBytes(dir / "real" / "target.csv"), expected);
+  EXPECT_EQ(test::ReadBytes(dir / "real" / "new.csv"), expected);
+  EXPECT_EQ(FileNames(dir.path()),
+            (std::vector<std::string>{"dangling.csv", "link.csv", "private.csv", "real"}));
+  EXPECT_EQ(FileNames(dir / "real"), (std::vector<std::string>{"new.csv", "target.csv"}));
 }
 
 }  // namespace

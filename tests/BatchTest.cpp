@@ -1,14 +1,14 @@
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "TestFiles.hpp"
 #include "export/AnnualCycle.hpp"
 #include "export/Batch.hpp"
+#include "text/NumberText.hpp"
 
 namespace marovane {
 namespace {
@@ -20,12 +20,16 @@ struct BatchRun {
   std::vector<std::string> log;
 };
 
-BatchRun RunOn(const fs::path& input, std::int16_t aggregation = 3, std::int16_t unit = 1) {
+BatchRun RunOn(const fs::path& input, std::int16_t aggregation = 3, std::int16_t unit = 1,
+               const BatchProgress& progress = {}) {
   BatchRun run;
-  run.result = RunBatch(input, {aggregation, unit, Quantity::Radiation},
-                        [&](const std::string& entry) { run.log.push_back(entry); });
+  run.result = RunBatch(
+      input, {aggregation, unit, Quantity::Radiation},
+      [&](const std::string& entry) { run.log.push_back(entry); }, progress);
   return run;
 }
+
+std::string Path(const fs::path& p) { return p.string(); }
 
 TEST(Batch, OneFilePerLatitudeBesideTheInput) {
   test::ScratchDir dir;
@@ -42,6 +46,64 @@ TEST(Batch, OneFilePerLatitudeBesideTheInput) {
   EXPECT_EQ(BatchSummary(run.result), "3 Files written.");
   EXPECT_EQ(test::ReadBytes(base + "-20.5.out"), AnnualCycleText(-20.5f, 4, 5));
   EXPECT_EQ(test::ReadBytes(base + "0.out"), AnnualCycleText(0.0f, 4, 5));
+}
+
+// Refused and unwritable items around the blocks in which the run computes its files: each
+// item has exactly one entry, the written ones are counted 1..n without a gap, and every
+// written file is complete.
+TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
+  test::ScratchDir dir;
+  const fs::path input = dir / "lats.txt";
+  constexpr int kItems = 44;
+  std::vector<std::string> items;
+  for (int i = 1; i <= kItems; ++i) {
+    items.push_back(std::to_string(i * 4 - 90) + "." + std::to_string(i % 10));
+  }
+  struct Bad {
+    int position;
+    std::string item;
+    std::string reason;  // the end of its entry
+  };
+  const Bad bad[] = {
+      {1, "abc", "not a number, no file written."},
+      {16, "95", "latitude outside -90..90, no file written."},
+      {17, items[16], "Is a directory"},
+      {33, "1" + std::string(310, '0') + "E-1", "longer than any latitude (314 characters), no file written."},
+      {kItems, "1" + std::string(40, '0') + "E-1", "latitude outside -90..90, no file written."},
+  };
+  for (const Bad& b : bad) {
+    items[static_cast<std::size_t>(b.position - 1)] = b.item;
+  }
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    text += items[i] + (i % 3 == 0 ? "\n" : i % 3 == 1 ? ", " : "\t");
+  }
+  test::WriteText(input, text);
+  fs::create_directory(dir / ("lats" + SingleText(std::stof(items[16])) + ".out"));
+
+  const BatchRun run = RunOn(input, 2, 7);
+  ASSERT_EQ(run.log.size(), static_cast<std::size_t>(kItems));
+  int written = 0;
+  for (int i = 1; i <= kItems; ++i) {
+    const std::string& entry = run.log[static_cast<std::size_t>(i - 1)];
+    const std::string& item = items[static_cast<std::size_t>(i - 1)];
+    const auto badItem = std::find_if(std::begin(bad), std::end(bad),
+                                      [&](const Bad& b) { return b.position == i; });
+    if (badItem != std::end(bad)) {
+      EXPECT_EQ(entry.rfind("Item " + std::to_string(i) + " (", 0), 0u) << entry;
+      EXPECT_TRUE(entry.ends_with(badItem->reason)) << entry << " / " << badItem->reason;
+      continue;
+    }
+    ++written;
+    const std::string latitude = SingleText(std::stof(item));
+    const fs::path output = dir / ("lats" + latitude + ".out");
+    EXPECT_EQ(entry, std::to_string(written) + " " + latitude + " " + Path(output));
+    EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(item), 2, 7)) << item;
+  }
+  EXPECT_EQ(run.result.written, written);
+  EXPECT_EQ(run.result.failed, static_cast<std::int32_t>(std::size(bad)));
+  EXPECT_EQ(run.result.items, kItems);
+  EXPECT_EQ(BatchSummary(run.result), std::to_string(written) + " Files written.\n5 items failed.");
 }
 
 TEST(Batch, ItemsAreSeparatedByBlanksCommasAndLineBreaks) {
@@ -79,39 +141,88 @@ TEST(Batch, EmptyInputWritesNothing) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
-TEST(Batch, UnreadableInputIsReportedAndEnds) {
+// An input that cannot be read to its end ends the run with an entry naming it; what was
+// read before stays written.
+TEST(Batch, UnreadableInputEndsTheRunAndIsNamed) {
   test::ScratchDir dir;
   fs::create_directory(dir / "folder.txt");
-  const fs::path inputs[] = {dir / "missing.txt", dir / "folder.txt"};
-  for (const fs::path& input : inputs) {
-    const BatchRun run = RunOn(input);
-    ASSERT_EQ(run.log.size(), 1u) << input;
-    EXPECT_NE(run.log[0].find(input.string()), std::string::npos) << run.log[0];
-    EXPECT_FALSE(run.result.inputRead);
-    EXPECT_EQ(BatchSummary(run.result), "0 Files written.\nThe input file could not be read.");
+  test::WriteText(dir / "endless.txt", "12 " + std::string((1u << 20) + 1, '7') + " 13");
+  struct Case {
+    fs::path input;
+    int written;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {dir / "missing.txt", 0, "No such file or directory"},
+      {dir / "folder.txt", 0, "Is a directory"},
+      {dir / "endless.txt", 1, "item 2 runs on for more than 1 MiB without a separator"},
+      {"/dev/zero", 0, "item 1 runs on for more than 1 MiB without a separator"},
+  };
+  for (const Case& c : cases) {
+    const BatchRun run = RunOn(c.input);
+    ASSERT_EQ(run.log.size(), static_cast<std::size_t>(c.written + 1)) << c.input;
+    const std::string reading = "Cannot read " + Path(c.input) + ": " + c.reason;
+    EXPECT_EQ(run.log.back().rfind(reading, 0), 0u) << run.log.back() << " / " << reading;
+    EXPECT_FALSE(run.result.inputRead());
+    EXPECT_EQ(run.result.written, c.written);
+    const std::string summary = BatchSummary(run.result);
+    const std::string unread = "The input file " + Path(c.input) + " could not be read: " + c.reason;
+    EXPECT_EQ(summary.rfind(std::to_string(c.written) + " Files written.\n" + unread, 0), 0u)
+        << summary;
   }
 }
 
-TEST(Batch, BadItemsGetTheirOwnEntryAndNoFile) {
+// An item is shown cut short and with what a terminal would act on escaped.
+TEST(Batch, RefusedItemsAreShownSafely) {
   test::ScratchDir dir;
   const fs::path input = dir / "lats.txt";
-  test::WriteText(input, "10\nabc\n95\n-90.5\n1.2.3\n90\n");
-  fs::create_directory(dir / "lats90.out");  // an output that cannot be written
+  const std::string tooLong = std::string(30, '1') + "\x1b[2J" + std::string(60, '2');
+  test::WriteText(input, "10 abc \x1b]0;x\x07 \xff\xfe" + std::string(1, '\0') + "9 " +
+                             tooLong + " 1.2.3 -90.5 90.000001");
+  fs::create_directory(dir / "lats10.out");  // an output that cannot be written
   const BatchRun run = RunOn(input);
   const std::vector<std::string> expected = {
-      "1 10 " + (dir / "lats10.out").string(),
+      "Item 1 (10): Cannot write " + Path(dir / "lats10.out") + ": Is a directory",
       "Item 2 (abc): not a number, no file written.",
-      "Item 3 (95): latitude outside -90..90, no file written.",
-      "Item 4 (-90.5): latitude outside -90..90, no file written.",
-      "Item 5 (1.2.3): not a number, no file written.",
-      "Item 6 (90): Cannot write " + (dir / "lats90.out").string() + ": Is a directory",
+      "Item 3 (\\x1b]0;x\\x07): not a number, no file written.",
+      "Item 4 (\\xff\\xfe\\x009): not a number, no file written.",
+      "Item 5 (" + std::string(30, '1') + "\\x1b[2J222\u2026): longer than any latitude (94 "
+      "characters), no file written.",
+      "Item 6 (1.2.3): not a number, no file written.",
+      "Item 7 (-90.5): latitude outside -90..90, no file written.",
+      "Item 8 (90.000001): latitude outside -90..90, no file written.",
   };
   EXPECT_EQ(run.log, expected);
-  EXPECT_EQ(run.result.written, 1);
-  EXPECT_EQ(run.result.failed, 5);
-  EXPECT_EQ(BatchSummary(run.result), "1 Files written.\n5 items failed.");
-  EXPECT_FALSE(fs::exists(dir / "lats95.out"));
-  EXPECT_FALSE(fs::exists(dir / "lats-90.5.out"));
+  EXPECT_EQ(run.result.written, 0);
+  EXPECT_EQ(BatchSummary(run.result), "0 Files written.\n8 items failed.");
+}
+
+// The progress callback sees every item and can stop the run after any of them.
+TEST(Batch, StopsAfterTheItemWhereItIsTold) {
+  test::ScratchDir dir;
+  const fs::path input = dir / "lats.txt";
+  std::string text;
+  for (int i = 1; i <= 40; ++i) {
+    text += std::to_string(i) + "\n";
+  }
+  test::WriteText(input, text);
+  for (const std::int64_t stopAfter : {1, 16, 17, 39}) {
+    std::int64_t calls = 0;
+    const BatchRun run = RunOn(input, 3, 1, [&](const BatchResult& soFar, std::uintmax_t read) {
+      EXPECT_EQ(soFar.items, ++calls);
+      EXPECT_GT(read, 0u);
+      return soFar.items < stopAfter;
+    });
+    EXPECT_TRUE(run.result.stopped);
+    EXPECT_EQ(run.result.written, stopAfter);
+    ASSERT_EQ(run.log.size(), static_cast<std::size_t>(stopAfter + 1));
+    EXPECT_EQ(run.log.back(), "Stopped by the user after item " + std::to_string(stopAfter) +
+                                  "; the items after it were not written.");
+    EXPECT_EQ(BatchSummary(run.result), std::to_string(stopAfter) + " Files written.\n" +
+                                            "Stopped by the user after item " +
+                                            std::to_string(stopAfter) + ".");
+    EXPECT_FALSE(fs::exists(dir / ("lats" + std::to_string(stopAfter + 1) + ".out")));
+  }
 }
 
 TEST(Batch, RelativeInputIsLoggedWithItsFullPath) {
@@ -125,12 +236,29 @@ TEST(Batch, RelativeInputIsLoggedWithItsFullPath) {
   EXPECT_EQ(run.log[0], "1 -12.5 " + (dir / "lats-12.5.out").string());
 }
 
+// Four characters of the file name go, never a byte of a character, never the folder.
 TEST(Batch, OutputNames) {
-  EXPECT_EQ(BatchOutputName("/data/lats.txt", 41.9f), "/data/lats41.9.out");
-  EXPECT_EQ(BatchOutputName("/data/lats.txt", -12.5f), "/data/lats-12.5.out");
-  EXPECT_EQ(BatchOutputName("/data/lats.csv", -0.0f), "/data/lats0.out");
-  EXPECT_EQ(BatchOutputName("/data/latitudes", 5.0f), "/data/latit5.out");
-  EXPECT_EQ(BatchOutputName("abc", 5.0f), "5.out");
+  struct Case {
+    const char* input;
+    float latitude;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"/data/lats.txt", 41.9f, "/data/lats41.9.out"},
+      {"/data/lats.txt", -12.5f, "/data/lats-12.5.out"},
+      {"/data/lats.csv", -0.0f, "/data/lats0.out"},
+      {"/data/latitudes", 5.0f, "/data/latit5.out"},
+      {"abc", 5.0f, "5.out"},
+      {"/data/in/ab", 10.0f, "/data/in/10.out"},
+      {"/data/in/abcd", 10.0f, "/data/in/10.out"},
+      {"/data/lats\xc3\xa9" "123", 7.0f, "/data/lats7.out"},
+      {"/data/Breitengrade_S\xc3\xbc" "d", 10.0f, "/data/Breitengrade10.out"},
+      {"/data/\xf0\x9f\x8c\x9e" "sun.txt", 1.0f, "/data/\xf0\x9f\x8c\x9e" "sun1.out"},
+      {"/data/lats\xff\xfe.x", 1.0f, "/data/lats1.out"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BatchOutputName(c.input, c.latitude).string(), c.output) << c.input;
+  }
 }
 
 }  // namespace

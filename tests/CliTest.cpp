@@ -119,6 +119,9 @@ TEST(Cli, LatitudeForms) {
   struct Case {
     std::vector<std::string> args;
     float latitude;
+    std::int16_t aggregation = 3;
+    std::int16_t unit = 1;
+    Quantity quantity = Quantity::Radiation;
   };
   const Case cases[] = {
       {{"--latitude", "41.9"}, 41.9f},
@@ -130,12 +133,22 @@ TEST(Cli, LatitudeForms) {
       {{"--latitude", "10:30:30s"}, -10.508f},
       {{"--latitude", "90"}, 90.0f},
       {{"--latitude", "-90", "--output", "-"}, -90.0f},
+      {{"--latitude", "4\n"}, 4.0f},
+      {{"--latitude", "41.9", "--aggregation", "DAILY"}, 41.9f, 1},
+      {{"--latitude", "41.9", "-a", "Monthly", "-u", "mm/day"}, 41.9f, 4, 5},
+      {{"--latitude", "41.9", "--quantity", "radiation"}, 41.9f},
+      {{"--latitude", "41.9", "--quantity", "daylength"}, 41.9f, 3, 1, Quantity::DayLength},
+      {{"--latitude", "-69.65", "-q", "DayLength", "-u", "5"}, -69.65f, 3, 5, Quantity::DayLength},
+      {{"--latitude", "0", "-a", "weekly", "--quantity=DAYLENGTH"}, 0.0f, 2, 1, Quantity::DayLength},
   };
   for (const Case& c : cases) {
     const Outcome o = RunCli(dir, c.args);
-    EXPECT_EQ(o.status, 0) << c.args[0] << " " << o.err;
-    EXPECT_EQ(o.out, AnnualCycleText(c.latitude, 3, 1)) << c.args.back();
+    EXPECT_EQ(o.status, 0) << c.args[1] << " " << o.err;
+    EXPECT_EQ(o.out, AnnualCycleText(c.latitude, c.aggregation, c.unit, c.quantity))
+        << c.args.back();
   }
+  const Outcome daily = RunCli(dir, {"-l", "41.9", "-a", "daily", "-q", "daylength"});
+  EXPECT_NE(daily.out.find("\r\n41.9, 172, 15.052\r\n"), std::string::npos);
 }
 
 TEST(Cli, BadArgumentsWriteNothing) {
@@ -152,11 +165,17 @@ TEST(Cli, BadArgumentsWriteNothing) {
       {{"--latitude", ""}, notNumeric},
       {{"--latitude", "41,9"}, notNumeric},
       {{"--latitude", "41:54N"}, notNumeric},
+      {{"--latitude", "141:54:00N"}, notNumeric},
+      {{"--latitude", "x41:54:00N"}, notNumeric},
+      {{"--latitude", "41:54:00Nfoo"}, notNumeric},
+      {{"--latitude", "41:54:00"}, notNumeric},
+      {{"--latitude", "1" + std::string(310, '0') + "E-1"}, outOfRange},
       {{"--latitude", "90.000001"}, outOfRange},
       {{"--latitude", "-90.5"}, outOfRange},
       {{"--latitude", "99:99:99S"}, outOfRange},
       {{"--latitude", "41.9", "--unit", "8"}, "--unit"},
       {{"--latitude", "41.9", "--aggregation", "yearly"}, "--aggregation"},
+      {{"--latitude", "41.9", "--quantity", "sunshine"}, "--quantity"},
       {{"--latitude", "41.9", "--batch", "x.txt"}, "excludes"},
       {{}, "--latitude or --batch is required"},
   };
@@ -183,7 +202,8 @@ TEST(Cli, HelpVersionAndManualPage) {
     std::vector<std::string> someOptions;  // some that the help must list
   };
   std::vector<Case> cases = {
-      {"marovane-cli", MAROVANE_CLI, {"-h", "--version", "-l", "--latitude", "--batch", "-o"}}};
+      {"marovane-cli", MAROVANE_CLI,
+       {"-h", "--version", "-l", "--latitude", "--batch", "-o", "--quantity"}}};
 #ifdef MAROVANE_GUI
   cases.push_back({"marovane", MAROVANE_GUI, {"-h", "--help", "--version"}});
 #endif
@@ -229,25 +249,48 @@ TEST(Cli, FailedWritesExitWithOneAndNameTheFile) {
   EXPECT_NE(folder.err.find(missing), std::string::npos) << folder.err;
 }
 
+// The log and the count go to standard output, what failed to standard error; anything
+// that failed, the log itself included, is exit status 1.
 TEST(Cli, BatchLogsEachFileAndTheCount) {
   test::ScratchDir dir;
   test::WriteText(dir / "lats.txt", "10\n-20.5\n0\n");
-  const Outcome o = RunCli(dir, {"--batch", (dir / "lats.txt").string(), "-a", "monthly", "-u", "4"});
-  EXPECT_EQ(o.status, 0) << o.err;
-  const std::string base = (dir / "lats").string();
-  EXPECT_EQ(o.out, "1 10 " + base + "10.out\n2 -20.5 " + base + "-20.5.out\n3 0 " + base +
-                       "0.out\n3 Files written.\n");
-  EXPECT_EQ(test::ReadBytes(base + "-20.5.out"), AnnualCycleText(-20.5f, 4, 4));
-
   test::WriteText(dir / "bad.txt", "10 x");
-  const Outcome bad = RunCli(dir, {"--batch", (dir / "bad.txt").string()});
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_NE(bad.out.find("1 Files written.\n1 item failed.\n"), std::string::npos) << bad.out;
-
-  const Outcome missing = RunCli(dir, {"--batch", (dir / "none.txt").string()});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.out.find((dir / "none.txt").string()), std::string::npos) << missing.out;
-  EXPECT_NE(missing.out.find("0 Files written."), std::string::npos) << missing.out;
+  const std::string lats = (dir / "lats.txt").string();
+  const std::string base = (dir / "lats").string();
+  const std::string written3 = "1 10 " + base + "10.out\n2 -20.5 " + base + "-20.5.out\n3 0 " +
+                               base + "0.out\n3 Files written.\n";
+  const std::string none = (dir / "none.txt").string();
+  struct Case {
+    std::vector<std::string> args;
+    std::string stdoutPath;  // standard output goes there when given
+    int status;
+    std::string out;         // the whole of standard output, unless it was redirected
+    std::string err;         // found in standard error
+  };
+  const Case cases[] = {
+      {{"--batch", lats, "-a", "monthly", "-u", "4"}, "", 0, written3, ""},
+      {{"--batch", (dir / "bad.txt").string()}, "", 1,
+       "1 10 " + (dir / "bad10.out").string() + "\nItem 2 (x): not a number, no file written.\n"
+       "1 Files written.\n", "1 item failed.\n"},
+      {{"--batch", none}, "", 1, "Cannot read " + none + ": No such file or directory\n0 Files written.\n",
+       "The input file " + none + " could not be read: No such file or directory.\n"},
+      {{"--batch", lats, "-a", "Monthly", "-u", "4"}, "/dev/full", 1, "",
+       "Cannot write standard output: No space left on device\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome o = RunCli(dir, c.args, c.stdoutPath);
+    EXPECT_EQ(o.status, c.status) << c.args[1] << ": " << o.err;
+    if (c.stdoutPath.empty()) {
+      EXPECT_EQ(o.out, c.out) << c.args[1];
+    }
+    EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
+    // However the log fared, the files are written.
+    EXPECT_EQ(test::ReadBytes(base + "-20.5.out"), AnnualCycleText(-20.5f, 4, 4));
+  }
+  const Outcome hours = RunCli(dir, {"--batch", lats, "-a", "weekly", "-q", "daylength"});
+  EXPECT_EQ(hours.status, 0) << hours.err;
+  EXPECT_EQ(test::ReadBytes(base + "-20.5.out"),
+            AnnualCycleText(-20.5f, 2, 1, Quantity::DayLength));
 }
 
 }  // namespace

@@ -28,10 +28,24 @@ TEST(NumberText, LeadingNumber) {
   for (const Case& c : cases) {
     EXPECT_EQ(LeadingNumber(c.text), c.value) << '"' << c.text << '"';
   }
-  EXPECT_EQ(LeadingNumber("1e400"), std::numeric_limits<double>::infinity());
-  EXPECT_EQ(LeadingNumber("-1e400"), -std::numeric_limits<double>::infinity());
-  EXPECT_EQ(LeadingNumber("1e-400"), 0.0);
+  // Beyond a double: the magnitude decides, whatever the exponent's sign.
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::string zeros310(310, '0');
+  const std::string zeros330(330, '0');
+  const Case beyond[] = {
+      {"1e400", inf},        {"-1e400", -inf},     {"1e-400", 0.0},
+      {"1e99999999999999999999", inf},            {"1e-99999999999999999999", 0.0},
+  };
+  for (const Case& c : beyond) {
+    EXPECT_EQ(LeadingNumber(c.text), c.value) << c.text;
+  }
+  EXPECT_EQ(LeadingNumber("1" + zeros310 + "E-1"), inf);  // 1e309
+  EXPECT_EQ(LeadingNumber("1" + zeros310 + "E-20"), 1e290);
+  EXPECT_EQ(LeadingNumber("." + zeros330 + "1"), 0.0);
+  EXPECT_EQ(LeadingNumber("." + zeros330 + "1E340"), 1e9);
+  EXPECT_EQ(LeadingNumber("0.000" + std::string(1000, '0') + "5e1003"), 0.5);
   EXPECT_TRUE(std::signbit(LeadingNumber("-0")));
+  EXPECT_TRUE(std::signbit(LeadingNumber("-1e-400")));
 }
 
 TEST(NumberText, IsNumeric) {
@@ -44,11 +58,17 @@ TEST(NumberText, IsNumeric) {
       {".5", true},     {"5.", true},    {"1e5", true},   {"1E-5", true},  {"2D3", true},
       {"2d+3", true},   {"0", true},     {"-0", true},    {"", false},     {"-", false},
       {".", false},     {"1.2.3", false}, {"4-5", false}, {"1e", false},   {"1e+", false},
-      {"abc", false},   {"12a", false},  {"1,5", false},  {"--1", false},  {"1 2", false},
-      {" ", false},     {"-.", false},   {"e5", false},
+      {"abc", false},   {"12a", false},  {"1,5", false},  {"--1", false},  {"1 2", true},
+      {" ", false},     {"-.", false},   {"e5", false},   {"4\n", true},  {"4\r\n", true},
+      {"\n-4 ", true}, {"1e5x", false}, {"3E", false},   {"1e 5", true},  {"1\x1b", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsNumeric(c.text), c.numeric) << '"' << c.text << '"';
+    // One grammar: a numeric text's value is its leading number.
+    EXPECT_EQ(NumericValue(c.text).has_value(), c.numeric) << '"' << c.text << '"';
+    if (c.numeric) {
+      EXPECT_EQ(*NumericValue(c.text), LeadingNumber(c.text)) << '"' << c.text << '"';
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 #include "text/NumberText.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -12,23 +13,34 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsExponentLetter(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
-bool IsIgnoredBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+// Blanks are ignored wherever they stand; a carriage return counts as one, so that a pasted
+// line reads the same whichever line end it came with.
+bool IsIgnoredBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// Parses a plain decimal "[-]digits[.digits][e[+-]digits]" correctly rounded; an exponent out of
-// range gives +-infinity or +-0 instead of an error.
-double ParseDecimal(const std::string& decimal) {
-  double value = 0.0;
-  const char* first = decimal.data();
-  const char* last = first + decimal.size();
-  const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
-  if (ec == std::errc::result_out_of_range) {
-    const bool negative = decimal.front() == '-';
-    const auto e = decimal.find('e');
-    const bool hugeMagnitude = e == std::string::npos || decimal[e + 1] != '-';
-    const double magnitude = hugeMagnitude ? std::numeric_limits<double>::infinity() : 0.0;
-    return negative ? -magnitude : magnitude;
+// Beyond these decimal exponents of the leading digit no double is left: the value is
+// +-infinity or +-0 whatever its digits.
+constexpr long long kOverflowExponent = 310;
+constexpr long long kUnderflowExponent = -330;
+constexpr long long kExponentCap = 1000000000;
+
+// The value of significant digits `digits` (no leading zero) times 10^exponent, correctly
+// rounded; the magnitude, not the exponent's sign, decides between infinity and zero.
+double DecimalValue(const std::string& digits, long long exponent, bool negative) {
+  double magnitude = 0.0;
+  if (!digits.empty()) {
+    const long long leading = exponent + static_cast<long long>(digits.size()) - 1;
+    if (leading > kOverflowExponent) {
+      magnitude = std::numeric_limits<double>::infinity();
+    } else if (leading >= kUnderflowExponent) {
+      const std::string decimal = digits + 'e' + std::to_string(exponent);
+      const auto [end, ec] = std::from_chars(decimal.data(), decimal.data() + decimal.size(),
+                                             magnitude, std::chars_format::scientific);
+      if (ec == std::errc::result_out_of_range) {
+        magnitude = leading > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+      }
+    }
   }
-  return ec == std::errc{} && end == last ? value : 0.0;
+  return negative ? -magnitude : magnitude;
 }
 
 // Shared by both text conversions: shortest text with `digits` significant digits.
@@ -51,10 +63,7 @@ std::string DefaultText(T value, int digits) {
 
 }  // namespace
 
-double LeadingNumber(std::string_view text) {
-  // Gather the accepted characters into a canonical form for from_chars.
-  std::string decimal;
-  decimal.reserve(text.size() + 4);
+ScannedNumber ScanNumber(std::string_view text) {
   std::size_t i = 0;
   auto skipBlanks = [&] {
     while (i < text.size() && IsIgnoredBlank(text[i])) {
@@ -62,12 +71,13 @@ double LeadingNumber(std::string_view text) {
     }
   };
   skipBlanks();
+  bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    if (text[i] == '-') {
-      decimal += '-';
-    }
+    negative = text[i] == '-';
     ++i;
   }
+  std::string digits;       // significant digits, leading zeros dropped
+  long long exponent = 0;   // power of ten of the last digit in `digits`
   bool seenPoint = false;
   bool seenDigit = false;
   for (;; ++i) {
@@ -77,25 +87,31 @@ double LeadingNumber(std::string_view text) {
     }
     if (IsDigit(text[i])) {
       seenDigit = true;
-      decimal += text[i];
+      if (!digits.empty() || text[i] != '0') {
+        digits += text[i];
+      }
+      exponent -= seenPoint ? 1 : 0;
     } else if (text[i] == '.' && !seenPoint) {
       seenPoint = true;
-      decimal += '.';
     } else {
       break;
     }
   }
+  ScannedNumber scanned;
   if (!seenDigit) {
-    return 0.0;
+    return scanned;  // no digit: 0, and not a number
   }
   if (i < text.size() && IsExponentLetter(text[i])) {
-    std::string exponent = "e";
+    // The letter belongs to the number only when digits follow it.
+    const std::size_t letter = i;
     ++i;
     skipBlanks();
+    bool negativeExponent = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-      exponent += text[i];
+      negativeExponent = text[i] == '-';
       ++i;
     }
+    long long written = 0;
     bool exponentDigit = false;
     for (;; ++i) {
       skipBlanks();
@@ -103,58 +119,27 @@ double LeadingNumber(std::string_view text) {
         break;
       }
       exponentDigit = true;
-      exponent += text[i];
+      written = std::min(kExponentCap, written * 10 + (text[i] - '0'));
     }
     if (exponentDigit) {
-      decimal += exponent;
+      exponent += negativeExponent ? -written : written;
+    } else {
+      i = letter;
     }
   }
-  return ParseDecimal(decimal);
+  skipBlanks();
+  scanned.value = DecimalValue(digits, exponent, negative);
+  scanned.whole = i == text.size();
+  return scanned;
 }
 
-bool IsNumeric(std::string_view text) {
-  auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && isBlank(text[first])) {
-    ++first;
-  }
-  while (last > first && isBlank(text[last - 1])) {
-    --last;
-  }
-  const std::string_view t = text.substr(first, last - first);
-  std::size_t i = 0;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-    ++i;
-  }
-  std::size_t digits = 0;
-  bool seenPoint = false;
-  for (; i < t.size(); ++i) {
-    if (IsDigit(t[i])) {
-      ++digits;
-    } else if (t[i] == '.' && !seenPoint) {
-      seenPoint = true;
-    } else {
-      break;
-    }
-  }
-  if (digits == 0) {
-    return false;
-  }
-  if (i < t.size() && IsExponentLetter(t[i])) {
-    ++i;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-      ++i;
-    }
-    std::size_t exponentDigits = 0;
-    for (; i < t.size() && IsDigit(t[i]); ++i) {
-      ++exponentDigits;
-    }
-    if (exponentDigits == 0) {
-      return false;
-    }
-  }
-  return i == t.size();
+double LeadingNumber(std::string_view text) { return ScanNumber(text).value; }
+
+bool IsNumeric(std::string_view text) { return ScanNumber(text).whole; }
+
+std::optional<double> NumericValue(std::string_view text) {
+  const ScannedNumber scanned = ScanNumber(text);
+  return scanned.whole ? std::optional<double>(scanned.value) : std::nullopt;
 }
 
 std::string SingleText(float value) { return DefaultText(value, 7); }

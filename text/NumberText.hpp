@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -7,17 +8,23 @@
 // a comma inside a comma-separated file or a file name would corrupt it.
 namespace marovane {
 
-// Reads the number at the start of `text`: blanks, tabs and line feeds are ignored wherever
+// The one number grammar of the program. Blanks, tabs and line breaks are ignored wherever
 // they stand; then an optional sign, digits with at most one point, and an optional exponent
-// (E or D, optional sign, digits). Reading stops at the first character that does not fit;
-// a text without any digit reads as 0. "4-5" reads 4, "1.2.3" 1.2, ".5" 0.5, "-" 0.
-// A value too large for a double reads as +-infinity.
+// (E or D, optional sign, digits). Reading stops at the first character that does not fit.
+struct ScannedNumber {
+  double value = 0.0;  // the number read; 0 without any digit; +-infinity or +-0 beyond a double
+  bool whole = false;  // the text is that number and nothing else (a numeric text)
+};
+ScannedNumber ScanNumber(std::string_view text);
+
+// The number at the start of `text`: "4-5" reads 4, "1.2.3" 1.2, ".5" 0.5, "-" 0.
 double LeadingNumber(std::string_view text);
 
-// Whether `text` is a number as a whole: optional blanks around, an optional sign, digits with
-// at most one point and at least one digit, an optional exponent (E or D, optional sign,
-// digits). "", "-", ".", "1.2.3" and "4-5" are not numbers.
+// Whether `text` is a number as a whole: "", "-", ".", "1.2.3", "4-5" and "1e" are not.
 bool IsNumeric(std::string_view text);
+
+// The value of a numeric text, nothing for any other.
+std::optional<double> NumericValue(std::string_view text);
 
 // Default text of a single: at most 7 significant digits, no trailing zeros, no point when
 // whole, "0" before the point below 1, "-" for negatives; negative zero is "0".

@@ -24,6 +24,10 @@ class Dialogs {
   // cancelled or failed. The file need not exist yet, and an existing one is taken without
   // asking, so the one dialog names new output files and picks batch input files.
   virtual std::optional<QString> chooseFile(QWidget* parent) = 0;
+
+  // The dialog "Save image": a path ending in .png or .svg (.png when none is typed), or
+  // nothing on cancel. Asks before an existing file is replaced.
+  virtual std::optional<QString> chooseImageFile(QWidget* parent) = 0;
 };
 
 // The real boxes of the toolkit.
@@ -32,7 +36,13 @@ class QtDialogs final : public Dialogs {
   QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& title,
                                       QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
                                       QMessageBox::StandardButton defaultButton) override;
+  // Each dialog opens in the folder of the file last chosen in this run, with its name
+  // filled in; a cancelled dialog leaves that name as it was.
   std::optional<QString> chooseFile(QWidget* parent) override;
+  std::optional<QString> chooseImageFile(QWidget* parent) override;
+
+ private:
+  QString lastFile_;
 };
 
 // Title of every message box that names none of its own.

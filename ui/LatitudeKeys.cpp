@@ -1,10 +1,12 @@
 #include "ui/LatitudeKeys.hpp"
 
 #include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QVariant>
 #include <algorithm>
+#include <iterator>
 
 namespace marovane::ui {
 
@@ -13,6 +15,8 @@ namespace {
 constexpr char16_t kBackspace = 8;
 constexpr const char* kFilterProperty = "marovaneKeyFilter";
 constexpr const char* kSelectProperty = "marovaneSelectOnFocus";
+// Text committed by an input method stands for the press of the key whose release follows it.
+constexpr int kInputMethodPress = -1;
 
 bool IsEnter(const QKeyEvent& key) {
   return (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) &&
@@ -33,6 +37,15 @@ LatitudeKeys::LatitudeKeys(QObject* parent) : QObject(parent) {}
 void LatitudeKeys::watch(QLineEdit* box, Filter filter, int selectOnFocus) {
   box->setProperty(kFilterProperty, static_cast<int>(filter));
   box->setProperty(kSelectProperty, selectOnFocus);
+  // Tells on-screen keyboards and input methods what the box takes; the filter below still
+  // judges whatever they send.
+  switch (filter) {
+    case Filter::Decimal: box->setInputMethodHints(Qt::ImhFormattedNumbersOnly); break;
+    case Filter::Digits: box->setInputMethodHints(Qt::ImhDigitsOnly); break;
+    case Filter::Hemisphere:
+      box->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText);
+      break;
+  }
   box->installEventFilter(this);
 }
 
@@ -50,6 +63,31 @@ bool LatitudeKeys::Accepts(Filter filter, char16_t character) {
   return false;
 }
 
+QString LatitudeKeys::taken(QLineEdit* box, const QString& text) {
+  const auto filter = static_cast<Filter>(box->property(kFilterProperty).toInt());
+  QString passed;
+  for (const QChar c : text) {
+    if (Accepts(filter, c.unicode())) {
+      passed += c;
+    } else if (filter == Filter::Hemisphere) {
+      emit hemisphereRefused(box);
+    }
+  }
+  return passed;
+}
+
+bool LatitudeKeys::endsPressIn(QLineEdit* box, int key) {
+  bool pressedHere = false;
+  for (const int k : {key, kInputMethodPress}) {
+    const auto found = pressedIn_.constFind(k);
+    if (found != pressedIn_.cend() && found.value() == box) {
+      pressedIn_.remove(k);
+      pressedHere = true;
+    }
+  }
+  return pressedHere;
+}
+
 bool LatitudeKeys::eventFilter(QObject* watched, QEvent* event) {
   auto* box = qobject_cast<QLineEdit*>(watched);
   if (box == nullptr) {
@@ -58,6 +96,10 @@ bool LatitudeKeys::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress: {
       const auto& key = static_cast<const QKeyEvent&>(*event);
+      // A held key repeats its press where the focus now is; only its first press counts.
+      if (!key.isAutoRepeat()) {
+        pressedIn_.insert(key.key(), box);
+      }
       if (IsEnter(key)) {
         // Queued, not sent: the focus moves once this key press has been dealt with.
         QCoreApplication::postEvent(box,
@@ -67,21 +109,13 @@ bool LatitudeKeys::eventFilter(QObject* watched, QEvent* event) {
       if (TypesNoCharacter(key)) {
         return false;
       }
-      const auto filter = static_cast<Filter>(box->property(kFilterProperty).toInt());
       const QString typed = key.text();
-      QString taken;
-      for (const QChar c : typed) {
-        if (Accepts(filter, c.unicode())) {
-          taken += c;
-        } else if (filter == Filter::Hemisphere) {
-          emit hemisphereRefused(box);
-        }
-      }
-      if (taken == typed) {
+      const QString passed = taken(box, typed);
+      if (passed == typed) {
         return false;  // the box inserts it as usual
       }
       // Part of a composed text was refused: insert only what passed.
-      for (const QChar c : taken) {
+      for (const QChar c : passed) {
         if (c.unicode() == kBackspace) {
           box->backspace();
         } else {
@@ -90,9 +124,32 @@ bool LatitudeKeys::eventFilter(QObject* watched, QEvent* event) {
       }
       return true;
     }
+    case QEvent::InputMethod: {
+      // Composed characters (a dead key, a compose sequence, an input method) arrive as
+      // committed text and are judged like typed ones. The preedit text is only shown while
+      // composing and never becomes the box's text, so it is left alone.
+      auto& input = static_cast<QInputMethodEvent&>(*event);
+      const QString committed = input.commitString();
+      if (committed.isEmpty()) {
+        return false;
+      }
+      pressedIn_.insert(kInputMethodPress, box);
+      QString passed = taken(box, committed);
+      passed.remove(QChar(kBackspace));  // a key, not text to insert
+      if (passed != committed) {
+        // Whatever the text was to replace stays, as for a refused key.
+        input.setCommitString(passed);
+      }
+      return false;
+    }
+    case QEvent::FocusOut:
+      for (auto it = pressedIn_.begin(); it != pressedIn_.end();) {
+        it = it.value() == box ? pressedIn_.erase(it) : std::next(it);
+      }
+      return false;
     case QEvent::KeyRelease: {
       const auto& key = static_cast<const QKeyEvent&>(*event);
-      if (!key.isAutoRepeat() && box->hasFocus()) {
+      if (!key.isAutoRepeat() && box->hasFocus() && endsPressIn(box, key.key())) {
         emit keyReleased(box);
       }
       return false;

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
+#include <QPointer>
 
 class QLineEdit;
 
-// The keyboard rules of the latitude boxes: which typed characters a box takes, Enter moving
-// on like Tab, the selection a box makes when it gets the focus, and a signal for every key
-// released in a box. The window decides what a key release or a refused letter means.
+// The keyboard rules of the latitude boxes: which typed or input-method characters a box takes,
+// Enter moving on like Tab, the selection a box makes when it gets the focus, and a signal for
+// every key released in the box that got its press. The window decides what a key release or a
+// refused letter means.
 namespace marovane::ui {
 
 class LatitudeKeys final : public QObject {
@@ -29,7 +32,7 @@ class LatitudeKeys final : public QObject {
   static bool Accepts(Filter filter, char16_t character);
 
  signals:
-  // A key was released while `box` had the focus (whatever the key).
+  // A key was released in `box`, which has the focus and received that key's press.
   void keyReleased(QLineEdit* box);
   // A character the hemisphere box does not take was typed; it is dropped once the slot
   // returns.
@@ -37,6 +40,17 @@ class LatitudeKeys final : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // What of `text` the box takes; each refused character in the hemisphere box is announced.
+  QString taken(QLineEdit* box, const QString& text);
+  // Whether the release of `key` in `box` ends a press that `box` received, and forgets it.
+  bool endsPressIn(QLineEdit* box, int key);
+
+  // The box that received the press of each key not yet released there. A box forgets its
+  // presses when it loses the focus: a release after that belongs to a press made elsewhere
+  // (in a message box, or in the box that Enter left).
+  QHash<int, QPointer<QLineEdit>> pressedIn_;
 };
 
 }  // namespace marovane::ui

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -16,14 +17,18 @@
 #include "export/Batch.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
+#include "ui/BatchProgress.hpp"
+#include "ui/ChartWindow.hpp"
 #include "ui/Dialogs.hpp"
 #include "ui/FormLayout.hpp"
 #include "ui/HelpWindow.hpp"
+#include "ui/LatitudeKeys.hpp"
 
 namespace marovane::ui {
 
 namespace {
 
+// The path as the system names the file; the core cuts batch names by characters itself.
 std::filesystem::path FileSystemPath(const QString& path) {
   return {QFile::encodeName(path).toStdString()};
 }
@@ -44,6 +49,7 @@ MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
   buildControls();
   setTabOrder();
   watchLatitudeBoxes();
+  announceChoiceChanges();
 
   const double dpi = screen()->logicalDotsPerInch();
   resize(TwipsToPixels(layout::kClientWidth, dpi),
@@ -59,15 +65,41 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  // The window frame is known only now: centre the outer window once more, so that it
-  // starts centred whatever frame the platform gives it.
-  if (!shownBefore_) {
-    shownBefore_ = true;
+  if (centring_ == Centring::BeforeShow) {
+    centring_ = Centring::AwaitingFrame;
     centreOnScreen();
   }
 }
 
+bool MainWindow::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  if (centring_ == Centring::AwaitingFrame) {
+    centreOnceFramed(event->type());
+  }
+  return handled;
+}
+
 HelpWindow* MainWindow::helpWindow() const { return help_.data(); }
+
+ChartWindow* MainWindow::chartWindow() const { return chart_.data(); }
+
+ExportChoice MainWindow::exportChoice() const {
+  return {txtLat_->text(), ReadAggregationChoice(),
+          static_cast<std::int16_t>(units_->checkedId())};
+}
+
+void MainWindow::announceChoiceChanges() {
+  // Connected after the latitude boxes' own handling, so the boxes are in step by then.
+  auto announce = [this] { emit exportChoiceChanged(exportChoice()); };
+  connect(keys_, &LatitudeKeys::keyReleased, this, announce);
+  for (QButtonGroup* group : {aggregation_, units_}) {
+    connect(group, &QButtonGroup::idToggled, this, [announce](int, bool on) {
+      if (on) {
+        announce();
+      }
+    });
+  }
+}
 
 QMessageBox::StandardButton MainWindow::say(const QString& text, const QString& title,
                                             QMessageBox::Icon icon,
@@ -96,14 +128,14 @@ std::int16_t MainWindow::ReadAggregationChoice() const {
 std::optional<QString> MainWindow::ChooseFile() { return dialogs_.chooseFile(this); }
 
 void MainWindow::Command1Click() {
-  const std::string text = txtLat_->text().toStdString();
-  if (!IsNumeric(text)) {
+  const std::optional<double> value = NumericValue(txtLat_->text().toStdString());
+  if (!value) {
     say(QStringLiteral("One of the inputs is not numeric!"), kApplicationTitle,
         QMessageBox::Critical);
     return;
   }
   // Checked on the double value: "90.000001" is refused here.
-  const double latitude = LeadingNumber(text);
+  const double latitude = *value;
   if (!IsLatitudeInRange(latitude)) {
     say(QStringLiteral("Latitude of your location should be between -90° and +90°."),
         QStringLiteral("Strange Location"), QMessageBox::Critical);
@@ -126,7 +158,7 @@ void MainWindow::ExportSingle(const QString& path) {
                      exportState_.gUnit);
   } catch (const std::exception& e) {
     setCursor(Qt::ArrowCursor);
-    say(QString::fromLocal8Bit(e.what()), kApplicationTitle, QMessageBox::Critical);
+    say(QString::fromUtf8(e.what()), kApplicationTitle, QMessageBox::Critical);
     return;
   }
   say(QStringLiteral("Data correctly written to ") + path, kApplicationTitle,
@@ -149,13 +181,36 @@ void MainWindow::Command2Click() {
 
 void MainWindow::RunBatch(const QString& path) {
   exportState_.gAggregation = ReadAggregationChoice();
-  const BatchResult result = marovane::RunBatch(
-      FileSystemPath(path), {exportState_.gAggregation, exportState_.gUnit, Quantity::Radiation},
-      [this](const std::string& entry) {
-        list1_->addItem(QString::fromLocal8Bit(entry.data(), static_cast<qsizetype>(entry.size())));
-        list1_->scrollToBottom();
-      });
-  say(QString::fromLocal8Bit(BatchSummary(result)), kApplicationTitle, QMessageBox::NoIcon);
+  const QFileInfo input(path);
+  BatchProgress progress(this, list1_,
+                         input.isFile() ? static_cast<std::uintmax_t>(input.size()) : 0,
+                         batchProgressDelayMs_);
+  const Qt::CursorShape pointer = cursor().shape();
+  setCursor(Qt::WaitCursor);
+  BatchResult result;
+  try {
+    result = marovane::RunBatch(
+        FileSystemPath(path), {exportState_.gAggregation, exportState_.gUnit, Quantity::Radiation},
+        [&](const std::string& entry) { progress.log(entry); },
+        [&](const BatchResult& soFar, std::uintmax_t read) { return progress.advance(soFar, read); });
+  } catch (...) {
+    progress.finish();
+    setCursor(pointer);
+    throw;
+  }
+  progress.finish();
+  setCursor(pointer);
+  say(QString::fromUtf8(BatchSummary(result)), kApplicationTitle, QMessageBox::NoIcon);
+}
+
+void MainWindow::guarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& e) {
+    setCursor(Qt::ArrowCursor);
+    say(QStringLiteral("Marovane could not finish this command: %1").arg(QString::fromUtf8(e.what())),
+        kApplicationTitle, QMessageBox::Critical);
+  }
 }
 
 void MainWindow::mnuHelpClick() {
@@ -175,6 +230,17 @@ void MainWindow::mnuHelpClick() {
     dialogs_.message(help_, error, kApplicationTitle, QMessageBox::Critical, QMessageBox::Ok,
                      QMessageBox::Ok);
   }
+}
+
+void MainWindow::mnuChartClick() {
+  if (chart_ == nullptr) {
+    chart_ = new ChartWindow(dialogs_, this);
+    chart_->follow(exportChoice());
+    connect(this, &MainWindow::exportChoiceChanged, chart_.data(), &ChartWindow::follow);
+  }
+  chart_->show();
+  chart_->raise();
+  chart_->activateWindow();
 }
 
 void MainWindow::mnuExitClick() {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QEvent>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
+
+#include "ui/ExportChoice.hpp"
 
 class QButtonGroup;
 class QGroupBox;
@@ -17,6 +21,7 @@ class QPushButton;
 
 namespace marovane::ui {
 
+class ChartWindow;
 class Dialogs;
 class HelpWindow;
 class LatitudeKeys;
@@ -56,9 +61,20 @@ class MainWindow final : public QMainWindow {
   const LatitudeState& latitudeState() const { return latitude_; }
   // The open help window, if any.
   HelpWindow* helpWindow() const;
+  // How long a batch runs before its progress dialog shows.
+  void setBatchProgressDelay(int milliseconds) { batchProgressDelayMs_ = milliseconds; }
+  // The latitude text, aggregation and unit that an export would take now.
+  ExportChoice exportChoice() const;
+  // The open chart window, if any.
+  ChartWindow* chartWindow() const;
+
+ signals:
+  // After every key release in a latitude box and every change of aggregation or unit.
+  void exportChoiceChanged(const marovane::ui::ExportChoice& choice);
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   // Construction (MainWindowControls.cpp).
@@ -68,6 +84,7 @@ class MainWindow final : public QMainWindow {
   void buildOptionFrames(double dpi);
   void setTabOrder();
   void centreOnScreen();
+  void centreOnceFramed(QEvent::Type type);
 
   // Latitude entry (MainWindowLatitude.cpp).
   void watchLatitudeBoxes();
@@ -81,10 +98,15 @@ class MainWindow final : public QMainWindow {
   void Command2Click();
   void mnuExitClick();
   void mnuHelpClick();
+  void mnuChartClick();
+  void announceChoiceChanges();
   std::optional<QString> ChooseFile();
   void ExportSingle(const QString& path);
   void RunBatch(const QString& path);
   std::int16_t ReadAggregationChoice() const;
+  // Runs a command of the user's; whatever goes wrong inside it is told in a message, and the
+  // window goes on.
+  void guarded(const std::function<void()>& command);
   QMessageBox::StandardButton say(const QString& text, const QString& title,
                                   QMessageBox::Icon icon,
                                   QMessageBox::StandardButtons buttons = QMessageBox::Ok,
@@ -94,11 +116,17 @@ class MainWindow final : public QMainWindow {
   ExportState exportState_;
   LatitudeState latitude_;
   QPointer<HelpWindow> help_;
+  QPointer<ChartWindow> chart_;
   LatitudeKeys* keys_ = nullptr;
-  bool shownBefore_ = false;
+  int batchProgressDelayMs_ = 1000;
+  // A window manager adds its frame only after the window is first shown; until then the
+  // window is centred without it.
+  enum class Centring { BeforeShow, AwaitingFrame, Done };
+  Centring centring_ = Centring::BeforeShow;
 
   QAction* mnuExit_ = nullptr;
   QAction* mnuHelp_ = nullptr;
+  QAction* mnuChart_ = nullptr;
   QGroupBox* frame1_ = nullptr;
   QGroupBox* frame2_ = nullptr;
   QGroupBox* frame3_ = nullptr;

@@ -96,10 +96,14 @@ void MainWindow::buildMenu() {
   mnuExit_->setObjectName(QStringLiteral("mnuExit"));
   mnuHelp_ = new QAction(QStringLiteral("Help"), this);
   mnuHelp_->setObjectName(QStringLiteral("mnuHelp"));
+  mnuChart_ = new QAction(QStringLiteral("Chart"), this);
+  mnuChart_->setObjectName(QStringLiteral("mnuChart"));
   bar->addAction(mnuExit_);
   bar->addAction(mnuHelp_);
-  connect(mnuExit_, &QAction::triggered, this, &MainWindow::mnuExitClick);
-  connect(mnuHelp_, &QAction::triggered, this, &MainWindow::mnuHelpClick);
+  bar->addAction(mnuChart_);
+  connect(mnuExit_, &QAction::triggered, this, [this] { guarded([this] { mnuExitClick(); }); });
+  connect(mnuHelp_, &QAction::triggered, this, [this] { guarded([this] { mnuHelpClick(); }); });
+  connect(mnuChart_, &QAction::triggered, this, [this] { guarded([this] { mnuChartClick(); }); });
 }
 
 void MainWindow::buildControls() {
@@ -129,6 +133,7 @@ void MainWindow::buildControls() {
   list1_->setObjectName(QStringLiteral("List1"));
   list1_->setGeometry(TwipsToPixels(layout::kList1, dpi));
   list1_->setSortingEnabled(false);
+  list1_->setUniformItemSizes(true);  // a long batch log would otherwise measure every entry
 
   frame3_ = MakeFrame(client, "Frame3", "Units of the output", layout::kFrame3, dpi);
   buildOptionFrames(dpi);
@@ -137,8 +142,8 @@ void MainWindow::buildControls() {
     button->setAutoDefault(false);
     button->setDefault(false);
   }
-  connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Click);
-  connect(command2_, &QPushButton::clicked, this, &MainWindow::Command2Click);
+  connect(command1_, &QPushButton::clicked, this, [this] { guarded([this] { Command1Click(); }); });
+  connect(command2_, &QPushButton::clicked, this, [this] { guarded([this] { Command2Click(); }); });
 }
 
 void MainWindow::buildLatitudeFrame(double dpi) {
@@ -237,6 +242,22 @@ void MainWindow::centreOnScreen() {
   const float left = static_cast<float>(display.width() - outer.width()) / 2.0f;
   const float top = static_cast<float>(display.height() - outer.height()) / 2.0f;
   move(display.x() + qRound(left), display.y() + qRound(top));
+}
+
+void MainWindow::centreOnceFramed(QEvent::Type type) {
+  // The frame shows in the first move or resize after the window manager has taken the
+  // window; the outer window is centred again then, once. By its activation the window has
+  // whatever frame it gets: one without a frame was centred whole at its show.
+  if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::WindowActivate) {
+    return;
+  }
+  const bool framed = frameGeometry().size() != size();
+  if (framed || type == QEvent::WindowActivate) {
+    centring_ = Centring::Done;
+  }
+  if (framed) {
+    centreOnScreen();
+  }
 }
 
 }  // namespace marovane::ui

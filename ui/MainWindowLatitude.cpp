@@ -24,7 +24,8 @@ void MainWindow::watchLatitudeBoxes() {
   keys_->watch(txtLatMin_, LatitudeKeys::Filter::Digits, 2);
   keys_->watch(txtLatSec_, LatitudeKeys::Filter::Digits, 2);
   keys_->watch(txtLatNS_, LatitudeKeys::Filter::Hemisphere, 1);
-  connect(keys_, &LatitudeKeys::keyReleased, this, &MainWindow::latitudeKeyReleased);
+  connect(keys_, &LatitudeKeys::keyReleased, this,
+          [this](QLineEdit* box) { guarded([&] { latitudeKeyReleased(box); }); });
   connect(keys_, &LatitudeKeys::hemisphereRefused, this, &MainWindow::hemisphereRefused);
 }
 

@@ -4,7 +4,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include "TestWindow.hpp"
@@ -48,9 +50,14 @@ class ExportTest : public QObject {
   void clickExport() const { QTest::mouseClick(t.find("Command1"), Qt::LeftButton); }
   void clickBatch() const { QTest::mouseClick(t.find("Command2"), Qt::LeftButton); }
 
+  // The batch question, whose default button is OK, answered with `answer`.
+  static Box BatchPrompt(QMessageBox::StandardButton answer) {
+    return {kBatchPrompt, kTitle, QMessageBox::Information,
+            QMessageBox::Ok | QMessageBox::Cancel, answer, QMessageBox::Ok};
+  }
+
   void expectBatch(const QString& input, const QString& summary, bool prefix = false) {
-    t.dialogs.expectBox({kBatchPrompt, kTitle, QMessageBox::Information,
-                         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok});
+    t.dialogs.expectBox(BatchPrompt(QMessageBox::Ok));
     t.dialogs.expectFile(input);
     Box done{summary, kTitle, QMessageBox::NoIcon};
     done.textIsPrefix = prefix;
@@ -149,6 +156,19 @@ class ExportTest : public QObject {
     QVERIFY(t.find<QRadioButton>(qPrintable(unit))->isChecked());
   }
 
+  // Nothing that goes wrong inside a command ends the program: it is told, and the window
+  // goes on.
+  void commandFailureIsTold() {
+    t.dialogs.expectFile(path(QStringLiteral("x.csv")), [] { throw std::bad_alloc(); });
+    Box told(QStringLiteral("Marovane could not finish this command: "), kTitle,
+             QMessageBox::Critical);
+    told.textIsPrefix = true;
+    t.dialogs.expectBox(told);
+    clickExport();
+    QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(t.window->isVisible());
+  }
+
   void exportFailure() {
     const QString out = path(QStringLiteral("missing/folder/out.csv"));
     t.dialogs.expectFile(out);
@@ -227,14 +247,57 @@ class ExportTest : public QObject {
     QVERIFY2(entries.front().contains(input), qPrintable(entries.front()));
   }
 
+  // A run that lasts shows a modal progress dialog; Cancel stops it after the current file,
+  // the log says where, and the count is of the files really written.
+  void batchProgressAndCancel() {
+    const QString input = path(QStringLiteral("many.txt"));
+    QByteArray text;
+    for (int i = 1; i <= 60; ++i) {
+      text += QByteArray::number(i) + '\n';
+    }
+    Write(input, text);
+    t.window->setBatchProgressDelay(0);
+    QString label;
+    Qt::CursorShape pointer = Qt::ArrowCursor;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      label = dialog->labelText();
+      pointer = t.window->cursor().shape();
+      QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    expectBatch(input, QString(), true);  // the count is checked below
+    clickBatch();
+    QVERIFY2(label.endsWith(QStringLiteral("files written, 1 items read.")), qPrintable(label));
+    QCOMPARE(pointer, Qt::WaitCursor);
+    QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+    const QStringList entries = ListEntries(t.window.get());
+    QVERIFY(!entries.isEmpty());
+    const qsizetype stoppedAt = entries.size() - 1;
+    QCOMPARE(entries.last(), QStringLiteral("Stopped by the user after item %1; the items after "
+                                            "it were not written.").arg(stoppedAt));
+    QCOMPARE(t.dialogs.lastText(), QStringLiteral("%1 Files written.\nStopped by the user after "
+                                                  "item %1.").arg(stoppedAt));
+    QCOMPARE(Read(path(QStringLiteral("many%1.out").arg(stoppedAt))), Expected(float(stoppedAt), 3, 1));
+    QVERIFY(!QFile::exists(path(QStringLiteral("many%1.out").arg(stoppedAt + 1))));
+  }
+
+  // Output names are cut by characters, and the log shows them as the user named them.
+  void batchUnicodeName() {
+    const QString input = path(QStringLiteral("Breitengrade_Süd"));
+    Write(input, "10");
+    expectBatch(input, QStringLiteral("1 Files written."));
+    clickBatch();
+    QCOMPARE(ListEntries(t.window.get()),
+             QStringList{"1 10 " + path(QStringLiteral("Breitengrade10.out"))});
+    QCOMPARE(Read(path(QStringLiteral("Breitengrade10.out"))), Expected(10.0f, 3, 1));
+  }
+
   void batchCancelled() {
-    Box prompt{kBatchPrompt, kTitle, QMessageBox::Information,
-               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel};
-    t.dialogs.expectBox(prompt);
+    t.dialogs.expectBox(BatchPrompt(QMessageBox::Cancel));
     clickBatch();
     QCOMPARE(t.window->exportState().gUnit, std::int16_t{0});  // stopped before reading it
-    t.dialogs.expectBox({kBatchPrompt, kTitle, QMessageBox::Information,
-                         QMessageBox::Ok | QMessageBox::Cancel});
+    t.dialogs.expectBox(BatchPrompt(QMessageBox::Ok));
     t.dialogs.expectFile(std::nullopt);
     clickBatch();
     QCOMPARE(ListEntries(t.window.get()), QStringList());

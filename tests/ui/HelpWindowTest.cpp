@@ -123,12 +123,15 @@ class HelpWindowTest : public QObject {
   void window() {
     WriteHelp("text\n");
     QWidget* help = openHelp();
+    QVERIFY(help != nullptr);
     QCOMPARE(help->windowTitle(), QStringLiteral("Form2"));
     QCOMPARE(help->parentWidget(), nullptr);  // no owner: not held in front of the main window
     QVERIFY(help->isWindow());
     if (help->screen()->logicalDotsPerInch() == 96.0) {
       QCOMPARE(help->size(), QSize(546, 288));
-      QCOMPARE(help->findChild<QListWidget*>("List1")->geometry(), QRect(0, 0, 545, 277));
+      const auto* list = help->findChild<QListWidget*>("List1");
+      QVERIFY(list != nullptr);
+      QCOMPARE(list->geometry(), QRect(0, 0, 545, 277));
     }
     // Both windows stay usable: the main window still takes keys.
     QVERIFY(t.activate());
@@ -140,6 +143,7 @@ class HelpWindowTest : public QObject {
   void readOnceWhileOpen() {
     WriteHelp("first\n");
     QWidget* help = openHelp();
+    QVERIFY(help != nullptr);
     QCOMPARE(ListEntries(help), QStringList{"first"});
     WriteHelp("second\n");
     QVERIFY(t.activate());

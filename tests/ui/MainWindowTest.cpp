@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -18,6 +19,13 @@ const QString kStrange = QStringLiteral("Latitude of your location should be bet
 
 ScriptedDialogs::Box StrangeLocation() {
   return {kStrange, QStringLiteral("Strange Location"), QMessageBox::Critical};
+}
+
+// Text composed by an input method (a dead key, a compose sequence), committed at once.
+void Commit(QWidget* box, const QString& text) {
+  QInputMethodEvent event;
+  event.setCommitString(text);
+  QApplication::sendEvent(box, &event);
 }
 
 QString Dms(const TestWindow& t) {
@@ -171,24 +179,39 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
-    QTest::newRow("degrees limit") << "txtLatGrad" << "123" << "12";
-    QTest::newRow("minutes limit") << "txtLatMin" << "456" << "45";
-    QTest::newRow("seconds limit") << "txtLatSec" << "789" << "78";
-    QTest::newRow("hemisphere limit") << "txtLatNS" << "Sn" << "S";
-    QTest::newRow("decimal has no limit") << "txtLat" << "12.34567890123" << "12.34567890123";
-    QTest::newRow("decimal sign and points anywhere") << "txtLat" << "1-2.-." << "1-2.-.";
-    QTest::newRow("decimal refuses comma, letters, plus") << "txtLat" << "-1,5a+e " << "-15";
-    QTest::newRow("degrees digits only") << "txtLatGrad" << "a-.4,5" << "45";
-    QTest::newRow("minutes digits only") << "txtLatMin" << "x 3" << "3";
-    QTest::newRow("hemisphere lower-case n") << "txtLatNS" << "n" << "n";
-    QTest::newRow("hemisphere lower-case s") << "txtLatNS" << "s" << "s";
+    QTest::addColumn<bool>("composed");  // committed at once by an input method
+    QTest::newRow("degrees limit") << "txtLatGrad" << "123" << "12" << false;
+    QTest::newRow("minutes limit") << "txtLatMin" << "456" << "45" << false;
+    QTest::newRow("seconds limit") << "txtLatSec" << "789" << "78" << false;
+    QTest::newRow("hemisphere limit") << "txtLatNS" << "Sn" << "S" << false;
+    QTest::newRow("decimal has no limit")
+        << "txtLat" << "12.34567890123" << "12.34567890123" << false;
+    QTest::newRow("decimal sign and points anywhere") << "txtLat" << "1-2.-." << "1-2.-." << false;
+    QTest::newRow("decimal refuses comma, letters, plus")
+        << "txtLat" << "-1,5a+e " << "-15" << false;
+    QTest::newRow("degrees digits only") << "txtLatGrad" << "a-.4,5" << "45" << false;
+    QTest::newRow("minutes digits only") << "txtLatMin" << "x 3" << "3" << false;
+    QTest::newRow("hemisphere lower-case n") << "txtLatNS" << "n" << "n" << false;
+    QTest::newRow("hemisphere lower-case s") << "txtLatNS" << "s" << "s" << false;
+    QTest::newRow("composed digit") << "txtLat" << "5" << "5" << true;
+    QTest::newRow("composed letters dropped") << "txtLat" << "4á1.é9\u00a0" << "41.9" << true;
+    QTest::newRow("composed accent alone") << "txtLat" << "á" << "" << true;
+    QTest::newRow("composed into degrees") << "txtLatGrad" << "é5-" << "5" << true;
+    QTest::newRow("composed degrees limit") << "txtLatGrad" << "123" << "12" << true;
+    QTest::newRow("composed hemisphere letter") << "txtLatNS" << "S" << "S" << true;
   }
   void typing() {
     QFETCH(QString, name);
     QFETCH(QString, typed);
     QFETCH(QString, kept);
+    QFETCH(bool, composed);
     t.box(qPrintable(name))->clear();
-    t.type(qPrintable(name), typed);
+    if (composed) {
+      t.box(qPrintable(name))->setFocus(Qt::OtherFocusReason);
+      Commit(t.box(qPrintable(name)), typed);
+    } else {
+      t.type(qPrintable(name), typed);
+    }
     QCOMPARE(t.box(qPrintable(name))->text(), kept);
   }
 
@@ -205,21 +228,43 @@ class MainWindowTest : public QObject {
     QCOMPARE(Dms(t), QStringLiteral("41,0,0,S"));
   }
 
+  // Every character the hemisphere box refuses, typed or composed, brings the message and
+  // changes nothing, not even by the key's usual editing (paste, select all).
   void hemisphereMessage_data() {
     QTest::addColumn<QString>("before");
-    QTest::newRow("empty box") << "";
-    QTest::newRow("box holding N") << "N";
+    QTest::addColumn<int>("key");  // 0: `text` is committed by an input method
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+    const int none = Qt::NoModifier;
+    QTest::newRow("x, empty box") << "" << int{Qt::Key_X} << none << "x";
+    QTest::newRow("x, box holding N") << "N" << int{Qt::Key_X} << none << "x";
+    QTest::newRow("Space") << "N" << int{Qt::Key_Space} << none << " ";
+    QTest::newRow("Escape") << "N" << int{Qt::Key_Escape} << none << "\x1b";
+    QTest::newRow("Ctrl+V") << "" << int{Qt::Key_V} << int{Qt::ControlModifier} << "\x16";
+    QTest::newRow("Ctrl+A") << "N" << int{Qt::Key_A} << int{Qt::ControlModifier} << "\x01";
+    QTest::newRow("composed e acute, empty box") << "" << 0 << none << QStringLiteral("é");
+    QTest::newRow("composed e acute, box holding S") << "S" << 0 << none << QStringLiteral("é");
   }
   void hemisphereMessage() {
     QFETCH(QString, before);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+    QGuiApplication::clipboard()->setText(QStringLiteral("S"));
     QLineEdit* ns = t.box("txtLatNS");
     ns->setText(before);
     ns->setFocus(Qt::OtherFocusReason);
     ns->end(false);
     t.dialogs.expectBox({QStringLiteral("S for South or N for North. That's all."), QString(),
                          QMessageBox::NoIcon});
-    QTest::keyClick(ns, Qt::Key_X);
+    if (key == 0) {
+      Commit(ns, text);
+    } else {
+      QTest::sendKeyEvent(QTest::Click, ns, static_cast<Qt::Key>(key), text,
+                          static_cast<Qt::KeyboardModifiers>(modifiers));
+    }
     QCOMPARE(ns->text(), before);
+    QCOMPARE(ns->selectedText(), QString());
     QCOMPARE(t.dialogs.shown(), std::size_t{1});
     QCOMPARE(t.focusName(), QStringLiteral("txtLatNS"));
   }
@@ -228,20 +273,32 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<QString>("selected");
-    QTest::newRow("hemisphere") << "txtLatNS" << "txtLatSec" << "0";
-    QTest::newRow("seconds") << "txtLatSec" << "txtLatMin" << "54";
-    QTest::newRow("minutes") << "txtLatMin" << "txtLatGrad" << "41";
-    QTest::newRow("degrees") << "txtLatGrad" << "txtLat" << "41.9";
-    QTest::newRow("decimal") << "txtLat" << "Option3" << "";
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    const int enter = Qt::Key_Return;
+    const int keypad = Qt::Key_Enter;
+    const int none = Qt::NoModifier;
+    QTest::newRow("hemisphere") << "txtLatNS" << "txtLatSec" << "0" << enter << none;
+    QTest::newRow("seconds") << "txtLatSec" << "txtLatMin" << "54" << enter << none;
+    QTest::newRow("minutes") << "txtLatMin" << "txtLatGrad" << "41" << enter << none;
+    QTest::newRow("degrees") << "txtLatGrad" << "txtLat" << "41.9" << enter << none;
+    QTest::newRow("decimal") << "txtLat" << "Option3" << "" << enter << none;
+    QTest::newRow("keypad, hemisphere")
+        << "txtLatNS" << "txtLatSec" << "0" << keypad << int{Qt::KeypadModifier};
+    QTest::newRow("keypad, decimal")
+        << "txtLat" << "Option3" << "" << keypad << int{Qt::KeypadModifier};
   }
   void enterMovesOn() {
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(QString, selected);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
     QLineEdit* box = t.box(qPrintable(from));
     const QString before = box->text();
     box->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(box, Qt::Key_Return);
+    QTest::sendKeyEvent(QTest::Click, box, static_cast<Qt::Key>(key), QStringLiteral("\r"),
+                        static_cast<Qt::KeyboardModifiers>(modifiers));
     // The Tab is queued: the focus moves only when the event loop runs.
     QCOMPARE(t.focusName(), from);
     QCoreApplication::processEvents();
@@ -250,6 +307,73 @@ class MainWindowTest : public QObject {
     if (auto* next = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
       QCOMPARE(next->selectedText(), selected);
     }
+  }
+
+  // A key release converts only in the box that received the key's press. The boxes start at
+  // 12 30 29 N, which gave 12.508, and the decimal box then holds `before`, set without a key.
+  void releaseCountsWherePressed_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("pressIn");  // "composed": "7.5" committed by an input method
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("releaseIn");
+    QTest::addColumn<bool>("autoRepeat");
+    QTest::addColumn<QString>("decimal");
+    QTest::addColumn<QString>("dms");
+    const int end = Qt::Key_End;
+    QTest::newRow("decimal, pressed there")
+        << "7.5" << "txtLat" << end << "txtLat" << false << "7.5" << "7,30,0,N";
+    QTest::newRow("degrees, pressed there")
+        << "7.5" << "txtLatGrad" << end << "txtLatGrad" << false << "12.508" << "12,30,29,N";
+    QTest::newRow("pressed in the list")
+        << "7.5" << "List1" << end << "txtLat" << false << "7.5" << "12,30,29,N";
+    QTest::newRow("pressed in degrees, then the focus moved")
+        << "7.5" << "txtLatGrad" << end << "txtLat" << false << "7.5" << "12,30,29,N";
+    QTest::newRow("pressed in seconds, released in degrees")
+        << "7.5" << "txtLatSec" << end << "txtLatGrad" << false << "7.5" << "12,30,29,N";
+    QTest::newRow("Enter from degrees keeps the three decimals")
+        << "12.508" << "txtLatGrad" << int{Qt::Key_Return} << "txtLat" << false << "12.508"
+        << "12,30,29,N";
+    QTest::newRow("Enter from the decimal box, released there later")
+        << "7.5" << "txtLat" << int{Qt::Key_Return} << "txtLat" << false << "7.5" << "12,30,29,N";
+    QTest::newRow("held key, repeated release")
+        << "7.5" << "txtLat" << end << "txtLat" << true << "7.5" << "12,30,29,N";
+    QTest::newRow("composed, then the key released")
+        << "" << "composed" << int{Qt::Key_5} << "txtLat" << false << "7.5" << "7,30,0,N";
+  }
+  void releaseCountsWherePressed() {
+    QFETCH(QString, before);
+    QFETCH(QString, pressIn);
+    QFETCH(int, key);
+    QFETCH(QString, releaseIn);
+    QFETCH(bool, autoRepeat);
+    QFETCH(QString, decimal);
+    QFETCH(QString, dms);
+    for (const char* name : {"txtLatGrad", "txtLatMin", "txtLatSec", "txtLatNS"}) {
+      t.box(name)->clear();
+    }
+    t.type("txtLatGrad", QStringLiteral("12"));
+    t.type("txtLatMin", QStringLiteral("30"));
+    t.type("txtLatSec", QStringLiteral("29"));
+    t.type("txtLatNS", QStringLiteral("N"));
+    QCOMPARE(t.box("txtLat")->text(), QStringLiteral("12.508"));
+    t.box("txtLat")->setText(before);
+
+    const bool composed = pressIn == QLatin1String("composed");
+    QWidget* pressed = composed ? t.box("txtLat") : t.find(qPrintable(pressIn));
+    pressed->setFocus(Qt::OtherFocusReason);
+    if (composed) {
+      Commit(pressed, QStringLiteral("7.5"));
+    } else {
+      QTest::keyPress(pressed, static_cast<Qt::Key>(key));
+    }
+    QCoreApplication::processEvents();  // Enter's Tab moves the focus on
+    QWidget* released = t.find(qPrintable(releaseIn));
+    released->setFocus(Qt::OtherFocusReason);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(), autoRepeat);
+    QApplication::sendEvent(released, &release);
+    QCOMPARE(t.focusName(), releaseIn);
+    QCOMPARE(t.box("txtLat")->text(), decimal);
+    QCOMPARE(Dms(t), dms);
   }
 
   void focusSelections_data() {
@@ -277,36 +401,47 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("dms");
     QTest::addColumn<int>("strange");  // "Strange Location" messages while typing
-    QTest::newRow("41.9") << "41.9" << "41,54,0,N" << 0;
-    QTest::newRow("41.8") << "41.8" << "41,47,59,N" << 0;
-    QTest::newRow("-33.8675") << "-33.8675" << "33,52,3,S" << 0;
-    QTest::newRow("12.5083333") << "12.5083333" << "12,30,29,N" << 0;
-    QTest::newRow("0.9") << "0.9" << "0,53,59,N" << 0;
-    QTest::newRow("7.5") << "7.5" << "7,30,0,N" << 0;
-    QTest::newRow("-0.5") << "-0.5" << "0,30,0,S" << 0;
-    QTest::newRow("0") << "0" << "0,0,0,S" << 0;
-    QTest::newRow("-0") << "-0" << "0,0,0,S" << 0;
-    QTest::newRow("lone -") << "-" << "0,0,0,S" << 0;
-    QTest::newRow("lone .") << "." << "0,0,0,S" << 0;
-    QTest::newRow("4-5") << "4-5" << "4,0,0,N" << 0;
-    QTest::newRow("90") << "90" << "90,0,0,N" << 0;
-    QTest::newRow("-90") << "-90" << "90,0,0,S" << 0;
-    QTest::newRow("90.000001") << "90.000001" << "90,0,0,N" << 0;
+    // The key whose press closed the last message; its release then comes to the decimal box.
+    QTest::addColumn<int>("closedBy");
+    QTest::newRow("41.9") << "41.9" << "41,54,0,N" << 0 << 0;
+    QTest::newRow("41.8") << "41.8" << "41,47,59,N" << 0 << 0;
+    QTest::newRow("-33.8675") << "-33.8675" << "33,52,3,S" << 0 << 0;
+    QTest::newRow("12.5083333") << "12.5083333" << "12,30,29,N" << 0 << 0;
+    QTest::newRow("0.9") << "0.9" << "0,53,59,N" << 0 << 0;
+    QTest::newRow("7.5") << "7.5" << "7,30,0,N" << 0 << 0;
+    QTest::newRow("-0.5") << "-0.5" << "0,30,0,S" << 0 << 0;
+    QTest::newRow("0") << "0" << "0,0,0,S" << 0 << 0;
+    QTest::newRow("-0") << "-0" << "0,0,0,S" << 0 << 0;
+    QTest::newRow("lone -") << "-" << "0,0,0,S" << 0 << 0;
+    QTest::newRow("lone .") << "." << "0,0,0,S" << 0 << 0;
+    QTest::newRow("4-5") << "4-5" << "4,0,0,N" << 0 << 0;
+    QTest::newRow("90") << "90" << "90,0,0,N" << 0 << 0;
+    QTest::newRow("-90") << "-90" << "90,0,0,S" << 0 << 0;
+    QTest::newRow("90.000001") << "90.000001" << "90,0,0,N" << 0 << 0;
     // Out of range: the boxes keep what the text before the last key gave.
-    QTest::newRow("90.00001") << "90.00001" << "90,0,0,N" << 1;
-    QTest::newRow("-90.5") << "-90.5" << "90,0,0,S" << 1;
-    QTest::newRow("95") << "95" << "9,0,0,N" << 1;
-    QTest::newRow("950") << "950" << "9,0,0,N" << 2;
+    QTest::newRow("90.00001") << "90.00001" << "90,0,0,N" << 1 << 0;
+    QTest::newRow("-90.5") << "-90.5" << "90,0,0,S" << 1 << 0;
+    QTest::newRow("95") << "95" << "9,0,0,N" << 1 << 0;
+    QTest::newRow("950") << "950" << "9,0,0,N" << 2 << 0;
+    QTest::newRow("95, message closed with Enter")
+        << "95" << "9,0,0,N" << 1 << int{Qt::Key_Return};
+    QTest::newRow("95, message closed with Escape")
+        << "95" << "9,0,0,N" << 1 << int{Qt::Key_Escape};
   }
   void decimalToDms() {
     QFETCH(QString, typed);
     QFETCH(QString, dms);
     QFETCH(int, strange);
+    QFETCH(int, closedBy);
     for (int i = 0; i < strange; ++i) {
       t.dialogs.expectBox(StrangeLocation());
     }
     t.box("txtLat")->clear();
     t.type("txtLat", typed);
+    if (closedBy != 0) {
+      QTest::keyRelease(t.box("txtLat"), static_cast<Qt::Key>(closedBy));
+      QCOMPARE(t.dialogs.shown(), std::size_t(strange));
+    }
     QCOMPARE(t.box("txtLat")->text(), typed);
     QCOMPARE(Dms(t), dms);
     QCOMPARE(t.focusName(), QStringLiteral("txtLat"));

@@ -1,7 +1,11 @@
 // The real message boxes and file dialog, answered through the active modal window.
+#include <QAction>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -41,6 +45,11 @@ class ModalAnswers : public QObject {
     Handler handler = std::move(handlers_.front());
     handlers_.pop_front();
     handler(modal);
+    // A handler that failed may have left its window open: close it, so the test ends.
+    auto* dialog = qobject_cast<QDialog*>(handled_.data());
+    if (QTest::currentTestFailed() && dialog != nullptr && dialog->isVisible()) {
+      dialog->reject();
+    }
   }
 
   std::deque<Handler> handlers_;
@@ -60,6 +69,48 @@ ModalAnswers::Handler ClickBox(const QString& text, const QString& title, QMessa
     QVERIFY(box->defaultButton() == box->button(defaultButton));
     box->button(answer)->click();
   };
+}
+
+// The entries of the dialog's type list, as the user reads them.
+QStringList TypeEntries(QFileDialog* dialog) {
+  QStringList entries;
+  if (const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+    for (int i = 0; i < types->count(); ++i) {
+      entries.append(types->itemText(i));
+    }
+  }
+  return entries;
+}
+
+// The names the dialog lists in its current folder, once it has read the folder.
+QStringList Listed(QFileDialog* dialog) {
+  const auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+  if (view == nullptr) {
+    return {QStringLiteral("<no list>")};
+  }
+  QStringList names;
+  const QModelIndex folder = view->rootIndex();
+  for (int row = 0; row < view->model()->rowCount(folder); ++row) {
+    names.append(view->model()->index(row, 0, folder).data().toString());
+  }
+  names.sort();
+  return names;
+}
+
+// Picks the type entry `index` the way the user does, from the list.
+void PickType(QFileDialog* dialog, int index) {
+  auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  QVERIFY(types != nullptr);
+  types->setFocus();
+  QTest::keyClick(types, Qt::Key_Home);
+  for (int i = 0; i < index; ++i) {
+    QTest::keyClick(types, Qt::Key_Down);
+  }
+  QCOMPARE(types->currentIndex(), index);
+}
+
+QLineEdit* FileNameBox(QFileDialog* dialog) {
+  return dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
 }
 
 }  // namespace
@@ -92,7 +143,7 @@ class RealDialogsTest : public QObject {
           auto* dialog = qobject_cast<QFileDialog*>(modal);
           QVERIFY2(dialog != nullptr, qPrintable(modal->metaObject()->className()));
           QCOMPARE(dialog->windowTitle(), QStringLiteral("Open file."));
-          QCOMPARE(dialog->nameFilters(),
+          QCOMPARE(TypeEntries(dialog),
                    (QStringList{"Text (*.txt)", "Comma Separated Value (*.csv)", "All (*.*)"}));
           QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
           auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -135,6 +186,165 @@ class RealDialogsTest : public QObject {
     QTest::mouseClick(window->findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
     QVERIFY(answers.done());
     QVERIFY(!QFile::exists(out));
+  }
+
+  // The chart's "Save image" dialog: a name typed without an ending takes that of the chosen
+  // kind, and the picture is written in that kind.
+  void saveImageDialog_data() {
+    QTest::addColumn<bool>("svgChosen");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("no ending, PNG") << false << "pic" << "pic.png" << QByteArray("\x89PNG");
+    QTest::newRow("no ending, SVG chosen") << true << "pic" << "pic.svg" << QByteArray("<?xml");
+    QTest::newRow("ending typed") << false << "pic.svg" << "pic.svg" << QByteArray("<?xml");
+  }
+  void saveImageDialog() {
+    QFETCH(bool, svgChosen);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QByteArray, start);
+    QTemporaryDir dir;
+    window->findChild<QAction*>(QStringLiteral("mnuChart"))->trigger();
+    QWidget* chart = window->findChild<QWidget*>(QStringLiteral("ChartWindow"));
+    QVERIFY(chart != nullptr);
+    ModalAnswers answers({[&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      QVERIFY2(dialog != nullptr, qPrintable(modal->metaObject()->className()));
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("Save image"));
+      QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+      QCOMPARE(dialog->nameFilters(),
+               (QStringList{"PNG image (*.png)", "SVG drawing (*.svg)"}));
+      if (svgChosen) {
+        QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+      }
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      name->setText(dir.filePath(typed));
+      QTest::keyClick(name, Qt::Key_Return);
+    }});
+    QTest::mouseClick(chart->findChild<QWidget*>(QStringLiteral("cmdSaveImage")), Qt::LeftButton);
+    QVERIFY(answers.done());
+    QFile file(dir.filePath(written));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(QDir(dir.path()).entryList().join(' ')));
+    QVERIFY(file.read(start.size()) == start);
+  }
+
+  // "All (*.*)" lists every file, names without a dot too; each dialog then opens in the
+  // folder of the file last chosen, with its name filled in, until another is chosen.
+  void fileDialogListsAllAndKeepsTheLastName() {
+    QTemporaryDir dir;
+    for (const char* name : {"latitudes", "lats.txt", "out.csv"}) {
+      QFile file(dir.filePath(QString::fromLatin1(name)));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QString chosen = dir.filePath(QStringLiteral("latitudes"));
+    const QStringList all{"latitudes", "lats.txt", "out.csv"};
+    marovane::ui::QtDialogs fresh;  // no file chosen yet in this run
+    ModalAnswers first({[&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      QVERIFY(dialog != nullptr);
+      dialog->setDirectory(dir.path());
+      QTRY_COMPARE(Listed(dialog), QStringList{"lats.txt"});  // the first entry, Text
+      PickType(dialog, 1);
+      QTRY_COMPARE(Listed(dialog), QStringList{"out.csv"});
+      PickType(dialog, 2);
+      QTRY_COMPARE(Listed(dialog), all);
+      FileNameBox(dialog)->setText(QStringLiteral("latitudes"));
+      QTest::keyClick(FileNameBox(dialog), Qt::Key_Return);
+    }});
+    QCOMPARE(fresh.chooseFile(window.get()), std::optional<QString>(chosen));
+    QVERIFY(first.done());
+
+    // Opened again, and cancelled twice: the name stays.
+    for (int again = 0; again < 2; ++again) {
+      ModalAnswers next({[&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+        QCOMPARE(FileNameBox(dialog)->text(), QStringLiteral("latitudes"));
+        QCOMPARE(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText(),
+                 QStringLiteral("All (*.*)"));
+        QTRY_COMPARE(Listed(dialog), all);
+        dialog->reject();
+      }});
+      QCOMPARE(fresh.chooseFile(window.get()), std::nullopt);
+      QVERIFY(next.done());
+    }
+  }
+
+  // The key that closes a message is released in the box that showed it; that release must
+  // not bring the message again, while a key pressed and released there still does.
+  void messageClosedByKey_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("dms");
+    const int none = Qt::NoModifier;
+    QTest::newRow("Strange Location, Enter")
+        << "txtLat" << "95" << int{Qt::Key_Return} << none << "9,0,0,N";
+    QTest::newRow("Strange Location, keypad Enter")
+        << "txtLat" << "95" << int{Qt::Key_Enter} << int{Qt::KeypadModifier} << "9,0,0,N";
+    QTest::newRow("Strange Location, Escape")
+        << "txtLat" << "95" << int{Qt::Key_Escape} << none << "9,0,0,N";
+    QTest::newRow("hemisphere, Enter")
+        << "txtLatNS" << "x" << int{Qt::Key_Return} << none << "41,54,0,N";
+    QTest::newRow("hemisphere, Escape")
+        << "txtLatNS" << "x" << int{Qt::Key_Escape} << none << "41,54,0,N";
+  }
+  void messageClosedByKey() {
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, dms);
+    const bool strange = box == QLatin1String("txtLat");
+    const QString text = strange ? QStringLiteral("Latitude of your location should be between "
+                                                  "-90° and +90°.")
+                                 : QStringLiteral("S for South or N for North. That's all.");
+    const auto close = static_cast<Qt::Key>(key);
+    const auto held = static_cast<Qt::KeyboardModifiers>(modifiers);
+    int shown = 0;
+    ModalAnswers answers({
+        [&](QWidget* modal) {
+          auto* message = qobject_cast<QMessageBox*>(modal);
+          QVERIFY(message != nullptr);
+          QCOMPARE(message->text(), text);
+          ++shown;
+          QWidget* focus = message->focusWidget() != nullptr ? message->focusWidget() : message;
+          QTest::keyPress(focus, close, held);  // closes it; the release comes later
+        },
+        [&](QWidget* modal) {
+          ++shown;
+          qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+        },
+    });
+    auto* target = window->findChild<QLineEdit*>(box);
+    QVERIFY(target != nullptr);
+    const QString before = strange ? typed : target->text();
+    if (strange) {
+      target->clear();
+    }
+    target->setFocus();
+    QTest::keyClicks(target, typed);
+    QCOMPARE(shown, 1);
+    activate();  // as the window manager gives the focus back
+    QCOMPARE(QApplication::focusWidget(), target);
+    QTest::keyRelease(target, close, held);
+    QCOMPARE(shown, 1);
+    QCOMPARE(target->text(), before);
+    auto* grad = window->findChild<QLineEdit*>(QStringLiteral("txtLatGrad"));
+    const QString degrees = grad->text() + QLatin1Char(',') +
+                            window->findChild<QLineEdit*>(QStringLiteral("txtLatMin"))->text() +
+                            QLatin1Char(',') +
+                            window->findChild<QLineEdit*>(QStringLiteral("txtLatSec"))->text() +
+                            QLatin1Char(',') +
+                            window->findChild<QLineEdit*>(QStringLiteral("txtLatNS"))->text();
+    QCOMPARE(degrees, dms);
+    // A key really pressed in the box still counts: the message comes again.
+    QTest::keyClick(target, strange ? Qt::Key_End : Qt::Key_Q);
+    QCOMPARE(shown, 2);
+    QVERIFY(answers.done());
   }
 
   void exitAnsweredNo() {

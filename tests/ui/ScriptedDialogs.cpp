@@ -10,12 +10,16 @@ void Fail(const QString& what) {
 
 }  // namespace
 
-void ScriptedDialogs::expectBox(Box box) { expected_.push_back({false, std::move(box), {}}); }
+void ScriptedDialogs::expectBox(Box box) { expected_.push_back({false, false, std::move(box), {}}); }
 
 void ScriptedDialogs::expectFile(std::optional<QString> answer, std::function<void()> whileOpen) {
   Box box(QString(), QString(), QMessageBox::NoIcon);
   box.whileOpen = std::move(whileOpen);
-  expected_.push_back({true, std::move(box), std::move(answer)});
+  expected_.push_back({true, false, std::move(box), std::move(answer)});
+}
+
+void ScriptedDialogs::expectImageFile(std::optional<QString> answer) {
+  expected_.push_back({true, true, Box(QString(), QString(), QMessageBox::NoIcon), std::move(answer)});
 }
 
 QMessageBox::StandardButton ScriptedDialogs::message(QWidget* /*parent*/, const QString& text,
@@ -58,7 +62,7 @@ QMessageBox::StandardButton ScriptedDialogs::message(QWidget* /*parent*/, const 
 
 std::optional<QString> ScriptedDialogs::chooseFile(QWidget* /*parent*/) {
   ++shown_;
-  if (expected_.empty() || !expected_.front().isFile) {
+  if (expected_.empty() || !expected_.front().isFile || expected_.front().isImage) {
     Fail(QStringLiteral("unexpected file dialog"));
     return std::nullopt;
   }
@@ -67,5 +71,16 @@ std::optional<QString> ScriptedDialogs::chooseFile(QWidget* /*parent*/) {
   if (next.box.whileOpen) {
     next.box.whileOpen();
   }
+  return next.file;
+}
+
+std::optional<QString> ScriptedDialogs::chooseImageFile(QWidget* /*parent*/) {
+  ++shown_;
+  if (expected_.empty() || !expected_.front().isImage) {
+    Fail(QStringLiteral("unexpected image file dialog"));
+    return std::nullopt;
+  }
+  const Expected next = expected_.front();
+  expected_.pop_front();
   return next.file;
 }

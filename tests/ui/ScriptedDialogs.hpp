@@ -33,6 +33,7 @@ class ScriptedDialogs final : public marovane::ui::Dialogs {
 
   void expectBox(Box box);
   void expectFile(std::optional<QString> answer, std::function<void()> whileOpen = {});
+  void expectImageFile(std::optional<QString> answer);
 
   // Forgets what was expected and shown.
   void reset() {
@@ -50,10 +51,12 @@ class ScriptedDialogs final : public marovane::ui::Dialogs {
                                       QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
                                       QMessageBox::StandardButton defaultButton) override;
   std::optional<QString> chooseFile(QWidget* parent) override;
+  std::optional<QString> chooseImageFile(QWidget* parent) override;
 
  private:
   struct Expected {
     bool isFile = false;
+    bool isImage = false;  // the image dialog rather than "Open file."
     Box box;
     std::optional<QString> file;
   };

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <ostream>
+
+// marovane-cli: the annual-cycle export and the batch run from the command line, over the
+// same core as the window, so that both write the same bytes.
+namespace marovane {
+
+// Runs the command line with its arguments (argv[0] is the program's name). The file, the
+// batch log and --help go to `out`, messages to `err`. Returns the exit status: 0 everything
+// written, 1 a file could not be read or written, 2 bad arguments.
+int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace marovane
