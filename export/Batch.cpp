@@ -248,15 +248,18 @@ BatchResult RunBatch(const fs::path& input, const BatchChoice& choice, const Bat
 
 std::string BatchSummary(const BatchResult& result) {
   std::string summary = std::to_string(result.written) + " Files written.";
+  auto line = [&summary](const std::string& text) {
+    summary += '\n';
+    summary += text;
+  };
   if (result.stopped) {
-    summary += "\nStopped by the user after item " + std::to_string(result.items) + ".";
+    line("Stopped by the user after item " + std::to_string(result.items) + ".");
   }
   if (result.failed > 0) {
-    summary += "\n" + std::to_string(result.failed) +
-               (result.failed == 1 ? " item failed." : " items failed.");
+    line(std::to_string(result.failed) + (result.failed == 1 ? " item failed." : " items failed."));
   }
   if (!result.inputRead()) {
-    summary += "\n" + result.unreadInput;
+    line(result.unreadInput);
   }
   return summary;
 }
