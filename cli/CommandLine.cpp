@@ -62,16 +62,13 @@ std::string DecimalLatitudeText(const std::string& argument) {
 
 // The export button's checks: the latitude, or nothing after a message on `err`.
 std::optional<float> CheckedLatitude(const std::string& argument, std::ostream& err) {
-  const std::optional<double> value = NumericValue(DecimalLatitudeText(argument));
-  if (!value) {
-    err << kNotNumeric << "\n";
-    return std::nullopt;
+  float latitude = 0.0f;
+  switch (CheckLatitudeText(DecimalLatitudeText(argument), latitude)) {
+    case LatitudeCheck::NotNumeric: err << kNotNumeric << "\n"; return std::nullopt;
+    case LatitudeCheck::OutOfRange: err << kOutOfRange << "\n"; return std::nullopt;
+    case LatitudeCheck::Valid: return latitude;
   }
-  if (!IsLatitudeInRange(*value)) {
-    err << kOutOfRange << "\n";
-    return std::nullopt;
-  }
-  return static_cast<float>(*value);
+  return std::nullopt;
 }
 
 std::string SystemReason() {

@@ -109,16 +109,13 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
                    " characters), no file written.";
     return file;
   }
-  const std::optional<double> value = NumericValue(item);
-  if (!value) {
-    file.refusal = "not a number, no file written.";
-  } else if (!IsLatitudeInRange(*value)) {
-    file.refusal = "latitude outside -90..90, no file written.";
+  switch (CheckLatitudeText(item, file.latitude)) {
+    case LatitudeCheck::NotNumeric: file.refusal = "not a number, no file written."; return file;
+    case LatitudeCheck::OutOfRange:
+      file.refusal = "latitude outside -90..90, no file written.";
+      return file;
+    case LatitudeCheck::Valid: break;
   }
-  if (!file.refusal.empty()) {
-    return file;
-  }
-  file.latitude = static_cast<float>(*value);
   file.output = BatchOutputName(input, file.latitude);
   file.bytes = AnnualCycleText(file.latitude, choice.aggregation, choice.unit, choice.quantity);
   return file;

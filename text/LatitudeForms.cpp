@@ -29,6 +29,18 @@ Dms DecimalToDms(std::string_view decimalText) {
   return dms;
 }
 
+LatitudeCheck CheckLatitudeText(std::string_view text, float& latitude) {
+  const std::optional<double> value = NumericValue(text);
+  if (!value) {
+    return LatitudeCheck::NotNumeric;
+  }
+  if (!IsLatitudeInRange(*value)) {
+    return LatitudeCheck::OutOfRange;
+  }
+  latitude = static_cast<float>(*value);
+  return LatitudeCheck::Valid;
+}
+
 std::string DmsToDecimalText(std::string_view degrees, std::string_view minutes,
                              std::string_view seconds, std::string_view hemisphere) {
   const double m = LeadingNumber(minutes);

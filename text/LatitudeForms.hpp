@@ -19,6 +19,11 @@ struct Dms {
 // The decimal boxes' range, both bounds included.
 inline bool IsLatitudeInRange(double latitude) { return latitude >= -90.0 && latitude <= 90.0; }
 
+// The export's checks of a decimal latitude text: a number as a whole, then -90..90 on its
+// double value ("90.000001" is refused). On Valid, `latitude` holds the value as a single.
+enum class LatitudeCheck { Valid, NotNumeric, OutOfRange };
+LatitudeCheck CheckLatitudeText(std::string_view text, float& latitude);
+
 // Decimal text to degrees, minutes and seconds, each truncated (never rounded up) from the
 // exact single-precision value: "41.9" gives 41, 54, 0, N; "-33.8675" gives 33, 52, 3, S.
 // Expects |value| <= 90, which the callers check first.

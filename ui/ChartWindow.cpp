@@ -264,12 +264,11 @@ QRect ChartWindow::PlaceBeside(const QRect& owner, const QSize& preferred, const
 }
 
 std::optional<float> ChartWindow::ExportLatitude(const QString& text) {
-  // The export button's checks, the range on the double value.
-  const std::optional<double> latitude = NumericValue(text.toStdString());
-  if (!latitude || !IsLatitudeInRange(*latitude)) {
+  float latitude = 0.0f;
+  if (CheckLatitudeText(text.toStdString(), latitude) != LatitudeCheck::Valid) {
     return std::nullopt;
   }
-  return static_cast<float>(*latitude);
+  return latitude;
 }
 
 QString ChartWindow::Title(float latitude, std::int16_t aggregation, std::int16_t unit) {

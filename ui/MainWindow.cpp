@@ -128,22 +128,22 @@ std::int16_t MainWindow::ReadAggregationChoice() const {
 std::optional<QString> MainWindow::ChooseFile() { return dialogs_.chooseFile(this); }
 
 void MainWindow::Command1Click() {
-  const std::optional<double> value = NumericValue(txtLat_->text().toStdString());
-  if (!value) {
-    say(QStringLiteral("One of the inputs is not numeric!"), kApplicationTitle,
-        QMessageBox::Critical);
-    return;
-  }
-  // Checked on the double value: "90.000001" is refused here.
-  const double latitude = *value;
-  if (!IsLatitudeInRange(latitude)) {
-    say(QStringLiteral("Latitude of your location should be between -90° and +90°."),
-        QStringLiteral("Strange Location"), QMessageBox::Critical);
-    txtLat_->setFocus(Qt::OtherFocusReason);
-    return;
+  float latitude = 0.0f;
+  switch (CheckLatitudeText(txtLat_->text().toStdString(), latitude)) {
+    case LatitudeCheck::NotNumeric:
+      say(QStringLiteral("One of the inputs is not numeric!"), kApplicationTitle,
+          QMessageBox::Critical);
+      return;
+    case LatitudeCheck::OutOfRange:
+      say(QStringLiteral("Latitude of your location should be between -90° and +90°."),
+          QStringLiteral("Strange Location"), QMessageBox::Critical);
+      txtLat_->setFocus(Qt::OtherFocusReason);
+      return;
+    case LatitudeCheck::Valid:
+      break;
   }
   ReadUnitChoice();
-  exportState_.gLatitude = static_cast<float>(latitude);
+  exportState_.gLatitude = latitude;
   setCursor(Qt::WaitCursor);
   if (const std::optional<QString> path = ChooseFile()) {
     ExportSingle(*path);
