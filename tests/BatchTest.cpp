@@ -31,21 +31,36 @@ BatchRun RunOn(const fs::path& input, std::int16_t aggregation = 3, std::int16_t
 
 std::string Path(const fs::path& p) { return p.string(); }
 
+// One file per latitude beside the input: separators of every kind, a repeated latitude
+// (written and counted twice), and an input with no item at all.
 TEST(Batch, OneFilePerLatitudeBesideTheInput) {
-  test::ScratchDir dir;
-  const fs::path input = dir / "lats.txt";
-  test::WriteText(input, "10\r\n-20.5\r\n0\r\n");
-  const BatchRun run = RunOn(input, 4, 5);
-  const std::string base = (dir / "lats").string();
-  const std::vector<std::string> expected = {"1 10 " + base + "10.out",
-                                             "2 -20.5 " + base + "-20.5.out",
-                                             "3 0 " + base + "0.out"};
-  EXPECT_EQ(run.log, expected);
-  EXPECT_EQ(run.result.written, 3);
-  EXPECT_TRUE(run.result.complete());
-  EXPECT_EQ(BatchSummary(run.result), "3 Files written.");
-  EXPECT_EQ(test::ReadBytes(base + "-20.5.out"), AnnualCycleText(-20.5f, 4, 5));
-  EXPECT_EQ(test::ReadBytes(base + "0.out"), AnnualCycleText(0.0f, 4, 5));
+  struct Case {
+    const char* text;
+    std::vector<const char*> latitudes;  // of the entries, in order
+  };
+  const Case cases[] = {
+      {"10\r\n-20.5\r\n0\r\n", {"10", "-20.5", "0"}},
+      {"  1,2 3\n\n4\t5 ,6\r\n7", {"1", "2", "3", "4", "5", "6", "7"}},
+      {"41.9\n41.90\n", {"41.9", "41.9"}},
+      {"\r\n  \n", {}},
+  };
+  for (const Case& c : cases) {
+    test::ScratchDir dir;
+    test::WriteText(dir / "lats.txt", c.text);
+    const BatchRun run = RunOn(dir / "lats.txt", 4, 5);
+    std::vector<std::string> expected;
+    for (const char* latitude : c.latitudes) {
+      const fs::path output = dir / ("lats" + std::string(latitude) + ".out");
+      expected.push_back(std::to_string(expected.size() + 1) + " " + latitude + " " + Path(output));
+      EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(latitude), 4, 5)) << latitude;
+    }
+    EXPECT_EQ(run.log, expected) << c.text;
+    EXPECT_TRUE(run.result.complete());
+    EXPECT_EQ(BatchSummary(run.result), std::to_string(c.latitudes.size()) + " Files written.");
+    if (c.latitudes.empty()) {
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    }
+  }
 }
 
 // Refused and unwritable items around the blocks in which the run computes its files: each
@@ -104,41 +119,6 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
   EXPECT_EQ(run.result.failed, static_cast<std::int32_t>(std::size(bad)));
   EXPECT_EQ(run.result.items, kItems);
   EXPECT_EQ(BatchSummary(run.result), std::to_string(written) + " Files written.\n5 items failed.");
-}
-
-TEST(Batch, ItemsAreSeparatedByBlanksCommasAndLineBreaks) {
-  test::ScratchDir dir;
-  const fs::path input = dir / "many.csv";
-  test::WriteText(input, "  1,2 3\n\n4\t5 ,6\r\n7");
-  const BatchRun run = RunOn(input);
-  ASSERT_EQ(run.log.size(), 7u);
-  for (int i = 1; i <= 7; ++i) {
-    const std::string name = (dir / ("many" + std::to_string(i) + ".out")).string();
-    EXPECT_EQ(run.log[static_cast<std::size_t>(i - 1)],
-              std::to_string(i) + " " + std::to_string(i) + " " + name);
-    EXPECT_TRUE(fs::exists(name));
-  }
-}
-
-TEST(Batch, RepeatedLatitudeIsWrittenAndCountedTwice) {
-  test::ScratchDir dir;
-  const fs::path input = dir / "lats.txt";
-  test::WriteText(input, "41.9\n41.90\n");
-  const BatchRun run = RunOn(input);
-  ASSERT_EQ(run.log.size(), 2u);
-  EXPECT_EQ(run.log[1], "2 41.9 " + (dir / "lats41.9.out").string());
-  EXPECT_EQ(run.result.written, 2);
-  EXPECT_EQ(test::ReadBytes(dir / "lats41.9.out"), AnnualCycleText(41.9f, 3, 1));
-}
-
-TEST(Batch, EmptyInputWritesNothing) {
-  test::ScratchDir dir;
-  const fs::path input = dir / "lats.txt";
-  test::WriteText(input, "\r\n  \n");
-  const BatchRun run = RunOn(input);
-  EXPECT_TRUE(run.log.empty());
-  EXPECT_EQ(BatchSummary(run.result), "0 Files written.");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 // An input that cannot be read to its end ends the run with an entry naming it; what was
