@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart window's speed, offscreen: opening it from the menu, and redrawing it after a key
 // released in the decimal box, each beside its baseline in the same run (showing the main
 // window; the same key without a chart). Medians over repeated runs; both must stay under

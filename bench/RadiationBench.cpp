@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks: one latitude's year, and a batch of 10,000 latitudes beside its floor, the
 // creating and writing of the same 10,000 files with no computation. The batch should take at
 // most twice the floor; the ratio is printed at the end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's batch beside the command line's batch of the same file: 10,000 and 100,000
 // latitudes, the window offscreen with its boxes answered at once. Runs alternate, and the
 // ratio of the medians is printed; the window should cost at most 1.5 times the command line.

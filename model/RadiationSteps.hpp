@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The steps of the radiation formulas, shared by the per-day functions and the annual table so

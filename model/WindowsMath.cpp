@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trigonometric functions of the Windows build.
 //
 // Left to MinGW, tan and atan come from msvcrt.dll, whose results change from one Windows

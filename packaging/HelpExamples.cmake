@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the "Examples:" block of a program's --help as a help2man include that keeps its
 # lines as they are: help2man would run them together into one paragraph.
 #   cmake -DPROGRAM=path -DOUTPUT=file.h2m -P HelpExamples.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build of the command line for 64-bit Windows with Debian's MinGW-w64 (the POSIX
 # threads variant), linked statically so that marovane-cli.exe needs no DLL beside it. Used by
 # the windows preset, which makes the Windows zip.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creation of the main window's controls: texts, fonts, colours, geometry and tab order.
 #include <QAction>
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The latitude boxes of the main window: the decimal box and the degree, minute, second and
 // hemisphere boxes kept in step by key releases.
 #include <QLineEdit>

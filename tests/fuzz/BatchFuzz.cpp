@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch engine on any input, writing into a folder of its own: every item has exactly one
 // entry, written files are counted 1..n without a gap, and each is complete and exact.
 #include <cstdint>

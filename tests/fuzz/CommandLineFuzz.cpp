@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line's argument handling called as a function, inside a folder of its own:
 // any arguments end in one of the three exit statuses, and refused arguments write nothing.
 #include <cstdint>

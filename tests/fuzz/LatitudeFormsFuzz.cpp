@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both latitude conversions: decimal to degrees, minutes, seconds and back stays within the
 // truncation and the rounding to 3 decimals, and so does the way round from the degree boxes.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number scanner and the number texts: a numeric text reads to the value the C library
 // gives the same digits, and every text the program writes reads back to its number.
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Qt plugin that the package check loads into the installed window (QT_QPA_GENERIC_PLUGINS):
 // it chooses Help as the menu would and prints what the help window lists, one entry per
 // line, then ends the program; a message box instead ends it with status 1 and its text. The

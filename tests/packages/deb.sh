@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the Debian package as a user gets it: the files it holds, its fields, lintian, and
 # the programs run from the package unpacked into a temporary folder.
 #   tests/packages/deb.sh PACKAGE.deb PROBE_PLUGIN_DIR

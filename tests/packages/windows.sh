@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the Windows command line under wine over every reference file, byte for byte: written
 # with --output and to standard output in turn, then all over again as one batch per
 # aggregation and unit, which also writes over the files of the first pass.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart window driven through the main window: what it draws against the files that
 // Export writes, following the typing, kept curves, day length, pictures and the clipboard.
 #include <QCategoryAxis>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export and batch buttons and the Exit command, with scripted boxes and real files.
 #include <QDir>
 #include <QFile>

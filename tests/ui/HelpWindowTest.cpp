@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help window opened from the main window's menu bar, reading the help file beside the
 // program while the working directory is elsewhere.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven through its controls: start state, layout, tab order and the
 // latitude boxes.
 #include <QButtonGroup>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real message boxes and file dialog, answered through the active modal window.
 #include <QAction>
 #include <QComboBox>

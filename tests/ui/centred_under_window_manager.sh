@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the window under a real window manager (openbox) on a virtual 1280x800 display and
 # checks that the outer window, title bar and borders included, is centred on the screen
 # within a pixel, and that it then stays where the user moves it.
