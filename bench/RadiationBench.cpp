@@ -15,7 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "export/AnnualCycle.hpp"
+#include "export/CycleFile.hpp"
 #include "export/Batch.hpp"
 #include "model/AnnualRadiation.hpp"
 #include "model/Radiation.hpp"
@@ -47,7 +47,7 @@ BENCHMARK(BM_YearByAnnualTable);
 
 void BM_AnnualCycleTextDekadal(benchmark::State& state) {
   for (auto _ : state) {
-    benchmark::DoNotOptimize(AnnualCycleText(41.9f, 3, 1));
+    benchmark::DoNotOptimize(AnnualCycleText(41.9f, CycleChoice{}));
   }
 }
 BENCHMARK(BM_AnnualCycleTextDekadal);
@@ -82,7 +82,7 @@ void BM_Batch10000(benchmark::State& state) {
   BatchFolder& folder = Folder();
   std::int32_t written = 0;
   for (auto _ : state) {
-    written = RunBatch(folder.input, {3, 1, Quantity::Radiation}, [](const std::string&) {}).written;
+    written = RunBatch(folder.input, CycleChoice{}, [](const std::string&) {}).written;
   }
   if (written != kBatchSize) {
     state.SkipWithError("the batch did not write every file");
@@ -96,7 +96,7 @@ void BM_Batch10000Floor(benchmark::State& state) {
   std::vector<std::pair<std::string, std::string>> files;
   for (float latitude : folder.latitudes) {
     files.emplace_back(BatchOutputName(folder.input.string(), latitude),
-                       AnnualCycleText(latitude, 3, 1));
+                       AnnualCycleText(latitude, CycleChoice{}));
   }
   for (auto _ : state) {
     for (const auto& [name, bytes] : files) {

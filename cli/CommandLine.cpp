@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CommandLine.hpp"
 
-#include <cstdint>
 #include <cerrno>
-#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -12,11 +10,9 @@
 #include <CLI/CLI.hpp>
 
 #include "Version.hpp"
-#include "export/AnnualCycle.hpp"
 #include "export/Batch.hpp"
-#include "export/Units.hpp"
+#include "export/CycleFile.hpp"
 #include "text/LatitudeForms.hpp"
-#include "text/NumberText.hpp"
 #include "text/ShownText.hpp"
 
 namespace marovane {
@@ -27,49 +23,46 @@ constexpr int kExitWritten = 0;
 constexpr int kExitFileFailed = 1;
 constexpr int kExitBadArguments = 2;
 
-const char* const kNotNumeric = "One of the inputs is not numeric!";
-const char* const kOutOfRange = "Latitude of your location should be between -90\u00b0 and +90\u00b0.";
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The latitude as the decimal box would hold it: a degrees:minutes:seconds form with its
-// hemisphere letter ("41:54:00N", one or two digits each) is converted exactly as the degree
-// boxes convert it; anything else is taken as the decimal text.
-std::string DecimalLatitudeText(const std::string& argument) {
-  const std::string_view text = argument;
-  std::string_view parts[3];
-  std::size_t i = 0;
-  for (int k = 0; k < 3; ++k) {
-    const std::size_t start = i;
-    while (i < text.size() && i - start < 2 && IsDigit(text[i])) {
-      ++i;
-    }
-    if (i == start) {
-      return argument;
-    }
-    parts[k] = text.substr(start, i - start);
-    if (k < 2) {
-      if (i >= text.size() || text[i] != ':') {
-        return argument;
-      }
-      ++i;
-    }
-  }
-  if (i + 1 != text.size() || std::string_view("NnSs").find(text[i]) == std::string_view::npos) {
-    return argument;
-  }
-  return DmsToDecimalText(parts[0], parts[1], parts[2], text.substr(i));
-}
-
 // The export button's checks: the latitude, or nothing after a message on `err`.
 std::optional<float> CheckedLatitude(const std::string& argument, std::ostream& err) {
   float latitude = 0.0f;
-  switch (CheckLatitudeText(DecimalLatitudeText(argument), latitude)) {
-    case LatitudeCheck::NotNumeric: err << kNotNumeric << "\n"; return std::nullopt;
-    case LatitudeCheck::OutOfRange: err << kOutOfRange << "\n"; return std::nullopt;
-    case LatitudeCheck::Valid: return latitude;
+  const LatitudeCheck check = CheckLatitudeArgument(argument, latitude);
+  if (check != LatitudeCheck::Valid) {
+    err << LatitudeCheckMessage(check) << "\n";
+    return std::nullopt;
   }
-  return std::nullopt;
+  return latitude;
+}
+
+// The names a choice takes on the command line, for its help and its refusal:
+// "daily (1), weekly (2), dekadal (3) or monthly (4)".
+template <typename Rows, typename Name>
+std::string Listed(const Rows& rows, Name name, bool withCodes) {
+  std::string list;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i > 0) {
+      list += i + 1 == rows.size() ? " or " : ", ";
+    }
+    list += name(rows[i]);
+    if (withCodes) {
+      list += " (" + std::to_string(i + 1) + ")";
+    }
+  }
+  return list;
+}
+
+const auto kName = [](const auto& row) { return std::string(row.name); };
+const auto kLabel = [](const auto& row) { return std::string(row.label); };
+
+// The value that `text` names, or nothing after a message on `err` listing what it may be.
+template <typename T>
+std::optional<T> Chosen(std::optional<T> value, const std::string& option, const std::string& what,
+                        const std::string& text, const std::string& accepted, std::ostream& err) {
+  if (!value) {
+    err << option << ": unknown " << what << " '" << ShownText(text, 40) << "'; give " << accepted
+        << ".\n";
+  }
+  return value;
 }
 
 std::string SystemReason() {
@@ -91,16 +84,15 @@ bool WriteOut(std::ostream& out, std::string_view text, std::ostream& err, bool&
   return !failed;
 }
 
-int ExportSingle(float latitude, const std::string& output, const BatchChoice& choice,
+int ExportSingle(float latitude, const std::string& output, const CycleChoice& choice,
                  std::ostream& out, std::ostream& err) {
   if (output.empty() || output == "-") {
     bool failed = false;
-    const std::string text =
-        AnnualCycleText(latitude, choice.aggregation, choice.unit, choice.quantity);
-    return WriteOut(out, text, err, failed) ? kExitWritten : kExitFileFailed;
+    return WriteOut(out, AnnualCycleText(latitude, choice), err, failed) ? kExitWritten
+                                                                        : kExitFileFailed;
   }
   try {
-    WriteAnnualCycle(latitude, output, choice.aggregation, choice.unit, choice.quantity);
+    WriteAnnualCycle(latitude, output, choice);
   } catch (const FileError& e) {
     err << ShownText(e.what()) << "\n";
     return kExitFileFailed;
@@ -110,7 +102,7 @@ int ExportSingle(float latitude, const std::string& output, const BatchChoice& c
 }
 
 // The log and the count go to `out`; what failed, and why, to `err`.
-int Batch(const std::string& input, const BatchChoice& choice, std::ostream& out,
+int Batch(const std::string& input, const CycleChoice& choice, std::ostream& out,
           std::ostream& err) {
   bool logFailed = false;
   const BatchResult result = RunBatch(input, choice, [&](const std::string& entry) {
@@ -126,6 +118,11 @@ int Batch(const std::string& input, const BatchChoice& choice, std::ostream& out
 }  // namespace
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  const std::string aggregations = Listed(choice::kAggregations, kName, true);
+  const std::string units = Listed(choice::kUnits, kLabel, true);
+  const std::string quantities = Listed(choice::kQuantities, kName, false);
+  const std::string methods = Listed(choice::kMethods, kName, false);
+
   CLI::App app{
       "Annual cycle of daily extraterrestrial solar radiation for a latitude, written as a\n"
       "comma-separated file (one file per latitude in batch mode).",
@@ -136,6 +133,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       "  marovane-cli --latitude 33:52:03S --aggregation monthly --unit mm/day --output sydney.csv\n"
       "  marovane-cli --latitude=-33.8675 --unit 4 --output sydney.csv\n"
       "  marovane-cli --latitude 69.65 -q daylength        dekadal day length in hours\n"
+      "  marovane-cli --latitude -20 -a daily --method fao56   FAO-56's formulas instead\n"
       "  marovane-cli --batch lats.txt --aggregation daily   writes lats<latitude>.out per latitude\n"
       "\n"
       "Exit status: 0 everything written, 1 a file could not be read or written, 2 bad arguments.");
@@ -144,19 +142,10 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   std::string latitude;
   std::string batchFile;
   std::string output;
-  std::int16_t aggregationCode = aggregation::kDekadal;
-  std::int16_t unitCode = unit::kMJPerM2Day;
-  Quantity quantity = Quantity::Radiation;
-
-  const std::map<std::string, std::int16_t> aggregations = {
-      {"daily", aggregation::kDaily},
-      {"weekly", aggregation::kWeekly},
-      {"dekadal", aggregation::kDekadal},
-      {"monthly", aggregation::kMonthly}};
-  std::map<std::string, std::int16_t> units;
-  for (std::int16_t code = unit::kFirst; code <= unit::kLast; ++code) {
-    units.emplace(std::string(UnitLabel(code)), code);
-  }
+  std::string aggregationName(Describe(kDefaultAggregation).name);
+  std::string unitName(UnitLabel(kDefaultUnit));
+  std::string quantityName(Describe(Quantity::Radiation).name);
+  std::string methodName(Describe(Method::Harmonic).name);
 
   auto* single = app.add_option(
       "-l,--latitude", latitude,
@@ -168,26 +157,23 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       ->option_text("FILE");
   single->excludes(batch);
   batch->excludes(single);
-  app.add_option("-a,--aggregation", aggregationCode,
-                 "daily (1), weekly (2), dekadal (3, the default) or monthly (4)")
-      ->transform(CLI::CheckedTransformer(aggregations, CLI::ignore_case))
+  app.add_option("-a,--aggregation", aggregationName, aggregations + "; dekadal is the default")
       ->option_text("NAME");
-  app.add_option("-u,--unit", unitCode,
-                 "Label or code: MJ/m^2/day (1, the default), J/cm^2/day (2), cal/cm^2/day (3), "
-                 "W/m^2 (4), mm/day (5), MJ/m^2/dekad (6), mm/dekad (7)")
-      ->transform(CLI::CheckedTransformer(units))
+  app.add_option("-u,--unit", unitName,
+                 "Label or code: " + units + "; MJ/m^2/day is the default")
       ->option_text("UNIT");
-  app.add_option("-q,--quantity", quantity,
+  app.add_option("-q,--quantity", quantityName,
                  "radiation (the default) or daylength: the mean astronomical day length of "
                  "each period in hours, whatever the unit")
-      ->transform(CLI::CheckedTransformer(
-          std::map<std::string, Quantity>{{"radiation", Quantity::Radiation},
-                                          {"daylength", Quantity::DayLength}},
-          CLI::ignore_case))
       ->option_text("NAME");
-  app.add_option("-o,--output", output, "Output file; - or none writes to standard output")
-      ->option_text("PATH")
-      ->excludes(batch);
+  app.add_option("-m,--method", methodName,
+                 "harmonic (the default): Marovane's own model; fao56: the formulas of FAO "
+                 "Irrigation and Drainage Paper 56 (eqs 21-25 and 34) in double precision")
+      ->option_text("NAME");
+  auto* outputOption =
+      app.add_option("-o,--output", output, "Output file; - or none writes to standard output")
+          ->option_text("PATH")
+          ->excludes(batch);
 
   try {
     app.parse(argc, argv);
@@ -196,10 +182,31 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     }
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e, out, err);
-    return status == 0 ? kExitWritten : kExitBadArguments;
+    if (status == 0) {
+      // --help and --version: their text is the output, and a failed write is a failure.
+      bool failed = false;
+      return WriteOut(out, "", err, failed) ? kExitWritten : kExitFileFailed;
+    }
+    return kExitBadArguments;
   }
 
-  const BatchChoice choice{aggregationCode, unitCode, quantity};
+  const auto aggregation = Chosen(AggregationNamed(aggregationName), "--aggregation",
+                                  "aggregation", aggregationName, aggregations, err);
+  const auto unit = Chosen(UnitNamed(unitName), "--unit", "unit", unitName,
+                           "a code 1..7 or a label: " + units, err);
+  const auto quantity = Chosen(QuantityNamed(quantityName), "--quantity", "quantity",
+                               quantityName, quantities, err);
+  const auto method =
+      Chosen(MethodNamed(methodName), "--method", "method", methodName, methods, err);
+  if (!aggregation || !unit || !quantity || !method) {
+    return kExitBadArguments;
+  }
+  if (outputOption->count() > 0 && output.empty()) {
+    err << "--output: an empty path names no file; give a path, or - for standard output.\n";
+    return kExitBadArguments;
+  }
+
+  const CycleChoice choice{*aggregation, *unit, *quantity, *method};
   if (batch->count() > 0) {
     return Batch(batchFile, choice, out, err);
   }

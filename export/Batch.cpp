@@ -101,7 +101,7 @@ struct PlannedFile {
 };
 
 PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t length,
-                 const fs::path& input, const BatchChoice& choice) {
+                 const fs::path& input, const CycleChoice& choice) {
   PlannedFile file;
   file.number = number;
   file.shownItem = ShownText(item, kShownItem);
@@ -118,7 +118,7 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
     case LatitudeCheck::Valid: break;
   }
   file.output = BatchOutputName(input, file.latitude);
-  file.bytes = AnnualCycleText(file.latitude, choice.aggregation, choice.unit, choice.quantity);
+  file.bytes = AnnualCycleText(file.latitude, choice);
   return file;
 }
 
@@ -175,7 +175,7 @@ fs::path BatchOutputName(const fs::path& input, float latitude) {
   return input.parent_path() / fs::path(std::u8string(outputName.begin(), outputName.end()));
 }
 
-BatchResult RunBatch(const fs::path& input, const BatchChoice& choice, const BatchLog& log,
+BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const BatchLog& log,
                      const BatchProgress& progress) {
   BatchResult result;
   std::error_code ignored;

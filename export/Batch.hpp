@@ -6,8 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "export/AnnualCycle.hpp"
-#include "export/Units.hpp"
+#include "export/CycleFile.hpp"
 
 // The batch run: one annual-cycle file for every latitude of a text file.
 //
@@ -16,13 +15,6 @@
 // it: the input's file name without its last 4 characters, the latitude's text, ".out"
 // (lats.txt and 41.9 give lats41.9.out).
 namespace marovane {
-
-// What every file of the run holds.
-struct BatchChoice {
-  std::int16_t aggregation = aggregation::kDekadal;
-  std::int16_t unit = unit::kMJPerM2Day;
-  Quantity quantity = Quantity::Radiation;
-};
 
 struct BatchResult {
   std::int32_t written = 0;  // files really written
@@ -51,7 +43,7 @@ std::filesystem::path BatchOutputName(const std::filesystem::path& input, float 
 // Runs the batch over `input` (made absolute, so that the log shows full paths), reading it
 // item by item. Never throws for a file it cannot read or write: each becomes a log entry and
 // the run goes on; a failure while reading ends the run with an entry.
-BatchResult RunBatch(const std::filesystem::path& input, const BatchChoice& choice,
+BatchResult RunBatch(const std::filesystem::path& input, const CycleChoice& choice,
                      const BatchLog& log, const BatchProgress& progress = {});
 
 // "N Files written." and, when something failed, a second line saying what.

@@ -39,7 +39,7 @@ YearTerms MakeYearTerms() {
 
 }  // namespace
 
-YearRadiation AnnualRadiation(float latitude) {
+YearValues AnnualRadiation(float latitude) {
   static const YearTerms year = MakeYearTerms();
 
   const auto latitudeRad = static_cast<double>(DegToRad(latitude));
@@ -47,7 +47,7 @@ YearRadiation AnnualRadiation(float latitude) {
   const double sinLatitude = std::sin(latitudeRad);
   const double cosLatitude = std::cos(latitudeRad);
 
-  YearRadiation ra{};
+  YearValues ra{};
   for (std::size_t day = 1; day <= kDaysInYear; ++day) {
     const DayTerms& t = year[day];
     const double hourAngle = steps::IsPolar(latitude, t.polarLimit)

@@ -8,9 +8,10 @@
 // table made once. The values are bit for bit those of DailyRadiation.
 namespace marovane {
 
-// Entry d (1..365) is DailyRadiation(latitude, d) in MJ/m^2/day; entry 0 is unused and 0.
-using YearRadiation = std::array<double, 366>;
+// One value for each day of the 365-day year: entry d (1..365) is day d's; entry 0 is unused.
+using YearValues = std::array<double, 366>;
 
-YearRadiation AnnualRadiation(float latitude);
+// Entry d is DailyRadiation(latitude, d) in MJ/m^2/day; entry 0 is 0.
+YearValues AnnualRadiation(float latitude);
 
 }  // namespace marovane

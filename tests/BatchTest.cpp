@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "TestFiles.hpp"
-#include "export/AnnualCycle.hpp"
+#include "export/CycleFile.hpp"
 #include "export/Batch.hpp"
 #include "text/NumberText.hpp"
 
@@ -21,11 +21,15 @@ struct BatchRun {
   std::vector<std::string> log;
 };
 
-BatchRun RunOn(const fs::path& input, std::int16_t aggregation = 3, std::int16_t unit = 1,
+CycleChoice Choice(int aggregation, int unit) {
+  return {*AggregationOfCode(aggregation), *UnitOfCode(unit)};
+}
+
+BatchRun RunOn(const fs::path& input, int aggregation = 3, int unit = 1,
                const BatchProgress& progress = {}) {
   BatchRun run;
   run.result = RunBatch(
-      input, {aggregation, unit, Quantity::Radiation},
+      input, Choice(aggregation, unit),
       [&](const std::string& entry) { run.log.push_back(entry); }, progress);
   return run;
 }
@@ -53,7 +57,7 @@ TEST(Batch, OneFilePerLatitudeBesideTheInput) {
     for (const char* latitude : c.latitudes) {
       const fs::path output = dir / ("lats" + std::string(latitude) + ".out");
       expected.push_back(std::to_string(expected.size() + 1) + " " + latitude + " " + Path(output));
-      EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(latitude), 4, 5)) << latitude;
+      EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(latitude), Choice(4, 5))) << latitude;
     }
     EXPECT_EQ(run.log, expected) << c.text;
     EXPECT_TRUE(run.result.complete());
@@ -114,7 +118,7 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
     const std::string latitude = SingleText(std::stof(item));
     const fs::path output = dir / ("lats" + latitude + ".out");
     EXPECT_EQ(entry, std::to_string(written) + " " + latitude + " " + Path(output));
-    EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(item), 2, 7)) << item;
+    EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(item), Choice(2, 7))) << item;
   }
   EXPECT_EQ(run.result.written, written);
   EXPECT_EQ(run.result.failed, static_cast<std::int32_t>(std::size(bad)));

@@ -13,7 +13,7 @@
 
 #include "TestFiles.hpp"
 #include "Version.hpp"
-#include "export/AnnualCycle.hpp"
+#include "export/CycleFile.hpp"
 
 namespace marovane {
 namespace {
@@ -145,7 +145,8 @@ TEST(Cli, LatitudeForms) {
   for (const Case& c : cases) {
     const Outcome o = RunCli(dir, c.args);
     EXPECT_EQ(o.status, 0) << c.args[1] << " " << o.err;
-    EXPECT_EQ(o.out, AnnualCycleText(c.latitude, c.aggregation, c.unit, c.quantity))
+    const CycleChoice choice{*AggregationOfCode(c.aggregation), *UnitOfCode(c.unit), c.quantity};
+    EXPECT_EQ(o.out, AnnualCycleText(c.latitude, choice))
         << c.args.back();
   }
   const Outcome daily = RunCli(dir, {"-l", "41.9", "-a", "daily", "-q", "daylength"});
@@ -286,12 +287,13 @@ TEST(Cli, BatchLogsEachFileAndTheCount) {
     }
     EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
     // However the log fared, the files are written.
-    EXPECT_EQ(test::ReadBytes(base + "-20.5.out"), AnnualCycleText(-20.5f, 4, 4));
+    EXPECT_EQ(test::ReadBytes(base + "-20.5.out"),
+              AnnualCycleText(-20.5f, {Aggregation::Monthly, Unit::WPerM2}));
   }
   const Outcome hours = RunCli(dir, {"--batch", lats, "-a", "weekly", "-q", "daylength"});
   EXPECT_EQ(hours.status, 0) << hours.err;
   EXPECT_EQ(test::ReadBytes(base + "-20.5.out"),
-            AnnualCycleText(-20.5f, 2, 1, Quantity::DayLength));
+            AnnualCycleText(-20.5f, {Aggregation::Weekly, Unit::MJPerM2Day, Quantity::DayLength}));
 }
 
 }  // namespace

@@ -65,11 +65,43 @@ TEST(LatitudeForms, DegreesMinutesSecondsToDecimalText) {
   }
 }
 
-TEST(LatitudeForms, RangeIncludesBothPoles) {
-  EXPECT_TRUE(IsLatitudeInRange(90.0));
-  EXPECT_TRUE(IsLatitudeInRange(-90.0));
-  EXPECT_FALSE(IsLatitudeInRange(90.000001));
-  EXPECT_FALSE(IsLatitudeInRange(-90.5));
+// A latitude given as an argument: decimal, or degrees:minutes:seconds converted as the degree
+// boxes convert them; the check's verdict and the single it gives.
+TEST(LatitudeForms, ArgumentsAndTheirChecks) {
+  struct Case {
+    const char* text;
+    LatitudeCheck check;
+    float latitude;
+  };
+  const Case cases[] = {
+      {"41.9", LatitudeCheck::Valid, 41.9f},
+      {"41:54:00N", LatitudeCheck::Valid, 41.9f},
+      {"33:52:03S", LatitudeCheck::Valid, -33.868f},
+      {"10:30:30s", LatitudeCheck::Valid, -10.508f},
+      {"9:5:1n", LatitudeCheck::Valid, 9.084f},
+      {"90", LatitudeCheck::Valid, 90.0f},
+      {"-90", LatitudeCheck::Valid, -90.0f},
+      {"90.000001", LatitudeCheck::OutOfRange, 0.0f},  // refused on the double value
+      {"99:99:99S", LatitudeCheck::OutOfRange, 0.0f},
+      {"-90.5", LatitudeCheck::OutOfRange, 0.0f},
+      {"41:54N", LatitudeCheck::NotNumeric, 0.0f},
+      {"141:54:00N", LatitudeCheck::NotNumeric, 0.0f},
+      {"41:54:00", LatitudeCheck::NotNumeric, 0.0f},
+      {"41:54:00Nx", LatitudeCheck::NotNumeric, 0.0f},
+      {"4-5", LatitudeCheck::NotNumeric, 0.0f},
+      {"", LatitudeCheck::NotNumeric, 0.0f},
+  };
+  for (const Case& c : cases) {
+    float latitude = 0.0f;
+    EXPECT_EQ(CheckLatitudeArgument(c.text, latitude), c.check) << c.text;
+    EXPECT_EQ(latitude, c.latitude) << c.text;
+  }
+  // The decimal box takes the decimal form only.
+  float latitude = 0.0f;
+  EXPECT_EQ(CheckLatitudeText("41:54:00N", latitude), LatitudeCheck::NotNumeric);
+  EXPECT_EQ(LatitudeCheckMessage(LatitudeCheck::NotNumeric), "One of the inputs is not numeric!");
+  EXPECT_EQ(LatitudeCheckMessage(LatitudeCheck::OutOfRange),
+            "Latitude of your location should be between -90\u00b0 and +90\u00b0.");
 }
 
 }  // namespace

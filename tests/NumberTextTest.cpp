@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/Rounding.hpp"
 #include "text/NumberText.hpp"
 
 namespace marovane {

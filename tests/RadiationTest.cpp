@@ -228,7 +228,7 @@ TEST(Radiation, AnnualTableIsBitIdenticalToDailyRadiation) {
   }
   int mismatches = 0;
   for (float latitude : latitudes) {
-    const YearRadiation table = AnnualRadiation(latitude);
+    const YearValues table = AnnualRadiation(latitude);
     for (std::int16_t day = 1; day <= 365; ++day) {
       const double expected = DailyRadiation(latitude, day);
       const double actual = table[static_cast<std::size_t>(day)];

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "model/Rounding.hpp"
 #include "text/NumberText.hpp"
 
 namespace marovane {
@@ -14,6 +15,8 @@ namespace {
 std::int16_t AbsWhole(double whole) {
   return static_cast<std::int16_t>(std::fmin(std::fabs(whole), 32767.0));
 }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
@@ -40,6 +43,48 @@ LatitudeCheck CheckLatitudeText(std::string_view text, float& latitude) {
   }
   latitude = static_cast<float>(*value);
   return LatitudeCheck::Valid;
+}
+
+LatitudeCheck CheckLatitudeArgument(std::string_view text, float& latitude) {
+  if (const std::optional<std::string> decimal = DmsArgumentText(text)) {
+    return CheckLatitudeText(*decimal, latitude);
+  }
+  return CheckLatitudeText(text, latitude);
+}
+
+std::optional<std::string> DmsArgumentText(std::string_view text) {
+  std::string_view parts[3];
+  std::size_t i = 0;
+  for (int k = 0; k < 3; ++k) {
+    const std::size_t start = i;
+    while (i < text.size() && i - start < 2 && IsDigit(text[i])) {
+      ++i;
+    }
+    if (i == start) {
+      return std::nullopt;
+    }
+    parts[k] = text.substr(start, i - start);
+    if (k < 2) {
+      if (i >= text.size() || text[i] != ':') {
+        return std::nullopt;
+      }
+      ++i;
+    }
+  }
+  if (i + 1 != text.size() || std::string_view("NnSs").find(text[i]) == std::string_view::npos) {
+    return std::nullopt;
+  }
+  return DmsToDecimalText(parts[0], parts[1], parts[2], text.substr(i));
+}
+
+std::string_view LatitudeCheckMessage(LatitudeCheck check) {
+  switch (check) {
+    case LatitudeCheck::NotNumeric: return "One of the inputs is not numeric!";
+    case LatitudeCheck::OutOfRange:
+      return "Latitude of your location should be between -90\u00b0 and +90\u00b0.";
+    case LatitudeCheck::Valid: break;
+  }
+  return {};
 }
 
 std::string DmsToDecimalText(std::string_view degrees, std::string_view minutes,

@@ -34,8 +34,4 @@ std::string SingleText(float value);
 // Default text of a double: as SingleText with at most 15 significant digits.
 std::string DoubleText(double value);
 
-// Rounds to the nearest multiple of 0.001, decided on the exact binary value; an exact half
-// goes to the even last digit. Returns the double nearest to that multiple.
-double RoundTo3Decimals(double value);
-
 }  // namespace marovane

@@ -27,7 +27,7 @@
 #include <cmath>
 #include <string>
 
-#include "export/Units.hpp"
+#include "export/CycleFile.hpp"
 #include "model/Calendar.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
@@ -48,22 +48,9 @@ const std::array<QColor, ChartWindow::kMostKept> kKeptColours = {
     QColor(214, 39, 40),  QColor(44, 160, 44),  QColor(148, 103, 189), QColor(140, 86, 75),
     QColor(227, 119, 194), QColor(23, 190, 207), QColor(127, 127, 127), QColor(188, 189, 34)};
 
-const char* AggregationName(std::int16_t aggregation) {
-  switch (aggregation) {
-    case aggregation::kDaily: return "Daily";
-    case aggregation::kWeekly: return "Weekly";
-    case aggregation::kDekadal: return "Dekadal";
-    default: return "Monthly";
-  }
-}
-
-const char* PeriodName(std::int16_t aggregation) {
-  switch (aggregation) {
-    case aggregation::kDaily: return "Day";
-    case aggregation::kWeekly: return "Week";
-    case aggregation::kDekadal: return "Dekad";
-    default: return "Month";
-  }
+CycleChoice DayLengthChoice(CycleChoice cycle) {
+  cycle.quantity = Quantity::DayLength;
+  return cycle;
 }
 
 // Equal to the last bit: -0 and 0 print alike, yet the file is built from the value.
@@ -75,10 +62,7 @@ QString Degrees(float latitude) {
   return QString::fromStdString(SingleText(latitude)) + QStringLiteral("°");
 }
 
-QString Label(std::int16_t unit) {
-  const std::string_view label = UnitLabel(unit);
-  return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
-}
+QString Label(Unit unit) { return QString::fromUtf8(UnitLabel(unit)); }
 
 QLineSeries* MakeSeries(const QString& name, const QString& objectName, const QColor& colour,
                         double width, Qt::PenStyle style = Qt::SolidLine) {
@@ -146,7 +130,7 @@ ChartWindow::ChartWindow(Dialogs& dialogs, QWidget* owner)
   connect(cmdSave, &QPushButton::clicked, this, &ChartWindow::saveImage);
   connect(cmdCopy, &QPushButton::clicked, this, &ChartWindow::copyValues);
   connect(radiation_, &QLineSeries::hovered, this, [this](const QPointF& point, bool state) {
-    hovered(shown_, QString(), Label(unit_), point, state);
+    hovered(shown_, QString(), Label(cycle_.unit), point, state);
   });
   connect(dayLengthSeries_, &QLineSeries::hovered, this,
           [this](const QPointF& point, bool state) {
@@ -272,9 +256,9 @@ std::optional<float> ChartWindow::ExportLatitude(const QString& text) {
   return latitude;
 }
 
-QString ChartWindow::Title(float latitude, std::int16_t aggregation, std::int16_t unit) {
+QString ChartWindow::Title(float latitude, Aggregation aggregation, Unit unit) {
   return QStringLiteral("Annual cycle at %1, %2, %3")
-      .arg(Degrees(latitude), QString::fromLatin1(AggregationName(aggregation)), Label(unit));
+      .arg(Degrees(latitude), QString::fromUtf8(Describe(aggregation).caption), Label(unit));
 }
 
 QList<QPointF> ChartWindow::CurvePoints(const AnnualCycle& table) {
@@ -290,10 +274,9 @@ QList<QPointF> ChartWindow::CurvePoints(const AnnualCycle& table) {
   return points;
 }
 
-QString ChartWindow::PeriodText(const AnnualCycle& table, std::int16_t aggregation, double day,
-                                const QString& unitLabel) {
+QString ChartWindow::PeriodText(const AnnualCycle& table, double day, const QString& unitLabel) {
   const CyclePeriod* found = nullptr;
-  if (aggregation == aggregation::kDaily) {
+  if (table.choice.aggregation == Aggregation::Daily) {
     const auto nearest = static_cast<std::size_t>(std::max(1.0, std::round(day)));
     if (nearest <= table.periods.size()) {
       found = &table.periods[nearest - 1];
@@ -315,7 +298,7 @@ QString ChartWindow::PeriodText(const AnnualCycle& table, std::int16_t aggregati
     return {};
   }
   return QStringLiteral("%1 %2: %3 %4")
-      .arg(QString::fromLatin1(PeriodName(aggregation)))
+      .arg(QString::fromUtf8(Describe(table.choice.aggregation).period))
       .arg(found->number)
       .arg(QString::fromStdString(DoubleText(found->value)), unitLabel);
 }
@@ -325,11 +308,12 @@ void ChartWindow::follow(const ExportChoice& choice) {
   const std::optional<float> latitude = ExportLatitude(choice.latitudeText);
   textValid_ = latitude.has_value();
   const float target = latitude.value_or(latitude_);
-  const bool same = aggregation_ != 0 && choice.aggregation == aggregation_ &&
-                    choice.unit == unit_ && SameLatitude(target, latitude_);
+  const bool same = drawn_ && choice.cycle.aggregation == cycle_.aggregation &&
+                    choice.cycle.unit == cycle_.unit && SameLatitude(target, latitude_);
   latitude_ = target;
-  aggregation_ = choice.aggregation;
-  unit_ = choice.unit;
+  cycle_.aggregation = choice.cycle.aggregation;
+  cycle_.unit = choice.cycle.unit;
+  drawn_ = true;
   if (!same) {
     redraw();
   }
@@ -337,19 +321,19 @@ void ChartWindow::follow(const ExportChoice& choice) {
 }
 
 void ChartWindow::redraw() {
-  shown_ = AnnualCycleTable(latitude_, aggregation_, unit_);
+  shown_ = AnnualCycleTable(latitude_, cycle_);
   radiation_->replace(CurvePoints(shown_));
   radiation_->setName(Degrees(latitude_));
   if (chkDayLength_->isChecked()) {
-    dayLength_ = AnnualCycleTable(latitude_, aggregation_, unit_, Quantity::DayLength);
+    dayLength_ = AnnualCycleTable(latitude_, DayLengthChoice(cycle_));
     dayLengthSeries_->replace(CurvePoints(dayLength_));
     dayLengthSeries_->setName(QStringLiteral("Day length at %1").arg(Degrees(latitude_)));
   }
   for (Kept& k : kept_) {
-    k.table = AnnualCycleTable(k.latitude, aggregation_, unit_);
+    k.table = AnnualCycleTable(k.latitude, cycle_);
     k.series->replace(CurvePoints(k.table));
   }
-  const QString title = Title(latitude_, aggregation_, unit_);
+  const QString title = Title(latitude_, cycle_.aggregation, cycle_.unit);
   setWindowTitle(title);
   chart_->setTitle(title);
   updateAxes();
@@ -368,7 +352,7 @@ void ChartWindow::updateAxes() {
   for (const Kept& k : kept_) {
     extend(k.table);
   }
-  values_->setTitleText(Label(unit_));
+  values_->setTitleText(Label(cycle_.unit));
   values_->setRange(0.0, top > 0.0 ? top * 1.04 : 1.0);
   values_->applyNiceNumbers();
   // Week 53 runs on past the year's end into the first days of the next.
@@ -393,7 +377,7 @@ void ChartWindow::updateStatus() {
 
 void ChartWindow::showDayLength(bool on) {
   if (on) {
-    dayLength_ = AnnualCycleTable(latitude_, aggregation_, unit_, Quantity::DayLength);
+    dayLength_ = AnnualCycleTable(latitude_, DayLengthChoice(cycle_));
     dayLengthSeries_->replace(CurvePoints(dayLength_));
     dayLengthSeries_->setName(QStringLiteral("Day length at %1").arg(Degrees(latitude_)));
     chart_->addAxis(hours_, Qt::AlignRight);
@@ -430,7 +414,7 @@ void ChartWindow::keep() {
   connect(k.series, &QLineSeries::hovered, this, [this, index](const QPointF& point, bool state) {
     if (index < kept_.size()) {
       hovered(kept_[index].table, Degrees(kept_[index].latitude) + QStringLiteral(", "),
-              Label(unit_), point, state);
+              Label(cycle_.unit), point, state);
     }
   });
   kept_.push_back(std::move(k));
@@ -455,7 +439,7 @@ void ChartWindow::hovered(const AnnualCycle& table, const QString& prefix,
     QToolTip::hideText();
     return;
   }
-  const QString text = PeriodText(table, aggregation_, point.x(), unitLabel);
+  const QString text = PeriodText(table, point.x(), unitLabel);
   if (text.isEmpty()) {
     return;
   }

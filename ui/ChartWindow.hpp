@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "export/AnnualCycle.hpp"
+#include "model/AnnualCycle.hpp"
 #include "ui/ExportChoice.hpp"
 
 class QCheckBox;
@@ -51,13 +51,13 @@ class ChartWindow final : public QWidget {
   // The latitude that Export takes from `text`, or nothing where Export refuses it.
   static std::optional<float> ExportLatitude(const QString& text);
   // "Annual cycle at 41.9°, Dekadal, MJ/m^2/day".
-  static QString Title(float latitude, std::int16_t aggregation, std::int16_t unit);
+  static QString Title(float latitude, Aggregation aggregation, Unit unit);
   // The points of a table: one per day, or a period's value from its first day to the first
   // day after it.
   static QList<QPointF> CurvePoints(const AnnualCycle& table);
   // The period under day `day` (fractional, as on the axis) as the file writes it:
   // "Dekad 17: 40.813 MJ/m^2/day"; empty off the table.
-  static QString PeriodText(const AnnualCycle& table, std::int16_t aggregation, double day,
+  static QString PeriodText(const AnnualCycle& table, double day,
                             const QString& unitLabel);
   // Where a window of `preferred` outer size goes beside `owner` (outer frame) inside
   // `available`: right of it, else left, else below, else above, shrunk to no less than
@@ -90,8 +90,8 @@ class ChartWindow final : public QWidget {
   ExportChoice choice_;
   bool textValid_ = false;
   float latitude_ = 0.0f;            // of the curve drawn
-  std::int16_t aggregation_ = 0;     // of the curve drawn; 0 before the first
-  std::int16_t unit_ = 0;
+  CycleChoice cycle_;                // of the curve drawn
+  bool drawn_ = false;               // whether a curve has been drawn yet
   AnnualCycle shown_;
   AnnualCycle dayLength_;
   std::vector<Kept> kept_;

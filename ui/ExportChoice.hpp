@@ -2,16 +2,17 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
+
+#include "model/AnnualCycle.hpp"
 
 namespace marovane::ui {
 
-// What an export would use right now: the decimal box's text and the selected aggregation and
-// unit codes. The text is as typed; whether it is a latitude is for the reader to judge.
+// What an export would use right now: the decimal box's text, and the table the selected
+// aggregation and unit buttons ask for (radiation, by the program's own model). The text is as
+// typed; whether it is a latitude is for the reader to judge.
 struct ExportChoice {
   QString latitudeText;
-  std::int16_t aggregation = 3;  // dekadal
-  std::int16_t unit = 1;         // MJ/m^2/day
+  CycleChoice cycle;
 };
 
 }  // namespace marovane::ui

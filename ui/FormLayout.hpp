@@ -48,28 +48,28 @@ inline constexpr TwipRect kLabel14{1800, 1440, 255, 255};
 // The rule under the decimal row runs from (120, 840) to (1920, 840), ends included.
 inline constexpr TwipRect kLine1{120, 840, 1800 + 15, 15};
 
-// An option button: its caption and rectangle inside its frame.
+// An option button: its name and rectangle inside its frame. Its caption is that of its
+// aggregation or unit, whose code is its place in the list, from 1.
 struct OptionPlace {
   const char* name;
-  const char* caption;
   TwipRect rect;
 };
 
 inline constexpr OptionPlace kAggregationOptions[] = {
-    {"Option1", "Daily", {240, 360, 855, 255}},
-    {"Option2", "Weekly", {240, 720, 975, 255}},
-    {"Option3", "Dekadal", {240, 1080, 975, 255}},
-    {"Option4", "Monthly", {240, 1440, 975, 255}},
+    {"Option1", {240, 360, 855, 255}},
+    {"Option2", {240, 720, 975, 255}},
+    {"Option3", {240, 1080, 975, 255}},
+    {"Option4", {240, 1440, 975, 255}},
 };
 
 inline constexpr OptionPlace kUnitOptions[] = {
-    {"Option5", "MJ/m^2/day", {240, 360, 1335, 255}},
-    {"Option6", "J/cm^2/day", {240, 720, 1335, 255}},
-    {"Option7", "cal/cm^2/day", {240, 1080, 1455, 255}},
-    {"Option8", "W/m^2", {240, 1440, 1455, 255}},
-    {"Option9", "mm/day", {240, 1800, 1335, 255}},
-    {"Option10", "MJ/m^2/dekad", {240, 2160, 1575, 255}},
-    {"Option11", "mm/dekad", {240, 2520, 1455, 255}},
+    {"Option5", {240, 360, 1335, 255}},
+    {"Option6", {240, 720, 1335, 255}},
+    {"Option7", {240, 1080, 1455, 255}},
+    {"Option8", {240, 1440, 1455, 255}},
+    {"Option9", {240, 1800, 1335, 255}},
+    {"Option10", {240, 2160, 1575, 255}},
+    {"Option11", {240, 2520, 1455, 255}},
 };
 
 // Help window.

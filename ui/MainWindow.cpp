@@ -14,8 +14,8 @@
 #include <filesystem>
 #include <string>
 
-#include "export/AnnualCycle.hpp"
 #include "export/Batch.hpp"
+#include "export/CycleFile.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
 #include "ui/BatchProgress.hpp"
@@ -24,6 +24,7 @@
 #include "ui/FormLayout.hpp"
 #include "ui/HelpWindow.hpp"
 #include "ui/LatitudeKeys.hpp"
+#include "ui/WaitCursor.hpp"
 
 namespace marovane::ui {
 
@@ -85,8 +86,18 @@ HelpWindow* MainWindow::helpWindow() const { return help_.data(); }
 ChartWindow* MainWindow::chartWindow() const { return chart_.data(); }
 
 ExportChoice MainWindow::exportChoice() const {
-  return {txtLat_->text(), ReadAggregationChoice(),
-          static_cast<std::int16_t>(units_->checkedId())};
+  ExportChoice choice{txtLat_->text(), {}};
+  // Daily, else weekly, else dekadal, else monthly: the last button is not itself read.
+  choice.cycle.aggregation = Aggregation::Monthly;
+  for (const Aggregation a : {Aggregation::Daily, Aggregation::Weekly, Aggregation::Dekadal}) {
+    if (aggregation_->button(Code(a))->isChecked()) {
+      choice.cycle.aggregation = a;
+      break;
+    }
+  }
+  // With no unit button selected, the unit last read stays.
+  choice.cycle.unit = UnitOfCode(units_->checkedId()).value_or(exportState_.gUnit.value_or(kDefaultUnit));
+  return choice;
 }
 
 void MainWindow::announceChoiceChanges() {
@@ -109,56 +120,40 @@ QMessageBox::StandardButton MainWindow::say(const QString& text, const QString& 
   return dialogs_.message(this, text, title, icon, buttons, defaultButton);
 }
 
-void MainWindow::ReadUnitChoice() {
-  // Buttons 1..7 carry the unit codes; with none selected the code stays as it was.
-  const int checked = units_->checkedId();
-  if (checked >= 1) {
-    exportState_.gUnit = static_cast<std::int16_t>(checked);
+void MainWindow::ReadUnitChoice(const ExportChoice& choice) {
+  if (units_->checkedId() >= 1) {
+    exportState_.gUnit = choice.cycle.unit;
   }
-}
-
-std::int16_t MainWindow::ReadAggregationChoice() const {
-  for (std::int16_t code : {aggregation::kDaily, aggregation::kWeekly, aggregation::kDekadal}) {
-    if (aggregation_->button(code)->isChecked()) {
-      return code;
-    }
-  }
-  return aggregation::kMonthly;
 }
 
 std::optional<QString> MainWindow::ChooseFile() { return dialogs_.chooseFile(this); }
 
 void MainWindow::Command1Click() {
+  const ExportChoice choice = exportChoice();
   float latitude = 0.0f;
-  switch (CheckLatitudeText(txtLat_->text().toStdString(), latitude)) {
-    case LatitudeCheck::NotNumeric:
-      say(QStringLiteral("One of the inputs is not numeric!"), kApplicationTitle,
-          QMessageBox::Critical);
-      return;
-    case LatitudeCheck::OutOfRange:
-      say(QStringLiteral("Latitude of your location should be between -90° and +90°."),
-          QStringLiteral("Strange Location"), QMessageBox::Critical);
+  const LatitudeCheck check = CheckLatitudeText(choice.latitudeText.toStdString(), latitude);
+  if (check != LatitudeCheck::Valid) {
+    const bool range = check == LatitudeCheck::OutOfRange;
+    say(QString::fromUtf8(LatitudeCheckMessage(check)),
+        range ? QString::fromUtf8(kStrangeLocation) : kApplicationTitle, QMessageBox::Critical);
+    if (range) {
       txtLat_->setFocus(Qt::OtherFocusReason);
-      return;
-    case LatitudeCheck::Valid:
-      break;
+    }
+    return;
   }
-  ReadUnitChoice();
+  ReadUnitChoice(choice);
   exportState_.gLatitude = latitude;
-  setCursor(Qt::WaitCursor);
+  const WaitCursor wait(this);
   if (const std::optional<QString> path = ChooseFile()) {
-    ExportSingle(*path);
+    ExportSingle(*path, choice);
   }
-  setCursor(Qt::ArrowCursor);
 }
 
-void MainWindow::ExportSingle(const QString& path) {
-  exportState_.gAggregation = ReadAggregationChoice();
+void MainWindow::ExportSingle(const QString& path, const ExportChoice& choice) {
+  exportState_.gAggregation = choice.cycle.aggregation;
   try {
-    WriteAnnualCycle(exportState_.gLatitude, FileSystemPath(path), exportState_.gAggregation,
-                     exportState_.gUnit);
+    WriteAnnualCycle(exportState_.gLatitude, FileSystemPath(path), choice.cycle);
   } catch (const std::exception& e) {
-    setCursor(Qt::ArrowCursor);
     say(QString::fromUtf8(e.what()), kApplicationTitle, QMessageBox::Critical);
     return;
   }
@@ -174,33 +169,33 @@ void MainWindow::Command2Click() {
           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) != QMessageBox::Ok) {
     return;
   }
-  ReadUnitChoice();
+  const ExportChoice choice = exportChoice();
+  ReadUnitChoice(choice);
   if (const std::optional<QString> path = ChooseFile()) {
-    RunBatch(*path);
+    RunBatch(*path, choice);
   }
 }
 
-void MainWindow::RunBatch(const QString& path) {
-  exportState_.gAggregation = ReadAggregationChoice();
+void MainWindow::RunBatch(const QString& path, const ExportChoice& choice) {
+  exportState_.gAggregation = choice.cycle.aggregation;
   const QFileInfo input(path);
   BatchProgress progress(this, list1_,
                          input.isFile() ? static_cast<std::uintmax_t>(input.size()) : 0,
                          batchProgressDelayMs_);
-  const Qt::CursorShape pointer = cursor().shape();
-  setCursor(Qt::WaitCursor);
   BatchResult result;
-  try {
-    result = marovane::RunBatch(
-        FileSystemPath(path), {exportState_.gAggregation, exportState_.gUnit, Quantity::Radiation},
-        [&](const std::string& entry) { progress.log(entry); },
-        [&](const BatchResult& soFar, std::uintmax_t read) { return progress.advance(soFar, read); });
-  } catch (...) {
+  {
+    const WaitCursor wait(this);
+    try {
+      result = marovane::RunBatch(
+          FileSystemPath(path), choice.cycle,
+          [&](const std::string& entry) { progress.log(entry); },
+          [&](const BatchResult& soFar, std::uintmax_t read) { return progress.advance(soFar, read); });
+    } catch (...) {
+      progress.finish();
+      throw;
+    }
     progress.finish();
-    setCursor(pointer);
-    throw;
   }
-  progress.finish();
-  setCursor(pointer);
   say(QString::fromUtf8(BatchSummary(result)), kApplicationTitle, QMessageBox::NoIcon);
 }
 
@@ -208,7 +203,6 @@ void MainWindow::guarded(const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& e) {
-    setCursor(Qt::ArrowCursor);
     say(QStringLiteral("Marovane could not finish this command: %1").arg(QString::fromUtf8(e.what())),
         kApplicationTitle, QMessageBox::Critical);
   }

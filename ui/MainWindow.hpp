@@ -29,9 +29,9 @@ class LatitudeKeys;
 
 // What the export and batch actions last read from the window.
 struct ExportState {
-  float gLatitude = 0.0f;          // latitude of the last single export
-  std::int16_t gAggregation = 0;   // aggregation code of the last export or batch run
-  std::int16_t gUnit = 0;          // unit code; 0 until the unit choice is first read
+  float gLatitude = 0.0f;                   // latitude of the last single export
+  std::optional<Aggregation> gAggregation;  // of the last export or batch run
+  std::optional<Unit> gUnit;                // none until the unit choice is first read
 };
 
 // The latitude as the decimal box last gave it, and its sexagesimal form.
@@ -55,8 +55,8 @@ class MainWindow final : public QMainWindow {
 
   // Fills the degree, minute, second and hemisphere boxes from the decimal box.
   void giveOldies();
-  // Takes the selected unit button as the unit code.
-  void ReadUnitChoice();
+  // Takes the unit of `choice` as the unit of the next export or batch run.
+  void ReadUnitChoice(const ExportChoice& choice);
 
   const ExportState& exportState() const { return exportState_; }
   const LatitudeState& latitudeState() const { return latitude_; }
@@ -102,9 +102,8 @@ class MainWindow final : public QMainWindow {
   void mnuChartClick();
   void announceChoiceChanges();
   std::optional<QString> ChooseFile();
-  void ExportSingle(const QString& path);
-  void RunBatch(const QString& path);
-  std::int16_t ReadAggregationChoice() const;
+  void ExportSingle(const QString& path, const ExportChoice& choice);
+  void RunBatch(const QString& path, const ExportChoice& choice);
   // Runs a command of the user's; whatever goes wrong inside it is told in a message, and the
   // window goes on.
   void guarded(const std::function<void()>& command);

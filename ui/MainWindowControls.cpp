@@ -12,7 +12,9 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <iterator>
+#include <string_view>
 
+#include "model/Choices.hpp"
 #include "ui/CaptionButton.hpp"
 #include "ui/FormLayout.hpp"
 #include "ui/HelpWindow.hpp"
@@ -185,28 +187,29 @@ void MainWindow::buildLatitudeFrame(double dpi) {
 
 void MainWindow::buildOptionFrames(double dpi) {
   const QFont font = Face(fonts::kSans, fonts::kDefaultSize);
-  const QString waterDepth =
-      QStringLiteral("Water depth that can be evaporated with this amount of energy.");
-
-  auto fill = [&](QGroupBox* frame, QButtonGroup* group, const layout::OptionPlace* first,
-                  const layout::OptionPlace* last) {
-    int id = 1;
-    for (const auto* place = first; place != last; ++place, ++id) {
-      auto* button = new QRadioButton(QString::fromLatin1(place->caption), frame);
-      button->setObjectName(QString::fromLatin1(place->name));
-      button->setGeometry(TwipsToPixels(place->rect, dpi));
-      button->setFont(font);
-      KeepPlainText(button);
-      group->addButton(button, id);
+  // Button ids are the codes; captions and tool tips come from the choices' own rows.
+  auto add = [&](QGroupBox* frame, QButtonGroup* group, const layout::OptionPlace& place, int id,
+                 std::string_view caption, std::string_view toolTip) {
+    auto* button = new QRadioButton(QString::fromUtf8(caption), frame);
+    button->setObjectName(QString::fromLatin1(place.name));
+    button->setGeometry(TwipsToPixels(place.rect, dpi));
+    button->setFont(font);
+    if (!toolTip.empty()) {
+      button->setToolTip(QString::fromUtf8(toolTip));
     }
+    KeepPlainText(button);
+    group->addButton(button, id);
   };
   aggregation_ = new QButtonGroup(this);
-  fill(frame2_, aggregation_, std::begin(layout::kAggregationOptions),
-       std::end(layout::kAggregationOptions));
+  for (const AggregationInfo& row : choice::kAggregations) {
+    add(frame2_, aggregation_, layout::kAggregationOptions[Code(row.value) - 1], Code(row.value),
+        row.caption, {});
+  }
   units_ = new QButtonGroup(this);
-  fill(frame3_, units_, std::begin(layout::kUnitOptions), std::end(layout::kUnitOptions));
-  units_->button(5)->setToolTip(waterDepth);
-  units_->button(7)->setToolTip(waterDepth);
+  for (const UnitInfo& row : choice::kUnits) {
+    add(frame3_, units_, layout::kUnitOptions[Code(row.value) - 1], Code(row.value), row.label,
+        row.toolTip);
+  }
 
   // Of an option group only the selected button is a tab stop; the arrow keys move inside.
   for (QButtonGroup* group : {aggregation_, units_}) {
@@ -217,8 +220,8 @@ void MainWindow::buildOptionFrames(double dpi) {
       button->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
     });
   }
-  aggregation_->button(3)->setChecked(true);  // Dekadal
-  units_->button(1)->setChecked(true);        // MJ/m^2/day
+  aggregation_->button(Code(kDefaultAggregation))->setChecked(true);
+  units_->button(Code(kDefaultUnit))->setChecked(true);
 }
 
 void MainWindow::setTabOrder() {

@@ -45,8 +45,8 @@ void MainWindow::txtLatKeyReleased() {
     giveOldies();
     return;
   }
-  say(QStringLiteral("Latitude of your location should be between -90° and +90°."),
-      QStringLiteral("Strange Location"), QMessageBox::Critical);
+  say(QString::fromUtf8(LatitudeCheckMessage(LatitudeCheck::OutOfRange)),
+      QString::fromUtf8(kStrangeLocation), QMessageBox::Critical);
   txtLat_->setFocus(Qt::OtherFocusReason);
 }
 

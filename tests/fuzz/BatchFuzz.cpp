@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "FuzzCheck.hpp"
-#include "export/AnnualCycle.hpp"
+#include "export/CycleFile.hpp"
 #include "export/Batch.hpp"
 #include "text/NumberText.hpp"
 
@@ -60,8 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   // The first byte chooses what the files hold; the rest is the input file.
-  const BatchChoice choice{static_cast<std::int16_t>(1 + data[0] % 4),
-                           static_cast<std::int16_t>(1 + (data[0] / 4) % 7),
+  const CycleChoice choice{*AggregationOfCode(1 + data[0] % 4), *UnitOfCode(1 + (data[0] / 4) % 7),
                            data[0] & 0x80 ? Quantity::DayLength : Quantity::Radiation};
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
   for (const auto& entry : fs::directory_iterator(Folder())) {
@@ -98,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(latitude == SingleText(value));
     const fs::path output = entry.substr(second + 1);
     FUZZ_CHECK(output == Folder() / ("lats" + latitude + ".out"));
-    expected[output] = AnnualCycleText(value, choice.aggregation, choice.unit, choice.quantity);
+    expected[output] = AnnualCycleText(value, choice);
   }
   for (const auto& [output, bytes] : expected) {
     FUZZ_CHECK(Read(output) == bytes);

@@ -22,7 +22,7 @@
 #include <QXmlStreamReader>
 
 #include "TestWindow.hpp"
-#include "export/AnnualCycle.hpp"
+#include "export/CycleFile.hpp"
 #include "text/NumberText.hpp"
 #include "ui/ChartWindow.hpp"
 
@@ -283,7 +283,7 @@ class ChartWindowTest : public QObject {
     QVERIFY(c.status().contains(shown + QStringLiteral("°")) || follows);
     const float latitude = static_cast<float>(marovane::LeadingNumber(shown.toStdString()));
     QCOMPARE(PlottedValues(c.series(QStringLiteral("radiation")), false),
-             FileValues(marovane::AnnualCycleText(latitude, 3, 1)));
+             FileValues(marovane::AnnualCycleText(latitude, marovane::CycleChoice{})));
   }
 
   // Keep pins the curve of the latitude drawn, once per latitude and at most 8; kept curves
@@ -319,7 +319,7 @@ class ChartWindowTest : public QObject {
     c.choose(QStringLiteral("Option8"));
     const float first = static_cast<float>(marovane::LeadingNumber(latitudes.front().toStdString()));
     QCOMPARE(PlottedValues(curves.front(), false),
-             FileValues(marovane::AnnualCycleText(first, 3, 4)));
+             FileValues(marovane::AnnualCycleText(first, {marovane::Aggregation::Dekadal, marovane::Unit::WPerM2})));
 
     c.click("cmdClear");
     QCOMPARE(c.kept().size(), 0);
@@ -346,8 +346,9 @@ class ChartWindowTest : public QObject {
     QVERIFY(hours != nullptr);
     const float value = static_cast<float>(marovane::LeadingNumber(latitude.toStdString()));
     QCOMPARE(PlottedValues(hours, aggregation == 1),
-             FileValues(marovane::AnnualCycleText(value, static_cast<std::int16_t>(aggregation), 1,
-                                                  marovane::Quantity::DayLength)));
+             FileValues(marovane::AnnualCycleText(
+                 value, {*marovane::AggregationOfCode(aggregation), marovane::kDefaultUnit,
+                         marovane::Quantity::DayLength})));
     const auto* axis = qobject_cast<QValueAxis*>(c.chart()->axes(Qt::Vertical, hours).front());
     QCOMPARE(axis->alignment(), Qt::AlignRight);
     QCOMPARE(axis->max(), 24.0);

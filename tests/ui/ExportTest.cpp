@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "TestWindow.hpp"
-#include "export/AnnualCycle.hpp"
+#include "export/CycleFile.hpp"
 #include "export/Batch.hpp"
 #include "ui/HelpWindow.hpp"
 
@@ -36,7 +36,8 @@ void Write(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray Expected(float latitude, std::int16_t aggregation, std::int16_t unit) {
-  return QByteArray::fromStdString(marovane::AnnualCycleText(latitude, aggregation, unit));
+  return QByteArray::fromStdString(marovane::AnnualCycleText(
+      latitude, {*marovane::AggregationOfCode(aggregation), *marovane::UnitOfCode(unit)}));
 }
 
 }  // namespace
@@ -150,8 +151,8 @@ class ExportTest : public QObject {
     QCOMPARE(Read(out), Expected(value, static_cast<std::int16_t>(aggregationCode),
                                  static_cast<std::int16_t>(unitCode)));
     QCOMPARE(t.window->exportState().gLatitude, value);
-    QCOMPARE(t.window->exportState().gUnit, unitCode);
-    QCOMPARE(t.window->exportState().gAggregation, aggregationCode);
+    QCOMPARE(t.window->exportState().gUnit, marovane::UnitOfCode(unitCode));
+    QCOMPARE(t.window->exportState().gAggregation, marovane::AggregationOfCode(aggregationCode));
     // The actions leave the window's choices as they found them.
     QCOMPARE(t.box("txtLat")->text(), latitude);
     QVERIFY(t.find<QRadioButton>(qPrintable(unit))->isChecked());
@@ -297,7 +298,7 @@ class ExportTest : public QObject {
   void batchCancelled() {
     t.dialogs.expectBox(BatchPrompt(QMessageBox::Cancel));
     clickBatch();
-    QCOMPARE(t.window->exportState().gUnit, std::int16_t{0});  // stopped before reading it
+    QVERIFY(!t.window->exportState().gUnit.has_value());  // stopped before reading it
     t.dialogs.expectBox(BatchPrompt(QMessageBox::Ok));
     t.dialogs.expectFile(std::nullopt);
     clickBatch();

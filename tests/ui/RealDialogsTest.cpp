@@ -16,7 +16,7 @@
 #include <deque>
 #include <functional>
 
-#include "export/AnnualCycle.hpp"
+#include "export/CycleFile.hpp"
 #include "ui/Dialogs.hpp"
 #include "ui/MainWindow.hpp"
 
@@ -159,7 +159,7 @@ class RealDialogsTest : public QObject {
     QVERIFY(answers.done());
     QFile file(out);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray::fromStdString(marovane::AnnualCycleText(41.9f, 3, 1)));
+    QCOMPARE(file.readAll(), QByteArray::fromStdString(marovane::AnnualCycleText(41.9f, marovane::CycleChoice{})));
     QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
 
     // Keys reach the window again once it is active.

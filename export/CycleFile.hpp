@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "export/OutputFile.hpp"
+#include "model/AnnualCycle.hpp"
+
+// The annual cycle of one latitude as a comma-separated file: a header line, then one line
+// "latitude, period, value" per day, week, dekad or month, each line ending in CR LF.
+namespace marovane {
+
+// The first line, without its line end: "Latitude, Dekad Number, extraterrestrial Radiation
+// MJ/m^2/day", or "Latitude, Dekad Number, Day length hours".
+std::string CycleHeader(const CycleChoice& choice);
+
+// The exact bytes of the file of `table`.
+std::string AnnualCycleText(const AnnualCycle& table);
+
+// The exact bytes of the file of `latitude`.
+std::string AnnualCycleText(float latitude, const CycleChoice& choice);
+
+// Writes AnnualCycleText to `file`, replacing what was there, as WriteFileBytes does.
+// Throws FileError when the file cannot be created or written.
+void WriteAnnualCycle(float latitude, const std::filesystem::path& file,
+                      const CycleChoice& choice);
+
+}  // namespace marovane

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "model/Choices.hpp"
+
+#include <algorithm>
+
+#include "model/Calendar.hpp"
+
+namespace marovane {
+
+namespace {
+
+// The row whose value is `value`; the tables hold every enumerator, in code order.
+template <typename Row, std::size_t N, typename Value>
+const Row& RowOf(const std::array<Row, N>& rows, Value value) {
+  return rows[static_cast<std::size_t>(static_cast<int>(value) - 1)];
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+template <typename Row, std::size_t N>
+auto NamedIn(const std::array<Row, N>& rows, std::string_view name)
+    -> std::optional<decltype(Row::value)> {
+  for (const Row& row : rows) {
+    if (SameLetters(row.name, name)) {
+      return row.value;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+const AggregationInfo& Describe(Aggregation a) { return RowOf(choice::kAggregations, a); }
+const UnitInfo& Describe(Unit u) { return RowOf(choice::kUnits, u); }
+const QuantityInfo& Describe(Quantity q) { return RowOf(choice::kQuantities, q); }
+const MethodInfo& Describe(Method m) { return RowOf(choice::kMethods, m); }
+
+std::optional<Aggregation> AggregationOfCode(int code) {
+  if (code < 1 || code > static_cast<int>(choice::kAggregations.size())) {
+    return std::nullopt;
+  }
+  return static_cast<Aggregation>(code);
+}
+
+std::optional<Unit> UnitOfCode(int code) {
+  if (code < 1 || code > static_cast<int>(choice::kUnits.size())) {
+    return std::nullopt;
+  }
+  return static_cast<Unit>(code);
+}
+
+std::optional<Aggregation> AggregationNamed(std::string_view name) {
+  if (name.size() == 1 && name[0] >= '1' && name[0] <= '4') {
+    return AggregationOfCode(name[0] - '0');
+  }
+  return NamedIn(choice::kAggregations, name);
+}
+
+std::optional<Unit> UnitNamed(std::string_view name) {
+  if (name.size() == 1 && name[0] >= '1' && name[0] <= '7') {
+    return UnitOfCode(name[0] - '0');
+  }
+  for (const UnitInfo& row : choice::kUnits) {
+    if (row.label == name) {
+      return row.value;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<Quantity> QuantityNamed(std::string_view name) {
+  return NamedIn(choice::kQuantities, name);
+}
+
+std::optional<Method> MethodNamed(std::string_view name) { return NamedIn(choice::kMethods, name); }
+
+std::string_view UnitLabel(Unit unit) { return Describe(unit).label; }
+
+double UnitFactor(Unit unit, std::int16_t period) {
+  const UnitInfo& row = Describe(unit);
+  // A dekad's total: its length as a double, times 0.408 for millimetres (1 leaves it exact).
+  return row.perDekad ? static_cast<double>(DekadLength(period)) * row.factor : row.factor;
+}
+
+}  // namespace marovane
