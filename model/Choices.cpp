@@ -81,9 +81,13 @@ std::optional<Method> MethodNamed(std::string_view name) { return NamedIn(choice
 std::string_view UnitLabel(Unit unit) { return Describe(unit).label; }
 
 double UnitFactor(Unit unit, std::int16_t period) {
+  return UnitFactorOverDays(unit, DekadLength(period));
+}
+
+double UnitFactorOverDays(Unit unit, int dekadDays) {
   const UnitInfo& row = Describe(unit);
   // A dekad's total: its length as a double, times 0.408 for millimetres (1 leaves it exact).
-  return row.perDekad ? static_cast<double>(DekadLength(period)) * row.factor : row.factor;
+  return row.perDekad ? static_cast<double>(dekadDays) * row.factor : row.factor;
 }
 
 }  // namespace marovane

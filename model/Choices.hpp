@@ -141,4 +141,9 @@ std::string_view UnitLabel(Unit unit);
 // ignores the period.
 double UnitFactor(Unit unit, std::int16_t period);
 
+// The same for a dekad of `dekadDays` days, as the real calendar has them (9 in a leap
+// February). Days, weeks and months in the per-dekad units take a nominal dekad of 10 days.
+double UnitFactorOverDays(Unit unit, int dekadDays);
+inline constexpr int kNominalDekadDays = 10;
+
 }  // namespace marovane
