@@ -334,7 +334,8 @@ int WriteAll(int fd, std::string_view bytes) {
 void WriteDirectly(const Place& place, const struct stat& st, const fs::path& shown,
                    std::string_view bytes) {
   const int append = S_ISREG(st.st_mode) ? O_APPEND : 0;
-  Descriptor fd(::openat(place.dir, place.name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | append));
+  Descriptor fd(
+      ::openat(place.dir, place.name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | append));
   if (fd.get() < 0) {
     Fail(shown, errno);
   }
@@ -349,7 +350,8 @@ void WriteDirectly(const Place& place, const struct stat& st, const fs::path& sh
 
 // For a file that cannot be swapped: the room is reserved before the old content is touched.
 void WriteInPlace(const Place& place, const fs::path& shown, std::string_view bytes) {
-  Descriptor fd(::openat(place.dir, place.name.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+  Descriptor fd(
+      ::openat(place.dir, place.name.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
   if (fd.get() < 0) {
     Fail(shown, errno);
   }
@@ -362,8 +364,8 @@ void WriteInPlace(const Place& place, const fs::path& shown, std::string_view by
   if (size > 0 && ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, size) != 0) {
     if (errno == EOPNOTSUPP) {
       throw FileError(shown, "Cannot write",
-                      "its folder takes no new file, and its file system cannot reserve the "
-                      "room to rewrite it safely");
+                      "it cannot be swapped for a new file here, and its file system cannot "
+                      "reserve the room to rewrite it safely");
     }
     Fail(shown, errno);
   }

@@ -148,7 +148,8 @@ void ModesOfNewAndReplacedFiles(const fs::path& dir, Way way, Findings& f) {
     const fs::path file = dir / ("new" + std::to_string(mask));
     Write(way, file, kOld);
     f.check((Status(file).st_mode & 07777) == mode,
-            "umask " + std::to_string(mask) + " gave " + std::to_string(Status(file).st_mode & 07777));
+            "umask " + std::to_string(mask) + " gave " +
+                std::to_string(Status(file).st_mode & 07777));
   }
   for (const mode_t mode : {0600, 0640, 0666, 0750, 0602}) {
     const fs::path file = dir / ("kept" + std::to_string(mode));
@@ -241,7 +242,8 @@ void FailedWriteKeepsTheOldContent(const fs::path& dir, Way way, Findings& f) {
   }
   f.check(Names(dir / "closed") == std::vector<std::string>{"old.csv"}, "litter in closed");
   const struct stat after = Status(dir / "closed" / "old.csv");
-  f.check(after.st_mode == before.st_mode && after.st_uid == before.st_uid, "closed/old.csv changed");
+  f.check(after.st_mode == before.st_mode && after.st_uid == before.st_uid,
+          "closed/old.csv changed");
   ::chmod((dir / "closed").c_str(), 0755);
 }
 
@@ -306,8 +308,11 @@ void ErrorsNameTheFileAndTheReason(const fs::path& dir, Way way, Findings& f) {
   f.refused(way, "/dev/full", kOld, "No space left on device");
   f.refused(way, dir / "folder.csv", kOld, "Is a directory");
   // Through an open folder, the folder is what the message names when it is at fault.
-  const auto named = [&](const fs::path& file) { return way == Way::Folder ? file.parent_path() : file; };
-  f.refused(way, dir / "plain" / "out.csv", kOld, "Not a directory", named(dir / "plain" / "out.csv"));
+  const auto named = [&](const fs::path& file) {
+    return way == Way::Folder ? file.parent_path() : file;
+  };
+  const fs::path underFile = dir / "plain" / "out.csv";
+  f.refused(way, underFile, kOld, "Not a directory", named(underFile));
   const fs::path missing = dir / "m\xc3\xafssing" / "\xce\xa9mega.csv";
   f.refused(way, missing, kOld, "No such file or directory", named(missing));
   f.check(Names(dir) == std::vector<std::string>{"folder.csv", "plain"}, Joined(Names(dir)));

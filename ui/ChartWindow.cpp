@@ -514,7 +514,8 @@ bool ChartWindow::writeImage(const QString& path, QString* error) {
     WriteFileBytes(QFile::encodeName(path).toStdString(),
                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   } catch (const FileError& e) {
-    *error = QStringLiteral("%1 could not be written: %2.").arg(path, QString::fromUtf8(e.reason()));
+    *error = QStringLiteral("%1 could not be written: %2.")
+                 .arg(path, QString::fromUtf8(e.reason()));
     return false;
   }
   return true;

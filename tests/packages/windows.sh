@@ -69,11 +69,15 @@ for attempt in 1 2; do
   [[ "$(cat locked.csv)" == $'kept\r' ]] && grep -q "locked.csv: Permission denied" err.txt || ok=0
   chmod u+w locked.csv
   (( ok )) && break
-  echo "DIFFERS: writing over files, run $attempt (exit status $status; $(grep -v wine32 err.txt | head -n 1))" >&2
+  echo "DIFFERS: writing over files, run $attempt (exit status $status;" \
+    "$(grep -v wine32 err.txt | head -n 1))" >&2
   [[ $attempt == 2 ]] && failures=$((failures + 1))
 done
 litter=$(ls -A | grep '^\.marovane-' || true)
-[[ -z "$litter" ]] || { echo "DIFFERS: temporary files left: $litter" >&2; failures=$((failures + 1)); }
+if [[ -n "$litter" ]]; then
+  echo "DIFFERS: temporary files left: $litter" >&2
+  failures=$((failures + 1))
+fi
 (( ok )) && echo "wine: a file replaced, a read-only one refused"
 
 # One batch per aggregation and unit over the reference latitudes: lats<latitude>.out.
