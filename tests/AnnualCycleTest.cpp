@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <algorithm>
-#include <csignal>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -15,8 +10,6 @@
 
 namespace marovane {
 namespace {
-
-namespace fs = std::filesystem;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -157,115 +150,6 @@ TEST(Choices, NamesAndCodesFromOutside) {
     EXPECT_EQ(&Describe(row.value), &row);
     EXPECT_EQ(CyclePeriods(row.value).size(), static_cast<std::size_t>(row.periods));
   }
-}
-
-TEST(AnnualCycle, WritingReplacesTheWholeFile) {
-  test::ScratchDir dir;
-  const fs::path file = dir / "out.csv";
-  test::WriteText(file, std::string(100000, 'x'));
-  WriteAnnualCycle(41.9f, file, Choice(3, 1));
-  const std::string first = test::ReadBytes(file);
-  EXPECT_EQ(first, AnnualCycleText(41.9f, Choice(3, 1)));
-  WriteAnnualCycle(41.9f, file, Choice(3, 1));
-  EXPECT_EQ(test::ReadBytes(file), first);
-}
-
-TEST(AnnualCycle, FailedWritesNameTheFileAndTheReason) {
-  test::ScratchDir dir;
-  struct Case {
-    fs::path file;
-    const char* reason;
-  };
-  fs::create_directory(dir / "folder.csv");
-  const Case cases[] = {
-      {"/dev/full", "No space left on device"},
-      {dir / "missing" / "out.csv", "No such file or directory"},
-      {dir / "folder.csv", "Is a directory"},
-  };
-  for (const Case& c : cases) {
-    try {
-      WriteAnnualCycle(41.9f, c.file, Choice(1, 1));
-      ADD_FAILURE() << "no error for " << c.file;
-    } catch (const FileError& e) {
-      const std::string message = e.what();
-      EXPECT_NE(message.find(c.file.string()), std::string::npos) << message;
-      EXPECT_NE(message.find(c.reason), std::string::npos) << message;
-      EXPECT_EQ(e.file(), c.file);
-    }
-  }
-  EXPECT_TRUE(fs::exists("/dev/full"));
-  EXPECT_TRUE(fs::is_directory(dir / "folder.csv"));
-}
-
-std::vector<std::string> FileNames(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-// A write cut short (here by a file size limit) leaves what was there before: no file, or the
-// old content; never a truncated file, never a temporary one.
-TEST(AnnualCycle, FailedWriteLeavesTheOldContent) {
-  for (const bool existed : {false, true}) {
-    test::ScratchDir dir;
-    const fs::path file = dir / "cut.csv";
-    if (existed) {
-      test::WriteText(file, "old content");
-    }
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool threw = false;
-    try {
-      WriteAnnualCycle(41.9f, file, Choice(1, 1));  // a daily file is about 6 kB
-    } catch (const FileError& e) {
-      threw = true;
-      EXPECT_NE(std::string(e.what()).find("File too large"), std::string::npos) << e.what();
-      EXPECT_EQ(e.file(), file);
-    }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-    EXPECT_TRUE(threw);
-    EXPECT_EQ(FileNames(dir.path()), existed ? std::vector<std::string>{"cut.csv"}
-                                             : std::vector<std::string>{});
-    if (existed) {
-      EXPECT_EQ(test::ReadBytes(file), "old content");
-    }
-  }
-}
-
-// Replacing a file keeps what the user set up around it: its permissions, and a symbolic link
-// that points to it.
-TEST(AnnualCycle, ReplacedFileKeepsPermissionsAndLinks) {
-  test::ScratchDir dir;
-  const std::string expected = AnnualCycleText(41.9f, Choice(3, 1));
-  test::WriteText(dir / "private.csv", "old");
-  fs::permissions(dir / "private.csv", fs::perms::owner_read | fs::perms::owner_write |
-                                           fs::perms::group_read);
-  WriteAnnualCycle(41.9f, dir / "private.csv", Choice(3, 1));
-  EXPECT_EQ(test::ReadBytes(dir / "private.csv"), expected);
-  EXPECT_EQ(fs::status(dir / "private.csv").permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-
-  fs::create_directory(dir / "real");
-  test::WriteText(dir / "real" / "target.csv", "old");
-  fs::create_symlink("real/target.csv", dir / "link.csv");
-  fs::create_symlink("real/new.csv", dir / "dangling.csv");
-  WriteAnnualCycle(41.9f, dir / "link.csv", Choice(3, 1));
-  WriteAnnualCycle(41.9f, dir / "dangling.csv", Choice(3, 1));
-  EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
-  EXPECT_TRUE(fs::is_symlink(dir / "dangling.csv"));
-  EXPECT_EQ(test::ReadBytes(dir / "real" / "target.csv"), expected);
-  EXPECT_EQ(test::ReadBytes(dir / "real" / "new.csv"), expected);
-  EXPECT_EQ(FileNames(dir.path()),
-            (std::vector<std::string>{"dangling.csv", "link.csv", "private.csv", "real"}));
-  EXPECT_EQ(FileNames(dir / "real"), (std::vector<std::string>{"new.csv", "target.csv"}));
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the Windows command line under wine over every reference file, byte for byte: written
 # with --output and to standard output in turn, then all over again as one batch per
-# aggregation and unit, which also writes over the files of the first pass.
+# aggregation and unit, which also writes over the files of the first pass. In between, a
+# file is written over, and a read-only one refused.
 #   tests/packages/windows.sh marovane-cli.exe WORK_DIR
 set -euo pipefail
 exe="$(realpath "$1")"
@@ -53,6 +54,31 @@ for file in "$reference"/lat_*_agg*_unit*.csv; do
   n=$((n + 1))
 done
 echo "wine: $n reference files, $failures differ"
+
+# Writing over a file: a longer one is replaced whole; a read-only one is refused and kept.
+expected="$reference/lat_41.9_agg3_unit1.csv"
+for attempt in 1 2; do
+  printf 'old content, longer than the table.%.0s\r\n' {1..40} >existing.csv
+  printf 'kept\r\n' >locked.csv
+  chmod a-w locked.csv
+  status=0
+  wine "$exe" --latitude 41.9 --output existing.csv 2>/dev/null || status=$?
+  wine "$exe" --latitude 41.9 --output locked.csv 2>err.txt && status=$((status + 10))
+  ok=1
+  cmp -s existing.csv "$expected" || ok=0
+  [[ "$(cat locked.csv)" == $'kept\r' ]] && grep -q "locked.csv: Permission denied" err.txt || ok=0
+  chmod u+w locked.csv
+  (( ok )) && break
+  echo "DIFFERS: writing over files, run $attempt (exit status $status;" \
+    "$(grep -v wine32 err.txt | head -n 1))" >&2
+  [[ $attempt == 2 ]] && failures=$((failures + 1))
+done
+litter=$(ls -A | grep '^\.marovane-' || true)
+if [[ -n "$litter" ]]; then
+  echo "DIFFERS: temporary files left: $litter" >&2
+  failures=$((failures + 1))
+fi
+(( ok )) && echo "wine: a file replaced, a read-only one refused"
 
 # One batch per aggregation and unit over the reference latitudes: lats<latitude>.out.
 latitudes=$(ls "$reference" | sed -n 's/^lat_\(.*\)_agg1_unit1\.csv$/\1/p')
