@@ -24,6 +24,7 @@
 #include "model/Calendar.hpp"
 #include "model/Fao56.hpp"
 #include "model/Radiation.hpp"
+#include "model/RadiationSteps.hpp"
 
 namespace {
 
@@ -50,6 +51,11 @@ double Eq21(double latitude, double declination, double dr) {
                     (ws * std::sin(phi) * std::sin(declination) +
                      std::cos(phi) * std::cos(declination) * std::sin(ws));
   return std::max(ra, 0.0);
+}
+
+// The declination sum s in degrees, before its conversion to radians.
+double SolarDeclinationSeries(std::int16_t day) {
+  return static_cast<double>(steps::SolarDeclinationSeries(day).sum.back());
 }
 
 double Fao56Declination(int day) {
@@ -166,8 +172,16 @@ void Declinations() {
   const double toDegrees = 180.0 / kFullPi;
   Largest seriesFao, seriesAlmanac, faoAlmanac;
   double previousSeries = 0.0, previousFao = 0.0;
+  int north = 1, south = 1, near = 1, far = 1;
   for (int d = 1; d <= 365; ++d) {
-    const double series = SolarDeclination(static_cast<std::int16_t>(d)) * toDegrees;
+    const auto j = static_cast<std::int16_t>(d);
+    north = SolarDeclination(j) > SolarDeclination(static_cast<std::int16_t>(north)) ? d : north;
+    south = SolarDeclination(j) < SolarDeclination(static_cast<std::int16_t>(south)) ? d : south;
+    near = InverseRelativeDistance(j) >
+                   InverseRelativeDistance(static_cast<std::int16_t>(near)) ? d : near;
+    far = InverseRelativeDistance(j) <
+                  InverseRelativeDistance(static_cast<std::int16_t>(far)) ? d : far;
+    const double series = SolarDeclination(j) * toDegrees;
     const double fao = Fao56Declination(d) * toDegrees;
     int month = 0, dayOfMonth = 0;
     MonthDay(d, month, dayOfMonth);
@@ -190,6 +204,15 @@ void Declinations() {
   auto show = [](const char* what, const Largest& l) {
     std::printf("  %-44s %.3f on day %d (%.3f against %.3f)\n", what, l.value, l.day, l.a, l.b);
   };
+  for (int d : {north, south}) {
+    const auto j = static_cast<std::int16_t>(d);
+    std::printf("  the series' %s: %.5f degrees, %.6f rad, on day %d\n",
+                d == north ? "largest" : "smallest", SolarDeclinationSeries(j),
+                SolarDeclination(j), d);
+  }
+  std::printf("  dr: %.6f on day %d, %.6f on day %d\n",
+              InverseRelativeDistance(static_cast<std::int16_t>(near)), near,
+              InverseRelativeDistance(static_cast<std::int16_t>(far)), far);
   show("series - eq. 24, largest:", seriesFao);
   show("series - almanac (mean of 2021..2024):", seriesAlmanac);
   show("eq. 24 - almanac (mean of 2021..2024):", faoAlmanac);
