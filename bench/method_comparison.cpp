@@ -4,7 +4,10 @@
 // difference between the methods over every latitude and day, what causes it, and how far
 // each lies from a declination and distance taken from an almanac formula.
 //
-//   method_comparison [tests/data/reference/fao56_table2_6_ra.csv]
+//   build/dev/bench/marovane_method_comparison [FAO-56 Table 2.6 as CSV]
+//
+// run from the source folder, where the table's default path,
+// tests/data/reference/fao56_table2_6_ra.csv, is found.
 //
 // Latitudes run from -90 to 90 in steps of 0.01 degrees (each taken to the nearest single, as
 // the program takes them), days 1 to 365.
@@ -13,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <numbers>
 #include <sstream>
@@ -22,6 +26,7 @@
 #include "model/AnnualCycle.hpp"
 #include "model/AnnualRadiation.hpp"
 #include "model/Calendar.hpp"
+#include "model/Choices.hpp"
 #include "model/Fao56.hpp"
 #include "model/Radiation.hpp"
 #include "model/RadiationSteps.hpp"
@@ -50,7 +55,7 @@ double Eq21(double latitude, double declination, double dr) {
   const double ra = (24.0 * 60.0 / kFullPi) * 0.0820 * dr *
                     (ws * std::sin(phi) * std::sin(declination) +
                      std::cos(phi) * std::cos(declination) * std::sin(ws));
-  return std::max(ra, 0.0);
+  return ra > 0.0 ? ra : 0.0;
 }
 
 // The declination sum s in degrees, before its conversion to radians.
@@ -124,6 +129,11 @@ struct TableRow {
 
 std::vector<TableRow> ReadTable(const std::string& path) {
   std::ifstream in(path);
+  if (!in) {
+    std::fprintf(stderr, "Cannot read %s: give the path of fao56_table2_6_ra.csv.\n",
+                 path.c_str());
+    std::exit(1);
+  }
   std::vector<TableRow> rows;
   std::string line;
   while (std::getline(in, line)) {
@@ -136,6 +146,10 @@ std::vector<TableRow> ReadTable(const std::string& path) {
     fields >> row.latitude;
     for (double& v : row.ra) {
       fields >> v;
+    }
+    if (!fields) {
+      std::fprintf(stderr, "%s: not a row of 13 numbers: %s\n", path.c_str(), line.c_str());
+      std::exit(1);
     }
     rows.push_back(row);
   }
@@ -318,28 +332,37 @@ void EveryLatitude() {
       }
     }
   }
-  auto show = [](const char* what, const Largest& l, const char* format) {
-    std::printf("  %-44s ", what);
-    std::printf(format, l.value);
+  auto show = [](const std::string& what, const Largest& l, bool scientific = false) {
+    std::printf(scientific ? "  %-44s %.1e" : "  %-44s %.3f", what.c_str(), l.value);
     std::printf(" at %.2f, day %d (%.3f against %.3f)\n", l.latitude, l.day, l.a, l.b);
   };
   std::printf("  eq. 21 as written here gives Fao56DailyRadiation exactly: %d of %d values\n",
               sameFormula, 18001 * 365);
-  show("harmonic - fao56, Ra (MJ/m^2/day):", ra, "%.3f");
-  show("  within -60..60:", ra60, "%.3f");
-  show("harmonic - fao56, day length within -60..60 (h):", hours60, "%.3f");
+  show("harmonic - fao56, Ra (MJ/m^2/day):", ra);
+  show("  within -60..60:", ra60);
+  show("harmonic - fao56, day length within -60..60 (h):", hours60);
   std::printf("  Cause: eq. 21 in double with the full pi, fed with the program's own terms\n");
-  show("harmonic - eq. 21 with the series' declination:", onlyDeclination, "%.3f");
-  show("  and with the program's dr as well:", declinationAndDistance, "%.1e");
+  show("harmonic - eq. 21 with the series' declination:", onlyDeclination);
+  show("  and with the program's dr as well:", declinationAndDistance, true);
   std::printf("  An almanac's Sun (12:00 UT on the same dates), eq. 21 in double, -60..60:\n");
   for (int y = 0; y <= kYears; ++y) {
-    char what[64];
-    std::snprintf(what, sizeof what, y < kYears ? "%d: harmonic - almanac" : "mean of the four: "
-                  "harmonic - almanac", firstYear + y);
-    show(what, almanacHarmonic[y], "%.3f");
-    std::snprintf(what, sizeof what, "%s", y < kYears ? "      fao56 - almanac" : "      fao56 - almanac");
-    show(what, almanacFao[y], "%.3f");
+    show(y < kYears ? std::to_string(firstYear + y) + ": harmonic - almanac"
+                    : "mean of the four: harmonic - almanac",
+         almanacHarmonic[y]);
+    show("      fao56 - almanac", almanacFao[y]);
   }
+}
+
+// The rounded constants beside the values they stand for.
+void Constants() {
+  std::printf("\nConstants\n");
+  std::printf("  W/m^2 per MJ/m^2/day: %.1f, exactly 10^6 / 86400 = %.3f\n",
+              UnitFactor(Unit::WPerM2, 1), 1e6 / 86400.0);
+  std::printf("  cal/cm^2 per MJ/m^2: %.1f, with the thermochemical calorie %.4f\n",
+              UnitFactor(Unit::CalPerCm2Day, 1), 1e6 / 1e4 / 4.184);
+  std::printf("  mm/day per MJ/m^2/day: %.3f, 1 / 2.45 MJ/kg = %.5f\n",
+              UnitFactor(Unit::MmPerDay, 1), 1.0 / 2.45);
+  std::printf("  daily angle step 0.017214, 2 pi / 365 = %.7f\n", 2.0 * kFullPi / 365.0);
 }
 
 }  // namespace
@@ -350,5 +373,6 @@ int main(int argc, char** argv) {
   Table26(table);
   Declinations();
   EveryLatitude();
+  Constants();
   return 0;
 }
