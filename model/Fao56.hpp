@@ -23,8 +23,8 @@ namespace marovane {
 //
 // Given:
 //   latitude  double  degrees, -90..90, north positive
-//   day       int     day of the year J: 1..365 (the paper allows 366 in a leap year; the
-//                     program's year has 365 days)
+//   day       int     day of the year J: 1..365 in the model year, 366 also for the last day
+//                     of a leap year of real dates, as the paper counts it
 //
 // Returned (function value):
 //             double  Ra, MJ/m^2/day, never negative
@@ -51,7 +51,7 @@ double Fao56DailyRadiation(double latitude, int day);
 //
 // Given:
 //   latitude  double  degrees, -90..90, north positive
-//   day       int     day of the year J, 1..365
+//   day       int     day of the year J, 1..366 as above
 //
 // Returned (function value):
 //             double  N = 24 ws / pi, hours, 0..24 (ws as in Fao56DailyRadiation)
