@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <cstdint>
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "TestFiles.hpp"
+#include "cli/CommandLine.hpp"
 #include "export/CycleFile.hpp"
 
 namespace marovane {
@@ -25,7 +28,26 @@ CycleChoice Choice(int aggregation, int unit, Quantity quantity = Quantity::Radi
   return {*AggregationOfCode(aggregation), *UnitOfCode(unit), quantity, Method::Harmonic};
 }
 
-// Every reference file, made independently, byte for byte: each latitude, aggregation and unit.
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+// The command line in-process, with `arguments` after the program's name.
+CliRun RunCli(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "marovane-cli");
+  std::vector<const char*> argv;
+  for (const std::string& a : arguments) {
+    argv.push_back(a.c_str());
+  }
+  std::ostringstream out, err;
+  const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+  return {status, out.str(), err.str()};
+}
+
+// Every reference file, made independently, byte for byte: each latitude, aggregation and unit,
+// by the harmonic method named, by the method left to its default, and on the command line
+// with and without --method harmonic.
 TEST(AnnualCycle, EveryReferenceFileByteForByte) {
   for (const char* latitude : {"-90", "-41.9", "0", "41.9", "66.5", "67.0761566", "90"}) {
     for (int aggregation = 1; aggregation <= 4; ++aggregation) {
@@ -33,12 +55,64 @@ TEST(AnnualCycle, EveryReferenceFileByteForByte) {
         const std::string name = "lat_" + std::string(latitude) + "_agg" +
                                  std::to_string(aggregation) + "_unit" + std::to_string(unit) +
                                  ".csv";
-        EXPECT_EQ(AnnualCycleText(std::stof(latitude), Choice(aggregation, unit)),
-                  test::ReadBytes(test::DataPath("reference/files/" + name)))
-            << name;
+        SCOPED_TRACE(name);
+        const std::string expected = test::ReadBytes(test::DataPath("reference/files/" + name));
+        EXPECT_EQ(AnnualCycleText(std::stof(latitude), Choice(aggregation, unit)), expected);
+        const CycleChoice byDefault{*AggregationOfCode(aggregation), *UnitOfCode(unit)};
+        EXPECT_EQ(AnnualCycleText(std::stof(latitude), byDefault), expected);
+        const std::vector<std::string> arguments = {"--latitude=" + std::string(latitude), "-a",
+                                                    std::to_string(aggregation), "-u",
+                                                    std::to_string(unit)};
+        std::vector<std::string> harmonic = arguments;
+        harmonic.insert(harmonic.end(), {"--method", "harmonic"});
+        for (const auto& run : {RunCli(arguments), RunCli(harmonic)}) {
+          EXPECT_EQ(run.status, 0) << run.err;
+          EXPECT_EQ(run.out, expected);
+        }
       }
     }
   }
+}
+
+// --method on the command line: the single file, the batch, the day length, and a name that
+// is no method.
+TEST(AnnualCycle, MethodOnTheCommandLine) {
+  const CycleChoice fao56{Aggregation::Daily, Unit::MmPerDay, Quantity::Radiation, Method::Fao56};
+  const std::string faoText = AnnualCycleText(-20.0f, fao56);
+  ASSERT_NE(faoText, AnnualCycleText(-20.0f, Choice(1, 5)));
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string out;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"-l", "-20", "-a", "daily", "-u", "mm/day", "--method", "fao56"}, 0, faoText, ""},
+      {{"-l", "-20", "-a", "1", "-u", "5", "-m", "FAO56"}, 0, faoText, ""},
+      {{"-l", "69.65", "-q", "daylength", "-m", "fao56"},
+       0,
+       AnnualCycleText(69.65f, {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength,
+                                Method::Fao56}),
+       ""},
+      {{"-l", "-20", "--method", "fao"},
+       2,
+       "",
+       "--method: unknown method 'fao'; give harmonic or fao56.\n"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = RunCli(c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments.back();
+    EXPECT_EQ(run.out, c.out) << c.arguments.back();
+    EXPECT_EQ(run.err, c.err) << c.arguments.back();
+  }
+
+  test::ScratchDir dir;
+  test::WriteText(dir / "lats.txt", "-20\n41.9\n");
+  const CliRun batch =
+      RunCli({"--batch", (dir / "lats.txt").string(), "-a", "daily", "-u", "5", "-m", "fao56"});
+  EXPECT_EQ(batch.status, 0) << batch.err;
+  EXPECT_EQ(test::ReadBytes(dir / "lats-20.out"), faoText);
+  EXPECT_EQ(test::ReadBytes(dir / "lats41.9.out"), AnnualCycleText(41.9f, fao56));
 }
 
 TEST(AnnualCycle, WorkedExampleAt41_9) {
