@@ -188,11 +188,17 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       throw CLI::RequiredError("--latitude or --batch");
     }
   } catch (const CLI::ParseError& e) {
+    errno = 0;
     const int status = app.exit(e, out, err);
     if (status == 0) {
-      // --help and --version: their text is the output, and a failed write is a failure.
-      bool failed = false;
-      return WriteOut(out, "", err, failed) ? kExitWritten : kExitFileFailed;
+      // --help and --version: their text is the output, and a failed write is a failure. The
+      // version ends in std::endl, whose flush may already have failed: errno tells why.
+      out.flush();
+      if (!out) {
+        err << "Cannot write standard output: " << SystemReason() << "\n";
+        return kExitFileFailed;
+      }
+      return kExitWritten;
     }
     return kExitBadArguments;
   }
