@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "FuzzCheck.hpp"
+#include "model/Rounding.hpp"
 #include "text/NumberText.hpp"
 
 namespace {
