@@ -91,8 +91,8 @@ bool Utf8Argument(const wchar_t* wide, std::string& utf8) {
   if (length == 0) {
     return true;
   }
-  const int size =
-      WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, nullptr, 0,
+                                       nullptr, nullptr);
   if (size <= 0) {
     return false;
   }

@@ -27,7 +27,7 @@ struct Outcome {
   std::string err;
 };
 
-// The command line as a function, its two streams caught as text.
+// The command line called in the test's own process, its two streams caught as text.
 Outcome CallCli(const std::vector<std::string>& arguments) {
   std::vector<const char*> argv{"marovane-cli"};
   for (const std::string& a : arguments) {
@@ -73,7 +73,7 @@ Outcome RunProgram(const std::string& program, const test::ScratchDir& dir,
 }
 
 Outcome RunCliProcess(const test::ScratchDir& dir, const std::vector<std::string>& arguments,
-               const std::string& stdoutPath = "") {
+                      const std::string& stdoutPath = "") {
   return RunProgram(MAROVANE_CLI, dir, arguments, stdoutPath);
 }
 
@@ -99,17 +99,20 @@ const char* const kUnitLabels[] = {"MJ/m^2/day", "J/cm^2/day",   "cal/cm^2/day",
                                    "mm/day",     "MJ/m^2/dekad", "mm/dekad"};
 const char* const kAggregations[] = {"daily", "weekly", "dekadal", "monthly"};
 
+// The latitudes of the reference files.
+const char* const kLatitudes[] = {"-90", "-41.9", "0", "41.9", "66.5", "67.0761566", "90"};
+
 // Every aggregation and unit, each by its name and by its code, gives its own table.
 TEST(Cli, EveryAggregationAndUnitByNameAndByCode) {
-  const char* const latitudes[] = {"-90", "-41.9", "0", "41.9", "66.5", "67.0761566", "90"};
   int n = 0;
   for (int aggregation = 1; aggregation <= 4; ++aggregation) {
     for (int unit = 1; unit <= 7; ++unit) {
       for (const bool byName : {true, false}) {
-        const char* latitude = latitudes[n++ % 7];
-        const Outcome o = CallCli({"--latitude", latitude, "--aggregation",
-                               byName ? kAggregations[aggregation - 1] : std::to_string(aggregation),
-                               "--unit", byName ? kUnitLabels[unit - 1] : std::to_string(unit)});
+        const char* latitude = kLatitudes[n++ % 7];
+        const Outcome o = CallCli(
+            {"--latitude", latitude, "--aggregation",
+             byName ? kAggregations[aggregation - 1] : std::to_string(aggregation), "--unit",
+             byName ? kUnitLabels[unit - 1] : std::to_string(unit)});
         const std::string what = std::string(latitude) + " " + std::to_string(aggregation) + " " +
                                  std::to_string(unit) + (byName ? " by name" : " by code");
         ASSERT_EQ(o.status, 0) << what << ": " << o.err;
@@ -125,14 +128,13 @@ TEST(Cli, EveryAggregationAndUnitByNameAndByCode) {
 // output in turn; the first two also through the program itself.
 TEST(Cli, ReferenceFilesThroughOutputAndStandardOutput) {
   test::ScratchDir dir;
-  const char* const latitudes[] = {"-90", "-41.9", "0", "41.9", "66.5", "67.0761566", "90"};
   for (int i = 0; i < 7; ++i) {
     const int aggregation = i % 4 + 1;
     const int unit = i + 1;
-    const std::string name = "lat_" + std::string(latitudes[i]) + "_agg" +
+    const std::string name = "lat_" + std::string(kLatitudes[i]) + "_agg" +
                              std::to_string(aggregation) + "_unit" + std::to_string(unit) + ".csv";
     const std::string reference = test::ReadBytes(test::DataPath("reference/files/" + name));
-    std::vector<std::string> args = {"--latitude", latitudes[i], "--aggregation",
+    std::vector<std::string> args = {"--latitude", kLatitudes[i], "--aggregation",
                                      std::to_string(aggregation), "--unit", kUnitLabels[unit - 1]};
     const bool toFile = i % 2 == 0;
     if (toFile) {
@@ -183,7 +185,8 @@ TEST(Cli, LatitudeForms) {
       {{"--latitude", "41.9", "--quantity", "radiation"}, 41.9f},
       {{"--latitude", "41.9", "--quantity", "daylength"}, 41.9f, 3, 1, Quantity::DayLength},
       {{"--latitude", "-69.65", "-q", "DayLength", "-u", "5"}, -69.65f, 3, 5, Quantity::DayLength},
-      {{"--latitude", "0", "-a", "weekly", "--quantity=DAYLENGTH"}, 0.0f, 2, 1, Quantity::DayLength},
+      {{"--latitude", "0", "-a", "weekly", "--quantity=DAYLENGTH"}, 0.0f, 2, 1,
+       Quantity::DayLength},
       {{"--latitude", "-20", "-a", "daily", "--method", "fao56"}, -20.0f, 1, 1, Quantity::Radiation,
        Method::Fao56},
       {{"--latitude", "41.9", "-m", "HARMONIC"}, 41.9f},

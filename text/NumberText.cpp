@@ -121,7 +121,6 @@ ScannedNumber ScanNumber(std::string_view text) {
     // The letter belongs to the number only when digits follow it.
     const std::size_t letter = i;
     const bool blankBefore = blankInside;
-    const bool skippedBefore = skipped;
     take();
     skipBlanks();
     bool negativeExponent = false;
@@ -145,7 +144,6 @@ ScannedNumber ScanNumber(std::string_view text) {
     } else {
       i = letter;
       blankInside = blankBefore;
-      skipped = skippedBefore;
     }
   }
   while (i < text.size() && IsTrailingBlank(text[i])) {

@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     constexpr std::string_view kBlanks = " \t\n\r";
     const std::size_t first = text.find_first_not_of(kBlanks);
     const std::size_t last = text.find_last_not_of(kBlanks);
-    FUZZ_CHECK(text.substr(first, last - first + 1).find_first_of(kBlanks) == std::string_view::npos);
+    const std::string_view number = text.substr(first, last - first + 1);
+    FUZZ_CHECK(number.find_first_of(kBlanks) == std::string_view::npos);
     FUZZ_CHECK(text.substr(0, first).find('\r') == std::string_view::npos);
   }
   if (scanned.whole && text.find('\0') == std::string_view::npos) {

@@ -132,8 +132,9 @@ for input in "Ωmega.txt" "日本.δατ" "été.txt"; do
 done
 check "no file from the code-page input: $(ls)" test ! -e Omega10.out
 wine "$exe" --batch "Ωmissing.txt" >log.txt 2>err.txt || true
-check "log of a missing input: $(head -n 1 log.txt)" grep -qxF \
-  "Cannot read $(winepath -w "$unicode/Ωmissing.txt" 2>/dev/null): No such file or directory" log.txt
+missing=$(winepath -w "$unicode/Ωmissing.txt" 2>/dev/null)
+check "log of a missing input: $(head -n 1 log.txt)" \
+  grep -qxF "Cannot read $missing: No such file or directory" log.txt
 
 # On a console the text goes as UTF-16 and shows whole: the console is wine's, on a terminal.
 # Wine draws it with cursor moves between the characters, which go before the search.
