@@ -3,7 +3,9 @@
 # Runs the Windows command line under wine over every reference file, byte for byte: written
 # with --output and to standard output in turn, then all over again as one batch per
 # aggregation and unit, which also writes over the files of the first pass. In between, a
-# file is written over, and a read-only one refused.
+# file is written over, and a read-only one refused. Then names that wine's ANSI code page
+# (1252) cannot hold, in Greek, Japanese and accented letters: files written and read under
+# their own names, and shown as they are.
 #   tests/packages/windows.sh marovane-cli.exe WORK_DIR
 set -euo pipefail
 exe="$(realpath "$1")"
@@ -11,6 +13,8 @@ work="$(realpath -m "$2")"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 reference="$root/tests/data/reference/files"
 
+# Names are UTF-8 for the shell (characters cut by ${name%????}) and for wine.
+export LC_ALL=C.UTF-8
 export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   start=$(date +%s%N)
@@ -105,4 +109,63 @@ for aggregation in 1 2 3 4; do
   done
 done
 echo "wine: $batches batches of $count latitudes written"
+
+# Names outside the code page. The narrow arguments would turn Ω into O and 日本 into ??;
+# the wide ones reach the files. Every check reports what it saw; messages on standard error
+# end in CR LF there.
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if ! "$@"; then
+    echo "DIFFERS: $what" >&2
+    failures=$((failures + 1))
+  fi
+}
+expected="$reference/lat_41.9_agg3_unit1.csv"
+southern="$reference/lat_-41.9_agg3_unit1.csv"
+unicode="$work/unicode-run/données"
+rm -rf "$work/unicode-run"
+mkdir -p "$unicode"
+cd "$unicode"
+for name in "Ωmega.csv" "日本.csv" "été à Zürich.csv"; do
+  status=0
+  wine "$exe" --latitude 41.9 --output "$name" 2>err.txt || status=$?
+  check "--output $name: exit status $status, $(head -n 1 err.txt)" \
+    grep -qxF "Data correctly written to $name" <(tr -d '\r' <err.txt)
+  check "--output $name: the file" cmp -s "$name" "$expected"
+done
+check "no file under a code-page name: $(ls)" test ! -e Omega.csv -a ! -e "??.csv"
+# Backslashes as Windows writes them, once each.
+wine "$exe" --latitude 41.9 --output 'nowhere\Ωmega.csv' 2>err.txt || true
+check "message of a missing folder: $(head -n 1 err.txt)" \
+  grep -qxF 'Cannot write nowhere\Ωmega.csv: No such file or directory' <(tr -d '\r' <err.txt)
+
+# A batch input of the same name as a code-page one beside it: the right one is read, and
+# its files are named after it, 4 characters cut ("日本.δατ" gives "日本41.9.out").
+printf '10\r\n' >Omega.txt
+for input in "Ωmega.txt" "日本.δατ" "été.txt"; do
+  printf '41.9\r\n-41.9\r\n' >"$input"
+  stem=${input%????}
+  status=0
+  wine "$exe" --batch "$input" >log.txt 2>err.txt || status=$?
+  first=$(winepath -w "$unicode/${stem}41.9.out" 2>/dev/null)
+  second=$(winepath -w "$unicode/${stem}-41.9.out" 2>/dev/null)
+  printf '1 41.9 %s\n2 -41.9 %s\n2 Files written.\n' "$first" "$second" >expected-log.txt
+  check "--batch $input: exit status $status, log $(head -n 1 log.txt)" \
+    cmp -s log.txt expected-log.txt
+  check "--batch $input: ${stem}41.9.out" cmp -s "${stem}41.9.out" "$expected"
+  check "--batch $input: ${stem}-41.9.out" cmp -s "${stem}-41.9.out" "$southern"
+done
+check "no file from the code-page input: $(ls)" test ! -e Omega10.out
+wine "$exe" --batch "Ωmissing.txt" >log.txt 2>err.txt || true
+missing=$(winepath -w "$unicode/Ωmissing.txt" 2>/dev/null)
+check "log of a missing input: $(head -n 1 log.txt)" \
+  grep -qxF "Cannot read $missing: No such file or directory" log.txt
+
+# On a console the text goes as UTF-16 and shows whole: the console is wine's, on a terminal.
+# Wine draws it with cursor moves between the characters, which go before the search.
+console=$(script -qec "wine '$exe' --latitude 41.9 --output 'Ωmega-console.csv'" /dev/null \
+  </dev/null | sed 's/\x1b\[[0-9;?]*[A-Za-z]//g') || true
+check "the console shows the name: $console" grep -qF "Ωmega-console.csv" <<<"$console"
+echo "wine: names outside the code page written, read and shown"
 [[ $failures -eq 0 ]]
