@@ -7,6 +7,7 @@
 #include <QGraphicsItem>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "ui/ChartFigure.hpp"
 
@@ -33,7 +34,7 @@ class Callout final : public QGraphicsItem {
     point_ = point;
     const QFontMetricsF metrics(figure_->font());
     const QSizeF size = metrics.size(Qt::TextSingleLine, text_) + QSizeF(12, 8);
-    // Above and right of the point, else where the plot has room.
+    // Above and right of the point, else where the plot has room, and never out of the chart.
     const QRectF plot = figure_->plotArea();
     QPointF corner(point.x() + 8, point.y() - 8 - size.height());
     if (corner.x() + size.width() > plot.right()) {
@@ -42,6 +43,8 @@ class Callout final : public QGraphicsItem {
     if (corner.y() < plot.top()) {
       corner.setY(point.y() + 8);
     }
+    const QRectF chart = figure_->rect();
+    corner.setX(std::clamp(corner.x(), chart.left(), std::max(chart.left(), chart.right() - size.width())));
     box_ = QRectF(corner, size);
     QGraphicsItem::show();
     update();

@@ -69,7 +69,12 @@ start_display() {
   wait "$xvfb" 2>/dev/null || true
   return 1
 }
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+# Openbox announces itself before it has set up the screen; a window mapped in between may
+# never be managed. The work area is among the last things it sets.
+wm_running() {
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' &&
+    xprop -root _NET_WORKAREA 2>/dev/null | grep -q '='
+}
 start_window_manager() {
   openbox --sm-disable >"$work/openbox.log" 2>&1 &
   wm=$!
