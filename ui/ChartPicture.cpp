@@ -2,7 +2,6 @@
 #include "ui/ChartPicture.hpp"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
@@ -49,8 +48,6 @@ QByteArray ChartPicture(const ChartData& data, PictureKind kind, const QSize& pi
   figure->draw(data);
   figure->setGeometry(layout);
   figure->layout()->activate();
-  // The axes place their labels in posted events.
-  QCoreApplication::sendPostedEvents();
 
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
