@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -230,6 +231,8 @@ void MainWindow::mnuHelpClick() {
 void MainWindow::mnuChartClick() {
   if (chart_ == nullptr) {
     chart_ = new ChartWindow(dialogs_, this);
+    // The user types into the Latitude frame while the chart follows: it stays in sight.
+    chart_->placeBeside(this, QRect(frame1_->mapToGlobal(QPoint(0, 0)), frame1_->size()));
     chart_->follow(exportChoice());
     connect(this, &MainWindow::exportChoiceChanged, chart_.data(), &ChartWindow::follow);
   }

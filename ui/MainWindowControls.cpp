@@ -19,6 +19,7 @@
 #include "ui/FormLayout.hpp"
 #include "ui/HelpWindow.hpp"
 #include "ui/MainWindow.hpp"
+#include "ui/Placement.hpp"
 
 namespace marovane::ui {
 
@@ -241,11 +242,7 @@ void MainWindow::setTabOrder() {
 void MainWindow::centreOnScreen() {
   // The whole display, task bar included; halves are not clamped, so a window larger than
   // the screen starts off its top-left edge.
-  const QRect display = screen()->geometry();
-  const QSize outer = frameGeometry().size();
-  const float left = static_cast<float>(display.width() - outer.width()) / 2.0f;
-  const float top = static_cast<float>(display.height() - outer.height()) / 2.0f;
-  move(display.x() + qRound(left), display.y() + qRound(top));
+  move(CentredIn(screen()->geometry(), frameGeometry().size()).topLeft());
 }
 
 void MainWindow::centreOnceFramed(QEvent::Type type) {

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QList>
+#include <QPointF>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "model/AnnualCycle.hpp"
+
+// What the chart shows, without a window (Qt Core only): the tables of its curves, their
+// names, the titles, the axes' ranges and the text of "Copy values".
+namespace marovane::ui {
+
+// A curve: its table and the name the legend gives it.
+struct ChartCurve {
+  AnnualCycle table;
+  QString name;
+};
+
+// A value axis from 0 to `top` in `steps` equal steps.
+struct ValueScale {
+  double top = 1.0;
+  int steps = 5;
+  bool operator==(const ValueScale&) const = default;
+};
+
+// The curve of the latitude that Export would write now, by the program's own model, and
+// beside it on request the FAO-56 curve of the same latitude, its day length and up to
+// kMostKept kept curves of other latitudes. Every curve follows the aggregation and unit.
+class ChartData {
+ public:
+  static constexpr int kMostKept = 8;
+
+  // Takes the main window's latitude text, aggregation and unit. A text that Export would
+  // refuse leaves the last good latitude drawn. Whether any table changed.
+  bool follow(const QString& latitudeText, Aggregation aggregation, Unit unit);
+  // Adds or removes the FAO-56 curve and the day length of the latitude drawn.
+  void showFao56(bool on);
+  void showDayLength(bool on);
+  // Pins the curve drawn; false where that latitude is kept already or kMostKept are.
+  bool keep();
+  void clearKept();
+
+  bool followsText() const { return textValid_; }
+  float latitude() const { return latitude_; }
+  const CycleChoice& cycle() const { return cycle_; }
+  const ChartCurve& current() const { return current_; }
+  const std::optional<ChartCurve>& fao56() const { return fao56_; }
+  const std::optional<ChartCurve>& dayLength() const { return dayLength_; }
+  const std::vector<ChartCurve>& kept() const { return kept_; }
+  bool canKeep() const;
+
+  // "Annual cycle at 41.9°, Dekadal, MJ/m^2/day"; with kept curves, whose latitudes the
+  // legend names, "Annual cycle, Dekadal, MJ/m^2/day".
+  QString title() const;
+  // Always the latitude that follows the main window.
+  QString windowTitle() const;
+  // Whether the chart follows the text, and which latitude it keeps where it does not.
+  QString status() const;
+  // Where the day axis ends: after day 365, or where week 53 ends in the next year.
+  double dayAxisEnd() const;
+  // The radiation axis: room for every radiation curve drawn, kept ones included.
+  ValueScale valueScale() const;
+  // The values drawn as a tab-separated table, one row per period and one column per curve
+  // (kept, then the current unless kept, FAO-56, day length), with a header row.
+  QString table() const;
+
+  // The latitude that Export takes from `text`, or nothing where Export refuses it.
+  static std::optional<float> ExportLatitude(const QString& text);
+  // "41.9°".
+  static QString Degrees(float latitude);
+  // "MJ/m^2/day", or "hours" for a day length.
+  static QString UnitText(const AnnualCycle& table);
+  // One point per day, or a period's value from its first day to the first day after it.
+  static QList<QPointF> CurvePoints(const AnnualCycle& table);
+  // The period under day `day` (fractional, as on the axis): the nearest day, or the period
+  // that holds it (a boundary belongs to the period that starts there, the year's end to the
+  // last); nothing off the table.
+  static const CyclePeriod* PeriodAt(const AnnualCycle& table, double day);
+  // "Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day", the value as the file writes it;
+  // "Day 172 at 41.9° (day length): 15.052 hours"; empty off the table.
+  static QString Reading(const AnnualCycle& table, double day);
+  // An axis from 0 with a step of 1, 2, 2.5 or 5 times a power of ten, about five steps,
+  // that rises above `highest`.
+  static ValueScale NiceScale(double highest);
+
+ private:
+  void recompute();
+  void rename();
+
+  QString latitudeText_;
+  bool textValid_ = false;
+  bool drawn_ = false;
+  float latitude_ = 0.0f;
+  CycleChoice cycle_;
+  ChartCurve current_;
+  std::optional<ChartCurve> fao56_;
+  std::optional<ChartCurve> dayLength_;
+  std::vector<ChartCurve> kept_;
+};
+
+}  // namespace marovane::ui
