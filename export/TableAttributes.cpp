@@ -123,7 +123,9 @@ TableDescription DescribeTable(const CycleChoice& choice) {
   table.period = {period,
                   {period},
                   {{"long_name", "day of the year at the middle of the " + period},
-                   {"units", "day"},
+                   // Not "day": readers such as CDO take a coordinate in days for time, and
+                   // time for the outermost dimension. A day of the year is a count.
+                   {"units", "1"},
                    {"bounds", bounds}}};
   table.periodBounds = {bounds, {period, kBounds}, {}};
   table.periodNumber = TableVariable{
