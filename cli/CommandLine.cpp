@@ -285,9 +285,9 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       "  marovane-cli --latitude 69.65 -q daylength        dekadal day length in hours\n"
       "  marovane-cli --latitude -20 -a daily --method fao56   FAO-56's formulas instead\n"
       "  marovane-cli --batch lats.txt --aggregation daily   writes lats<latitude>.out per latitude\n"
-      "  marovane-cli --grid -89.75:89.75:0.5 --table bands.nc   360 latitudes in one NetCDF file\n"
-      "  marovane-cli -l 41.9 -l 33:52:03S --table - --layout long   one CSV table, long layout\n"
-      "  marovane-cli -l 41.9 --dates 2023-01-01/2024-12-31 -a daily -u mm/day --table ra.csv\n"
+      "  marovane-cli -l 41.9 -l 33:52:03S --table -       one CSV table of both latitudes\n"
+      "  marovane-cli --grid -89.75:89.75:0.5 --table bands.nc   every 0.5 degree band, NetCDF\n"
+      "  marovane-cli -l 41.9 --dates 2023-01-01/2024-12-31 -a daily --table ra.csv\n"
       "\n"
       "Exit status: 0 everything written, 1 a file could not be read or written, 2 bad arguments.");
   app.set_version_flag("--version", std::string("marovane-cli ") + kVersion);
@@ -360,7 +360,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   try {
     app.parse(argc, argv);
     if (single->count() == 0 && batch->count() == 0 && gridOption->count() == 0) {
-      throw CLI::RequiredError("--latitude, --grid or --batch");
+      throw CLI::RequiredError("--latitude or --batch is required, or --grid with --table",
+                               CLI::ExitCodes::RequiredError);
     }
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e, out, err);
