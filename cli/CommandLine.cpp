@@ -155,8 +155,13 @@ std::optional<bool> IsNetcdf(const std::string& path, std::ostream& err) {
     return std::nullopt;
 #endif
   }
-  err << "--table: " << (path.empty() ? "an empty path" : "'" + ShownText(path, 60) + "'")
-      << " ends neither in .csv (comma-separated) nor in .nc (NetCDF); give one of these, or - "
+  err << "--table: ";
+  if (path.empty()) {
+    err << "an empty path";
+  } else {
+    err << "'" << ShownText(path, 60) << "'";
+  }
+  err << " ends neither in .csv (comma-separated) nor in .nc (NetCDF); give one of these, or - "
          "for a comma-separated table on standard output.\n";
   return std::nullopt;
 }
@@ -194,7 +199,8 @@ std::optional<std::vector<float>> TableBatchLatitudes(const std::string& input, 
     return std::nullopt;
   }
   status = kExitBadArguments;
-  const std::string shownInput = "'" + ShownText(input) + "'";
+  std::string shownInput(1, '\'');
+  shownInput.append(ShownText(input)).append(1, '\'');
   if (read.refused > 0) {
     err << "--batch: " << read.refused << (read.refused == 1 ? " item" : " items") << " of "
         << shownInput << (read.refused == 1 ? " is no latitude" : " are no latitudes")
@@ -413,6 +419,11 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       request.layout = TableLayout::Long;
     } else if (layoutName != "wide") {
       err << "--layout: unknown layout '" << ShownText(layoutName, 40) << "'; give wide or long.\n";
+      return kExitBadArguments;
+    }
+    if (request.netcdf && layoutOption->count() > 0) {
+      err << "--layout: a NetCDF table has one layout, a variable of latitude and period; "
+             "--layout is for CSV.\n";
       return kExitBadArguments;
     }
     if (datesOption->count() > 0) {

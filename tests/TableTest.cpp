@@ -402,6 +402,7 @@ TEST(Table, CommandLine) {
       {{"-l", "1", "--dates", "2023-01-01/2023-02-01", "--layout", "wide", "--table", csv}, 2,
        "", "long only"},
       {{"-l", "1", "--layout", "tall", "--table", csv}, 2, "", "unknown layout 'tall'"},
+      {{"-l", "1", "--layout", "long", "--table", nc}, 2, "", "--layout is for CSV"},
       {{"--grid", "-90:90:0.0005", "-a", "daily", "--table", csv}, 2, "",
        "360001 latitudes of 365 periods each make more than 100,000,000 values"},
   };
