@@ -270,6 +270,73 @@ int WriteTable(const std::vector<float>& latitudes, const TableRequest& request,
   return kExitWritten;
 }
 
+// The table options as given; a null pointer for an option not given.
+struct TableArguments {
+  const std::string& path;
+  const std::string* layout;
+  const std::string* dates;
+  const std::string* grid;
+  const std::string* batch;
+  const std::vector<std::string>& latitudes;
+};
+
+// --table: checks every table option, then gathers the latitudes and writes the table.
+int Table(const TableArguments& args, const CycleChoice& choice, std::ostream& out,
+          std::ostream& err) {
+  TableRequest request;
+  request.path = args.path;
+  const std::optional<bool> netcdf = IsNetcdf(args.path, err);
+  if (!netcdf) {
+    return kExitBadArguments;
+  }
+  request.netcdf = *netcdf;
+  if (args.layout != nullptr && *args.layout == "long") {
+    request.layout = TableLayout::Long;
+  } else if (args.layout != nullptr && *args.layout != "wide") {
+    err << "--layout: unknown layout '" << ShownText(*args.layout, 40) << "'; give wide or long.\n";
+    return kExitBadArguments;
+  }
+  if (request.netcdf && args.layout != nullptr) {
+    err << "--layout: a NetCDF table has one layout, a variable of latitude and period; "
+           "--layout is for CSV.\n";
+    return kExitBadArguments;
+  }
+  if (args.dates != nullptr) {
+    std::string refusal;
+    request.dates = ParseDateRange(*args.dates, refusal);
+    if (!request.dates) {
+      err << "--dates: " << refusal << ".\n";
+      return kExitBadArguments;
+    }
+    if (choice.aggregation == Aggregation::Weekly) {
+      err << "--dates: weeks have no place in the real calendar; give --aggregation daily, "
+             "dekadal or monthly.\n";
+      return kExitBadArguments;
+    }
+    if (args.layout != nullptr && request.layout == TableLayout::Wide) {
+      err << "--layout: a table of --dates is long only: one row per period and latitude.\n";
+      return kExitBadArguments;
+    }
+  }
+  std::optional<std::vector<float>> tableLatitudes;
+  int status = kExitBadArguments;
+  if (args.grid != nullptr) {
+    std::string refusal;
+    tableLatitudes = GridLatitudes(*args.grid, refusal);
+    if (!tableLatitudes) {
+      err << "--grid: " << refusal << ".\n";
+    }
+  } else if (args.batch != nullptr) {
+    tableLatitudes = TableBatchLatitudes(*args.batch, status, err);
+  } else {
+    tableLatitudes = CheckedLatitudes(args.latitudes, err);
+  }
+  if (!tableLatitudes) {
+    return status;
+  }
+  return WriteTable(*tableLatitudes, request, choice, out, err);
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -408,58 +475,13 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       return kExitBadArguments;
     }
   } else {
-    TableRequest request;
-    request.path = tablePath;
-    const std::optional<bool> netcdf = IsNetcdf(tablePath, err);
-    if (!netcdf) {
-      return kExitBadArguments;
-    }
-    request.netcdf = *netcdf;
-    if (layoutName == "long") {
-      request.layout = TableLayout::Long;
-    } else if (layoutName != "wide") {
-      err << "--layout: unknown layout '" << ShownText(layoutName, 40) << "'; give wide or long.\n";
-      return kExitBadArguments;
-    }
-    if (request.netcdf && layoutOption->count() > 0) {
-      err << "--layout: a NetCDF table has one layout, a variable of latitude and period; "
-             "--layout is for CSV.\n";
-      return kExitBadArguments;
-    }
-    if (datesOption->count() > 0) {
-      std::string refusal;
-      request.dates = ParseDateRange(datesText, refusal);
-      if (!request.dates) {
-        err << "--dates: " << refusal << ".\n";
-        return kExitBadArguments;
-      }
-      if (choice.aggregation == Aggregation::Weekly) {
-        err << "--dates: weeks have no place in the real calendar; give --aggregation daily, "
-               "dekadal or monthly.\n";
-        return kExitBadArguments;
-      }
-      if (layoutOption->count() > 0 && request.layout == TableLayout::Wide) {
-        err << "--layout: a table of --dates is long only: one row per period and latitude.\n";
-        return kExitBadArguments;
-      }
-    }
-    std::optional<std::vector<float>> tableLatitudes;
-    int status = kExitBadArguments;
-    if (gridOption->count() > 0) {
-      std::string refusal;
-      tableLatitudes = GridLatitudes(grid, refusal);
-      if (!tableLatitudes) {
-        err << "--grid: " << refusal << ".\n";
-      }
-    } else if (batch->count() > 0) {
-      tableLatitudes = TableBatchLatitudes(batchFile, status, err);
-    } else {
-      tableLatitudes = CheckedLatitudes(latitudes, err);
-    }
-    if (!tableLatitudes) {
-      return status;
-    }
-    return WriteTable(*tableLatitudes, request, choice, out, err);
+    const TableArguments table{tablePath,
+                               layoutOption->count() > 0 ? &layoutName : nullptr,
+                               datesOption->count() > 0 ? &datesText : nullptr,
+                               gridOption->count() > 0 ? &grid : nullptr,
+                               batch->count() > 0 ? &batchFile : nullptr,
+                               latitudes};
+    return Table(table, choice, out, err);
   }
 
   if (batch->count() > 0) {
