@@ -27,7 +27,7 @@ grep -v -q ' root/root ' <<<"$contents" && fail "files not owned by root: $(grep
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Section)" == science ]] || fail "Section is '$(field Section)'"
-for dependency in fonts-liberation2 libqt6widgets6 libc6; do
+for dependency in fonts-liberation2 libqt6widgets6 libnetcdf19 libc6; do
   grep -q "\b$dependency\b" <<<"$(field Depends)" || fail "Depends lacks $dependency: $(field Depends)"
 done
 
