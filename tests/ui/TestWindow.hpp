@@ -4,7 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QStringList>
 #include <QMenuBar>
 #include <QTest>
@@ -13,17 +13,19 @@
 #include "ScriptedDialogs.hpp"
 #include "ui/MainWindow.hpp"
 
-// The entries of the list `List1` inside `owner`, as the user reads them; a marker entry when
-// there is no such list, so that the comparison fails instead of the test crashing.
+// The entries of the list `List1` inside `owner`, as the user reads them, through the list's
+// model; a marker entry when there is no such list, so that the comparison fails instead of the
+// test crashing.
 inline QStringList ListEntries(const QWidget* owner) {
   const auto* list =
-      owner == nullptr ? nullptr : owner->findChild<QListWidget*>(QStringLiteral("List1"));
-  if (list == nullptr) {
+      owner == nullptr ? nullptr : owner->findChild<QAbstractItemView*>(QStringLiteral("List1"));
+  if (list == nullptr || list->model() == nullptr) {
     return {QStringLiteral("<no List1>")};
   }
+  const QAbstractItemModel* model = list->model();
   QStringList entries;
-  for (int i = 0; i < list->count(); ++i) {
-    entries.append(list->item(i)->text());
+  for (int row = 0; row < model->rowCount(); ++row) {
+    entries.append(model->index(row, 0).data().toString());
   }
   return entries;
 }
