@@ -3,9 +3,11 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "Version.hpp"
+#include "ui/BatchProgress.hpp"
 #include "ui/Dialogs.hpp"
 #include "ui/MainWindow.hpp"
 
@@ -41,11 +43,34 @@ int AnswerWithoutWindow(int argc, char* argv[]) {
   return -1;
 }
 
+bool Given(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && value[0] != '\0';
+}
+
+// Without a display Qt would abort with its plugin list; this says what to do instead. A
+// platform named by -platform or QT_QPA_PLATFORM is left for Qt to judge.
+bool DisplayMissing(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
+      return false;
+    }
+  }
+  return !Given("QT_QPA_PLATFORM") && !Given("DISPLAY") && !Given("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   if (const int answered = AnswerWithoutWindow(argc, argv); answered >= 0) {
     return answered;
+  }
+  if (DisplayMissing(argc, argv)) {
+    std::fputs("marovane: no display found (DISPLAY and WAYLAND_DISPLAY are not set); run "
+               "\"xvfb-run -a marovane\" for a virtual one, or marovane-cli for the same files "
+               "without a window\n",
+               stderr);
+    return 1;
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Marovane"));
@@ -57,5 +82,12 @@ int main(int argc, char* argv[]) {
   marovane::ui::MainWindow window(dialogs);
   window.show();
   window.activateWindow();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  if (marovane::ui::BatchProgress::WorkersLeft() > 0) {
+    // A batch worker still waits in its input (a named pipe that nobody writes to): end
+    // without tearing the libraries down, so that it cannot wake into a half-destroyed program.
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+  return status;
 }

@@ -274,9 +274,12 @@ class ExportTest : public QObject {
         auto* bar = dialog->findChild<QProgressBar*>();
         QVERIFY(bar != nullptr);
         connect(bar, &QProgressBar::valueChanged, dialog, [&](int value) { values.append(value); });
-        QTRY_VERIFY(std::any_of(values.cbegin(), values.cend(),
-                                [](int value) { return value >= 1 && value <= 999; }));
+        const bool moved = QTest::qWaitFor([&] {
+          return std::any_of(values.cbegin(), values.cend(),
+                             [](int value) { return value >= 1 && value <= 999; });
+        });
         QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+        QVERIFY2(moved, "the bar did not move");
       });
       expectBatch(input, QString(), true);  // the count is checked below
       clickBatch();
