@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmap>
 
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +62,21 @@ bool DisplayMissing(int argc, char* argv[]) {
   return !Given("QT_QPA_PLATFORM") && !Given("DISPLAY") && !Given("WAYLAND_DISPLAY");
 }
 
+// The icon from its pictures, read as PNG and nothing else: a reader left to guess the format
+// would load every image plugin there is to ask each of them first.
+QIcon WindowIcon() {
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128}) {
+    QImageReader reader(QStringLiteral(":/icons/marovane-%1.png").arg(size), "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    if (!image.isNull()) {
+      icon.addPixmap(QPixmap::fromImage(image));
+    }
+  }
+  return icon;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -77,7 +95,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QString::fromLatin1(marovane::kVersion));
   // The desktop entry's name, by which the desktop matches the window to its menu entry.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Marovane"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.example.Marovane.svg")));
+  QApplication::setWindowIcon(WindowIcon());
   marovane::ui::QtDialogs dialogs;
   marovane::ui::MainWindow window(dialogs);
   window.show();
