@@ -282,6 +282,7 @@ class RealDialogsTest : public QObject {
     QTest::addColumn<QString>("typed");
     QTest::newRow("Open file., a name typed") << false << "/proc/x.csv";
     QTest::newRow("Save image, browsing") << true << "/proc/k";
+    QTest::newRow("Open file., a name typed and taken") << false << "/proc/x.csv\n";
   }
   void dialogsReadNoFileInProc() {
     QFETCH(bool, image);
@@ -300,15 +301,20 @@ class RealDialogsTest : public QObject {
         QTRY_VERIFY(Listed(dialog).contains(QStringLiteral("kmsg")));
       }
       FileNameBox(dialog)->setFocus();
-      QTest::keyClicks(FileNameBox(dialog), typed);  // the name's completion lists /proc too
+      FileNameBox(dialog)->clear();  // of the name chosen last
+      // The name's completion lists /proc too.
+      QTest::keyClicks(FileNameBox(dialog), typed.trimmed());
       QTest::qWait(500);
-      dialog->reject();
+      if (typed.endsWith(QLatin1Char('\n'))) {
+        QTest::keyClick(FileNameBox(dialog), Qt::Key_Return);
+      } else {
+        dialog->reject();
+      }
     }});
-    if (image) {
-      QCOMPARE(dialogs.chooseImageFile(window.get()), std::nullopt);
-    } else {
-      QCOMPARE(dialogs.chooseFile(window.get()), std::nullopt);
-    }
+    const QString taken = typed.endsWith(QLatin1Char('\n')) ? typed.trimmed() : QString();
+    const std::optional<QString> chosen =
+        image ? dialogs.chooseImageFile(window.get()) : dialogs.chooseFile(window.get());
+    QCOMPARE(chosen.value_or(QString()), taken);
     QVERIFY(answers.done());
   }
 
