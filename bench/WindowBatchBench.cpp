@@ -4,6 +4,7 @@
 // ratio of the medians is printed; the window should cost at most 1.5 times the command line.
 //
 // Usage: marovane_window_batch_bench [runs]   (QT_QPA_PLATFORM=offscreen is set if unset)
+//        marovane_window_batch_bench --once FILE   one window batch of FILE, for bench/batch-memory
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -75,6 +76,10 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication app(argc, argv);
+  if (argc == 3 && std::string(argv[1]) == "--once") {
+    SecondsOfWindow(argv[2]);
+    return 0;
+  }
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
   const fs::path dir = fs::temp_directory_path() / ("marovane-window-bench-" + std::to_string(::getpid()));
   for (const int size : {10000, 100000}) {

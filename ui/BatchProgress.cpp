@@ -1,11 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/BatchProgress.hpp"
 
-#include <QCoreApplication>
-#include <QListWidget>
+#include <QAbstractItemView>
+#include <QEventLoop>
 #include <QProgressDialog>
+#include <QRect>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
-#include "export/Batch.hpp"
+#include "ui/LogModel.hpp"
 
 namespace marovane::ui {
 
@@ -14,65 +25,289 @@ namespace {
 // Often enough to look live, seldom enough to cost nothing next to the files.
 constexpr qint64 kUpdateMs = 50;
 constexpr int kSteps = 1000;
+// How long a worker asked to stop may take to reach the end of its file before it is left.
+constexpr int kGraceMs = 500;
+
+std::atomic<int> workersLeft{0};
+
+QString CountText(const BatchResult& soFar) {
+  return QStringLiteral("%1 files written, %2 items read.").arg(soFar.written).arg(soFar.items);
+}
 
 }  // namespace
 
-BatchProgress::BatchProgress(QWidget* window, QListWidget* log, std::uintmax_t inputSize,
-                             int showAfterMs)
-    : window_(window), list_(log), inputSize_(inputSize), showAfterMs_(showAfterMs) {
-  sinceStart_.start();  // the first item updates at once: sinceUpdate_ starts invalid
+// The queued signal by which the worker tells the window that there is something new. It
+// belongs to no thread, so that whichever side lets go of it last may delete it.
+class BatchSignal final : public QObject {
+  Q_OBJECT
+
+ signals:
+  void changed();
+};
+
+// What the worker and the window share; the worker keeps it alive as long as it runs.
+struct BatchProgress::Shared {
+  std::mutex mutex;
+  std::condition_variable endedCondition;
+  // Guarded by `mutex`.
+  std::vector<std::string> entries;  // logged, not yet shown
+  BatchResult soFar;                 // counts only
+  std::uintmax_t bytesRead = 0;
+  bool finished = false;
+  BatchResult result;
+  std::optional<std::string> error;
+  bool left = false;  // the window went on without it
+  // Lock-free.
+  std::atomic<bool> stop{false};
+  std::atomic<bool> done{false};
+  std::atomic<bool> notified{false};
+  BatchSignal signal;
+
+  void notify() {
+    if (!notified.exchange(true)) {
+      emit signal.changed();
+    }
+  }
+};
+
+BatchProgress::BatchProgress(QWidget* window, QAbstractItemView* view, LogModel* log,
+                             std::uintmax_t inputSize, int showAfterMs)
+    : window_(window), view_(view), log_(log), inputSize_(inputSize), showAfterMs_(showAfterMs),
+      shared_(std::make_shared<Shared>()) {
+  connect(&shared_->signal, &BatchSignal::changed, this, &BatchProgress::changed,
+          Qt::QueuedConnection);
+  shared_->signal.moveToThread(nullptr);
+  nextUpdate_.setSingleShot(true);
+  connect(&nextUpdate_, &QTimer::timeout, this, &BatchProgress::update);
+  grace_.setSingleShot(true);
+  connect(&grace_, &QTimer::timeout, this, &BatchProgress::leaveWorker);
 }
 
 BatchProgress::~BatchProgress() = default;
 
-void BatchProgress::log(const std::string& entry) {
-  pending_.append(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
+int BatchProgress::WorkersLeft() { return workersLeft.load(); }
+
+BatchResult BatchProgress::run(Run batch) {
+  std::thread worker([shared = shared_, batch = std::move(batch)] {
+    const BatchLog log = [&shared](const std::string& entry) {
+      {
+        const std::lock_guard lock(shared->mutex);
+        if (shared->left) {
+          return;
+        }
+        shared->entries.push_back(entry);
+      }
+      shared->notify();
+    };
+    const marovane::BatchProgress advance = [&shared](const BatchResult& soFar,
+                                                      std::uintmax_t bytesRead) {
+      {
+        const std::lock_guard lock(shared->mutex);
+        if (shared->left) {
+          return false;
+        }
+        shared->soFar.written = soFar.written;
+        shared->soFar.failed = soFar.failed;
+        shared->soFar.items = soFar.items;
+        shared->bytesRead = bytesRead;
+      }
+      shared->notify();
+      return !shared->stop.load();
+    };
+    BatchResult result;
+    std::optional<std::string> error;
+    try {
+      result = batch(log, advance);
+    } catch (const std::exception& e) {
+      error = e.what();
+    } catch (...) {
+      error = "an unknown failure";
+    }
+    bool left = false;
+    {
+      const std::lock_guard lock(shared->mutex);
+      shared->finished = true;
+      shared->result = std::move(result);
+      shared->error = std::move(error);
+      left = shared->left;
+      if (left) {
+        --workersLeft;
+      }
+    }
+    shared->done = true;
+    shared->endedCondition.notify_all();
+    if (!left) {
+      shared->notify();
+    }
+  });
+
+  QEventLoop loop;
+  loop_ = &loop;
+  if (showAfterMs_ > 0) {
+    // Until the dialog shows, keys and clicks wait, as they would for a busy window.
+    QTimer showTime;
+    showTime.setSingleShot(true);
+    connect(&showTime, &QTimer::timeout, &loop, &QEventLoop::quit);
+    showTime.start(showAfterMs_);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+  if (!ended_) {
+    showDialog();
+    if (!ended_) {
+      loop.exec();
+    }
+  }
+  loop_ = nullptr;
+  if (!ended_) {
+    // The loop was ended from outside, as the program closes: stop the worker as Cancel does.
+    shared_->stop = true;
+    std::unique_lock lock(shared_->mutex);
+    shared_->endedCondition.wait_for(lock, std::chrono::milliseconds(kGraceMs),
+                                     [this] { return shared_->finished; });
+    lock.unlock();
+    leaveWorker();
+  }
+  dialog_.reset();
+  grace_.stop();
+  nextUpdate_.stop();
+
+  bool left = false;
+  BatchResult result;
+  std::optional<std::string> error;
+  std::vector<std::string> entries;
+  {
+    const std::lock_guard lock(shared_->mutex);
+    entries.swap(shared_->entries);
+    left = shared_->left;
+    result = left ? shared_->soFar : shared_->result;
+    error = shared_->error;
+  }
+  if (left) {
+    worker.detach();
+    result.stopped = true;
+    entries.push_back("Stopped by the user after item " + std::to_string(result.items) +
+                      "; the items after it were not written.");
+  } else {
+    worker.join();
+  }
+  if (log_ != nullptr && !entries.empty()) {
+    log_->append(entries);
+    if (view_ != nullptr) {
+      view_->scrollToBottom();
+    }
+  }
+  if (error) {
+    throw std::runtime_error(*error);
+  }
+  return result;
 }
 
-void BatchProgress::flush() {
-  if (!pending_.isEmpty()) {
-    list_->addItems(pending_);
-    pending_.clear();
-    list_->scrollToBottom();
+void BatchProgress::changed() {
+  const qint64 since = sinceUpdate_.isValid() ? sinceUpdate_.elapsed() : kUpdateMs;
+  if (since >= kUpdateMs || shared_->done) {
+    update();
+  } else if (!nextUpdate_.isActive()) {
+    nextUpdate_.start(static_cast<int>(kUpdateMs - since));
   }
 }
 
-bool BatchProgress::advance(const BatchResult& soFar, std::uintmax_t bytesRead) {
-  if (sinceUpdate_.isValid() && sinceUpdate_.elapsed() < kUpdateMs) {
-    return !(dialog_ && dialog_->wasCanceled());
+void BatchProgress::update() {
+  if (ended_) {
+    return;
   }
+  if (updating_) {
+    // A modal progress dialog runs the event loop while it takes a value.
+    nextUpdate_.start(static_cast<int>(kUpdateMs));
+    return;
+  }
+  updating_ = true;
   sinceUpdate_.restart();
-  flush();
-  if (!dialog_ && sinceStart_.elapsed() >= showAfterMs_) {
-    dialog_ = std::make_unique<QProgressDialog>(window_);
-    dialog_->setObjectName(QStringLiteral("BatchProgress"));
-    dialog_->setWindowTitle(QStringLiteral("Marovane"));
-    dialog_->setWindowModality(Qt::ApplicationModal);
-    dialog_->setAutoReset(false);
-    dialog_->setAutoClose(false);
-    dialog_->setMinimumDuration(0);
-    dialog_->setRange(0, inputSize_ > 0 ? kSteps : 0);  // no size known: a busy bar
-    dialog_->show();
+  shared_->notified = false;
+  std::vector<std::string> entries;
+  BatchResult soFar;
+  std::uintmax_t bytesRead = 0;
+  bool finished = false;
+  {
+    const std::lock_guard lock(shared_->mutex);
+    entries.swap(shared_->entries);
+    soFar = shared_->soFar;
+    bytesRead = shared_->bytesRead;
+    finished = shared_->finished;
   }
-  if (dialog_) {
-    dialog_->setLabelText(QStringLiteral("%1 files written, %2 items read.")
-                              .arg(soFar.written)
-                              .arg(soFar.items));
+  if (log_ != nullptr && !entries.empty()) {
+    log_->append(entries);
+    if (view_ != nullptr) {
+      view_->scrollToBottom();
+    }
+  }
+  if (finished) {
+    ended_ = true;
+    if (loop_ != nullptr) {
+      loop_->quit();
+    }
+  } else if (dialog_) {
+    dialog_->setLabelText(CountText(soFar));
     if (inputSize_ > 0) {
       const auto step = std::min<std::uintmax_t>(bytesRead * kSteps / inputSize_, kSteps);
       dialog_->setValue(static_cast<int>(step));
     }
-    // The dialog is modal: the user reaches only its Cancel button.
-    QCoreApplication::processEvents();
-    return !dialog_->wasCanceled();
   }
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  return true;
+  updating_ = false;
 }
 
-void BatchProgress::finish() {
-  flush();
-  dialog_.reset();
+void BatchProgress::showDialog() {
+  dialog_ = std::make_unique<QProgressDialog>(window_);
+  dialog_->setObjectName(QStringLiteral("BatchProgress"));
+  dialog_->setWindowTitle(QStringLiteral("Marovane"));
+  dialog_->setWindowModality(Qt::ApplicationModal);
+  dialog_->setAutoReset(false);
+  dialog_->setAutoClose(false);
+  dialog_->setMinimumDuration(0);
+  dialog_->setRange(0, inputSize_ > 0 ? kSteps : 0);  // no size known: a busy bar
+  {
+    const std::lock_guard lock(shared_->mutex);
+    dialog_->setLabelText(CountText(shared_->soFar));
+  }
+  connect(dialog_.get(), &QProgressDialog::canceled, this, &BatchProgress::cancel);
+  if (window_ != nullptr) {
+    // Centred on the window, wherever the window is now.
+    QRect place(QPoint(), dialog_->sizeHint().expandedTo(dialog_->size()));
+    place.moveCenter(window_->frameGeometry().center());
+    dialog_->move(place.topLeft());
+  }
+  dialog_->show();
+}
+
+void BatchProgress::cancel() {
+  shared_->stop = true;
+  if (!ended_ && !grace_.isActive()) {
+    grace_.start(kGraceMs);
+  }
+}
+
+void BatchProgress::leaveWorker() {
+  if (ended_) {
+    return;
+  }
+  bool finished = false;
+  {
+    const std::lock_guard lock(shared_->mutex);
+    finished = shared_->finished;
+    if (!finished) {
+      shared_->left = true;
+      ++workersLeft;
+    }
+  }
+  if (finished) {
+    update();  // it made it after all: its own result stands
+    return;
+  }
+  ended_ = true;
+  if (loop_ != nullptr) {
+    loop_->quit();
+  }
 }
 
 }  // namespace marovane::ui
+
+#include "BatchProgress.moc"

@@ -2,49 +2,76 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QObject>
 #include <QPointer>
-#include <QStringList>
+#include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
-class QListWidget;
+#include "export/Batch.hpp"
+
+class QAbstractItemView;
+class QEventLoop;
 class QProgressDialog;
 class QWidget;
 
-namespace marovane {
-struct BatchResult;
-}
-
-// What the window shows while a batch runs: the log entries, added to the list a screenful at
-// a time rather than one by one, and, once the run has taken longer than `showAfterMs`, a
-// modal progress dialog with the count so far and a Cancel button. Between updates the window
-// repaints; user input reaches it only through that dialog.
+// What the window shows while a batch runs. The batch runs on a worker thread; its log entries
+// and its count come back by a queued signal and are shown at most every 50 ms, so the window
+// repaints all along. Once the run has taken longer than `showAfterMs` a modal progress dialog,
+// centred on the window, shows the count and a Cancel button; until then user input waits.
+//
+// Cancel asks the worker to stop after the file it is writing. A worker that does not come to
+// that point soon, because it waits in the input's open() or read() (a named pipe nobody
+// writes to), is left behind: the window tells that the batch was stopped and goes on, and the
+// worker ends at the first item it gets, writing nothing more into the window.
 namespace marovane::ui {
 
-class BatchProgress {
+class LogModel;
+
+class BatchProgress final : public QObject {
+  Q_OBJECT
+
  public:
+  // The batch itself, run on the worker thread with the callbacks it is to call there.
+  using Run = std::function<BatchResult(const BatchLog& log, const marovane::BatchProgress& advance)>;
+
   // `inputSize` is the input file's size in bytes, 0 when it is not known.
-  BatchProgress(QWidget* window, QListWidget* log, std::uintmax_t inputSize, int showAfterMs);
-  ~BatchProgress();
+  BatchProgress(QWidget* window, QAbstractItemView* view, LogModel* log, std::uintmax_t inputSize,
+                int showAfterMs);
+  ~BatchProgress() override;
   BatchProgress(const BatchProgress&) = delete;
   BatchProgress& operator=(const BatchProgress&) = delete;
 
-  void log(const std::string& entry);
-  // False once the user has asked to stop.
-  bool advance(const BatchResult& soFar, std::uintmax_t bytesRead);
-  // Shows the last entries and closes the dialog.
-  void finish();
+  // Runs `run` on a worker thread and returns its result once it ends, or the result so far
+  // once the user stopped it. An exception on the worker is thrown again here.
+  BatchResult run(Run run);
+
+  // Workers left behind and still waiting for their input. The program ends without tearing
+  // down its libraries while there are any, so that none wakes into a half-destroyed process.
+  static int WorkersLeft();
 
  private:
-  void flush();
+  struct Shared;
 
-  QWidget* window_;
-  QListWidget* list_;
+  void changed();
+  void update();
+  void showDialog();
+  void cancel();
+  void leaveWorker();
+
+  QPointer<QWidget> window_;
+  QPointer<QAbstractItemView> view_;
+  QPointer<LogModel> log_;
   std::uintmax_t inputSize_;
   int showAfterMs_;
-  QElapsedTimer sinceStart_;
+  std::shared_ptr<Shared> shared_;
   QElapsedTimer sinceUpdate_;
-  QStringList pending_;
+  QTimer nextUpdate_;
+  QTimer grace_;
+  QEventLoop* loop_ = nullptr;
+  bool updating_ = false;
+  bool ended_ = false;  // the worker finished, or was left behind
   std::unique_ptr<QProgressDialog> dialog_;
 };
 

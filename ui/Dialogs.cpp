@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -27,6 +28,37 @@ QString EntryFor(const QString& name) {
   return kAll;
 }
 
+// Icons and type names by kind alone. The toolkit's own provider reads a file's first bytes to
+// guess its type where the name does not tell it, and some files never answer a read: as root,
+// /proc/kmsg holds the dialog forever.
+class IconsByKind final : public QFileIconProvider {
+ public:
+  IconsByKind() : folder_(QFileIconProvider::icon(Folder)), file_(QFileIconProvider::icon(File)) {
+    setOptions(DontUseCustomDirectoryIcons);
+  }
+  QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+  QIcon icon(const QFileInfo& info) const override { return info.isDir() ? folder_ : file_; }
+  QString type(const QFileInfo& info) const override {
+    if (info.isDir()) {
+      return QStringLiteral("Folder");
+    }
+    return info.suffix().isEmpty() ? QStringLiteral("File")
+                                   : info.suffix() + QStringLiteral(" File");
+  }
+
+ private:
+  QIcon folder_;
+  QIcon file_;
+};
+
+// The toolkit's own dialog, the same on every desktop and without one, which never opens a
+// file to show it.
+void MakePlain(QFileDialog& dialog, QAbstractFileIconProvider& icons) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::DontUseCustomDirectoryIcons);
+  dialog.setIconProvider(&icons);
+}
+
 }  // namespace
 
 QMessageBox::StandardButton QtDialogs::message(QWidget* parent, const QString& text,
@@ -40,9 +72,9 @@ QMessageBox::StandardButton QtDialogs::message(QWidget* parent, const QString& t
 }
 
 std::optional<QString> QtDialogs::chooseFile(QWidget* parent) {
+  IconsByKind icons;
   QFileDialog dialog(parent, QStringLiteral("Open file."));
-  // The toolkit's own dialog: it behaves the same on every desktop and without one.
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  MakePlain(dialog, icons);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -69,8 +101,9 @@ std::optional<QString> QtDialogs::chooseFile(QWidget* parent) {
 }
 
 std::optional<QString> QtDialogs::chooseImageFile(QWidget* parent) {
+  IconsByKind icons;
   QFileDialog dialog(parent, QStringLiteral("Save image"));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  MakePlain(dialog, icons);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilters({QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)")});

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -25,6 +25,7 @@
 #include "ui/FormLayout.hpp"
 #include "ui/HelpWindow.hpp"
 #include "ui/LatitudeKeys.hpp"
+#include "ui/LogModel.hpp"
 #include "ui/WaitCursor.hpp"
 
 namespace marovane::ui {
@@ -180,22 +181,16 @@ void MainWindow::Command2Click() {
 void MainWindow::RunBatch(const QString& path, const ExportChoice& choice) {
   exportState_.gAggregation = choice.cycle.aggregation;
   const QFileInfo input(path);
-  BatchProgress progress(this, list1_,
+  BatchProgress progress(this, list1_, log_,
                          input.isFile() ? static_cast<std::uintmax_t>(input.size()) : 0,
                          batchProgressDelayMs_);
   BatchResult result;
   {
     const WaitCursor wait(this);
-    try {
-      result = marovane::RunBatch(
-          FileSystemPath(path), choice.cycle,
-          [&](const std::string& entry) { progress.log(entry); },
-          [&](const BatchResult& soFar, std::uintmax_t read) { return progress.advance(soFar, read); });
-    } catch (...) {
-      progress.finish();
-      throw;
-    }
-    progress.finish();
+    result = progress.run([input = FileSystemPath(path), cycle = choice.cycle](
+                              const BatchLog& log, const marovane::BatchProgress& advance) {
+      return marovane::RunBatch(input, cycle, log, advance);
+    });
   }
   say(QString::fromUtf8(BatchSummary(result)), kApplicationTitle, QMessageBox::NoIcon);
 }

@@ -16,7 +16,7 @@ class QButtonGroup;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QFrame;
 class QPushButton;
 
@@ -26,6 +26,7 @@ class ChartWindow;
 class Dialogs;
 class HelpWindow;
 class LatitudeKeys;
+class LogModel;
 
 // What the export and batch actions last read from the window.
 struct ExportState {
@@ -139,7 +140,8 @@ class MainWindow final : public QMainWindow {
   QButtonGroup* units_ = nullptr;        // Option5..Option11, ids 1..7 (the unit codes)
   QPushButton* command1_ = nullptr;
   QPushButton* command2_ = nullptr;
-  QListWidget* list1_ = nullptr;
+  QListView* list1_ = nullptr;  // the batch log, never cleared
+  LogModel* log_ = nullptr;
 };
 
 }  // namespace marovane::ui

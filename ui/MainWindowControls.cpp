@@ -7,7 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
@@ -18,6 +18,7 @@
 #include "ui/CaptionButton.hpp"
 #include "ui/FormLayout.hpp"
 #include "ui/HelpWindow.hpp"
+#include "ui/LogModel.hpp"
 #include "ui/MainWindow.hpp"
 #include "ui/Placement.hpp"
 
@@ -133,10 +134,12 @@ void MainWindow::buildControls() {
   command2_->setGeometry(TwipsToPixels(layout::kCommand2, dpi));
   command2_->setFont(Face(fonts::kSans, fonts::kBatchButtonSize, true));
 
-  list1_ = new QListWidget(client);
+  log_ = new LogModel(this);
+  list1_ = new QListView(client);
   list1_->setObjectName(QStringLiteral("List1"));
   list1_->setGeometry(TwipsToPixels(layout::kList1, dpi));
-  list1_->setSortingEnabled(false);
+  list1_->setModel(log_);
+  list1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list1_->setUniformItemSizes(true);  // a long batch log would otherwise measure every entry
 
   frame3_ = MakeFrame(client, "Frame3", "Units of the output", layout::kFrame3, dpi);

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmap>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "Version.hpp"
+#include "ui/BatchProgress.hpp"
 #include "ui/Dialogs.hpp"
 #include "ui/MainWindow.hpp"
 
@@ -41,21 +46,66 @@ int AnswerWithoutWindow(int argc, char* argv[]) {
   return -1;
 }
 
+bool Given(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && value[0] != '\0';
+}
+
+// Without a display Qt would abort with its plugin list; this says what to do instead. A
+// platform named by -platform or QT_QPA_PLATFORM is left for Qt to judge.
+bool DisplayMissing(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
+      return false;
+    }
+  }
+  return !Given("QT_QPA_PLATFORM") && !Given("DISPLAY") && !Given("WAYLAND_DISPLAY");
+}
+
+// The icon from its pictures, read as PNG and nothing else: a reader left to guess the format
+// would load every image plugin there is to ask each of them first.
+QIcon WindowIcon() {
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128}) {
+    QImageReader reader(QStringLiteral(":/icons/marovane-%1.png").arg(size), "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    if (!image.isNull()) {
+      icon.addPixmap(QPixmap::fromImage(image));
+    }
+  }
+  return icon;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   if (const int answered = AnswerWithoutWindow(argc, argv); answered >= 0) {
     return answered;
   }
+  if (DisplayMissing(argc, argv)) {
+    std::fputs("marovane: no display found (DISPLAY and WAYLAND_DISPLAY are not set); run "
+               "\"xvfb-run -a marovane\" for a virtual one, or marovane-cli for the same files "
+               "without a window\n",
+               stderr);
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Marovane"));
   QApplication::setApplicationVersion(QString::fromLatin1(marovane::kVersion));
   // The desktop entry's name, by which the desktop matches the window to its menu entry.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Marovane"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/org.example.Marovane.svg")));
+  QApplication::setWindowIcon(WindowIcon());
   marovane::ui::QtDialogs dialogs;
   marovane::ui::MainWindow window(dialogs);
   window.show();
   window.activateWindow();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  if (marovane::ui::BatchProgress::WorkersLeft() > 0) {
+    // A batch worker still waits in its input (a named pipe that nobody writes to): end
+    // without tearing the libraries down, so that it cannot wake into a half-destroyed program.
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+  return status;
 }

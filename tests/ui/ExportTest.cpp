@@ -2,18 +2,23 @@
 // The export and batch buttons and the Exit command, with scripted boxes and real files.
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
+#include <algorithm>
 
 #include "TestWindow.hpp"
 #include "export/CycleFile.hpp"
 #include "export/Batch.hpp"
+#include "ui/BatchProgress.hpp"
 #include "ui/HelpWindow.hpp"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -249,39 +254,92 @@ class ExportTest : public QObject {
     QVERIFY2(entries.front().contains(input), qPrintable(entries.front()));
   }
 
-  // A run that lasts shows a modal progress dialog; Cancel stops it after the current file,
-  // the log says where, and the count is of the files really written.
+  // A run that lasts shows a modal progress dialog, centred on the window wherever the window
+  // is, whose bar moves as the input is read; Cancel stops the run after the current file, the
+  // log says where, and the count is of the files really written.
   void batchProgressAndCancel() {
     const QString input = path(QStringLiteral("many.txt"));
-    QByteArray text;
-    for (int i = 1; i <= 60; ++i) {
-      text += QByteArray::number(i) + '\n';
-    }
-    Write(input, text);
+    Write(input, QByteArray("10\n").repeated(200000));
     t.window->setBatchProgressDelay(0);
+    for (const QPoint& at : {QPoint(10, 20), QPoint(230, 140)}) {
+      t.window->move(at);
+      QPoint offset(-1000, -1000);
+      Qt::CursorShape pointer = Qt::ArrowCursor;
+      QList<int> values;
+      QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        offset = dialog->frameGeometry().center() - t.window->frameGeometry().center();
+        pointer = t.window->cursor().shape();
+        auto* bar = dialog->findChild<QProgressBar*>();
+        QVERIFY(bar != nullptr);
+        connect(bar, &QProgressBar::valueChanged, dialog, [&](int value) { values.append(value); });
+        const bool moved = QTest::qWaitFor([&] {
+          return std::any_of(values.cbegin(), values.cend(),
+                             [](int value) { return value >= 1 && value <= 999; });
+        });
+        QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+        QVERIFY2(moved, "the bar did not move");
+      });
+      expectBatch(input, QString(), true);  // the count is checked below
+      clickBatch();
+      QVERIFY2(std::abs(offset.x()) <= 2 && std::abs(offset.y()) <= 2,
+               qPrintable(QStringLiteral("dialog centre off by %1,%2").arg(offset.x()).arg(offset.y())));
+      QVERIFY2(!values.isEmpty() && values.last() < 1000, qPrintable(QString::number(values.size())));
+      QCOMPARE(pointer, Qt::WaitCursor);
+      QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+      const QStringList entries = ListEntries(t.window.get());
+      QVERIFY(entries.size() >= 2);
+      const QString last = entries.last();
+      const qsizetype stoppedAt =
+          last.section(QLatin1Char(' '), 6, 6).chopped(1).toLongLong();  // "after item N;"
+      QVERIFY2(stoppedAt > 0 && stoppedAt < 200000, qPrintable(last));
+      QCOMPARE(last, QStringLiteral("Stopped by the user after item %1; the items after it "
+                                    "were not written.").arg(stoppedAt));
+      QCOMPARE(entries[entries.size() - 2], QStringLiteral("%1 10 %2").arg(stoppedAt).arg(path("many10.out")));
+      QCOMPARE(t.dialogs.lastText(), QStringLiteral("%1 Files written.\nStopped by the user after "
+                                                    "item %1.").arg(stoppedAt));
+    }
+    QCOMPARE(Read(path(QStringLiteral("many10.out"))), Expected(10.0f, 3, 1));
+  }
+
+  // A named pipe that nobody writes to holds the batch in open(): the window goes on all the
+  // same, and Cancel ends the wait. The worker is left waiting; the program still ends cleanly
+  // after this test.
+  void batchCancelWhileInputBlocks() {
+    const QString input = path(QStringLiteral("pipe"));
+    QCOMPARE(::mkfifo(QFile::encodeName(input).constData(), 0600), 0);
+    t.window->setBatchProgressDelay(0);
+    const int leftBefore = marovane::ui::BatchProgress::WorkersLeft();
     QString label;
-    Qt::CursorShape pointer = Qt::ArrowCursor;
+    int maximum = -1;
+    QElapsedTimer sinceCancel;
     QTimer::singleShot(0, [&] {
       auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
       QVERIFY(dialog != nullptr);
+      QTest::qWait(200);  // the worker is in open() by now
       label = dialog->labelText();
-      pointer = t.window->cursor().shape();
+      maximum = dialog->maximum();
+      sinceCancel.start();
       QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
     });
-    expectBatch(input, QString(), true);  // the count is checked below
+    expectBatch(input, QStringLiteral("0 Files written.\nStopped by the user after item 0."));
     clickBatch();
-    QVERIFY2(label.endsWith(QStringLiteral("files written, 1 items read.")), qPrintable(label));
-    QCOMPARE(pointer, Qt::WaitCursor);
+    QVERIFY(sinceCancel.isValid() && sinceCancel.elapsed() < 3000);
+    QCOMPARE(label, QStringLiteral("0 files written, 0 items read."));
+    QCOMPARE(maximum, 0);  // a pipe has no size: a busy bar
+    QCOMPARE(ListEntries(t.window.get()),
+             QStringList{"Stopped by the user after item 0; the items after it were not written."});
+    QCOMPARE(marovane::ui::BatchProgress::WorkersLeft(), leftBefore + 1);
     QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
-    const QStringList entries = ListEntries(t.window.get());
-    QVERIFY(!entries.isEmpty());
-    const qsizetype stoppedAt = entries.size() - 1;
-    QCOMPARE(entries.last(), QStringLiteral("Stopped by the user after item %1; the items after "
-                                            "it were not written.").arg(stoppedAt));
-    QCOMPARE(t.dialogs.lastText(), QStringLiteral("%1 Files written.\nStopped by the user after "
-                                                  "item %1.").arg(stoppedAt));
-    QCOMPARE(Read(path(QStringLiteral("many%1.out").arg(stoppedAt))), Expected(float(stoppedAt), 3, 1));
-    QVERIFY(!QFile::exists(path(QStringLiteral("many%1.out").arg(stoppedAt + 1))));
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+    // The window takes the next batch as usual.
+    const QString good = path(QStringLiteral("after.txt"));
+    Write(good, "7");
+    expectBatch(good, QStringLiteral("1 Files written."));
+    clickBatch();
+    QCOMPARE(ListEntries(t.window.get()).last(), "1 7 " + path("after7.out"));
   }
 
   // Output names are cut by characters, and the log shows them as the user named them.

@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -29,12 +28,6 @@ void Commit(QWidget* box, const QString& text) {
   QApplication::sendEvent(box, &event);
 }
 
-QString Dms(const TestWindow& t) {
-  return QStringList{t.box("txtLatGrad")->text(), t.box("txtLatMin")->text(),
-                     t.box("txtLatSec")->text(), t.box("txtLatNS")->text()}
-      .join(QLatin1Char(','));
-}
-
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -54,13 +47,13 @@ class MainWindowTest : public QObject {
              QStringLiteral("Marovane, annual cycle of extraterrestrial solar radiation, by "
                             "Marovane developers, Marovane project, marovane@example.org"));
     QCOMPARE(t.box("txtLat")->text(), QStringLiteral("41.9"));
-    QCOMPARE(Dms(t), QStringLiteral("41,54,0,N"));
+    QCOMPARE(DegreeBoxes(t.window.get()), QStringLiteral("41,54,0,N"));
     QVERIFY(t.find<QRadioButton>("Option3")->isChecked());
     QVERIFY(t.find<QRadioButton>("Option5")->isChecked());
     for (const char* other : {"Option1", "Option2", "Option4", "Option6", "Option11"}) {
       QVERIFY2(!t.find<QRadioButton>(other)->isChecked(), other);
     }
-    QCOMPARE(t.find<QListWidget>("List1")->count(), 0);
+    QCOMPARE(ListEntries(t.window.get()), QStringList());
     QCOMPARE(t.focusName(), QStringLiteral("txtLatNS"));
     QCOMPARE(t.box("txtLatNS")->selectedText(), QStringLiteral("N"));
     QVERIFY(!t.window->exportState().gUnit.has_value());
@@ -222,11 +215,11 @@ class MainWindowTest : public QObject {
     lat->end(false);
     QTest::keyClick(lat, Qt::Key_Backspace);  // "41." reads 41
     QCOMPARE(lat->text(), QStringLiteral("41."));
-    QCOMPARE(Dms(t), QStringLiteral("41,0,0,N"));
+    QCOMPARE(DegreeBoxes(t.window.get()), QStringLiteral("41,0,0,N"));
     QTest::keyClick(lat, Qt::Key_Home);
     QTest::keyClick(lat, Qt::Key_Minus);
     QCOMPARE(lat->text(), QStringLiteral("-41."));
-    QCOMPARE(Dms(t), QStringLiteral("41,0,0,S"));
+    QCOMPARE(DegreeBoxes(t.window.get()), QStringLiteral("41,0,0,S"));
   }
 
   // Every character the hemisphere box refuses, typed or composed, brings the message and
@@ -349,13 +342,7 @@ class MainWindowTest : public QObject {
     QFETCH(bool, autoRepeat);
     QFETCH(QString, decimal);
     QFETCH(QString, dms);
-    for (const char* name : {"txtLatGrad", "txtLatMin", "txtLatSec", "txtLatNS"}) {
-      t.box(name)->clear();
-    }
-    t.type("txtLatGrad", QStringLiteral("12"));
-    t.type("txtLatMin", QStringLiteral("30"));
-    t.type("txtLatSec", QStringLiteral("29"));
-    t.type("txtLatNS", QStringLiteral("N"));
+    t.typeDegrees(QStringLiteral("12,30,29,N"));
     QCOMPARE(t.box("txtLat")->text(), QStringLiteral("12.508"));
     t.box("txtLat")->setText(before);
 
@@ -374,7 +361,7 @@ class MainWindowTest : public QObject {
     QApplication::sendEvent(released, &release);
     QCOMPARE(t.focusName(), releaseIn);
     QCOMPARE(t.box("txtLat")->text(), decimal);
-    QCOMPARE(Dms(t), dms);
+    QCOMPARE(DegreeBoxes(t.window.get()), dms);
   }
 
   void focusSelections_data() {
@@ -444,17 +431,71 @@ class MainWindowTest : public QObject {
       QCOMPARE(t.dialogs.shown(), std::size_t(strange));
     }
     QCOMPARE(t.box("txtLat")->text(), typed);
-    QCOMPARE(Dms(t), dms);
+    QCOMPARE(DegreeBoxes(t.window.get()), dms);
     QCOMPARE(t.focusName(), QStringLiteral("txtLat"));
   }
 
-  void emptyDecimalBox() {
-    QLineEdit* lat = t.box("txtLat");
-    lat->setFocus(Qt::OtherFocusReason);
-    lat->selectAll();
-    QTest::keyClick(lat, Qt::Key_Delete);  // no character, but a key release all the same
-    QCOMPARE(lat->text(), QString());
-    QCOMPARE(Dms(t), QStringLiteral("0,0,0,S"));
+  // Delete edits in every box, whether or not the platform gives the key the text "\x7f"; the
+  // hemisphere box does not take it for a refused letter.
+  void deleteKey_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");  // the key's text
+    QTest::addColumn<bool>("all");      // the whole text selected, else the caret at the start
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("dms");
+    const QString none;
+    const QString del = QStringLiteral("\x7f");
+    QTest::newRow("decimal, all") << "txtLat" << none << true << "" << "0,0,0,S";
+    QTest::newRow("decimal, all, \\x7f") << "txtLat" << del << true << "" << "0,0,0,S";
+    QTest::newRow("decimal, first, \\x7f") << "txtLat" << del << false << "1.9" << "1,53,59,N";
+    QTest::newRow("degrees, first, \\x7f") << "txtLatGrad" << del << false << "1" << "1,54,0,N";
+    QTest::newRow("hemisphere, all, \\x7f") << "txtLatNS" << del << true << "" << "41,54,0,";
+  }
+  void deleteKey() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(bool, all);
+    QFETCH(QString, left);
+    QFETCH(QString, dms);
+    QLineEdit* box = t.box(qPrintable(name));
+    box->setFocus(Qt::OtherFocusReason);
+    if (all) {
+      box->selectAll();
+    } else {
+      box->setCursorPosition(0);
+    }
+    QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Delete, text, Qt::NoModifier);
+    QCOMPARE(box->text(), left);
+    QCOMPARE(DegreeBoxes(t.window.get()), dms);  // converted at the key's release
+    QCOMPARE(t.dialogs.shown(), std::size_t{0});
+  }
+
+  // A box reached with Tab gets the focus its own way too: its caret blinks.
+  void caretBlinksAfterTab_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("seconds") << "txtLatNS" << "txtLatSec";
+    QTest::newRow("degrees") << "txtLatMin" << "txtLatGrad";
+    QTest::newRow("decimal") << "txtLatGrad" << "txtLat";
+  }
+  void caretBlinksAfterTab() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(200);
+    QLineEdit* target = t.box(qPrintable(to));
+    target->clear();  // the caret alone, no selection over it
+    t.box(qPrintable(from))->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(t.box(qPrintable(from)), Qt::Key_Tab);
+    QCOMPARE(t.focusName(), to);
+    const QImage first = target->grab().toImage();
+    bool changed = false;
+    for (int i = 0; i < 10 && !changed; ++i) {
+      QTest::qWait(40);
+      changed = target->grab().toImage() != first;
+    }
+    QApplication::setCursorFlashTime(flashTime);
+    QVERIFY2(changed, "the caret never blinked");
   }
 
   void dmsToDecimal_data() {
@@ -485,13 +526,7 @@ class MainWindowTest : public QObject {
     QFETCH(QString, seconds);
     QFETCH(QString, hemisphere);
     QFETCH(QString, decimal);
-    for (const char* name : {"txtLatGrad", "txtLatMin", "txtLatSec", "txtLatNS"}) {
-      t.box(name)->clear();
-    }
-    t.type("txtLatGrad", degrees);
-    t.type("txtLatMin", minutes);
-    t.type("txtLatSec", seconds);
-    t.type("txtLatNS", hemisphere);
+    t.typeDegrees(QStringList{degrees, minutes, seconds, hemisphere}.join(QLatin1Char(',')));
     QTest::keyClick(t.box("txtLatNS"), Qt::Key_Left);  // a navigation key converts too
     QCOMPARE(t.box("txtLat")->text(), decimal);
     QCOMPARE(t.box("txtLatNS")->text(), hemisphere);

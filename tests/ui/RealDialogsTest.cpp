@@ -16,6 +16,7 @@
 #include <deque>
 #include <functional>
 
+#include "TestWindow.hpp"
 #include "export/CycleFile.hpp"
 #include "ui/Dialogs.hpp"
 #include "ui/MainWindow.hpp"
@@ -273,6 +274,50 @@ class RealDialogsTest : public QObject {
     }
   }
 
+  // Neither dialog reads a file to choose its icon or its type: in /proc, as root, that would
+  // be /proc/kmsg, whose read() never returns. Both are shown there, listing every file in
+  // detail, with a name typed into them; the watchdog ends the program if one hangs.
+  void dialogsReadNoFileInProc_data() {
+    QTest::addColumn<bool>("image");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("Open file., a name typed") << false << "/proc/x.csv";
+    QTest::newRow("Save image, browsing") << true << "/proc/k";
+    QTest::newRow("Open file., a name typed and taken") << false << "/proc/x.csv\n";
+  }
+  void dialogsReadNoFileInProc() {
+    QFETCH(bool, image);
+    QFETCH(QString, typed);
+    const Watchdog watchdog("a file dialog in /proc", 30);
+    ModalAnswers answers({[&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      QVERIFY(dialog != nullptr);
+      if (!image) {
+        PickType(dialog, 2);  // All
+      }
+      dialog->setViewMode(QFileDialog::Detail);  // the Type column too
+      dialog->setDirectory(QStringLiteral("/proc"));
+      QTRY_VERIFY(Listed(dialog).contains(QStringLiteral("self")));
+      if (!image) {
+        QTRY_VERIFY(Listed(dialog).contains(QStringLiteral("kmsg")));
+      }
+      FileNameBox(dialog)->setFocus();
+      FileNameBox(dialog)->clear();  // of the name chosen last
+      // The name's completion lists /proc too.
+      QTest::keyClicks(FileNameBox(dialog), typed.trimmed());
+      QTest::qWait(500);
+      if (typed.endsWith(QLatin1Char('\n'))) {
+        QTest::keyClick(FileNameBox(dialog), Qt::Key_Return);
+      } else {
+        dialog->reject();
+      }
+    }});
+    const QString taken = typed.endsWith(QLatin1Char('\n')) ? typed.trimmed() : QString();
+    const std::optional<QString> chosen =
+        image ? dialogs.chooseImageFile(window.get()) : dialogs.chooseFile(window.get());
+    QCOMPARE(chosen.value_or(QString()), taken);
+    QVERIFY(answers.done());
+  }
+
   // The key that closes a message is released in the box that showed it; that release must
   // not bring the message again, while a key pressed and released there still does.
   void messageClosedByKey_data() {
@@ -334,14 +379,7 @@ class RealDialogsTest : public QObject {
     QTest::keyRelease(target, close, held);
     QCOMPARE(shown, 1);
     QCOMPARE(target->text(), before);
-    auto* grad = window->findChild<QLineEdit*>(QStringLiteral("txtLatGrad"));
-    const QString degrees = grad->text() + QLatin1Char(',') +
-                            window->findChild<QLineEdit*>(QStringLiteral("txtLatMin"))->text() +
-                            QLatin1Char(',') +
-                            window->findChild<QLineEdit*>(QStringLiteral("txtLatSec"))->text() +
-                            QLatin1Char(',') +
-                            window->findChild<QLineEdit*>(QStringLiteral("txtLatNS"))->text();
-    QCOMPARE(degrees, dms);
+    QCOMPARE(DegreeBoxes(window.get()), dms);
     // A key really pressed in the box still counts: the message comes again.
     QTest::keyClick(target, strange ? Qt::Key_End : Qt::Key_Q);
     QCOMPARE(shown, 2);
