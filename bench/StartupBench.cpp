@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Time from exec to a visible window: starts each program in turn on the X display and waits
-// for its first top-level window to be mapped, then ends it. Pairs alternate between the
-// baseline and the program; the medians and their ratio are printed, for the time on the
-// clock and for the processor time the program had used by then (all its threads), which
-// other work on a shared machine disturbs less.
+// for its first top-level window to be mapped, then ends it. Rounds alternate between the
+// program and its baselines; the medians and the ratios to each baseline are printed, for the
+// time on the clock and for the processor time the program had used by then (all its
+// threads), which other work on a shared machine disturbs less. The exit status judges the
+// ratio on the clock to the last baseline.
 //
-// Usage: marovane_startup_bench BASELINE PROGRAM [pairs]   (on an X display: bench/startup)
+// Usage: marovane_startup_bench PROGRAM BASELINE... [--rounds N]   (on a display: bench/startup)
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -106,11 +107,19 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (argc < 3) {
-    std::fputs("usage: marovane_startup_bench BASELINE PROGRAM [pairs]\n", stderr);
+  std::vector<const char*> programs;
+  int rounds = 8;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) {
+      rounds = std::max(1, std::atoi(argv[++i]));
+    } else {
+      programs.push_back(argv[i]);
+    }
+  }
+  if (programs.size() < 2) {
+    std::fputs("usage: marovane_startup_bench PROGRAM BASELINE... [--rounds N]\n", stderr);
     return 2;
   }
-  const int pairs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 8;
   int screenNumber = 0;
   xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
   if (xcb_connection_has_error(connection) != 0) {
@@ -125,14 +134,13 @@ int main(int argc, char* argv[]) {
   xcb_change_window_attributes(connection, screens.data->root, XCB_CW_EVENT_MASK, &mask);
   xcb_flush(connection);
 
-  const char* programs[] = {argv[1], argv[2]};
   for (const char* program : programs) {
     TimesToWindow(connection, program);  // the files into the page cache
   }
-  std::vector<double> wall[2];
-  std::vector<double> cpu[2];
-  for (int pair = 0; pair < pairs; ++pair) {
-    for (int which = 0; which < 2; ++which) {
+  std::vector<std::vector<double>> wall(programs.size());
+  std::vector<std::vector<double>> cpu(programs.size());
+  for (int round = 0; round < rounds; ++round) {
+    for (std::size_t which = 0; which < programs.size(); ++which) {
       const Times times = TimesToWindow(connection, programs[which]);
       if (times.wallMs < 0.0) {
         std::fprintf(stderr, "startup: %s showed no window\n", programs[which]);
@@ -142,13 +150,22 @@ int main(int argc, char* argv[]) {
       cpu[which].push_back(times.cpuMs);
     }
   }
-  const char* name = std::strrchr(argv[2], '/') != nullptr ? std::strrchr(argv[2], '/') + 1 : argv[2];
-  const double ratio = Median(wall[1]) / Median(wall[0]);
-  std::printf("exec to a visible window, medians of %d alternating pairs:\n"
-              "  on the clock:  bare Qt window %.1f ms, %s %.1f ms, ratio %.2f (target: at most 1.2)\n"
-              "  processor:     bare Qt window %.1f ms, %s %.1f ms, ratio %.2f\n",
-              pairs, Median(wall[0]), name, Median(wall[1]), ratio, Median(cpu[0]), name,
-              Median(cpu[1]), Median(cpu[1]) / Median(cpu[0]));
+  auto name = [](const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    return slash != nullptr ? slash + 1 : path;
+  };
+  std::printf("exec to a visible window, medians of %d alternating rounds:\n", rounds);
+  std::printf("  %-28s clock %5.1f ms   processor %5.1f ms\n", name(programs[0]),
+              Median(wall[0]), Median(cpu[0]));
+  double ratio = 0.0;
+  for (std::size_t which = 1; which < programs.size(); ++which) {
+    ratio = Median(wall[0]) / Median(wall[which]);
+    std::printf("  %-28s clock %5.1f ms   processor %5.1f ms   ratio %.2f on the clock, %.2f "
+                "in processor time\n",
+                name(programs[which]), Median(wall[which]), Median(cpu[which]), ratio,
+                Median(cpu[0]) / Median(cpu[which]));
+  }
+  std::printf("target: at most 1.2 times %s on the clock\n", name(programs.back()));
   xcb_disconnect(connection);
   return ratio > 1.2 ? 3 : 0;
 }
