@@ -1,0 +1,416 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// marovane._marovane: the core's tables, days and dates over NumPy arrays. The package's
+// __init__.py turns what a caller gives (shapes, texts, dates, names or codes) into the flat
+// C-ordered arrays and names taken here; these functions check again whatever could read out
+// of bounds, so that no argument crashes the interpreter. The loops run without the GIL, split
+// over the machine's cores.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <numeric>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "Version.hpp"
+#include "model/AnnualCycle.hpp"
+#include "model/Choices.hpp"
+#include "model/Dates.hpp"
+#include "model/Radiation.hpp"
+#include "model/Rounding.hpp"
+#include "text/LatitudeForms.hpp"
+#include "text/ShownText.hpp"
+
+namespace py = pybind11;
+
+namespace marovane {
+namespace {
+
+template <typename T>
+using Flat = py::array_t<T, py::array::c_style>;
+
+// The days of the year that daily_radiation and day_length take: those of a leap year.
+constexpr int kLastDayOfYear = 366;
+
+// The dates for_dates takes, as days since 1970-01-01: four-digit years, as ISO texts have.
+const long long kFirstDate = DaysSinceEpoch({kFirstYear, 1, 1});
+const long long kLastDate = DaysSinceEpoch({kLastYear, 12, 31});
+
+// A str as UTF-8; a lone surrogate, which has no UTF-8, is written as its escape.
+std::string Utf8(const py::handle& text) {
+  const py::object bytes = py::reinterpret_steal<py::object>(
+      PyUnicode_AsEncodedString(text.ptr(), "utf-8", "backslashreplace"));
+  if (!bytes) {
+    throw py::error_already_set();
+  }
+  return std::string(py::bytes(bytes));
+}
+
+// "daily (1), weekly (2), dekadal (3) or monthly (4)", as the command line lists them.
+template <typename Rows, typename Name>
+std::string Listed(const Rows& rows, Name name, bool withCodes) {
+  std::string list;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i > 0) {
+      list += i + 1 == rows.size() ? " or " : ", ";
+    }
+    list += name(rows[i]);
+    if (withCodes) {
+      list += " (" + std::to_string(i + 1) + ")";
+    }
+  }
+  return list;
+}
+
+const auto kName = [](const auto& row) { return std::string(row.name); };
+const auto kLabel = [](const auto& row) { return std::string(row.label); };
+
+template <typename T>
+T Chosen(std::optional<T> value, const std::string& what, const std::string& text,
+         const std::string& accepted) {
+  if (!value) {
+    throw py::value_error("unknown " + what + " '" + ShownText(text, 40) + "'; give " + accepted +
+                          ".");
+  }
+  return *value;
+}
+
+CycleChoice ChoiceNamed(const std::string& aggregation, const std::string& unit,
+                        const std::string& quantity, const std::string& method) {
+  return {
+      Chosen(AggregationNamed(aggregation), "aggregation", aggregation,
+             Listed(choice::kAggregations, kName, true)),
+      Chosen(UnitNamed(unit), "unit", unit,
+             "a code 1..7 or a label: " + Listed(choice::kUnits, kLabel, true)),
+      Chosen(QuantityNamed(quantity), "quantity", quantity,
+             Listed(choice::kQuantities, kName, false)),
+      Chosen(MethodNamed(method), "method", method, Listed(choice::kMethods, kName, false)),
+  };
+}
+
+const std::string& DatedAggregations() {
+  static const std::string list = [] {
+    std::string names;
+    for (const AggregationInfo& row : choice::kAggregations) {
+      if (row.value != Aggregation::Weekly) {
+        names += names.empty() ? "" : ", ";
+        names += row.name;
+      }
+    }
+    const std::size_t last = names.rfind(", ");
+    return names.replace(last, 2, " or ");
+  }();
+  return list;
+}
+
+std::size_t Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+// Runs work(begin, end) over 0..count, `piece` items at a time, with the GIL released; each
+// piece is split over the cores, at least `perThread` items to a thread. Between pieces a
+// Ctrl-C reaches Python. The first exception of any thread is raised once all have ended.
+template <typename Work>
+void RunReleased(std::size_t count, std::size_t piece, std::size_t perThread, const Work& work) {
+  for (std::size_t start = 0; start < count; start += piece) {
+    const std::size_t stop = std::min(count, start + piece);
+    std::exception_ptr failure;
+    {
+      py::gil_scoped_release release;
+      std::mutex mutex;
+      auto run = [&](std::size_t begin, std::size_t end) {
+        try {
+          work(begin, end);
+        } catch (...) {
+          const std::lock_guard<std::mutex> lock(mutex);
+          if (!failure) {
+            failure = std::current_exception();
+          }
+        }
+      };
+      const std::size_t size = stop - start;
+      const std::size_t threads = std::clamp<std::size_t>(size / perThread, 1, Cores());
+      std::vector<std::thread> helpers;
+      std::size_t begin = start;
+      for (std::size_t t = 0; t < threads; ++t) {
+        const std::size_t end = start + size * (t + 1) / threads;
+        if (t + 1 < threads) {
+          try {
+            helpers.emplace_back(run, begin, end);
+          } catch (const std::system_error&) {
+            run(begin, end);  // no thread to be had: this one does the part
+          }
+        } else {
+          run(begin, end);
+        }
+        begin = end;
+      }
+      for (std::thread& helper : helpers) {
+        helper.join();
+      }
+    }
+    if (failure) {
+      std::rethrow_exception(failure);
+    }
+    if (PyErr_CheckSignals() != 0) {
+      throw py::error_already_set();
+    }
+  }
+}
+
+std::size_t FlatSize(const py::array& array, const char* what) {
+  if (array.ndim() != 1) {
+    throw py::value_error(std::string(what) + " must be one-dimensional here");
+  }
+  return static_cast<std::size_t>(array.shape(0));
+}
+
+void CheckSingleLatitudes(const float* latitude, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!IsLatitudeInRange(static_cast<double>(latitude[i]))) {
+      throw py::value_error(std::string(LatitudeCheckMessage(LatitudeCheck::OutOfRange)));
+    }
+  }
+}
+
+// The day arguments of daily_radiation and day_length, as int16 days 1..366.
+void CheckDays(const std::int16_t* day, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (day[i] < 1 || day[i] > kLastDayOfYear) {
+      throw py::value_error("day must be a day of the year, 1..366; got " +
+                            std::to_string(day[i]));
+    }
+  }
+}
+
+py::array_t<double> AnnualCycles(const Flat<float>& latitudes, const std::string& aggregation,
+                                  const std::string& unit, const std::string& quantity,
+                                  const std::string& method) {
+  const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
+  const std::size_t count = FlatSize(latitudes, "latitude");
+  const float* latitude = latitudes.data();
+  CheckSingleLatitudes(latitude, count);
+  const auto periods = static_cast<std::size_t>(Describe(choice.aggregation).periods);
+  py::array_t<double> result({count, periods});
+  double* out = result.mutable_data();
+  // A day's mean is its value (0 + v, over 1 day), so the daily table is each day's value
+  // times the factor, rounded: as AnnualCycleTable computes it, without building its periods
+  // for every latitude of a large grid.
+  const bool daily = choice.aggregation == Aggregation::Daily;
+  const double dayFactor = choice.quantity == Quantity::Radiation ? UnitFactor(choice.unit, 1) : 1.0;
+  RunReleased(count, 4096, 64, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      double* row = out + i * periods;
+      if (daily) {
+        const YearValues values = DailyValues(latitude[i], choice.quantity, choice.method);
+        for (std::size_t p = 0; p < periods; ++p) {
+          const double mean = (0.0 + values[p + 1]) / 1.0;
+          row[p] = RoundTo3Decimals(dayFactor * mean) + 0.0;  // the file prints -0 as 0
+        }
+      } else {
+        const AnnualCycle table = AnnualCycleTable(latitude[i], choice);
+        for (std::size_t p = 0; p < periods; ++p) {
+          row[p] = table.periods[p].value + 0.0;
+        }
+      }
+    }
+  });
+  return result;
+}
+
+// One value per latitude and day, both flat and of one length.
+template <typename Out, typename Value>
+py::array_t<Out> PerDay(const Flat<float>& latitudes, const Flat<std::int16_t>& days,
+                        Value value) {
+  const std::size_t count = FlatSize(latitudes, "latitude");
+  if (FlatSize(days, "day") != count) {
+    throw py::value_error("latitude and day must be of one length here");
+  }
+  const float* latitude = latitudes.data();
+  const std::int16_t* day = days.data();
+  CheckSingleLatitudes(latitude, count);
+  CheckDays(day, count);
+  py::array_t<Out> result(count);
+  Out* out = result.mutable_data();
+  RunReleased(count, std::size_t{1} << 20, 4096, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      out[i] = value(latitude[i], day[i]);
+    }
+  });
+  return result;
+}
+
+py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64_t>& dates,
+                             const std::string& aggregation, const std::string& unit,
+                             const std::string& quantity, const std::string& method) {
+  const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
+  if (choice.aggregation == Aggregation::Weekly) {
+    throw py::value_error("weekly has no periods in the real calendar; give " +
+                          DatedAggregations() + ".");
+  }
+  const std::size_t count = FlatSize(latitudes, "latitude");
+  if (FlatSize(dates, "dates") != count) {
+    throw py::value_error("latitude and dates must be of one length here");
+  }
+  const float* latitude = latitudes.data();
+  const std::int64_t* date = dates.data();
+  CheckSingleLatitudes(latitude, count);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (date[i] < kFirstDate || date[i] > kLastDate) {
+      throw py::value_error("dates must lie in the years 1 to 9999");
+    }
+  }
+  py::array_t<double> result(count);
+  double* out = result.mutable_data();
+  // In the order of latitude, then date: each latitude's year is computed once, and each
+  // period's value once for the dates that fall in it.
+  std::vector<std::size_t> order(count);
+  {
+    py::gil_scoped_release release;
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      const auto la = std::bit_cast<std::uint32_t>(latitude[a]);
+      const auto lb = std::bit_cast<std::uint32_t>(latitude[b]);
+      return la != lb ? la < lb : date[a] < date[b];
+    });
+  }
+  RunReleased(count, std::size_t{1} << 20, 1024, [&](std::size_t begin, std::size_t end) {
+    RealYearValues year{};
+    std::optional<std::uint32_t> yearOf;
+    std::optional<long long> periodStart;
+    double value = 0.0;
+    for (std::size_t k = begin; k < end; ++k) {
+      const std::size_t i = order[k];
+      const auto bits = std::bit_cast<std::uint32_t>(latitude[i]);
+      if (yearOf != bits) {
+        year = RealYearDailyValues(latitude[i], choice.quantity, choice.method);
+        yearOf = bits;
+        periodStart.reset();
+      }
+      const DatedPeriod period = PeriodHolding(DateOfDaysSinceEpoch(date[i]), choice.aggregation);
+      const long long start = DaysSinceEpoch(period.first);
+      if (periodStart != start) {
+        value = DatedValue(year, period, choice) + 0.0;
+        periodStart = start;
+      }
+      out[i] = value;
+    }
+  });
+  return result;
+}
+
+float LatitudeOfText(const py::str& text) {
+  float latitude = 0.0f;
+  const std::string bytes = Utf8(text);
+  const LatitudeCheck check = CheckLatitudeArgument(bytes, latitude);
+  if (check != LatitudeCheck::Valid) {
+    throw py::value_error(std::string(LatitudeCheckMessage(check)) + " Got '" +
+                          ShownText(bytes, 40) + "'.");
+  }
+  return latitude;
+}
+
+py::array_t<std::int64_t> DatesOfTexts(const py::list& texts) {
+  py::array_t<std::int64_t> result(static_cast<py::ssize_t>(texts.size()));
+  std::int64_t* out = result.mutable_data();
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const py::handle item = texts[i];
+    if (!py::isinstance<py::str>(item)) {
+      throw py::type_error("dates must be texts or numpy.datetime64 values, not " +
+                           std::string(py::str(py::type::handle_of(item).attr("__name__"))));
+    }
+    const std::string text = Utf8(item);
+    const std::optional<Date> parsed = ParseIsoDate(text);
+    if (!parsed) {
+      throw py::value_error("'" + ShownText(text, 40) +
+                            "' is not a date; give ISO 8601 dates, YYYY-MM-DD (2024-02-29), "
+                            "in the years 1 to 9999.");
+    }
+    out[i] = DaysSinceEpoch(*parsed);
+  }
+  return result;
+}
+
+py::list Rows() {
+  py::list rows;
+  for (const AggregationInfo& row : choice::kAggregations) {
+    rows.append(py::dict(py::arg("kind") = "aggregation", py::arg("name") = row.name,
+                         py::arg("code") = Code(row.value), py::arg("period") = row.period,
+                         py::arg("dimension") = row.dimension, py::arg("periods") = row.periods));
+  }
+  for (const UnitInfo& row : choice::kUnits) {
+    rows.append(py::dict(py::arg("kind") = "unit", py::arg("name") = row.label,
+                         py::arg("code") = Code(row.value), py::arg("udunits") = row.udunits,
+                         py::arg("per_dekad") = row.perDekad));
+  }
+  for (const QuantityInfo& row : choice::kQuantities) {
+    rows.append(py::dict(py::arg("kind") = "quantity", py::arg("name") = row.name,
+                         py::arg("caption") = row.caption));
+  }
+  for (const MethodInfo& row : choice::kMethods) {
+    rows.append(py::dict(py::arg("kind") = "method", py::arg("name") = row.name,
+                         py::arg("caption") = row.caption, py::arg("reference") = row.reference));
+  }
+  return rows;
+}
+
+}  // namespace
+}  // namespace marovane
+
+PYBIND11_MODULE(_marovane, module) {
+  using namespace marovane;
+  module.doc() =
+      "The compiled core of the marovane package: flat arrays in, flat arrays out. Use the "
+      "functions of the package itself, which take any shape, names, texts and dates.";
+  module.attr("__version__") = kVersion;
+  module.attr("LATITUDE_OUT_OF_RANGE") =
+      std::string(LatitudeCheckMessage(LatitudeCheck::OutOfRange));
+  module.attr("FIRST_DATE") = kFirstDate;
+  module.attr("LAST_DATE") = kLastDate;
+
+  module.def("annual_cycles", &AnnualCycles, py::arg("latitudes"), py::arg("aggregation"),
+             py::arg("unit"), py::arg("quantity"), py::arg("method"),
+             "The table of each single-precision latitude, one row of rounded values each.");
+  module.def(
+      "daily_radiation",
+      [](const Flat<float>& latitudes, const Flat<std::int16_t>& days) {
+        return PerDay<double>(latitudes, days, [](float latitude, std::int16_t day) {
+          return DailyRadiation(latitude, day);
+        });
+      },
+      py::arg("latitudes"), py::arg("days"), "DailyRadiation of each latitude and day, MJ/m^2/day.");
+  module.def(
+      "day_length",
+      [](const Flat<float>& latitudes, const Flat<std::int16_t>& days) {
+        return PerDay<float>(latitudes, days, [](float latitude, std::int16_t day) {
+          return DayLength(latitude, day);
+        });
+      },
+      py::arg("latitudes"), py::arg("days"), "DayLength of each latitude and day, hours.");
+  module.def("for_dates", &ForDates, py::arg("latitudes"), py::arg("dates"),
+             py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
+             "The value of the real-calendar period holding each date (days since 1970-01-01).");
+  module.def("check_choice",
+             [](const std::string& aggregation, const std::string& unit,
+                const std::string& quantity, const std::string& method) {
+               const CycleChoice c = ChoiceNamed(aggregation, unit, quantity, method);
+               return py::make_tuple(std::string(Describe(c.aggregation).name),
+                                     std::string(Describe(c.unit).label),
+                                     std::string(Describe(c.quantity).name),
+                                     std::string(Describe(c.method).name));
+             },
+             py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
+             "The canonical names of a choice; ValueError listing what each may be.");
+  module.def("latitude_of_text", &LatitudeOfText, py::arg("text"),
+             "A latitude text as the command line reads it, to single precision.");
+  module.def("dates_of_texts", &DatesOfTexts, py::arg("texts"),
+             "ISO dates (YYYY-MM-DD) as days since 1970-01-01.");
+  module.def("rows", &Rows, "The rows of the choices: aggregations, units, quantities, methods.");
+}
