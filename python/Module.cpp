@@ -211,8 +211,11 @@ py::array_t<double> AnnualCycles(const Flat<float>& latitudes, const std::string
       if (daily) {
         const YearValues values = DailyValues(latitude[i], choice.quantity, choice.method);
         for (std::size_t p = 0; p < periods; ++p) {
-          const double mean = (0.0 + values[p + 1]) / 1.0;
-          row[p] = RoundTo3Decimals(dayFactor * mean) + 0.0;  // the file prints -0 as 0
+          row[p] = dayFactor * ((0.0 + values[p + 1]) / 1.0);
+        }
+        RoundEachTo3Decimals(row, periods);
+        for (std::size_t p = 0; p < periods; ++p) {
+          row[p] += 0.0;  // the file prints a negative zero as 0
         }
       } else {
         const AnnualCycle table = AnnualCycleTable(latitude[i], choice);

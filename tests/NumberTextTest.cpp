@@ -9,6 +9,7 @@
 #include <locale>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -150,16 +151,30 @@ TEST(NumberText, RoundTo3DecimalsEqualsTheTextRounding) {
   std::mt19937_64 random(20261207);
   std::uint64_t checked = 0;
   std::uint64_t differing = 0;
-  auto check = [&](double value) {
-    for (const double v : {value, -value}) {
+  // Values are checked one by one and, a block at a time, by RoundEachTo3Decimals.
+  std::vector<double> block;
+  auto flush = [&] {
+    std::vector<double> each = block;
+    RoundEachTo3Decimals(each.data(), each.size());
+    for (std::size_t i = 0; i < block.size(); ++i) {
       ++checked;
-      const double expected = RoundedByText(v);
-      const double rounded = RoundTo3Decimals(v);
-      if (std::bit_cast<std::uint64_t>(rounded) != std::bit_cast<std::uint64_t>(expected) &&
+      const double expected = RoundedByText(block[i]);
+      const auto bits = std::bit_cast<std::uint64_t>(expected);
+      const double rounded = RoundTo3Decimals(block[i]);
+      if ((std::bit_cast<std::uint64_t>(rounded) != bits ||
+           std::bit_cast<std::uint64_t>(each[i]) != bits) &&
           ++differing <= 10) {
-        ADD_FAILURE() << std::hexfloat << v << " rounds to " << rounded << ", by text to "
-                      << expected;
+        ADD_FAILURE() << std::hexfloat << block[i] << " rounds to " << rounded << " alone, to "
+                      << each[i] << " in a block, by text to " << expected;
       }
+    }
+    block.clear();
+  };
+  auto check = [&](double value) {
+    block.push_back(value);
+    block.push_back(-value);
+    if (block.size() >= 4096) {
+      flush();
     }
   };
   auto steps = [](double value, int ulps) {
@@ -198,6 +213,7 @@ TEST(NumberText, RoundTo3DecimalsEqualsTheTextRounding) {
       check(steps(edge, ulps));
     }
   }
+  flush();
   EXPECT_EQ(differing, 0u) << "of " << checked;
   EXPECT_GT(checked, 5000000u);
 }
