@@ -84,8 +84,12 @@ T Chosen(std::optional<T> value, const std::string& what, const std::string& tex
   return *value;
 }
 
-CycleChoice ChoiceNamed(const std::string& aggregation, const std::string& unit,
-                        const std::string& quantity, const std::string& method) {
+CycleChoice ChoiceNamed(const py::str& aggregationText, const py::str& unitText,
+                        const py::str& quantityText, const py::str& methodText) {
+  const std::string aggregation = Utf8(aggregationText);
+  const std::string unit = Utf8(unitText);
+  const std::string quantity = Utf8(quantityText);
+  const std::string method = Utf8(methodText);
   return {
       Chosen(AggregationNamed(aggregation), "aggregation", aggregation,
              Listed(choice::kAggregations, kName, true)),
@@ -190,9 +194,9 @@ void CheckDays(const std::int16_t* day, std::size_t count) {
   }
 }
 
-py::array_t<double> AnnualCycles(const Flat<float>& latitudes, const std::string& aggregation,
-                                  const std::string& unit, const std::string& quantity,
-                                  const std::string& method) {
+py::array_t<double> AnnualCycles(const Flat<float>& latitudes, const py::str& aggregation,
+                                  const py::str& unit, const py::str& quantity,
+                                  const py::str& method) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
   const std::size_t count = FlatSize(latitudes, "latitude");
   const float* latitude = latitudes.data();
@@ -251,8 +255,8 @@ py::array_t<Out> PerDay(const Flat<float>& latitudes, const Flat<std::int16_t>& 
 }
 
 py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64_t>& dates,
-                             const std::string& aggregation, const std::string& unit,
-                             const std::string& quantity, const std::string& method) {
+                             const py::str& aggregation, const py::str& unit,
+                             const py::str& quantity, const py::str& method) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
   if (choice.aggregation == Aggregation::Weekly) {
     throw py::value_error("weekly has no periods in the real calendar; give " +
@@ -401,8 +405,8 @@ PYBIND11_MODULE(_marovane, module) {
              py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
              "The value of the real-calendar period holding each date (days since 1970-01-01).");
   module.def("check_choice",
-             [](const std::string& aggregation, const std::string& unit,
-                const std::string& quantity, const std::string& method) {
+             [](const py::str& aggregation, const py::str& unit, const py::str& quantity,
+                const py::str& method) {
                const CycleChoice c = ChoiceNamed(aggregation, unit, quantity, method);
                return py::make_tuple(std::string(Describe(c.aggregation).name),
                                      std::string(Describe(c.unit).label),

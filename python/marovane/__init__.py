@@ -77,16 +77,31 @@ def _choices(aggregation: Any, unit: Any, quantity: Any, method: Any) -> tuple[s
     )
 
 
-def _latitude_of_number(value: float, index: tuple[int, ...]) -> _np.float32:
+def _latitude_of_number(number: Any, index: tuple[int, ...]) -> _np.float32:
+    try:
+        value = float(number)
+    except OverflowError:  # an integer beyond any double
+        value = _np.inf
     if not -90.0 <= value <= 90.0:
-        raise ValueError(f"{_marovane.LATITUDE_OUT_OF_RANGE} Got {value!r}{_where(index)}.")
+        shown = repr(number if value == _np.inf else value)
+        shown = shown if len(shown) <= 40 else shown[:40] + "\u2026"
+        raise ValueError(f"{_marovane.LATITUDE_OUT_OF_RANGE} Got {shown}{_where(index)}.")
     return _np.float32(value)
+
+
+def _latitude_of_text(text: str, index: tuple[int, ...]) -> _np.float32:
+    try:
+        return _np.float32(_marovane.latitude_of_text(text))
+    except ValueError as error:
+        if not index:
+            raise
+        raise ValueError(f"{str(error).rstrip('.')}{_where(index)}.") from None
 
 
 def _latitudes(latitude: Any) -> _np.ndarray:
     """The latitudes in single precision, in the shape given, after the program's checks."""
     if isinstance(latitude, str):
-        return _np.asarray(_marovane.latitude_of_text(latitude), dtype=_np.float32)
+        return _np.asarray(_latitude_of_text(latitude, ()))
     values = _np.asarray(latitude)
     kind = values.dtype.kind
     if kind in "iuf":
@@ -100,9 +115,9 @@ def _latitudes(latitude: Any) -> _np.ndarray:
         result = _np.empty(values.shape, dtype=_np.float32)
         for index, item in _np.ndenumerate(values):
             if isinstance(item, str):
-                result[index] = _marovane.latitude_of_text(item)
+                result[index] = _latitude_of_text(item, index)
             elif isinstance(item, _numbers.Real) and not isinstance(item, (bool, _np.bool_)):
-                result[index] = _latitude_of_number(float(item), index)
+                result[index] = _latitude_of_number(item, index)
             else:
                 raise TypeError(
                     f"latitude must be a number or a text, not {_type_name(item)}{_where(index)}"
