@@ -2,16 +2,22 @@
 #include "cli/CommandLine.hpp"
 
 #include <cerrno>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "Version.hpp"
 #include "export/Batch.hpp"
 #include "export/CycleFile.hpp"
+#include "export/Table.hpp"
+#ifdef MAROVANE_HAVE_NETCDF
+#include "export/NetcdfTable.hpp"
+#endif
 #include "text/LatitudeForms.hpp"
 #include "text/ShownText.hpp"
 
@@ -115,6 +121,222 @@ int Batch(const std::string& input, const CycleChoice& choice, std::ostream& out
   return result.complete() && !logFailed ? kExitWritten : kExitFileFailed;
 }
 
+// What --table, --layout and --dates ask for.
+struct TableRequest {
+  std::string path;  // "-": standard output
+  bool netcdf = false;
+  TableLayout layout = TableLayout::Wide;
+  std::optional<DateRange> dates;
+};
+
+bool EndsWith(const std::string& text, std::string_view ending) {
+  if (text.size() <= ending.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < ending.size(); ++i) {
+    const char c = text[text.size() - ending.size() + i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != ending[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The table's format from its path's ending, or nothing after a message on `err`.
+std::optional<bool> IsNetcdf(const std::string& path, std::ostream& err) {
+  if (path == "-" || EndsWith(path, ".csv")) {
+    return false;
+  }
+  if (EndsWith(path, ".nc")) {
+#ifdef MAROVANE_HAVE_NETCDF
+    return true;
+#else
+    err << "--table: this build of marovane-cli writes no NetCDF; give a name ending in .csv.\n";
+    return std::nullopt;
+#endif
+  }
+  err << "--table: ";
+  if (path.empty()) {
+    err << "an empty path";
+  } else {
+    err << "'" << ShownText(path, 60) << "'";
+  }
+  err << " ends neither in .csv (comma-separated) nor in .nc (NetCDF); give one of these, or - "
+         "for a comma-separated table on standard output.\n";
+  return std::nullopt;
+}
+
+// The latitudes of a table from --latitude given once or more, each checked as the export
+// button checks it, or nothing after a message naming the one at fault.
+std::optional<std::vector<float>> CheckedLatitudes(const std::vector<std::string>& arguments,
+                                                   std::ostream& err) {
+  std::vector<float> latitudes;
+  for (const std::string& argument : arguments) {
+    float latitude = 0.0f;
+    const LatitudeCheck check = CheckLatitudeArgument(argument, latitude);
+    if (check != LatitudeCheck::Valid) {
+      err << "--latitude '" << ShownText(argument, 40) << "': " << LatitudeCheckMessage(check)
+          << "\n";
+      return std::nullopt;
+    }
+    latitudes.push_back(latitude);
+  }
+  return latitudes;
+}
+
+// The latitudes of a batch input for a table: all of them, or nothing and the exit status
+// after saying why. A table is whole or not written, so an item the batch would refuse
+// refuses the table.
+std::optional<std::vector<float>> TableBatchLatitudes(const std::string& input, int& status,
+                                                      std::ostream& err) {
+  BatchLatitudes read = ReadBatchLatitudes(input, kMostTableLatitudes);
+  for (const std::string& refusal : read.refusals) {
+    err << refusal << "\n";
+  }
+  if (!read.unreadInput.empty()) {
+    err << read.unreadInput << "\n";
+    status = kExitFileFailed;
+    return std::nullopt;
+  }
+  status = kExitBadArguments;
+  std::string shownInput(1, '\'');
+  shownInput.append(ShownText(input)).append(1, '\'');
+  if (read.refused > 0) {
+    err << "--batch: " << read.refused << (read.refused == 1 ? " item" : " items") << " of "
+        << shownInput << (read.refused == 1 ? " is no latitude" : " are no latitudes")
+        << "; no table written.\n";
+    return std::nullopt;
+  }
+  if (read.tooMany) {
+    err << "--batch: " << shownInput << " holds more than 1,000,000 latitudes; no table "
+        << "written.\n";
+    return std::nullopt;
+  }
+  if (read.latitudes.empty()) {
+    err << "--batch: " << shownInput << " holds no latitude; no table written.\n";
+    return std::nullopt;
+  }
+  return std::move(read.latitudes);
+}
+
+// Builds the table and writes it to its file or to `out`.
+int WriteTable(const std::vector<float>& latitudes, const TableRequest& request,
+               const CycleChoice& choice, std::ostream& out, std::ostream& err) {
+  std::vector<DatedPeriod> dated;
+  if (request.dates) {
+    dated = DatedPeriods(request.dates->from, request.dates->to, choice.aggregation);
+  }
+  const std::size_t periods = request.dates
+                                  ? dated.size()
+                                  : static_cast<std::size_t>(Describe(choice.aggregation).periods);
+  if (!TableFits(latitudes.size(), periods)) {
+    err << "--table: " << latitudes.size() << " latitudes of " << periods
+        << " periods each make more than 100,000,000 values; give fewer latitudes or fewer "
+           "periods.\n";
+    return kExitBadArguments;
+  }
+  try {
+    std::string text;
+#ifdef MAROVANE_HAVE_NETCDF
+    if (request.netcdf) {
+      const NetcdfBytes bytes = request.dates ? NetcdfDatedTable(latitudes, dated, choice)
+                                              : NetcdfTable(latitudes, choice);
+      WriteFileBytes(request.path, bytes.view());
+      err << "Table written to " << ShownText(request.path) << "\n";
+      return kExitWritten;
+    }
+#endif
+    text = request.dates ? DatedTableText(latitudes, dated, choice)
+                         : TableText(latitudes, choice, request.layout);
+    if (request.path == "-") {
+      bool failed = false;
+      return WriteOut(out, text, err, failed) ? kExitWritten : kExitFileFailed;
+    }
+    WriteFileBytes(request.path, text);
+  } catch (const FileError& e) {
+    err << ShownText(e.what()) << "\n";
+    return kExitFileFailed;
+#ifdef MAROVANE_HAVE_NETCDF
+  } catch (const NetcdfError& e) {
+    err << ShownText(e.what()) << "; no table written.\n";
+    return kExitFileFailed;
+#endif
+  } catch (const std::bad_alloc&) {
+    err << "Not enough memory for a table of " << latitudes.size() << " latitudes of " << periods
+        << " periods; no table written.\n";
+    return kExitFileFailed;
+  }
+  err << "Table written to " << ShownText(request.path) << "\n";
+  return kExitWritten;
+}
+
+// The table options as given; a null pointer for an option not given.
+struct TableArguments {
+  const std::string& path;
+  const std::string* layout;
+  const std::string* dates;
+  const std::string* grid;
+  const std::string* batch;
+  const std::vector<std::string>& latitudes;
+};
+
+// --table: checks every table option, then gathers the latitudes and writes the table.
+int Table(const TableArguments& args, const CycleChoice& choice, std::ostream& out,
+          std::ostream& err) {
+  TableRequest request;
+  request.path = args.path;
+  const std::optional<bool> netcdf = IsNetcdf(args.path, err);
+  if (!netcdf) {
+    return kExitBadArguments;
+  }
+  request.netcdf = *netcdf;
+  if (args.layout != nullptr && *args.layout == "long") {
+    request.layout = TableLayout::Long;
+  } else if (args.layout != nullptr && *args.layout != "wide") {
+    err << "--layout: unknown layout '" << ShownText(*args.layout, 40) << "'; give wide or long.\n";
+    return kExitBadArguments;
+  }
+  if (request.netcdf && args.layout != nullptr) {
+    err << "--layout: a NetCDF table has one layout, a variable of latitude and period; "
+           "--layout is for CSV.\n";
+    return kExitBadArguments;
+  }
+  if (args.dates != nullptr) {
+    std::string refusal;
+    request.dates = ParseDateRange(*args.dates, refusal);
+    if (!request.dates) {
+      err << "--dates: " << refusal << ".\n";
+      return kExitBadArguments;
+    }
+    if (choice.aggregation == Aggregation::Weekly) {
+      err << "--dates: weeks have no place in the real calendar; give --aggregation daily, "
+             "dekadal or monthly.\n";
+      return kExitBadArguments;
+    }
+    if (args.layout != nullptr && request.layout == TableLayout::Wide) {
+      err << "--layout: a table of --dates is long only: one row per period and latitude.\n";
+      return kExitBadArguments;
+    }
+  }
+  std::optional<std::vector<float>> tableLatitudes;
+  int status = kExitBadArguments;
+  if (args.grid != nullptr) {
+    std::string refusal;
+    tableLatitudes = GridLatitudes(*args.grid, refusal);
+    if (!tableLatitudes) {
+      err << "--grid: " << refusal << ".\n";
+    }
+  } else if (args.batch != nullptr) {
+    tableLatitudes = TableBatchLatitudes(*args.batch, status, err);
+  } else {
+    tableLatitudes = CheckedLatitudes(args.latitudes, err);
+  }
+  if (!tableLatitudes) {
+    return status;
+  }
+  return WriteTable(*tableLatitudes, request, choice, out, err);
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -125,7 +347,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
 
   CLI::App app{
       "Annual cycle of daily extraterrestrial solar radiation for a latitude, written as a\n"
-      "comma-separated file (one file per latitude in batch mode).",
+      "comma-separated file (one file per latitude in batch mode), or for many latitudes and\n"
+      "real calendar dates as one table (CSV or NetCDF).",
       "marovane-cli"};
   app.footer(
       "Examples:\n"
@@ -135,12 +358,19 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       "  marovane-cli --latitude 69.65 -q daylength        dekadal day length in hours\n"
       "  marovane-cli --latitude -20 -a daily --method fao56   FAO-56's formulas instead\n"
       "  marovane-cli --batch lats.txt --aggregation daily   writes lats<latitude>.out per latitude\n"
+      "  marovane-cli -l 41.9 -l 33:52:03S --table -       one CSV table of both latitudes\n"
+      "  marovane-cli --grid -89.75:89.75:0.5 --table bands.nc   every 0.5 degree band, NetCDF\n"
+      "  marovane-cli -l 41.9 --dates 2023-01-01/2024-12-31 -a daily --table ra.csv\n"
       "\n"
       "Exit status: 0 everything written, 1 a file could not be read or written, 2 bad arguments.");
   app.set_version_flag("--version", std::string("marovane-cli ") + kVersion);
 
-  std::string latitude;
+  std::vector<std::string> latitudes;
   std::string batchFile;
+  std::string grid;
+  std::string tablePath;
+  std::string layoutName = "wide";
+  std::string datesText;
   std::string output;
   std::string aggregationName(Describe(kDefaultAggregation).name);
   std::string unitName(UnitLabel(kDefaultUnit));
@@ -148,15 +378,23 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   std::string methodName(Describe(Method::Harmonic).name);
 
   auto* single = app.add_option(
-      "-l,--latitude", latitude,
+      "-l,--latitude", latitudes,
       "Decimal degrees, north positive (41.9, -33.8675), or degrees:minutes:seconds with N or S "
-      "(41:54:00N)")
-      ->option_text("LAT");
+      "(41:54:00N); give it again for more latitudes in one --table")
+      ->option_text("LAT")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   auto* batch = app.add_option("-b,--batch", batchFile,
                                "Text file of latitudes separated by line breaks, blanks or commas")
       ->option_text("FILE");
+  auto* gridOption =
+      app.add_option("-g,--grid", grid,
+                     "Latitudes START, START+STEP, ... up to STOP (included when on the grid), "
+                     "in decimal degrees, for a --table; at most 1,000,000")
+          ->option_text("START:STOP:STEP");
   single->excludes(batch);
   batch->excludes(single);
+  gridOption->excludes(single)->excludes(batch);
   app.add_option("-a,--aggregation", aggregationName, aggregations + "; dekadal is the default")
       ->option_text("NAME");
   app.add_option("-u,--unit", unitName,
@@ -174,11 +412,29 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       app.add_option("-o,--output", output, "Output file; - or none writes to standard output")
           ->option_text("PATH")
           ->excludes(batch);
+  auto* tableOption =
+      app.add_option("-t,--table", tablePath,
+                     "One table of all the latitudes: a name ending in .csv (comma-separated) or "
+                     ".nc (NetCDF, CF conventions), or - for CSV on standard output")
+          ->option_text("PATH")
+          ->excludes(outputOption);
+  auto* layoutOption =
+      app.add_option("--layout", layoutName,
+                     "wide (the default): a row per latitude, a column per period; long: a row "
+                     "per latitude and period (CSV tables)")
+          ->option_text("wide|long");
+  auto* datesOption =
+      app.add_option("-d,--dates", datesText,
+                     "Real calendar dates, ISO 8601, at most 100 years (2023-01-01/2024-12-31): "
+                     "daily, dekadal or monthly values in a long --table of date, latitude, "
+                     "value; periods at the ends are taken whole")
+          ->option_text("FROM/TO");
 
   try {
     app.parse(argc, argv);
-    if (single->count() == 0 && batch->count() == 0) {
-      throw CLI::RequiredError("--latitude or --batch");
+    if (single->count() == 0 && batch->count() == 0 && gridOption->count() == 0) {
+      throw CLI::RequiredError("--latitude or --batch is required, or --grid with --table",
+                               CLI::ExitCodes::RequiredError);
     }
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e, out, err);
@@ -207,10 +463,31 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   }
 
   const CycleChoice choice{*aggregation, *unit, *quantity, *method};
+  if (tableOption->count() == 0) {
+    const char* needsTable = latitudes.size() > 1    ? "--latitude given more than once"
+                             : gridOption->count() > 0  ? "--grid"
+                             : layoutOption->count() > 0 ? "--layout"
+                             : datesOption->count() > 0  ? "--dates"
+                                                         : nullptr;
+    if (needsTable != nullptr) {
+      err << needsTable << " makes one table of every latitude: add --table PATH (a name "
+          << "ending in .csv or .nc, or - for standard output).\n";
+      return kExitBadArguments;
+    }
+  } else {
+    const TableArguments table{tablePath,
+                               layoutOption->count() > 0 ? &layoutName : nullptr,
+                               datesOption->count() > 0 ? &datesText : nullptr,
+                               gridOption->count() > 0 ? &grid : nullptr,
+                               batch->count() > 0 ? &batchFile : nullptr,
+                               latitudes};
+    return Table(table, choice, out, err);
+  }
+
   if (batch->count() > 0) {
     return Batch(batchFile, choice, out, err);
   }
-  const std::optional<float> value = CheckedLatitude(latitude, err);
+  const std::optional<float> value = CheckedLatitude(latitudes.front(), err);
   if (!value) {
     return kExitBadArguments;
   }

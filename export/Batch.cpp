@@ -262,4 +262,61 @@ std::string BatchSummary(const BatchResult& result) {
   return summary;
 }
 
+BatchLatitudes ReadBatchLatitudes(const fs::path& input, std::size_t most) {
+  BatchLatitudes result;
+  std::error_code ignored;
+  fs::path full = fs::absolute(input, ignored);
+  if (full.empty()) {
+    full = input;
+  }
+  auto unread = [&](const std::string& reason) {
+    result.unreadInput =
+        "The input file " + ShownText(Utf8(full)) + " could not be read: " + reason + ".";
+  };
+  InputFile file{OpenFile(full, "rb")};
+  if (file.stream == nullptr) {
+    unread(std::generic_category().message(errno));
+    return result;
+  }
+  ItemReader reader(file.stream);
+  std::string item;
+  std::uintmax_t length = 0;
+  for (std::int64_t number = 1;; ++number) {
+    const ItemReader::Next next = reader.next(item, length);
+    if (next == ItemReader::Next::ReadError) {
+      unread(std::generic_category().message(reader.error()));
+    } else if (next == ItemReader::Next::RunsOn) {
+      unread("item " + std::to_string(number) +
+             " runs on for more than 1 MiB without a separator, so this is no file of latitudes");
+    }
+    if (next != ItemReader::Next::Item) {
+      return result;
+    }
+    float latitude = 0.0f;
+    std::string reason;
+    if (length > kLongestItem) {
+      reason = "longer than any latitude (" + std::to_string(length) + " characters).";
+    } else {
+      switch (CheckLatitudeText(item, latitude)) {
+        case LatitudeCheck::NotNumeric: reason = "not a number."; break;
+        case LatitudeCheck::OutOfRange: reason = "latitude outside -90..90."; break;
+        case LatitudeCheck::Valid: break;
+      }
+    }
+    if (!reason.empty()) {
+      if (result.refusals.size() < BatchLatitudes::kShownRefusals) {
+        result.refusals.push_back("Item " + std::to_string(number) + " (" +
+                                  ShownText(item, kShownItem) + "): " + reason);
+      }
+      ++result.refused;
+      continue;
+    }
+    if (result.latitudes.size() == most) {
+      result.tooMany = true;
+      return result;
+    }
+    result.latitudes.push_back(latitude);
+  }
+}
+
 }  // namespace marovane

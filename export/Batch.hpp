@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "export/CycleFile.hpp"
 
@@ -48,5 +49,19 @@ BatchResult RunBatch(const std::filesystem::path& input, const CycleChoice& choi
 
 // "N Files written." and, when something failed, a second line saying what.
 std::string BatchSummary(const BatchResult& result);
+
+// The latitudes of a batch input for one table of them all, read item by item as RunBatch
+// reads them. Each item the batch would refuse is counted, and the first few are kept with the
+// reason the batch gives ("Item 3 (abc): not a number."). Reading stops after `most` latitudes
+// and one more.
+struct BatchLatitudes {
+  std::vector<float> latitudes;
+  std::int64_t refused = 0;
+  std::vector<std::string> refusals;  // at most kShownRefusals of them
+  std::string unreadInput;            // why the input could not be read to its end, naming it
+  bool tooMany = false;               // more than `most` latitudes
+  static constexpr std::size_t kShownRefusals = 20;
+};
+BatchLatitudes ReadBatchLatitudes(const std::filesystem::path& input, std::size_t most);
 
 }  // namespace marovane

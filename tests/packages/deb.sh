@@ -52,7 +52,7 @@ done
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Section)" == science ]] || fail "Section is '$(field Section)'"
-for dependency in fonts-liberation2 libqt6widgets6 libc6; do
+for dependency in fonts-liberation2 libqt6widgets6 libnetcdf19 libc6; do
   grep -q "\b$dependency\b" <<<"$(field Depends)" || fail "Depends lacks $dependency: $(field Depends)"
 done
 

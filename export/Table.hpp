@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/AnnualCycle.hpp"
+#include "model/Dates.hpp"
+
+// One table for many latitudes: the latitudes it is made for (given one by one, or a regular
+// grid), the real dates it may cover, and its comma-separated text.
+//
+// The text is plain CSV as spreadsheets and pandas.read_csv(path, index_col=0) read it with no
+// options: fields separated by a comma alone, one header line, lines ending in CR LF like every
+// file of the program. Every number is written as the single-latitude file writes it: the
+// latitude as SingleText, the value as DoubleText.
+namespace marovane {
+
+// A table holds at most this many latitudes, and at most this many values (latitudes times
+// periods), so that it is built in memory before it takes its file's place.
+inline constexpr std::size_t kMostTableLatitudes = 1'000'000;
+inline constexpr std::uint64_t kMostTableValues = 100'000'000;
+
+// Wide: one row per latitude, one column per period. Long: one row per latitude and period.
+enum class TableLayout { Wide, Long };
+
+// The latitudes of "START:STOP:STEP" in decimal degrees: START + i * STEP for i = 0, 1, ...
+// while it does not pass STOP, each computed in double and then taken to single. STOP is
+// included when it lies within a millionth of a step of the grid, so -89.75:89.75:0.5 gives
+// 360 latitudes and -89.99:89.99:0.01 gives 17,999; the last is never past STOP. Nothing,
+// with `refusal` saying which value is at fault, for another form, a part that is no number,
+// START or STOP outside -90..90, STOP below START, STEP not above 0, or more than
+// kMostTableLatitudes latitudes.
+std::optional<std::vector<float>> GridLatitudes(std::string_view text, std::string& refusal);
+
+// "FROM/TO", two ISO dates: nothing, with `refusal` naming the value, for another form, a date
+// that does not exist, FROM after TO, or more than 100 years (36,525 days, both ends included).
+struct DateRange {
+  Date from;
+  Date to;
+};
+std::optional<DateRange> ParseDateRange(std::string_view text, std::string& refusal);
+
+// Whether latitudes x periods values fit in one table (kMostTableValues).
+bool TableFits(std::size_t latitudes, std::size_t periods);
+
+// The header's first cell in the wide layout and the value column's name in the long one:
+// "extraterrestrial Radiation MJ/m^2/day", "Day length hours".
+std::string TableQuantityHeader(const CycleChoice& choice);
+
+// The table of the 365-day year. Wide: header "quantity and unit,Dekad 1,...,Dekad 36", then
+// "latitude,value,...". Long: header "Latitude,Dekad Number,quantity and unit", then
+// "latitude,period,value" per latitude and period, latitudes in the order given.
+std::string TableText(const std::vector<float>& latitudes, const CycleChoice& choice,
+                      TableLayout layout);
+
+// The values of real dates, long: header "Date,Latitude,quantity and unit", then
+// "first day of the period,latitude,value", period by period, each with every latitude.
+std::string DatedTableText(const std::vector<float>& latitudes,
+                           const std::vector<DatedPeriod>& periods, const CycleChoice& choice);
+
+// The values of real dates for every latitude: entry [p * latitudes + i] is period p at
+// latitude i, as DatedValue gives it.
+std::vector<double> DatedTableValues(const std::vector<float>& latitudes,
+                                     const std::vector<DatedPeriod>& periods,
+                                     const CycleChoice& choice);
+
+}  // namespace marovane

@@ -1,0 +1,435 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <netcdf.h>
+#include <netcdf_mem.h>
+
+#include <gtest/gtest.h>
+
+#include "TestFiles.hpp"
+#include "cli/CommandLine.hpp"
+#include "export/CycleFile.hpp"
+#include "export/NetcdfTable.hpp"
+#include "export/Table.hpp"
+#include "text/NumberText.hpp"
+
+namespace marovane {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find(separator, start)) != std::string::npos;
+       start = at + separator.size()) {
+    parts.push_back(text.substr(start, at - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+// The cells of a CSV text: rows split at CR LF (the last line end included), cells at ",".
+std::vector<std::vector<std::string>> Cells(const std::string& text, const std::string& comma) {
+  std::vector<std::vector<std::string>> rows;
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  for (const std::string& line : Split(text.substr(0, text.size() - 2), "\r\n")) {
+    rows.push_back(Split(line, comma));
+  }
+  return rows;
+}
+
+std::vector<CycleChoice> EveryChoice() {
+  std::vector<CycleChoice> choices;
+  for (const AggregationInfo& a : choice::kAggregations) {
+    for (const MethodInfo& m : choice::kMethods) {
+      for (const UnitInfo& u : choice::kUnits) {
+        choices.push_back({a.value, u.value, Quantity::Radiation, m.value});
+      }
+      choices.push_back({a.value, kDefaultUnit, Quantity::DayLength, m.value});
+    }
+  }
+  return choices;
+}
+
+// The table's every cell is the single-latitude file's text of the same number, in both
+// layouts, for every aggregation, unit, quantity and method.
+TEST(Table, CellsAreTheSingleFilesText) {
+  const std::vector<float> latitudes = {-90.0f, -41.9f, 0.0f, 12.5f, 41.9f, 67.0761566f, 90.0f};
+  for (const CycleChoice& choice : EveryChoice()) {
+    const std::string what = CycleHeader(choice) + " " + std::string(Describe(choice.method).name);
+    const auto wide = Cells(TableText(latitudes, choice, TableLayout::Wide), ",");
+    const auto longRows = Cells(TableText(latitudes, choice, TableLayout::Long), ",");
+    const auto periods = static_cast<std::size_t>(Describe(choice.aggregation).periods);
+    ASSERT_EQ(wide.size(), latitudes.size() + 1) << what;
+    ASSERT_EQ(longRows.size(), latitudes.size() * periods + 1) << what;
+    ASSERT_EQ(wide[0].size(), periods + 1) << what;
+    EXPECT_EQ(wide[0][0], TableQuantityHeader(choice)) << what;
+    EXPECT_EQ(wide[0][1], std::string(Describe(choice.aggregation).period) + " 1") << what;
+    for (std::size_t i = 0; i < latitudes.size(); ++i) {
+      const auto single = Cells(AnnualCycleText(latitudes[i], choice), ", ");
+      ASSERT_EQ(single.size(), periods + 1);
+      EXPECT_EQ(longRows[0], single[0]) << what;
+      EXPECT_EQ(wide[i + 1][0], single[1][0]) << what;
+      for (std::size_t p = 0; p < periods; ++p) {
+        EXPECT_EQ(wide[i + 1][p + 1], single[p + 1][2]) << what << " row " << i << " col " << p;
+        EXPECT_EQ(longRows[1 + i * periods + p], single[p + 1]) << what;
+      }
+    }
+  }
+}
+
+TEST(Table, Grids) {
+  struct Case {
+    const char* text;
+    std::size_t count;     // 0: refused
+    const char* first;     // or what the refusal says
+    const char* last = "";
+  };
+  const Case cases[] = {
+      {"-89.75:89.75:0.5", 360, "-89.75", "89.75"},
+      {"-89.99:89.99:0.01", 17999, "-89.99", "89.99"},
+      {"-90:90:0.1", 1801, "-90", "90"},
+      {"0:1:0.3", 4, "0", "0.9"},
+      {"10:10:1", 1, "10", "10"},
+      {" -1 : 1 : 1 ", 3, "-1", "1"},
+      {"-50:49.9999:0.0001", 1000000, "-50", "49.9999"},
+      {"-50:50:0.0001", 0, "more than 1,000,000"},
+      {"0:90:1e-300", 0, "more than 1,000,000"},
+      {"0:1:0", 0, "STEP '0' is not above 0"},
+      {"0:1:-0.5", 0, "STEP '-0.5' is not above 0"},
+      {"1:0:0.5", 0, "STOP '0' lies below START '1'"},
+      {"-91:0:1", 0, "START '-91' lies outside -90..90"},
+      {"0:90.5:1", 0, "STOP '90.5' lies outside -90..90"},
+      {"a:1:1", 0, "START 'a' is not a number"},
+      {"0:1e999:1", 0, "STOP '1e999' is not a number"},
+      {"0:1:", 0, "STEP '' is not a number"},
+      {"0:1", 0, "'0:1' is not START:STOP:STEP"},
+      {"0:1:1:1", 0, "is not START:STOP:STEP"},
+  };
+  for (const Case& c : cases) {
+    std::string refusal;
+    const auto grid = GridLatitudes(c.text, refusal);
+    ASSERT_EQ(grid.has_value(), c.count > 0) << c.text << ": " << refusal;
+    if (!grid) {
+      EXPECT_NE(refusal.find(c.first), std::string::npos) << c.text << ": " << refusal;
+      continue;
+    }
+    ASSERT_EQ(grid->size(), c.count) << c.text;
+    EXPECT_EQ(SingleText(grid->front()), c.first) << c.text;
+    EXPECT_EQ(SingleText(grid->back()), c.last) << c.text;
+  }
+  // Each latitude is START + i * STEP in double, then single; none passes STOP.
+  std::string refusal;
+  const auto grid = GridLatitudes("-89.99:89.99:0.01", refusal);
+  for (std::size_t i = 0; i < grid->size(); ++i) {
+    ASSERT_EQ((*grid)[i], static_cast<float>(-89.99 + static_cast<double>(i) * 0.01)) << i;
+  }
+  EXPECT_EQ(SingleText((*grid)[1]), "-89.98");
+}
+
+TEST(Table, DateRanges) {
+  struct Case {
+    const char* text;
+    const char* refusal;  // empty: taken
+  };
+  const Case cases[] = {
+      {"2023-01-01/2024-12-31", ""},
+      {"2024-02-29/2024-02-29", ""},
+      {"2000-01-01/2099-12-31", ""},  // 36,525 days
+      {"2000-01-01/2100-01-01", "spans 36526 days, more than 100 years"},
+      {"2023-02-29/2023-03-01", "FROM '2023-02-29' is no date"},
+      {"2023-01-01/2023-04-31", "TO '2023-04-31' is no date"},
+      {"2024-01-02/2024-01-01", "FROM 2024-01-02 is after TO 2024-01-01"},
+      {"2023-01-01", "is not FROM/TO"},
+      {"2023-01-01/2023-01-02/2023-01-03", "is not FROM/TO"},
+      {"2023-1-1/2023-01-02", "FROM '2023-1-1' is no date"},
+  };
+  for (const Case& c : cases) {
+    std::string refusal;
+    const auto range = ParseDateRange(c.text, refusal);
+    EXPECT_EQ(range.has_value(), *c.refusal == '\0') << c.text << ": " << refusal;
+    EXPECT_NE(refusal.find(c.refusal), std::string::npos) << c.text << ": " << refusal;
+  }
+}
+
+// Real dates: each period's first day, every latitude, the values DatedValue gives; in a
+// common year the same numbers as the 365-day table, and 31 December of a leap year is there.
+TEST(Table, DatedTable) {
+  const std::vector<float> latitudes = {41.9f, -33.8675f};
+  for (const Aggregation aggregation :
+       {Aggregation::Daily, Aggregation::Dekadal, Aggregation::Monthly}) {
+    for (const Unit unit : {Unit::MJPerM2Day, Unit::MmPerDekad}) {
+      const CycleChoice choice{aggregation, unit, Quantity::Radiation, Method::Fao56};
+      const auto periods = DatedPeriods(*ParseIsoDate("2023-01-01"), *ParseIsoDate("2024-12-31"),
+                                        aggregation);
+      const auto rows = Cells(DatedTableText(latitudes, periods, choice), ",");
+      ASSERT_EQ(rows.size(), periods.size() * 2 + 1);
+      EXPECT_EQ(rows[0][0] + "," + rows[0][1], "Date,Latitude");
+      const auto year = Cells(TableText(latitudes, choice, TableLayout::Wide), ",");
+      const std::size_t inYear = year[0].size() - 1;
+      for (std::size_t p = 0; p < periods.size(); ++p) {
+        for (std::size_t i = 0; i < 2; ++i) {
+          const auto& row = rows[1 + p * 2 + i];
+          EXPECT_EQ(row[0], IsoText(periods[p].first));
+          EXPECT_EQ(row[1], SingleText(latitudes[i]));
+          if (p < inYear) {
+            EXPECT_EQ(row[2], year[1 + i][1 + p]) << row[0];
+          }
+        }
+      }
+      EXPECT_EQ(rows[rows.size() - 2][0],
+                aggregation == Aggregation::Daily     ? "2024-12-31"
+                : aggregation == Aggregation::Dekadal ? "2024-12-21"
+                                                      : "2024-12-01");
+    }
+  }
+}
+
+// A NetCDF table read back by the library: its dimensions, its attributes as DescribeTable
+// says them, and the numbers of the CSV table; the same bytes every time.
+struct NetcdfFile {
+  explicit NetcdfFile(const NetcdfBytes& bytes) {
+    copy.assign(bytes.view().begin(), bytes.view().end());
+    EXPECT_EQ(nc_open_mem("table.nc", NC_NOWRITE, copy.size(), copy.data(), &id), NC_NOERR);
+  }
+  ~NetcdfFile() { nc_close(id); }
+  std::size_t length(const std::string& dimension) const {
+    int d = 0;
+    std::size_t n = 0;
+    EXPECT_EQ(nc_inq_dimid(id, dimension.c_str(), &d), NC_NOERR) << dimension;
+    nc_inq_dimlen(id, d, &n);
+    return n;
+  }
+  int variable(const std::string& name) const {
+    int v = -1;
+    EXPECT_EQ(nc_inq_varid(id, name.c_str(), &v), NC_NOERR) << name;
+    return v;
+  }
+  std::string text(int variable, const std::string& name) const {
+    std::size_t n = 0;
+    if (nc_inq_attlen(id, variable, name.c_str(), &n) != NC_NOERR) {
+      return "(none)";
+    }
+    std::string value(n, '\0');
+    nc_get_att_text(id, variable, name.c_str(), value.data());
+    return value;
+  }
+  void expectAttributes(int v, const std::vector<TableAttribute>& attributes) const {
+    int count = 0;
+    nc_inq_varnatts(id, v, &count);
+    EXPECT_EQ(static_cast<std::size_t>(count), attributes.size());
+    for (const TableAttribute& a : attributes) {
+      EXPECT_EQ(text(v, a.name), a.value) << a.name;
+    }
+  }
+  std::vector<char> copy;
+  int id = -1;
+};
+
+TEST(Table, NetcdfHoldsTheCsvNumbers) {
+  const std::vector<float> latitudes = {-89.75f, -41.9f, 0.0f, 41.9f, 90.0f};
+  for (const CycleChoice& choice : EveryChoice()) {
+    const std::string what = CycleHeader(choice) + " " + std::string(Describe(choice.method).name);
+    const NetcdfBytes bytes = NetcdfTable(latitudes, choice);
+    EXPECT_TRUE(bytes.view() == NetcdfTable(latitudes, choice).view()) << what;
+    const NetcdfFile file(bytes);
+    const TableDescription table = DescribeTable(choice);
+    const auto periods = static_cast<std::size_t>(Describe(choice.aggregation).periods);
+    EXPECT_EQ(file.length("lat"), latitudes.size()) << what;
+    EXPECT_EQ(file.length(table.periodDimension), periods) << what;
+    file.expectAttributes(NC_GLOBAL, table.global);
+    file.expectAttributes(file.variable(table.data.name), table.data.attributes);
+    file.expectAttributes(file.variable("lat"), table.latitude.attributes);
+    file.expectAttributes(file.variable(table.period.name), table.period.attributes);
+
+    std::vector<float> lat(latitudes.size());
+    nc_get_var_float(file.id, file.variable("lat"), lat.data());
+    EXPECT_EQ(lat, latitudes);
+    std::vector<double> values(latitudes.size() * periods);
+    nc_get_var_double(file.id, file.variable(table.data.name), values.data());
+    const auto wide = Cells(TableText(latitudes, choice, TableLayout::Wide), ",");
+    for (std::size_t i = 0; i < latitudes.size(); ++i) {
+      for (std::size_t p = 0; p < periods; ++p) {
+        ASSERT_EQ(DoubleText(values[i * periods + p]), wide[i + 1][p + 1]) << what;
+      }
+    }
+    std::vector<double> ends(periods * 2);
+    std::vector<int> numbers(periods);
+    nc_get_var_double(file.id, file.variable(table.periodBounds.name), ends.data());
+    nc_get_var_int(file.id, file.variable(table.periodNumber->name), numbers.data());
+    EXPECT_EQ(ends.front(), 1.0);
+    EXPECT_EQ(ends.back(), choice.aggregation == Aggregation::Weekly ? 371.0 : 365.0);
+    EXPECT_EQ(numbers.back(), static_cast<int>(periods));
+  }
+}
+
+TEST(Table, NetcdfOfRealDates) {
+  const std::vector<float> latitudes = {41.9f, -33.8675f, 0.0f};
+  const CycleChoice choice{Aggregation::Dekadal, Unit::MJPerM2Dekad, Quantity::Radiation,
+                           Method::Harmonic};
+  const auto periods =
+      DatedPeriods(*ParseIsoDate("2024-02-15"), *ParseIsoDate("2024-03-05"), choice.aggregation);
+  const NetcdfFile file(NetcdfDatedTable(latitudes, periods, choice));
+  const TableDescription table = DescribeDatedTable(choice, periods.front().first);
+  EXPECT_EQ(file.text(file.variable("time"), "units"), "days since 2024-02-11 00:00:00");
+  EXPECT_EQ(file.text(file.variable(table.data.name), "cell_methods"), "time: sum");
+  std::vector<double> ends(periods.size() * 2);
+  nc_get_var_double(file.id, file.variable("time_bounds"), ends.data());
+  EXPECT_EQ(ends, (std::vector<double>{0, 10, 10, 19, 19, 29}));
+  std::vector<double> values(periods.size() * latitudes.size());
+  nc_get_var_double(file.id, file.variable(table.data.name), values.data());
+  EXPECT_EQ(values, DatedTableValues(latitudes, periods, choice));
+}
+
+// The attributes that say what the numbers are, for the units whose meaning changes with the
+// aggregation.
+TEST(Table, UnitsAndCellMethods) {
+  struct Case {
+    Aggregation aggregation;
+    Unit unit;
+    Quantity quantity;
+    const char* units;
+    const char* cellMethods;
+  };
+  const Case cases[] = {
+      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::Radiation, "MJ m-2 day-1", "dekad: mean"},
+      {Aggregation::Dekadal, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2", "dekad: sum"},
+      {Aggregation::Dekadal, Unit::MmPerDekad, Quantity::Radiation, "mm", "dekad: sum"},
+      {Aggregation::Monthly, Unit::MmPerDekad, Quantity::Radiation, "mm (10 day)-1",
+       "month: mean"},
+      {Aggregation::Daily, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2 (10 day)-1",
+       "day: mean"},
+      {Aggregation::Weekly, Unit::WPerM2, Quantity::Radiation, "W m-2", "week: mean"},
+      {Aggregation::Weekly, Unit::MmPerDekad, Quantity::DayLength, "h", "week: mean"},
+  };
+  for (const Case& c : cases) {
+    const TableDescription table = DescribeTable({c.aggregation, c.unit, c.quantity});
+    EXPECT_EQ(AttributeValue(table.data.attributes, "units"), c.units);
+    EXPECT_EQ(AttributeValue(table.data.attributes, "cell_methods"), c.cellMethods);
+  }
+}
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CliRun RunCli(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "marovane-cli");
+  std::vector<const char*> argv;
+  for (const std::string& a : arguments) {
+    argv.push_back(a.c_str());
+  }
+  std::ostringstream out;
+  std::ostringstream err;
+  CliRun run;
+  run.status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+// The command line's table options: what each writes, and every refusal with nothing written.
+TEST(Table, CommandLine) {
+  test::ScratchDir dir;
+  const std::string csv = (dir / "t.csv").string();
+  const std::string nc = (dir / "t.nc").string();
+  test::WriteText(dir / "good.txt", "41.9, -33.8675\n0\r\n");
+  test::WriteText(dir / "bad.txt", "41.9 abc 91 12\n");
+  const std::string good = (dir / "good.txt").string();
+  const std::string bad = (dir / "bad.txt").string();
+  const CycleChoice monthly{Aggregation::Monthly, Unit::MmPerDay};
+  const std::string twoLatitudes =
+      TableText({41.9f, -33.868f}, CycleChoice{}, TableLayout::Wide);
+
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;         // exactly, when written to standard output
+    std::string err;         // a part of the message
+    std::string file = "";   // the file it writes, and its text when CSV
+    std::string text = "";
+  };
+  const Case cases[] = {
+      {{"-l", "41.9", "-l", "33:52:03S", "--table", "-"}, 0, twoLatitudes, ""},
+      {{"-l", "41.9", "-l", "33:52:03S", "--table=" + csv}, 0, "", "Table written to", csv,
+       twoLatitudes},
+      {{"--batch", good, "-t", "-", "-a", "monthly", "-u", "5", "--layout", "long"}, 0,
+       TableText({41.9f, -33.8675f, 0.0f}, monthly, TableLayout::Long), ""},
+      {{"--grid", "-1:1:1", "--table", "-", "-q", "daylength", "-m", "fao56"}, 0,
+       TableText({-1.0f, 0.0f, 1.0f}, {kDefaultAggregation, kDefaultUnit, Quantity::DayLength,
+                                       Method::Fao56},
+                 TableLayout::Wide),
+       ""},
+      {{"-l", "0", "--dates", "2024-12-31/2024-12-31", "-a", "daily", "--table", "-"}, 0,
+       "Date,Latitude,extraterrestrial Radiation MJ/m^2/day\r\n2024-12-31,0," +
+           DoubleText(DatedValue(RealYearDailyValues(0.0f, Quantity::Radiation, Method::Harmonic),
+                                 {*ParseIsoDate("2024-12-31"), 1}, {Aggregation::Daily})) +
+           "\r\n",
+       ""},
+      {{"--grid", "0:10:5", "--table", nc}, 0, "", "Table written to", nc},
+      {{"-l", "41.9", "-l", "10"}, 2, "", "--latitude given more than once makes one table"},
+      {{"--grid", "0:10:1"}, 2, "", "--grid makes one table of every latitude: add --table"},
+      {{"-l", "1", "--dates", "2023-01-01/2023-01-02"}, 2, "", "add --table"},
+      {{"-l", "1", "--layout", "long"}, 2, "", "add --table"},
+      {{"-l", "1", "--table", (dir / "t.txt").string()}, 2, "",
+       "ends neither in .csv (comma-separated) nor in .nc (NetCDF)"},
+      {{"-l", "1", "--table", ""}, 2, "", "an empty path ends neither"},
+      {{"-l", "1", "--table", csv, "--output", csv}, 2, "", "excludes"},
+      {{"--grid", "0:1:0", "--table", csv}, 2, "", "--grid: STEP '0' is not above 0."},
+      {{"--grid", "10:0:1", "--table", nc}, 2, "", "STOP '0' lies below START '10'"},
+      {{"--grid", "-90:90:0.0001", "--table", csv}, 2, "", "more than 1,000,000 latitudes"},
+      {{"--grid", "0:1:1", "-l", "3", "--table", csv}, 2, "", "excludes"},
+      {{"-l", "41.9", "-l", "91", "--table", csv}, 2, "", "--latitude '91': "},
+      {{"-l", "x", "-l", "1", "--table", nc}, 2, "", "--latitude 'x': One of the inputs"},
+      {{"--batch", bad, "--table", csv}, 2, "",
+       "Item 2 (abc): not a number.\nItem 3 (91): latitude outside -90..90.\n"
+       "--batch: 2 items of '" + bad + "' are no latitudes; no table written."},
+      {{"--batch", (dir / "none.txt").string(), "--table", csv}, 1, "", "could not be read"},
+      {{"-l", "1", "--dates", "2023-02-29/2023-03-01", "--table", csv}, 2, "",
+       "--dates: FROM '2023-02-29' is no date"},
+      {{"-l", "1", "--dates", "2023-03-01/2023-02-01", "--table", csv}, 2, "", "is after TO"},
+      {{"-l", "1", "--dates", "1900-01-01/2000-12-31", "--table", csv}, 2, "",
+       "more than 100 years"},
+      {{"-l", "1", "--dates", "2023-01-01/2023-02-01", "-a", "weekly", "--table", csv}, 2, "",
+       "weeks have no place in the real calendar"},
+      {{"-l", "1", "--dates", "2023-01-01/2023-02-01", "--layout", "wide", "--table", csv}, 2,
+       "", "long only"},
+      {{"-l", "1", "--layout", "tall", "--table", csv}, 2, "", "unknown layout 'tall'"},
+      {{"-l", "1", "--layout", "long", "--table", nc}, 2, "", "--layout is for CSV"},
+      {{"--grid", "-90:90:0.0005", "-a", "daily", "--table", csv}, 2, "",
+       "360001 latitudes of 365 periods each make more than 100,000,000 values"},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    for (const std::string& a : c.args) {
+      shown += a + " ";
+    }
+    fs::remove(csv);
+    fs::remove(nc);
+    const CliRun run = RunCli(c.args);
+    EXPECT_EQ(run.status, c.status) << shown << run.err;
+    EXPECT_EQ(run.out, c.out) << shown;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << shown << run.err;
+    for (const std::string& path : {csv, nc}) {
+      EXPECT_EQ(fs::exists(path), path == c.file) << shown;
+    }
+    if (!c.text.empty()) {
+      EXPECT_EQ(test::ReadBytes(c.file), c.text) << shown;
+    }
+  }
+  // The same command writes the same bytes.
+  ASSERT_EQ(RunCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);
+  const std::string first = test::ReadBytes(nc);
+  ASSERT_EQ(RunCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);
+  EXPECT_TRUE(test::ReadBytes(nc) == first);
+}
+
+}  // namespace
+}  // namespace marovane

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The tables of many latitudes as their users' own programs read them: pandas and xarray (with
+# netCDF4) from Debian's Python, CDO's sinfo, and UDUNITS-2 for every unit the files give.
+# Installs nothing: scripts/setup does.
+#   tests/readers/table-readers.sh path/to/marovane-cli
+set -euo pipefail
+cli="$(realpath "$1")"
+python=/usr/bin/python3  # Debian's, with python3-xarray, python3-netcdf4 and python3-pandas
+
+for tool in "$python" cdo udunits2 cmp; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/setup" >&2; exit 1; }
+done
+"$python" -c 'import xarray, netCDF4, pandas' ||
+  { echo "xarray, netCDF4 or pandas is missing from $python: run scripts/setup" >&2; exit 1; }
+
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cd "$dir"
+failed=0
+fail() { echo "FAIL: $*" >&2; failed=1; }
+
+# Every unit's attribute parses, and converts to what it says it is.
+units=("MJ/m^2/day" "J/cm^2/day" "cal/cm^2/day" "W/m^2" "mm/day" "MJ/m^2/dekad" "mm/dekad")
+for aggregation in dekadal monthly; do
+  for unit in "${units[@]}" daylength; do
+    args=(--unit "$unit")
+    [[ "$unit" == daylength ]] && args=(--quantity daylength)
+    "$cli" -l 41.9 -a "$aggregation" "${args[@]}" --table u.nc 2>/dev/null
+    read -r name value < <("$python" -c '
+import netCDF4
+d = netCDF4.Dataset("u.nc")
+v = [d[n] for n in d.variables if "cell_methods" in d[n].ncattrs()][0]
+print(v.name, v.units)')
+    case "$value" in
+      h) want=s ;;
+      mm) want=m ;;
+      "MJ m-2") want="J m-2" ;;
+      mm*) want="m s-1" ;;
+      *) want="W m-2" ;;
+    esac
+    if ! message=$(udunits2 -H "$value" -W "$want" </dev/null 2>&1) ||
+       [[ "$message" == *"not convertible"* || "$message" == *"recognize"* ]]; then
+      fail "$aggregation $unit: units \"$value\" of $name: $message"
+    fi
+    echo "$aggregation $unit: $name in \"$value\" is $(head -1 <<<"$message" | sed 's/^ *//')"
+  done
+done
+
+# The grid of the user who wants every 0.5 degree band: CSV and NetCDF hold the same numbers,
+# pandas reads the CSV with no options, xarray the NetCDF file, CDO both its files.
+"$cli" --grid -89.75:89.75:0.5 --table bands.csv 2>/dev/null
+"$cli" --grid -89.75:89.75:0.5 --table bands.nc 2>/dev/null
+"$cli" --grid -89.75:89.75:0.5 --table again.nc 2>/dev/null
+cmp bands.nc again.nc || fail "the same command wrote other bytes"
+"$cli" --grid=-89.75:89.75:0.5 --layout long --table long.csv 2>/dev/null
+"$cli" -l 0 -l 41.9 --dates 2023-01-01/2024-12-31 -a daily -u mm/day --table dates.csv 2>/dev/null
+"$cli" -l 0 -l 41.9 --dates 2023-01-01/2024-12-31 -a daily -u mm/day --table dates.nc 2>/dev/null
+"$cli" -l -33.8675 --dates 2024-02-01/2024-03-31 -a dekadal -u mm/dekad --table dekads.nc 2>/dev/null
+"$cli" -l -33.8675 --dates 2024-02-01/2024-03-31 -a dekadal -u mm/dekad --table dekads.csv 2>/dev/null
+
+"$python" - <<'EOF' || failed=1
+import numpy as np
+import pandas as pd
+import xarray as xr
+
+problems = []
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what)
+    if not condition:
+        problems.append(what)
+
+wide = pd.read_csv("bands.csv", index_col=0)
+check(wide.shape == (360, 36), f"pandas: bands.csv is 360 x 36 ({wide.shape})")
+check(wide.index.name == "extraterrestrial Radiation MJ/m^2/day", f"index name {wide.index.name!r}")
+check(list(wide.columns[:2]) == ["Dekad 1", "Dekad 2"], f"columns {list(wide.columns[:2])}")
+check(all(t == np.float64 for t in wide.dtypes), "every column float64")
+
+ds = xr.open_dataset("bands.nc")
+print(ds)
+check(ds.radiation.dims == ("lat", "dekad"), f"dims {ds.radiation.dims}")
+check(ds.lat.dtype == np.float32 and ds.lat.attrs["units"] == "degrees_north", "lat")
+check(np.array_equal(ds.lat.values.astype(np.float64), wide.index.values),
+      "xarray's latitudes are the CSV's")
+check(np.array_equal(ds.radiation.values, wide.values), "xarray's values are the CSV's, exactly")
+check(ds.dekad_number.values.tolist() == list(range(1, 37)), "dekad_number 1..36")
+bounds = ds[ds.dekad.attrs["bounds"]].values
+check(bounds[0].tolist() == [1, 10] and bounds[-1].tolist() == [355, 365], "dekad bounds")
+check(ds.attrs["Conventions"] == "CF-1.8" and "Marovane" in ds.attrs["source"], "global")
+check(ds.radiation.sel(lat=41.75).sel(dekad=166.5).item() == wide.loc[41.75, "Dekad 17"],
+      "select by latitude and day of the year")
+
+long = pd.read_csv("long.csv", index_col=0)
+check(long.shape == (360 * 36, 2), f"long layout {long.shape}")
+check(np.array_equal(long.iloc[:, 1].values.reshape(360, 36), wide.values), "long = wide")
+
+dates = pd.read_csv("dates.csv", index_col=0, parse_dates=True)
+dd = xr.open_dataset("dates.nc")
+print(dd)
+check(dd.radiation.dims == ("time", "lat"), f"dims {dd.radiation.dims}")
+check(dd.time.size == 731, f"731 days in 2023-2024 ({dd.time.size})")
+check(pd.Timestamp("2024-02-29") in dd.indexes["time"], "29 February 2024 is there")
+check(pd.Timestamp(dd.time.values[-1]) == pd.Timestamp("2024-12-31"), "31 December 2024 ends it")
+for lat in (0, 41.9):
+    csv = dates[dates["Latitude"] == lat].iloc[:, 1]
+    nc = dd.radiation.sel(lat=np.float32(lat)).to_series()
+    check(np.array_equal(csv.index.values, nc.index.values) and np.array_equal(csv.values, nc.values),
+          f"dates.nc = dates.csv at {lat}")
+
+dk = xr.open_dataset("dekads.nc")
+tb = dk[dk.time.attrs["bounds"]].values
+days = (tb[:, 1] - tb[:, 0]) / np.timedelta64(1, "D")
+check(days.tolist() == [10, 10, 9, 10, 10, 11], f"dekads of February and March 2024: {days}")
+check(dk.radiation.attrs["cell_methods"] == "time: sum" and dk.radiation.attrs["units"] == "mm",
+      "a dekad in mm/dekad is its own total")
+check(np.array_equal(dk.radiation.values[:, 0],
+                     pd.read_csv("dekads.csv", index_col=0).iloc[:, 1].values), "dekads.nc = csv")
+if problems:
+    raise SystemExit(1)
+EOF
+
+for file in bands.nc dates.nc; do
+  echo "cdo sinfo $file:"
+  if ! cdo -s sinfo "$file" >sinfo.txt 2>&1; then
+    fail "cdo sinfo $file"
+  fi
+  head -n 14 sinfo.txt
+done
+grep -q "points=12960 (36x360)" < <(cdo -s sinfo bands.nc 2>&1) || fail "cdo: bands.nc grid"
+grep -q "731 steps" < <(cdo -s sinfo dates.nc 2>&1) || fail "cdo: dates.nc time"
+
+exit $failed
