@@ -22,6 +22,8 @@
 #include <vector>
 
 #include "Version.hpp"
+#include "export/Table.hpp"
+#include "export/TableAttributes.hpp"
 #include "model/AnnualCycle.hpp"
 #include "model/Choices.hpp"
 #include "model/Dates.hpp"
@@ -114,6 +116,13 @@ const std::string& DatedAggregations() {
     return names.replace(last, 2, " or ");
   }();
   return list;
+}
+
+void RefuseWeeks(const CycleChoice& choice) {
+  if (choice.aggregation == Aggregation::Weekly) {
+    throw py::value_error("weeks have no place in the real calendar; give " + DatedAggregations() +
+                          ".");
+  }
 }
 
 std::size_t Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
@@ -258,10 +267,7 @@ py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64
                              const py::str& aggregation, const py::str& unit,
                              const py::str& quantity, const py::str& method) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
-  if (choice.aggregation == Aggregation::Weekly) {
-    throw py::value_error("weekly has no periods in the real calendar; give " +
-                          DatedAggregations() + ".");
-  }
+  RefuseWeeks(choice);
   const std::size_t count = FlatSize(latitudes, "latitude");
   if (FlatSize(dates, "dates") != count) {
     throw py::value_error("latitude and dates must be of one length here");
@@ -337,35 +343,92 @@ py::array_t<std::int64_t> DatesOfTexts(const py::list& texts) {
     const std::optional<Date> parsed = ParseIsoDate(text);
     if (!parsed) {
       throw py::value_error("'" + ShownText(text, 40) +
-                            "' is not a date; give ISO 8601 dates, YYYY-MM-DD (2024-02-29), "
-                            "in the years 1 to 9999.");
+                            "' is no date: give an existing date as YYYY-MM-DD, years 0001 to "
+                            "9999.");
     }
     out[i] = DaysSinceEpoch(*parsed);
   }
   return result;
 }
 
-py::list Rows() {
-  py::list rows;
-  for (const AggregationInfo& row : choice::kAggregations) {
-    rows.append(py::dict(py::arg("kind") = "aggregation", py::arg("name") = row.name,
-                         py::arg("code") = Code(row.value), py::arg("period") = row.period,
-                         py::arg("dimension") = row.dimension, py::arg("periods") = row.periods));
+py::dict VariableOf(const TableVariable& variable) {
+  py::list attributes;
+  for (const TableAttribute& attribute : variable.attributes) {
+    attributes.append(py::make_tuple(attribute.name, attribute.value));
   }
-  for (const UnitInfo& row : choice::kUnits) {
-    rows.append(py::dict(py::arg("kind") = "unit", py::arg("name") = row.label,
-                         py::arg("code") = Code(row.value), py::arg("udunits") = row.udunits,
-                         py::arg("per_dekad") = row.perDekad));
+  return py::dict(py::arg("name") = variable.name, py::arg("dimensions") = variable.dimensions,
+                  py::arg("attributes") = attributes);
+}
+
+// The table's variables in the order the NetCDF file defines them, and its global attributes.
+py::dict DescriptionOf(const TableDescription& table, bool dated) {
+  py::list variables;
+  const std::vector<const TableVariable*> order =
+      dated ? std::vector<const TableVariable*>{&table.period, &table.periodBounds,
+                                                &table.latitude, &table.data}
+            : std::vector<const TableVariable*>{&table.latitude, &table.period,
+                                                &table.periodBounds, &*table.periodNumber,
+                                                &table.data};
+  for (const TableVariable* variable : order) {
+    variables.append(VariableOf(*variable));
   }
-  for (const QuantityInfo& row : choice::kQuantities) {
-    rows.append(py::dict(py::arg("kind") = "quantity", py::arg("name") = row.name,
-                         py::arg("caption") = row.caption));
+  py::list global;
+  for (const TableAttribute& attribute : table.global) {
+    global.append(py::make_tuple(attribute.name, attribute.value));
   }
-  for (const MethodInfo& row : choice::kMethods) {
-    rows.append(py::dict(py::arg("kind") = "method", py::arg("name") = row.name,
-                         py::arg("caption") = row.caption, py::arg("reference") = row.reference));
+  return py::dict(py::arg("latitude") = table.latitude.name,
+                  py::arg("period") = table.period.name,
+                  py::arg("period_bounds") = table.periodBounds.name,
+                  py::arg("period_number") =
+                      table.periodNumber ? py::object(py::str(table.periodNumber->name))
+                                         : py::object(py::none()),
+                  py::arg("data") = table.data.name, py::arg("variables") = variables,
+                  py::arg("global") = global);
+}
+
+py::dict AnnualTableDescription(const py::str& aggregation, const py::str& unit,
+                             const py::str& quantity, const py::str& method) {
+  const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
+  py::dict description = DescriptionOf(DescribeTable(choice), false);
+  const std::vector<TablePeriodCell> cells = TablePeriodCells(choice.aggregation);
+  py::array_t<std::int32_t> numbers(static_cast<py::ssize_t>(cells.size()));
+  py::array_t<double> middles(static_cast<py::ssize_t>(cells.size()));
+  py::array_t<double> bounds({cells.size(), std::size_t{2}});
+  for (std::size_t p = 0; p < cells.size(); ++p) {
+    numbers.mutable_data()[p] = cells[p].number;
+    middles.mutable_data()[p] = cells[p].middle;
+    bounds.mutable_data()[2 * p] = cells[p].first;
+    bounds.mutable_data()[2 * p + 1] = cells[p].last;
   }
-  return rows;
+  description["numbers"] = numbers;
+  description["middles"] = middles;
+  description["bounds"] = bounds;
+  return description;
+}
+
+// The dated table of FROM/TO as the command line's --dates reads it: its description, and its
+// periods' first days (days since 1970-01-01) and lengths.
+py::dict DatedTableDescription(const py::str& range, const py::str& aggregation,
+                            const py::str& unit, const py::str& quantity,
+                            const py::str& method) {
+  const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
+  std::string refusal;
+  const std::optional<DateRange> dates = ParseDateRange(Utf8(range), refusal);
+  if (!dates) {
+    throw py::value_error("dates: " + refusal + ".");
+  }
+  RefuseWeeks(choice);
+  const std::vector<DatedPeriod> periods = DatedPeriods(dates->from, dates->to, choice.aggregation);
+  py::dict description = DescriptionOf(DescribeDatedTable(choice, periods.front().first), true);
+  py::array_t<std::int64_t> firsts(static_cast<py::ssize_t>(periods.size()));
+  py::array_t<std::int64_t> days(static_cast<py::ssize_t>(periods.size()));
+  for (std::size_t p = 0; p < periods.size(); ++p) {
+    firsts.mutable_data()[p] = DaysSinceEpoch(periods[p].first);
+    days.mutable_data()[p] = periods[p].days;
+  }
+  description["firsts"] = firsts;
+  description["days"] = days;
+  return description;
 }
 
 }  // namespace
@@ -404,20 +467,16 @@ PYBIND11_MODULE(_marovane, module) {
   module.def("for_dates", &ForDates, py::arg("latitudes"), py::arg("dates"),
              py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
              "The value of the real-calendar period holding each date (days since 1970-01-01).");
-  module.def("check_choice",
-             [](const py::str& aggregation, const py::str& unit, const py::str& quantity,
-                const py::str& method) {
-               const CycleChoice c = ChoiceNamed(aggregation, unit, quantity, method);
-               return py::make_tuple(std::string(Describe(c.aggregation).name),
-                                     std::string(Describe(c.unit).label),
-                                     std::string(Describe(c.quantity).name),
-                                     std::string(Describe(c.method).name));
-             },
-             py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
-             "The canonical names of a choice; ValueError listing what each may be.");
   module.def("latitude_of_text", &LatitudeOfText, py::arg("text"),
              "A latitude text as the command line reads it, to single precision.");
   module.def("dates_of_texts", &DatesOfTexts, py::arg("texts"),
              "ISO dates (YYYY-MM-DD) as days since 1970-01-01.");
-  module.def("rows", &Rows, "The rows of the choices: aggregations, units, quantities, methods.");
+  module.def("describe_table", &AnnualTableDescription, py::arg("aggregation"), py::arg("unit"),
+             py::arg("quantity"), py::arg("method"),
+             "The NetCDF table's variables and attributes, with its periods' numbers, middles "
+             "and bounds.");
+  module.def("describe_dated_table", &DatedTableDescription, py::arg("dates"),
+             py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
+             "The NetCDF table of FROM/TO: variables, attributes, periods' first days and "
+             "lengths.");
 }

@@ -346,12 +346,90 @@ def for_dates(
     return values.reshape(latitudes.shape)[()]
 
 
+def _date_range(dates: Any) -> str:
+    """FROM/TO as the command line takes it, from a text or a pair of dates."""
+    if isinstance(dates, str):
+        return dates
+    if isinstance(dates, (tuple, list)) and len(dates) == 2:
+        ends = [_dates(end) for end in dates]
+        if all(end.ndim == 0 for end in ends):
+            return "/".join(str(_np.datetime64(int(end), "D")) for end in ends)
+    raise TypeError("dates must be 'FROM/TO' (ISO dates) or a pair (from, to) of dates")
+
+
 def to_dataset(
     latitude: Any,
     aggregation: Choice = "dekadal",
     unit: Choice = "MJ/m^2/day",
     quantity: Choice = "radiation",
     method: Choice = "harmonic",
+    dates: Any = None,
 ) -> "xarray.Dataset":
-    """The table of many latitudes as an xarray.Dataset, as marovane-cli --table writes it."""
-    raise NotImplementedError
+    """The table of many latitudes as an xarray.Dataset: the NetCDF table of marovane-cli.
+
+    The dataset holds the variables and attributes of the file that ``marovane-cli --table
+    PATH.nc`` writes for the same choice, as ``xarray.open_dataset`` reads it back (CF
+    conventions 1.8): the coordinate ``lat`` in single precision, the period coordinate named
+    after the aggregation (``day``, ``week``, ``dekad``, ``month``: the day of the year at the
+    period's middle, its bounds and its number), and the data variable ``radiation`` or
+    ``daylength`` with its units, long_name and cell_methods. With ``dates``, the table of real
+    dates of ``--dates FROM/TO``: a ``time`` coordinate, each period's first day, with bounds.
+
+    Parameters
+    ----------
+    latitude : float, str or sequence of them
+        One latitude or a one-dimensional sequence, in the table's order.
+    aggregation, unit, quantity, method
+        As for :func:`annual_cycle`; with ``dates`` the aggregation is daily, dekadal or
+        monthly (dekadal by default, as for the file).
+    dates : str or (date, date), optional
+        ``"2023-01-01/2024-12-31"`` or a pair of dates: FROM and TO, both included, at most
+        100 years; every period that overlaps them is taken whole.
+
+    Returns
+    -------
+    xarray.Dataset
+
+    Raises
+    ------
+    ImportError
+        When xarray is not installed (Debian: ``python3-xarray``).
+    """
+    try:
+        import xarray
+    except ImportError as error:
+        raise ImportError(
+            "marovane.to_dataset needs xarray: install python3-xarray "
+            "(sudo apt-get install python3-xarray), or use annual_cycle and for_dates"
+        ) from error
+    names = _choices(aggregation, unit, quantity, method)
+    latitudes = _latitudes(latitude)
+    if latitudes.ndim > 1:
+        raise ValueError(f"latitude must be one latitude or a sequence of them, not of shape "
+                         f"{latitudes.shape}")
+    lat = _flat(latitudes, _np.float32)
+    if dates is None:
+        table = _marovane.describe_table(*names)
+        values = {
+            table["latitude"]: lat,
+            table["period"]: table["middles"],
+            table["period_bounds"]: table["bounds"],
+            table["period_number"]: table["numbers"],
+            table["data"]: annual_cycle(lat, *names),
+        }
+    else:
+        table = _marovane.describe_dated_table(_date_range(dates), *names)
+        firsts = table["firsts"]
+        time = (firsts - firsts[0]).astype(_np.float64)
+        values = {
+            table["period"]: time,
+            table["period_bounds"]: _np.stack([time, time + table["days"]], axis=1),
+            table["latitude"]: lat,
+            table["data"]: for_dates(lat, firsts[:, None].astype("datetime64[D]"), *names),
+        }
+    # The variables as the file stores them, then decoded as xarray decodes a file it opens.
+    stored = xarray.Dataset(attrs=dict(table["global"]))
+    for variable in table["variables"]:
+        stored[variable["name"]] = xarray.Variable(
+            variable["dimensions"], values[variable["name"]], attrs=dict(variable["attributes"]))
+    return xarray.decode_cf(stored).load()

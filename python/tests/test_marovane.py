@@ -8,6 +8,7 @@ import os
 import pathlib
 import re
 import subprocess
+import sys
 import threading
 import time
 
@@ -241,17 +242,25 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.daily_radiation, (0, np.array([1, 2.5], dtype=object)), TypeError, "not float at index (1,)"),
     (marovane.daily_radiation, ([0, 1], [1, 2, 3]), ValueError, "shape mismatch"),
     (marovane.for_dates, (0, "2024-01-01", "weekly"), ValueError,
-     "weekly has no periods in the real calendar; give daily, dekadal or monthly."),
+     "weeks have no place in the real calendar; give daily, dekadal or monthly."),
     (marovane.for_dates, (0, "2023-02-29"), ValueError,
-     "'2023-02-29' is not a date; give ISO 8601 dates, YYYY-MM-DD (2024-02-29), in the years 1 to 9999."),
-    (marovane.for_dates, (0, ["2024-01-01", "2024-13-01"]), ValueError, "'2024-13-01' is not a date"),
-    (marovane.for_dates, (0, "20240101"), ValueError, "is not a date"),
+     "'2023-02-29' is no date: give an existing date as YYYY-MM-DD, years 0001 to 9999."),
+    (marovane.for_dates, (0, ["2024-01-01", "2024-13-01"]), ValueError, "'2024-13-01' is no date"),
+    (marovane.for_dates, (0, "20240101"), ValueError, "is no date"),
     (marovane.for_dates, (0, np.array(["2024-01-01", "NaT"], dtype="datetime64[D]")), ValueError,
      "dates: NaT is not a date at index (1,)"),
     (marovane.for_dates, (0, np.datetime64("10000-01-01")), ValueError, "dates must lie in the years 1 to 9999"),
     (marovane.for_dates, (0, 20240101), TypeError, "not an array of int64"),
     (marovane.for_dates, (0, [datetime.date(2024, 1, 1), 5]), TypeError, "not int at index (1,)"),
     (marovane.for_dates, (91, "2024-01-01"), ValueError, OUT_OF_RANGE),
+    (marovane.to_dataset, (np.zeros((2, 2)),), ValueError, "not of shape (2, 2)"),
+    (marovane.to_dataset, (0, "weekly", 1, "radiation", "harmonic", "2024-01-01/2024-02-01"),
+     ValueError, "weeks have no place in the real calendar"),
+    (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", "2023-01-01/2124-01-01"), ValueError,
+     "dates: 2023-01-01/2124-01-01 spans 36890 days, more than 100 years (36525 days)."),
+    (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("2024-02-01", "2024-01-31")),
+     ValueError, "dates: FROM 2024-02-01 is after TO 2024-01-31."),
+    (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", 2024), TypeError, "'FROM/TO'"),
 ]
 
 
@@ -320,3 +329,44 @@ def test_the_readmes_example_runs(tmp_path, monkeypatch):
     assert weather.loc["2024-02-29", "ra"] == marovane.for_dates(41.9, "2024-02-29", unit="mm/day")
     assert weather.loc["2024-12-31", "ra"] == marovane.for_dates(41.9, "2024-12-31", unit="mm/day")
     assert weather.et0.notna().all() and (weather.et0 > 0).all()
+
+
+TABLES = [  # marovane-cli's options and to_dataset's arguments
+    (["-a", "daily"], ("daily",)),
+    (["-a", "weekly", "-u", "W/m^2"], ("weekly", "W/m^2")),
+    (["-a", "dekadal", "-u", "7"], ("dekadal", 7)),
+    (["-a", "monthly", "-q", "daylength", "-m", "fao56"], ("monthly", 1, "daylength", "fao56")),
+    (["-a", "daily", "--dates", "2023-12-30/2024-01-02"], ("daily", 1, "radiation", "harmonic", "2023-12-30/2024-01-02")),
+    (["-a", "dekadal", "-u", "mm/dekad", "--dates", "2024-02-15/2024-03-05"],
+     ("dekadal", "mm/dekad", "radiation", "harmonic", ("2024-02-15", np.datetime64("2024-03-05")))),
+    (["-a", "monthly", "-m", "fao56", "--dates", "2023-01-15/2024-12-31"],
+     ("monthly", 1, "radiation", "fao56", "2023-01-15/2024-12-31")),
+]
+
+
+@pytest.mark.parametrize("options, arguments", TABLES)
+def test_datasets_equal_the_command_lines_netcdf_tables(tmp_path, options, arguments):
+    import pandas
+    import xarray
+    latitudes = ["-89.5", "0", "41:54:00N", "66.56"]
+    given = [option for latitude in latitudes for option in ("--latitude", latitude)]
+    for table in ["t.nc", "t.csv"]:
+        subprocess.run([CLI, *given, *options, "--table", str(tmp_path / table)],
+                       capture_output=True, check=True)
+    dataset = marovane.to_dataset(latitudes, *arguments)
+    with xarray.open_dataset(tmp_path / "t.nc") as written:
+        xarray.testing.assert_identical(dataset, written)
+    if "--dates" in options:  # for_dates gives each period's value at any of its dates
+        rows = pandas.read_csv(tmp_path / "t.csv")
+        values = marovane.for_dates(rows.iloc[:, 1], rows.iloc[:, 0], *arguments[:4])
+        np.testing.assert_array_equal(values, rows.iloc[:, 2])
+        last_days = dataset.time_bounds.values[:, 1] - np.timedelta64(1, "D")
+        np.testing.assert_array_equal(
+            marovane.for_dates(dataset.lat.values, last_days[:, None], *arguments[:4]),
+            dataset["radiation"].values)
+
+
+def test_to_dataset_without_xarray_says_what_to_install(monkeypatch):
+    monkeypatch.setitem(sys.modules, "xarray", None)
+    with pytest.raises(ImportError, match="install python3-xarray"):
+        marovane.to_dataset(41.9)
