@@ -31,7 +31,13 @@ from . import _marovane
 from ._marovane import __version__
 
 if TYPE_CHECKING:
+    import numpy.typing as npt
     import xarray
+
+    # A latitude, a day or a date, or any array or sequence of them.
+    Latitudes = Union[npt.ArrayLike, str]
+    Days = npt.ArrayLike
+    Dates = Union[npt.ArrayLike, str, _datetime.date]
 
 __all__ = [
     "__version__",
@@ -203,12 +209,12 @@ def _flat(array: _np.ndarray, dtype: Any) -> _np.ndarray:
 
 
 def annual_cycle(
-    latitude: Any,
+    latitude: Latitudes,
     aggregation: Choice = "dekadal",
     unit: Choice = "MJ/m^2/day",
     quantity: Choice = "radiation",
     method: Choice = "harmonic",
-) -> _np.ndarray:
+) -> npt.NDArray[_np.float64]:
     """The annual table of each latitude, as Marovane's files hold it.
 
     Parameters
@@ -252,7 +258,7 @@ def _per_day(function: Any, latitude: Any, day: Any) -> Any:
     return values.reshape(latitudes.shape)[()]
 
 
-def daily_radiation(latitude: Any, day: Any) -> Any:
+def daily_radiation(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float64] | _np.float64:
     """Extraterrestrial radiation Ra of each latitude on each day of the year, in MJ/m^2/day.
 
     Bit for bit the program's daily value, by its own model (a four-harmonic declination,
@@ -274,13 +280,13 @@ def daily_radiation(latitude: Any, day: Any) -> Any:
 
     Examples
     --------
-    >>> float(daily_radiation(41.9, 172))
-    41.8...
+    >>> daily_radiation(41.9, [172, 366])
+    array([41.93044559, 12.65090418])
     """
     return _per_day(_marovane.daily_radiation, latitude, day)
 
 
-def day_length(latitude: Any, day: Any) -> Any:
+def day_length(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float32] | _np.float32:
     """Astronomical day length of each latitude on each day of the year, in hours.
 
     Bit for bit the program's single-precision value: exactly 24 in polar day, 0 in polar
@@ -297,18 +303,23 @@ def day_length(latitude: Any, day: Any) -> Any:
     -------
     numpy.ndarray or numpy.float32
         float32 in the broadcast shape of latitude and day.
+
+    Examples
+    --------
+    >>> day_length([0, 41.9, 80], 172)
+    array([12.      , 15.051961, 24.      ], dtype=float32)
     """
     return _per_day(_marovane.day_length, latitude, day)
 
 
 def for_dates(
-    latitude: Any,
-    dates: Any,
+    latitude: Latitudes,
+    dates: Dates,
     aggregation: Choice = "daily",
     unit: Choice = "MJ/m^2/day",
     quantity: Choice = "radiation",
     method: Choice = "harmonic",
-) -> Any:
+) -> npt.NDArray[_np.float64] | _np.float64:
     """The value, on real calendar dates, of the period that holds each date.
 
     A date's day of the year runs 1..366 (29 February is day 60 of a leap year, 1 March day
@@ -336,9 +347,13 @@ def for_dates(
 
     Examples
     --------
+    >>> for_dates(41.9, ["2024-02-29", "2024-12-31"], unit="mm/day")
+    array([9.428, 5.162])
     >>> import pandas as pd
     >>> days = pd.date_range("2023-01-01", "2024-12-31")
     >>> ra = pd.Series(for_dates(41.9, days, unit="mm/day"), index=days)
+    >>> ra["2024-02-27":"2024-03-01"].tolist()
+    [9.219, 9.323, 9.428, 9.533]
     """
     names = _choices(aggregation, unit, quantity, method)
     latitudes, days = _np.broadcast_arrays(_latitudes(latitude), _dates(dates))
@@ -358,13 +373,13 @@ def _date_range(dates: Any) -> str:
 
 
 def to_dataset(
-    latitude: Any,
+    latitude: Latitudes,
     aggregation: Choice = "dekadal",
     unit: Choice = "MJ/m^2/day",
     quantity: Choice = "radiation",
     method: Choice = "harmonic",
-    dates: Any = None,
-) -> "xarray.Dataset":
+    dates: str | tuple[Dates, Dates] | None = None,
+) -> xarray.Dataset:
     """The table of many latitudes as an xarray.Dataset: the NetCDF table of marovane-cli.
 
     The dataset holds the variables and attributes of the file that ``marovane-cli --table

@@ -3,6 +3,7 @@
 # line; its shapes, dates, errors and threads.
 import ast
 import datetime
+import doctest
 import math
 import os
 import pathlib
@@ -301,6 +302,11 @@ def test_the_gil_is_released_while_it_computes():
     quarter = (end - start) / 4
     middle = sum(start + quarter < tick < end - quarter for tick in ticks)
     assert middle > 10, f"{middle} steps in the middle of a call of {end - start:.3f} s"
+
+
+def test_the_docstrings_examples():
+    failures, tried = doctest.testmod(marovane, optionflags=doctest.ELLIPSIS)
+    assert tried >= 8 and failures == 0
 
 
 def test_version_and_stubs():
