@@ -9,6 +9,7 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <exception>
@@ -127,44 +128,43 @@ void RefuseWeeks(const CycleChoice& choice) {
 
 std::size_t Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-// Runs work(begin, end) over 0..count, `piece` items at a time, with the GIL released; each
-// piece is split over the cores, at least `perThread` items to a thread. Between pieces a
-// Ctrl-C reaches Python. The first exception of any thread is raised once all have ended.
+// Runs work(begin, end) over 0..count, `piece` items at a time, with the GIL released; within
+// a piece the cores take `grain` items at a time, as each is free, so that a core another
+// program holds up does not hold up the rest. Between pieces a Ctrl-C reaches Python. The first
+// exception of any thread is raised once all have ended.
 template <typename Work>
-void RunReleased(std::size_t count, std::size_t piece, std::size_t perThread, const Work& work) {
+void RunReleased(std::size_t count, std::size_t piece, std::size_t grain, const Work& work) {
   for (std::size_t start = 0; start < count; start += piece) {
     const std::size_t stop = std::min(count, start + piece);
     std::exception_ptr failure;
     {
       py::gil_scoped_release release;
       std::mutex mutex;
-      auto run = [&](std::size_t begin, std::size_t end) {
+      std::atomic<std::size_t> next{start};
+      auto run = [&] {
         try {
-          work(begin, end);
+          for (std::size_t begin = next.fetch_add(grain); begin < stop;
+               begin = next.fetch_add(grain)) {
+            work(begin, std::min(stop, begin + grain));
+          }
         } catch (...) {
           const std::lock_guard<std::mutex> lock(mutex);
           if (!failure) {
             failure = std::current_exception();
           }
+          next = stop;
         }
       };
-      const std::size_t size = stop - start;
-      const std::size_t threads = std::clamp<std::size_t>(size / perThread, 1, Cores());
+      const std::size_t grains = (stop - start + grain - 1) / grain;
       std::vector<std::thread> helpers;
-      std::size_t begin = start;
-      for (std::size_t t = 0; t < threads; ++t) {
-        const std::size_t end = start + size * (t + 1) / threads;
-        if (t + 1 < threads) {
-          try {
-            helpers.emplace_back(run, begin, end);
-          } catch (const std::system_error&) {
-            run(begin, end);  // no thread to be had: this one does the part
-          }
-        } else {
-          run(begin, end);
+      for (std::size_t t = 1; t < std::min(grains, Cores()); ++t) {
+        try {
+          helpers.emplace_back(run);
+        } catch (const std::system_error&) {
+          break;  // no more threads to be had: fewer do the piece
         }
-        begin = end;
       }
+      run();
       for (std::thread& helper : helpers) {
         helper.join();
       }
@@ -218,7 +218,7 @@ py::array_t<double> AnnualCycles(const Flat<float>& latitudes, const py::str& ag
   // for every latitude of a large grid.
   const bool daily = choice.aggregation == Aggregation::Daily;
   const double dayFactor = choice.quantity == Quantity::Radiation ? UnitFactor(choice.unit, 1) : 1.0;
-  RunReleased(count, 4096, 64, [&](std::size_t begin, std::size_t end) {
+  RunReleased(count, 4096, 16, [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
       double* row = out + i * periods;
       if (daily) {
@@ -294,7 +294,7 @@ py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64
       return la != lb ? la < lb : date[a] < date[b];
     });
   }
-  RunReleased(count, std::size_t{1} << 20, 1024, [&](std::size_t begin, std::size_t end) {
+  RunReleased(count, std::size_t{1} << 20, 4096, [&](std::size_t begin, std::size_t end) {
     RealYearValues year{};
     std::optional<std::uint32_t> yearOf;
     std::optional<long long> periodStart;
