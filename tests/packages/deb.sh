@@ -107,4 +107,4 @@ if [[ $failures -gt 0 ]]; then
   echo "$failures package checks failed" >&2
   exit 1
 fi
-echo "package checks passed: $(basename "$deb")"
+echo "package checks passed: $(basename "$deb"), $(basename "$python_deb")"
