@@ -2,6 +2,7 @@
 #include "cli/CommandLine.hpp"
 
 #include <cerrno>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -71,6 +72,12 @@ std::optional<T> Chosen(std::optional<T> value, const std::string& option, const
   return value;
 }
 
+// Arguments are UTF-8 on every platform (on Windows, main makes them so from the wide
+// command line): a path is made from UTF-8, never through the ANSI code page.
+std::filesystem::path PathArgument(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 std::string SystemReason() {
   return errno != 0 ? std::generic_category().message(errno) : std::string("write error");
 }
@@ -98,17 +105,17 @@ int ExportSingle(float latitude, const std::string& output, const CycleChoice& c
                                                                         : kExitFileFailed;
   }
   try {
-    WriteAnnualCycle(latitude, output, choice);
+    WriteAnnualCycle(latitude, PathArgument(output), choice);
   } catch (const FileError& e) {
-    err << ShownText(e.what()) << "\n";
+    err << ShownPath(e.what()) << "\n";
     return kExitFileFailed;
   }
-  err << "Data correctly written to " << ShownText(output) << "\n";
+  err << "Data correctly written to " << ShownPath(output) << "\n";
   return kExitWritten;
 }
 
 // The log and the count go to `out`; what failed, and why, to `err`.
-int Batch(const std::string& input, const CycleChoice& choice, std::ostream& out,
+int Batch(const std::filesystem::path& input, const CycleChoice& choice, std::ostream& out,
           std::ostream& err) {
   bool logFailed = false;
   const BatchResult result = RunBatch(input, choice, [&](const std::string& entry) {
@@ -437,11 +444,17 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
                                CLI::ExitCodes::RequiredError);
     }
   } catch (const CLI::ParseError& e) {
+    errno = 0;
     const int status = app.exit(e, out, err);
     if (status == 0) {
-      // --help and --version: their text is the output, and a failed write is a failure.
-      bool failed = false;
-      return WriteOut(out, "", err, failed) ? kExitWritten : kExitFileFailed;
+      // --help and --version: their text is the output, and a failed write is a failure. The
+      // version ends in std::endl, whose flush may already have failed: errno tells why.
+      out.flush();
+      if (!out) {
+        err << "Cannot write standard output: " << SystemReason() << "\n";
+        return kExitFileFailed;
+      }
+      return kExitWritten;
     }
     return kExitBadArguments;
   }
@@ -485,7 +498,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   }
 
   if (batch->count() > 0) {
-    return Batch(batchFile, choice, out, err);
+    return Batch(PathArgument(batchFile), choice, out, err);
   }
   const std::optional<float> value = CheckedLatitude(latitudes.front(), err);
   if (!value) {

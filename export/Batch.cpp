@@ -135,12 +135,12 @@ void Complete(const PlannedFile& file, BatchResult& result, const BatchLog& log)
     WriteFileBytes(file.output, file.bytes);
   } catch (const FileError& e) {
     ++result.failed;
-    log(prefix + ShownText(e.what()));
+    log(prefix + ShownPath(e.what()));
     return;
   }
   ++result.written;
   log(std::to_string(result.written) + " " + SingleText(file.latitude) + " " +
-      ShownText(Utf8(file.output)));
+      ShownPath(Utf8(file.output)));
 }
 
 // Closes the input file whatever way the run ends.
@@ -183,7 +183,7 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
   if (full.empty()) {
     full = input;
   }
-  const std::string shownInput = ShownText(Utf8(full));
+  const std::string shownInput = ShownPath(Utf8(full));
   auto unread = [&](const std::string& reason) {
     result.unreadInput = "The input file " + shownInput + " could not be read: " + reason + ".";
     log("Cannot read " + shownInput + ": " + reason);

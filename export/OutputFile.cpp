@@ -6,13 +6,18 @@
 #include <chrono>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #ifdef _WIN32
 #include <io.h>
 #include <share.h>
+#include <windows.h>
 #else
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 #endif
 
@@ -22,117 +27,535 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::atomic<bool> gNamedTemporaries{false};
+
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
+[[noreturn]] void Fail(const fs::path& shown, int error) {
+  throw FileError(shown, "Cannot write", error);
+}
+
+// A short name for a temporary file beside the target, unlikely to be taken; one that is
+// taken is skipped by the caller.
+std::string TemporaryName() {
+  static std::atomic<unsigned> counter{0};
+  const auto clock = static_cast<unsigned long long>(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  static const char digits[] = "0123456789abcdef";
+  unsigned long long tag = clock * 2654435761u + counter.fetch_add(1);
+  std::string name = ".marovane-";
+  for (int i = 0; i < 8; ++i, tag >>= 4) {
+    name += digits[tag & 15u];
+  }
+  return name;
+}
+
+#ifdef _WIN32
+
+// The errno closest to a Windows error, for the message.
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_NOT_SAME_DEVICE:
+      return EXDEV;
+    default:
+      return EIO;
+  }
+}
+
 // Where a chain of symbolic links ends; the file itself when it is no link.
-fs::path FollowLinks(fs::path file) {
+fs::path FollowLinks(fs::path file, const fs::path& shown) {
   std::error_code ec;
-  for (int depth = 0; depth < 40 && fs::is_symlink(file, ec); ++depth) {
+  for (int depth = 0; fs::is_symlink(file, ec); ++depth) {
+    if (depth == 40) {
+      Fail(shown, ELOOP);
+    }
     const fs::path next = fs::read_symlink(file, ec);
     if (ec) {
-      break;
+      Fail(shown, ec.value());
     }
     file = next.is_absolute() ? next : file.parent_path() / next;
   }
   return file;
 }
 
-#ifdef _WIN32
-int CreateExclusive(const fs::path& file) {
-  int fd = -1;
-  _wsopen_s(&fd, file.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYNO,
-            _S_IREAD | _S_IWRITE);
-  return fd;
-}
-std::FILE* StreamOf(int fd) { return _fdopen(fd, "wb"); }
-void CloseDescriptor(int fd) { _close(fd); }
-bool Writable(const fs::path& file) { return _waccess(file.c_str(), 2) == 0; }
-void KeepPermissions(int, const fs::path&) {}  // a new file gets the folder's own rights
-#else
-int CreateExclusive(const fs::path& file) {
-  return ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-std::FILE* StreamOf(int fd) { return ::fdopen(fd, "wb"); }
-void CloseDescriptor(int fd) { ::close(fd); }
-bool Writable(const fs::path& file) { return ::access(file.c_str(), W_OK) == 0; }
-void KeepPermissions(int fd, const fs::path& file) {
-  struct stat old {};
-  if (::stat(file.c_str(), &old) == 0) {
-    ::fchmod(fd, old.st_mode & 07777);
-  }
-}
-#endif
-
-// A new file beside `target` that no other file shares a name with, open for writing.
-// nullptr and errno set when none can be made.
-std::FILE* CreateTemporary(const fs::path& target, bool keepPermissions, fs::path& temporary) {
-  static std::atomic<unsigned> counter{0};
-  const auto clock = static_cast<unsigned long long>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const unsigned long long tag = clock * 31u + counter.fetch_add(1);
-    temporary = target.parent_path() / (fs::path(".") += target.filename());
-    temporary += ".";
-    temporary += std::to_string(tag % 100000000u) + ".tmp";
-    const int fd = CreateExclusive(temporary);
-    if (fd < 0) {
-      if (errno == EEXIST) {
-        continue;
-      }
-      return nullptr;
-    }
-    if (keepPermissions) {
-      KeepPermissions(fd, target);
-    }
-    std::FILE* stream = StreamOf(fd);
-    if (stream == nullptr) {
-      const int error = errno;
-      CloseDescriptor(fd);
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      errno = error;
-    }
-    return stream;
-  }
-  errno = EEXIST;
-  return nullptr;
-}
-
-// Writes all of `bytes` and closes `stream`; 0 or the errno of the first failure.
-int WriteAndClose(std::FILE* stream, std::string_view bytes) {
+// Writes all of `bytes` to `fd` and closes it; 0 or the errno of the first failure.
+int WriteAndClose(int fd, std::string_view bytes) {
   int error = 0;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size() ||
-      std::fflush(stream) != 0) {
-    error = errno != 0 ? errno : EIO;
+  while (!bytes.empty() && error == 0) {
+    const unsigned chunk = bytes.size() < (1u << 30) ? static_cast<unsigned>(bytes.size())
+                                                      : (1u << 30);
+    const int written = _write(fd, bytes.data(), chunk);
+    if (written <= 0) {
+      error = written < 0 && errno != 0 ? errno : EIO;
+    } else {
+      bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
   }
-  if (std::fclose(stream) != 0 && error == 0) {
+  if (_close(fd) != 0 && error == 0) {
     error = errno != 0 ? errno : EIO;
   }
   return error;
 }
 
-// For what cannot be replaced: standard output, devices, pipes, and files in a folder where
-// nothing new may be created.
-void WriteInPlace(const fs::path& file, const fs::path& shownName, std::string_view bytes) {
-  std::FILE* stream = OpenFile(file, "wb");
-  if (stream == nullptr) {
-    throw FileError(shownName, "Cannot write", errno);
+void WriteDirectly(const fs::path& file, const fs::path& shown, std::string_view bytes) {
+  int fd = -1;
+  if (_wsopen_s(&fd, file.c_str(), _O_WRONLY | _O_BINARY, _SH_DENYNO, 0) != 0) {
+    Fail(shown, errno);
   }
-  errno = 0;
-  if (const int error = WriteAndClose(stream, bytes); error != 0) {
-    // A truncated file must not pass for a complete one.
-    std::error_code ignored;
-    if (fs::is_regular_file(file, ignored)) {
-      fs::remove(file, ignored);
-    }
-    throw FileError(shownName, "Cannot write", error);
+  if (const int error = WriteAndClose(fd, bytes); error != 0) {
+    Fail(shown, error);
   }
 }
+
+void WritePath(const fs::path& file, std::string_view bytes) {
+  const fs::path target = FollowLinks(file, file);
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    Fail(file, EISDIR);
+  }
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    Fail(file, EACCES);  // replacing it would get round its protection
+  }
+  std::error_code ec;
+  if (exists && !fs::is_regular_file(fs::status(target, ec))) {
+    WriteDirectly(target, file, bytes);  // a device such as NUL
+    return;
+  }
+  fs::path temporary;
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    temporary = target.parent_path() / TemporaryName();
+    if (_wsopen_s(&fd, temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                  _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) {
+      const int error = errno;
+      fd = -1;
+      if (error == EEXIST && attempt < 100) {
+        continue;
+      }
+      if (exists && error == EACCES) {
+        throw FileError(file, "Cannot write",
+                        "its folder takes no new file, so it cannot be replaced safely");
+      }
+      Fail(file, error);
+    }
+  }
+  int error = WriteAndClose(fd, bytes);
+  if (error == 0 &&
+      !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    error = ErrnoOf(::GetLastError());
+  }
+  if (error != 0) {
+    ::DeleteFileW(temporary.c_str());
+    Fail(file, error);
+  }
+}
+
+#else  // POSIX
+
+// Closes what it holds at the end of its scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  ~Descriptor() { reset(); }
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+      reset(std::exchange(other.fd_, -1));
+    }
+    return *this;
+  }
+  int get() const { return fd_; }
+  int close() { return ::close(std::exchange(fd_, -1)); }
+  void reset(int fd = -1) {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+    fd_ = fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// Holds back the signals that end a program from its terminal or session while a temporary
+// name exists, so that the name never outlives the program.
+class HeldSignals {
+ public:
+  HeldSignals() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+      sigaddset(&held, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &held, &saved_);
+  }
+  ~HeldSignals() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+  HeldSignals(const HeldSignals&) = delete;
+  HeldSignals& operator=(const HeldSignals&) = delete;
+
+ private:
+  sigset_t saved_;
+};
+
+// A name in an open folder: `dir` is AT_FDCWD or the folder that `owned` holds.
+struct Place {
+  int dir = AT_FDCWD;
+  Descriptor owned;
+  std::string name;
+};
+
+// `path` (relative to `base`) as a name in its open folder.
+Place Locate(int base, const std::string& path, const fs::path& shown) {
+  if (path.empty()) {
+    Fail(shown, ENOENT);
+  }
+  Place place;
+  place.dir = base;
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    place.name = path;
+    return place;
+  }
+  place.name = path.substr(slash + 1);
+  const std::string folder = slash == 0 ? std::string("/") : path.substr(0, slash);
+  if (place.name.empty()) {
+    place.name = ".";  // "dir/" is the folder itself
+  }
+  place.owned.reset(::openat(base, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (place.owned.get() < 0) {
+    Fail(shown, errno);
+  }
+  place.dir = place.owned.get();
+  return place;
+}
+
+bool InProc(int dir) {
+  struct statfs info {};
+  const int result = dir == AT_FDCWD ? ::statfs(".", &info) : ::fstatfs(dir, &info);
+  return result == 0 && info.f_type == 0x9fa0;  // PROC_SUPER_MAGIC
+}
+
+enum class Kind { New, Regular, Direct };
+
+// Follows `place` while it names a symbolic link, to the name the links end at; `st` gets
+// that file's status. Links of /proc (/dev/stdout is one) lead to an open file, not to a
+// name: they are written through, as is a link that ends at a device or a pipe.
+Kind Follow(Place& place, struct stat& st, const fs::path& shown) {
+  struct stat end {};
+  end.st_mode = S_IFIFO;  // what a dangling link of /proc stands for
+  for (int hops = 0;; ++hops) {
+    if (::fstatat(place.dir, place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT) {
+        return Kind::New;
+      }
+      Fail(shown, errno);
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      if (S_ISDIR(st.st_mode)) {
+        Fail(shown, EISDIR);
+      }
+      return S_ISREG(st.st_mode) ? Kind::Regular : Kind::Direct;
+    }
+    if (hops == 0) {
+      if (::fstatat(place.dir, place.name.c_str(), &end, 0) == 0) {
+        if (S_ISDIR(end.st_mode)) {
+          Fail(shown, EISDIR);
+        }
+        if (!S_ISREG(end.st_mode)) {
+          st = end;
+          return Kind::Direct;
+        }
+      } else if (errno != ENOENT) {
+        Fail(shown, errno);  // a loop ends here
+      }
+    }
+    if (hops == 40) {
+      Fail(shown, ELOOP);
+    }
+    if (InProc(place.dir)) {
+      st = end;
+      return Kind::Direct;
+    }
+    std::string text(256, '\0');
+    for (;;) {
+      const ssize_t length = ::readlinkat(place.dir, place.name.c_str(), text.data(), text.size());
+      if (length < 0) {
+        Fail(shown, errno);
+      }
+      if (static_cast<std::size_t>(length) < text.size()) {
+        text.resize(static_cast<std::size_t>(length));
+        break;
+      }
+      text.resize(text.size() * 4);
+    }
+    Place next = Locate(place.dir, text, shown);
+    if (next.owned.get() < 0) {
+      next.owned = std::move(place.owned);  // the link's own folder
+    }
+    place = std::move(next);
+  }
+}
+
+// Writes all of `bytes`; 0 or the errno of the failure.
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return errno;
+    }
+    if (written == 0) {
+      return EIO;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return 0;
+}
+
+// Devices, pipes, and the file behind standard output.
+void WriteDirectly(const Place& place, const struct stat& st, const fs::path& shown,
+                   std::string_view bytes) {
+  const int append = S_ISREG(st.st_mode) ? O_APPEND : 0;
+  Descriptor fd(
+      ::openat(place.dir, place.name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | append));
+  if (fd.get() < 0) {
+    Fail(shown, errno);
+  }
+  int error = WriteAll(fd.get(), bytes);
+  if (fd.close() != 0 && error == 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    Fail(shown, error);
+  }
+}
+
+// For a file that cannot be swapped: the room is reserved before the old content is touched.
+void WriteInPlace(const Place& place, const fs::path& shown, std::string_view bytes) {
+  Descriptor fd(
+      ::openat(place.dir, place.name.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+  if (fd.get() < 0) {
+    Fail(shown, errno);
+  }
+  const auto size = static_cast<off_t>(bytes.size());
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      bytes.size() > limit.rlim_cur) {
+    Fail(shown, EFBIG);
+  }
+  if (size > 0 && ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, size) != 0) {
+    if (errno == EOPNOTSUPP) {
+      throw FileError(shown, "Cannot write",
+                      "it cannot be swapped for a new file here, and its file system cannot "
+                      "reserve the room to rewrite it safely");
+    }
+    Fail(shown, errno);
+  }
+  const HeldSignals held;
+  int error = WriteAll(fd.get(), bytes);
+  if (error == 0 && ::ftruncate(fd.get(), size) != 0) {
+    error = errno;
+  }
+  if (fd.close() != 0 && error == 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    Fail(shown, error);
+  }
+}
+
+// Gives the temporary file `fd` the owner, group and mode of the file it replaces (`old`, when
+// `replacing`); refuses a file that may not be written.
+void Prepare(int fd, const Place& place, bool replacing, const struct stat& old,
+             const fs::path& shown) {
+  if (!replacing) {
+    return;
+  }
+  struct stat made {};
+  if (::fstat(fd, &made) != 0) {
+    Fail(shown, errno);
+  }
+  // The owner may write what has its write bit; anyone else asks the system.
+  if (!(made.st_uid == old.st_uid && (old.st_mode & S_IWUSR) != 0) &&
+      ::faccessat(place.dir, place.name.c_str(), W_OK, AT_EACCESS) != 0) {
+    Fail(shown, errno);
+  }
+  bool chowned = false;
+  if (made.st_uid != old.st_uid || made.st_gid != old.st_gid) {
+    chowned = ::fchown(fd, old.st_uid, old.st_gid) == 0 ||
+              (made.st_gid != old.st_gid && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0);
+  }
+  if ((chowned || (made.st_mode & 07777) != (old.st_mode & 07777)) &&
+      ::fchmod(fd, old.st_mode & 07777) != 0) {
+    Fail(shown, errno);
+  }
+}
+
+bool CannotCreate(int error) { return error == EACCES || error == EPERM; }
+
+// Links the unnamed file `fd` in as `name`; 0 or errno.
+int LinkUnnamed(int fd, int dir, const std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    return 0;
+  }
+  if (errno != ENOENT) {
+    return errno;
+  }
+  // Without /proc; this needs a recent system or privilege.
+  return ::linkat(fd, "", dir, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
+enum class Outcome { Done, InPlace, Named };
+
+// The written unnamed file `fd` takes the place of `place`.
+Outcome Install(int fd, const Place& place, bool replacing, const fs::path& shown) {
+  if (!replacing) {
+    const int error = LinkUnnamed(fd, place.dir, place.name);
+    if (error == 0) {
+      return Outcome::Done;
+    }
+    if (error == ENOENT) {
+      return Outcome::Named;
+    }
+    if (error != EEXIST) {
+      Fail(shown, error);
+    }
+    // Made meanwhile by someone else: replaced as any file.
+  }
+  const HeldSignals held;
+  for (int attempt = 0;; ++attempt) {
+    const std::string temporary = TemporaryName();
+    const int error = LinkUnnamed(fd, place.dir, temporary);
+    if (error == EEXIST && attempt < 100) {
+      continue;
+    }
+    if (error == ENOENT) {
+      return Outcome::Named;
+    }
+    if (error != 0) {
+      Fail(shown, error);
+    }
+    if (::renameat(place.dir, temporary.c_str(), place.dir, place.name.c_str()) == 0) {
+      return Outcome::Done;
+    }
+    const int renameError = errno;
+    ::unlinkat(place.dir, temporary.c_str(), 0);
+    if (replacing && CannotCreate(renameError)) {
+      return Outcome::InPlace;  // a sticky folder and another user's file
+    }
+    Fail(shown, renameError);
+  }
+}
+
+// The same through a named temporary file, for file systems without unnamed files.
+Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
+                   const fs::path& shown, std::string_view bytes) {
+  const HeldSignals held;
+  const mode_t mode = replacing ? (old.st_mode & 0777) : 0666;
+  std::string temporary;
+  Descriptor fd;
+  for (int attempt = 0; fd.get() < 0; ++attempt) {
+    temporary = TemporaryName();
+    fd.reset(::openat(place.dir, temporary.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (fd.get() < 0) {
+      if (errno == EEXIST && attempt < 100) {
+        continue;
+      }
+      if (replacing && CannotCreate(errno)) {
+        return Outcome::InPlace;
+      }
+      Fail(shown, errno);
+    }
+  }
+  try {
+    Prepare(fd.get(), place, replacing, old, shown);
+  } catch (const FileError&) {
+    ::unlinkat(place.dir, temporary.c_str(), 0);
+    throw;
+  }
+  int error = WriteAll(fd.get(), bytes);
+  if (fd.close() != 0 && error == 0) {
+    error = errno;
+  }
+  if (error == 0 &&
+      ::renameat(place.dir, temporary.c_str(), place.dir, place.name.c_str()) == 0) {
+    return Outcome::Done;
+  }
+  if (error == 0) {
+    error = errno;
+  }
+  ::unlinkat(place.dir, temporary.c_str(), 0);
+  if (replacing && CannotCreate(error)) {
+    return Outcome::InPlace;
+  }
+  Fail(shown, error);
+}
+
+void WriteAt(int base, const std::string& path, const fs::path& shown, std::string_view bytes) {
+  Place place = Locate(base, path, shown);
+  struct stat old {};
+  const Kind kind = Follow(place, old, shown);
+  if (kind == Kind::Direct) {
+    WriteDirectly(place, old, shown, bytes);
+    return;
+  }
+  const bool replacing = kind == Kind::Regular;
+  Outcome outcome = Outcome::Named;
+  if (!gNamedTemporaries.load(std::memory_order_relaxed)) {
+    Descriptor fd(::openat(place.dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                           replacing ? (old.st_mode & 0777) : 0666));
+    if (fd.get() >= 0) {
+      Prepare(fd.get(), place, replacing, old, shown);
+      if (const int error = WriteAll(fd.get(), bytes); error != 0) {
+        Fail(shown, error);
+      }
+      outcome = Install(fd.get(), place, replacing, shown);
+    } else if (replacing && CannotCreate(errno)) {
+      outcome = Outcome::InPlace;
+    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+      Fail(shown, errno);  // EISDIR and EINVAL: a system older than unnamed files
+    }
+  }
+  if (outcome == Outcome::Named) {
+    outcome = WriteNamed(place, replacing, old, shown, bytes);
+  }
+  if (outcome == Outcome::InPlace) {
+    WriteInPlace(place, shown, bytes);
+  }
+}
+
+#endif
 
 }  // namespace
 
 FileError::FileError(const std::filesystem::path& file, std::string_view action, int error)
-    : std::runtime_error(std::string(action) + " " + file.string() + ": " +
-                         std::generic_category().message(error)),
-      file_(file) {}
+    : FileError(file, action, std::generic_category().message(error)) {}
+
+FileError::FileError(const std::filesystem::path& file, std::string_view action,
+                     std::string reason)
+    : std::runtime_error(std::string(action) + " " + Utf8(file) + ": " + reason),
+      file_(file),
+      reason_(std::move(reason)) {}
 
 std::FILE* OpenFile(const std::filesystem::path& file, const char* mode) {
 #ifdef _WIN32
@@ -144,40 +567,42 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode) {
 }
 
 void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes) {
-  const fs::path target = FollowLinks(file);
-  std::error_code ec;
-  const fs::file_status status = fs::status(target, ec);
-  const bool exists = fs::exists(status);
-  if (exists && !fs::is_regular_file(status)) {
-    WriteInPlace(target, file, bytes);
-    return;
-  }
-  if (exists && !Writable(target)) {
-    // Replacing it would get round its write protection.
-    throw FileError(file, "Cannot write", errno);
-  }
-
-  fs::path temporary;
-  errno = 0;
-  std::FILE* stream = CreateTemporary(target, exists, temporary);
-  if (stream == nullptr) {
-    const int error = errno;
-    if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
-      WriteInPlace(target, file, bytes);
-      return;
-    }
-    throw FileError(file, "Cannot write", error);
-  }
-  errno = 0;
-  int error = WriteAndClose(stream, bytes);
-  if (error == 0) {
-    fs::rename(temporary, target, ec);
-    error = ec ? ec.value() : 0;
-  }
-  if (error != 0) {
-    fs::remove(temporary, ec);
-    throw FileError(file, "Cannot write", error);
-  }
+#ifdef _WIN32
+  WritePath(file, bytes);
+#else
+  WriteAt(AT_FDCWD, file.native(), file, bytes);
+#endif
 }
+
+OutputFolder::OutputFolder(const std::filesystem::path& folder) : path_(folder) {
+#ifndef _WIN32
+  if (!folder.empty()) {
+    descriptor_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor_ < 0) {
+      Fail(folder, errno);
+    }
+  }
+#endif
+}
+
+OutputFolder::~OutputFolder() {
+#ifndef _WIN32
+  if (descriptor_ >= 0) {
+    ::close(descriptor_);
+  }
+#endif
+}
+
+void OutputFolder::write(const std::filesystem::path& name, std::string_view bytes) const {
+#ifdef _WIN32
+  WritePath(path_ / name, bytes);
+#else
+  WriteAt(descriptor_ >= 0 ? descriptor_ : AT_FDCWD, name.native(), path_ / name, bytes);
+#endif
+}
+
+namespace detail {
+void UseNamedTemporaries(bool named) { gNamedTemporaries.store(named); }
+}  // namespace detail
 
 }  // namespace marovane

@@ -34,19 +34,56 @@ struct AnnualCycle {
   std::vector<CyclePeriod> periods;
 };
 
-// The periods of an aggregation over the 365-day year, without values. Weeks are 7 days from
-// day 1 on, so week 53 is day 365 and days 1 to 6; dekads run 1-10, 11-20 and 21 to the end
-// of each month; months are those of a year without 29 February.
+// CyclePeriods
+// The periods of an aggregation over the 365-day year, without values.
+//
+// Given:
+//   aggregation  Aggregation  daily, weekly, dekadal or monthly
+//
+// Returned (function value):
+//                vector       365 days, 53 weeks, 36 dekads or 12 months in order, each with
+//                             its number, first day and length (value 0)
+//
+// Notes:
+//   1. Weeks are 7 days from day 1 on, so week 53 is day 365 and days 1 to 6 of the same year.
+//      Dekads run 1-10, 11-20 and 21 to the end of each month (DekadLength); months are those
+//      of a year without 29 February (MonthLength).
 std::vector<CyclePeriod> CyclePeriods(Aggregation aggregation);
 
-// Entry d (1..365) is the value of day d of `quantity` by `method`: radiation in MJ/m^2/day,
-// day length in hours; entry 0 is unused and 0.
+// DailyValues
+// The 365 daily values of a quantity by a method, before any aggregation.
+//
+// Given:
+//   latitude  float     degrees, -90..90, north positive
+//   quantity  Quantity  Radiation or DayLength
+//   method    Method    Harmonic (Radiation.hpp) or Fao56 (Fao56.hpp)
+//
+// Returned (function value):
+//             YearValues  entry d (1..365) is day d's value: DailyRadiation or
+//                         Fao56DailyRadiation in MJ/m^2/day, DayLength or Fao56DayLength in
+//                         hours; entry 0 is unused and 0
+//
+// Notes:
+//   1. The FAO-56 functions are given the latitude's single widened exactly to double.
 YearValues DailyValues(float latitude, Quantity quantity, Method method);
 
-// The table of `latitude`. Each value is factor x mean: the mean of the period's daily values
-// (a sum from 0 in day order, divided by the number of days), times UnitFactor of the unit
-// for radiation (1 for hours). The per-dekad units take each dekad's own length in the
-// dekadal mode; days, weeks and months take that of a nominal 10-day dekad.
+// AnnualCycleTable
+// The annual table of one latitude: what every file, chart and other output shows.
+//
+// Given:
+//   latitude  float        degrees, -90..90, north positive
+//   choice    CycleChoice  aggregation, unit, quantity and method
+//
+// Returned (function value):
+//             AnnualCycle  the periods of CyclePeriods(choice.aggregation), each with its value
+//
+// Notes:
+//   1. Each value is RoundTo3Decimals(factor * mean), in double precision: the mean of the
+//      period's daily values (DailyValues; a sum from 0 in day order, divided by the number of
+//      days), times UnitFactor of the unit for radiation, 1 for hours.
+//   2. The per-dekad units take each dekad's own length in the dekadal mode; days, weeks and
+//      months take that of a nominal 10-day dekad (UnitFactor with period 1).
+//   3. Aggregation, units and rounding are the same for both methods.
 AnnualCycle AnnualCycleTable(float latitude, const CycleChoice& choice);
 
 }  // namespace marovane

@@ -139,6 +139,10 @@ std::string_view UnitLabel(Unit unit);
 // The factor that turns a value in MJ/m^2/day into `unit`. The per-dekad units turn a mean
 // daily value into the total over dekad number `period` (8, 10 or 11 days); every other unit
 // ignores the period.
+// The factors are rounded conversions: 100 J/cm^2 and 23.9 cal/cm^2 per MJ/m^2 (23.9006 with the
+// thermochemical calorie); 11.6 W/m^2 for 1 MJ/m^2/day, where 10^6 J / 86400 s is 11.574;
+// 0.408 mm of water evaporated per MJ/m^2, the inverse of a latent heat of 2.45 MJ/kg
+// (FAO-56 eq. 20).
 double UnitFactor(Unit unit, std::int16_t period);
 
 // The same for a dekad of `dekadDays` days, as the real calendar has them (9 in a leap

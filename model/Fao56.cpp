@@ -32,7 +32,7 @@ double Fao56DailyRadiation(double latitude, int day) {
   const double ra = (24.0 * 60.0 / kPi) * kSolarConstant * dr *
                     (ws * std::sin(phi) * std::sin(delta) +
                      std::cos(phi) * std::cos(delta) * std::sin(ws));
-  return std::max(ra, 0.0);
+  return ra > 0.0 ? ra : 0.0;  // a rounding remainder below zero, or a -0.0, is 0
 }
 
 double Fao56DayLength(double latitude, int day) {

@@ -1,22 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <algorithm>
-#include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
 #include "TestFiles.hpp"
+#include "cli/CommandLine.hpp"
 #include "export/CycleFile.hpp"
 
 namespace marovane {
 namespace {
-
-namespace fs = std::filesystem;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -32,7 +28,26 @@ CycleChoice Choice(int aggregation, int unit, Quantity quantity = Quantity::Radi
   return {*AggregationOfCode(aggregation), *UnitOfCode(unit), quantity, Method::Harmonic};
 }
 
-// Every reference file, made independently, byte for byte: each latitude, aggregation and unit.
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+// The command line in-process, with `arguments` after the program's name.
+CliRun RunCli(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "marovane-cli");
+  std::vector<const char*> argv;
+  for (const std::string& a : arguments) {
+    argv.push_back(a.c_str());
+  }
+  std::ostringstream out, err;
+  const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+  return {status, out.str(), err.str()};
+}
+
+// Every reference file, made independently, byte for byte: each latitude, aggregation and unit,
+// by the harmonic method named, by the method left to its default, and on the command line
+// with and without --method harmonic.
 TEST(AnnualCycle, EveryReferenceFileByteForByte) {
   for (const char* latitude : {"-90", "-41.9", "0", "41.9", "66.5", "67.0761566", "90"}) {
     for (int aggregation = 1; aggregation <= 4; ++aggregation) {
@@ -40,12 +55,64 @@ TEST(AnnualCycle, EveryReferenceFileByteForByte) {
         const std::string name = "lat_" + std::string(latitude) + "_agg" +
                                  std::to_string(aggregation) + "_unit" + std::to_string(unit) +
                                  ".csv";
-        EXPECT_EQ(AnnualCycleText(std::stof(latitude), Choice(aggregation, unit)),
-                  test::ReadBytes(test::DataPath("reference/files/" + name)))
-            << name;
+        SCOPED_TRACE(name);
+        const std::string expected = test::ReadBytes(test::DataPath("reference/files/" + name));
+        EXPECT_EQ(AnnualCycleText(std::stof(latitude), Choice(aggregation, unit)), expected);
+        const CycleChoice byDefault{*AggregationOfCode(aggregation), *UnitOfCode(unit)};
+        EXPECT_EQ(AnnualCycleText(std::stof(latitude), byDefault), expected);
+        const std::vector<std::string> arguments = {"--latitude=" + std::string(latitude), "-a",
+                                                    std::to_string(aggregation), "-u",
+                                                    std::to_string(unit)};
+        std::vector<std::string> harmonic = arguments;
+        harmonic.insert(harmonic.end(), {"--method", "harmonic"});
+        for (const auto& run : {RunCli(arguments), RunCli(harmonic)}) {
+          EXPECT_EQ(run.status, 0) << run.err;
+          EXPECT_EQ(run.out, expected);
+        }
       }
     }
   }
+}
+
+// --method on the command line: the single file, the batch, the day length, and a name that
+// is no method.
+TEST(AnnualCycle, MethodOnTheCommandLine) {
+  const CycleChoice fao56{Aggregation::Daily, Unit::MmPerDay, Quantity::Radiation, Method::Fao56};
+  const std::string faoText = AnnualCycleText(-20.0f, fao56);
+  ASSERT_NE(faoText, AnnualCycleText(-20.0f, Choice(1, 5)));
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string out;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"-l", "-20", "-a", "daily", "-u", "mm/day", "--method", "fao56"}, 0, faoText, ""},
+      {{"-l", "-20", "-a", "1", "-u", "5", "-m", "FAO56"}, 0, faoText, ""},
+      {{"-l", "69.65", "-q", "daylength", "-m", "fao56"},
+       0,
+       AnnualCycleText(69.65f, {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength,
+                                Method::Fao56}),
+       ""},
+      {{"-l", "-20", "--method", "fao"},
+       2,
+       "",
+       "--method: unknown method 'fao'; give harmonic or fao56.\n"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = RunCli(c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments.back();
+    EXPECT_EQ(run.out, c.out) << c.arguments.back();
+    EXPECT_EQ(run.err, c.err) << c.arguments.back();
+  }
+
+  test::ScratchDir dir;
+  test::WriteText(dir / "lats.txt", "-20\n41.9\n");
+  const CliRun batch =
+      RunCli({"--batch", (dir / "lats.txt").string(), "-a", "daily", "-u", "5", "-m", "fao56"});
+  EXPECT_EQ(batch.status, 0) << batch.err;
+  EXPECT_EQ(test::ReadBytes(dir / "lats-20.out"), faoText);
+  EXPECT_EQ(test::ReadBytes(dir / "lats41.9.out"), AnnualCycleText(41.9f, fao56));
 }
 
 TEST(AnnualCycle, WorkedExampleAt41_9) {
@@ -157,115 +224,6 @@ TEST(Choices, NamesAndCodesFromOutside) {
     EXPECT_EQ(&Describe(row.value), &row);
     EXPECT_EQ(CyclePeriods(row.value).size(), static_cast<std::size_t>(row.periods));
   }
-}
-
-TEST(AnnualCycle, WritingReplacesTheWholeFile) {
-  test::ScratchDir dir;
-  const fs::path file = dir / "out.csv";
-  test::WriteText(file, std::string(100000, 'x'));
-  WriteAnnualCycle(41.9f, file, Choice(3, 1));
-  const std::string first = test::ReadBytes(file);
-  EXPECT_EQ(first, AnnualCycleText(41.9f, Choice(3, 1)));
-  WriteAnnualCycle(41.9f, file, Choice(3, 1));
-  EXPECT_EQ(test::ReadBytes(file), first);
-}
-
-TEST(AnnualCycle, FailedWritesNameTheFileAndTheReason) {
-  test::ScratchDir dir;
-  struct Case {
-    fs::path file;
-    const char* reason;
-  };
-  fs::create_directory(dir / "folder.csv");
-  const Case cases[] = {
-      {"/dev/full", "No space left on device"},
-      {dir / "missing" / "out.csv", "No such file or directory"},
-      {dir / "folder.csv", "Is a directory"},
-  };
-  for (const Case& c : cases) {
-    try {
-      WriteAnnualCycle(41.9f, c.file, Choice(1, 1));
-      ADD_FAILURE() << "no error for " << c.file;
-    } catch (const FileError& e) {
-      const std::string message = e.what();
-      EXPECT_NE(message.find(c.file.string()), std::string::npos) << message;
-      EXPECT_NE(message.find(c.reason), std::string::npos) << message;
-      EXPECT_EQ(e.file(), c.file);
-    }
-  }
-  EXPECT_TRUE(fs::exists("/dev/full"));
-  EXPECT_TRUE(fs::is_directory(dir / "folder.csv"));
-}
-
-std::vector<std::string> FileNames(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-// A write cut short (here by a file size limit) leaves what was there before: no file, or the
-// old content; never a truncated file, never a temporary one.
-TEST(AnnualCycle, FailedWriteLeavesTheOldContent) {
-  for (const bool existed : {false, true}) {
-    test::ScratchDir dir;
-    const fs::path file = dir / "cut.csv";
-    if (existed) {
-      test::WriteText(file, "old content");
-    }
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool threw = false;
-    try {
-      WriteAnnualCycle(41.9f, file, Choice(1, 1));  // a daily file is about 6 kB
-    } catch (const FileError& e) {
-      threw = true;
-      EXPECT_NE(std::string(e.what()).find("File too large"), std::string::npos) << e.what();
-      EXPECT_EQ(e.file(), file);
-    }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-    EXPECT_TRUE(threw);
-    EXPECT_EQ(FileNames(dir.path()), existed ? std::vector<std::string>{"cut.csv"}
-                                             : std::vector<std::string>{});
-    if (existed) {
-      EXPECT_EQ(test::ReadBytes(file), "old content");
-    }
-  }
-}
-
-// Replacing a file keeps what the user set up around it: its permissions, and a symbolic link
-// that points to it.
-TEST(AnnualCycle, ReplacedFileKeepsPermissionsAndLinks) {
-  test::ScratchDir dir;
-  const std::string expected = AnnualCycleText(41.9f, Choice(3, 1));
-  test::WriteText(dir / "private.csv", "old");
-  fs::permissions(dir / "private.csv", fs::perms::owner_read | fs::perms::owner_write |
-                                           fs::perms::group_read);
-  WriteAnnualCycle(41.9f, dir / "private.csv", Choice(3, 1));
-  EXPECT_EQ(test::ReadBytes(dir / "private.csv"), expected);
-  EXPECT_EQ(fs::status(dir / "private.csv").permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-
-  fs::create_directory(dir / "real");
-  test::WriteText(dir / "real" / "target.csv", "old");
-  fs::create_symlink("real/target.csv", dir / "link.csv");
-  fs::create_symlink("real/new.csv", dir / "dangling.csv");
-  WriteAnnualCycle(41.9f, dir / "link.csv", Choice(3, 1));
-  WriteAnnualCycle(41.9f, dir / "dangling.csv", Choice(3, 1));
-  EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
-  EXPECT_TRUE(fs::is_symlink(dir / "dangling.csv"));
-  EXPECT_EQ(test::ReadBytes(dir / "real" / "target.csv"), expected);
-  EXPECT_EQ(test::ReadBytes(dir / "real" / "new.csv"), expected);
-  EXPECT_EQ(FileNames(dir.path()),
-            (std::vector<std::string>{"dangling.csv", "link.csv", "private.csv", "real"}));
-  EXPECT_EQ(FileNames(dir / "real"), (std::vector<std::string>{"new.csv", "target.csv"}));
 }
 
 }  // namespace

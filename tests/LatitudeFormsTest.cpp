@@ -89,6 +89,8 @@ TEST(LatitudeForms, ArgumentsAndTheirChecks) {
       {"41:54:00", LatitudeCheck::NotNumeric, 0.0f},
       {"41:54:00Nx", LatitudeCheck::NotNumeric, 0.0f},
       {"4-5", LatitudeCheck::NotNumeric, 0.0f},
+      {"4 5", LatitudeCheck::NotNumeric, 0.0f},  // a blank inside, as pasted into the box
+      {" 41.9\r\n", LatitudeCheck::Valid, 41.9f},
       {"", LatitudeCheck::NotNumeric, 0.0f},
   };
   for (const Case& c : cases) {

@@ -31,7 +31,8 @@ TEST(NumberText, LeadingNumber) {
       {"  \t-12.5", -12.5}, {"1 2", 12.0},          {"- 3\n.5", -3.5},  {"1E3", 1000.0},
       {"1e-2", 0.01},       {"2D2", 200.0},         {"2d+1", 20.0},     {"3E", 3.0},
       {"3E+", 3.0},         {"1,5", 1.0},           {"0.1", 0.1},       {"90.000001", 90.000001},
-      {"00012", 12.0},
+      {"00012", 12.0},      {"4 1.9", 41.9},        {"1 e5", 1e5},      {"4\r5", 4.0},
+      {"\r4", 0.0},         {"4\r\n5", 4.0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(LeadingNumber(c.text), c.value) << '"' << c.text << '"';
@@ -43,6 +44,7 @@ TEST(NumberText, LeadingNumber) {
   const Case beyond[] = {
       {"1e400", inf},        {"-1e400", -inf},     {"1e-400", 0.0},
       {"1e99999999999999999999", inf},            {"1e-99999999999999999999", 0.0},
+      {"1e18446744073709551617", inf},            {"-1e-18446744073709551617", 0.0},
   };
   for (const Case& c : beyond) {
     EXPECT_EQ(LeadingNumber(c.text), c.value) << c.text;
@@ -66,9 +68,13 @@ TEST(NumberText, IsNumeric) {
       {".5", true},     {"5.", true},    {"1e5", true},   {"1E-5", true},  {"2D3", true},
       {"2d+3", true},   {"0", true},     {"-0", true},    {"", false},     {"-", false},
       {".", false},     {"1.2.3", false}, {"4-5", false}, {"1e", false},   {"1e+", false},
-      {"abc", false},   {"12a", false},  {"1,5", false},  {"--1", false},  {"1 2", true},
+      {"abc", false},   {"12a", false},  {"1,5", false},  {"--1", false},  {"1 2", false},
       {" ", false},     {"-.", false},   {"e5", false},   {"4\n", true},  {"4\r\n", true},
-      {"\n-4 ", true}, {"1e5x", false}, {"3E", false},   {"1e 5", true},  {"1\x1b", false},
+      {"\n-4 ", true}, {"1e5x", false}, {"3E", false},   {"1e 5", false}, {"1\x1b", false},
+      // Blanks before and after a number, never inside it; a carriage return only after it.
+      {"4 1.9", false}, {"- 3", false},  {"1 e5", false}, {"1e- 5", false}, {"1. 5", false},
+      {"4\t5", false},  {"4\n5", false}, {"4\r5", false}, {"\r4", false},  {"4\r", true},
+      {" \t4.5 \r\n", true},           {"1e5 \r", true}, {"3E ", false},  {"1 e", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsNumeric(c.text), c.numeric) << '"' << c.text << '"';

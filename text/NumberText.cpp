@@ -14,9 +14,12 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsExponentLetter(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
-// Blanks are ignored wherever they stand; a carriage return counts as one, so that a pasted
-// line reads the same whichever line end it came with.
-bool IsIgnoredBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+// The leading-number reading ignores blanks, tabs and line feeds wherever they stand; a
+// carriage return ends it ("4\r5" reads 4).
+bool IsIgnoredBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+// After a numeric text's number any line end may follow, so that a pasted line or an
+// argument from a Windows file is still a number.
+bool IsTrailingBlank(char c) { return IsIgnoredBlank(c) || c == '\r'; }
 
 // Beyond these decimal exponents of the leading digit no double is left: the value is
 // +-infinity or +-0 whatever its digits.
@@ -66,22 +69,33 @@ std::string DefaultText(T value, int digits) {
 
 ScannedNumber ScanNumber(std::string_view text) {
   std::size_t i = 0;
+  // Blanks skipped since the last character of the number; one that another character of the
+  // number follows stands inside it, which the reading ignores and the numeric test refuses.
+  bool skipped = false;
+  bool blankInside = false;
   auto skipBlanks = [&] {
     while (i < text.size() && IsIgnoredBlank(text[i])) {
       ++i;
+      skipped = true;
     }
   };
+  auto take = [&] {
+    blankInside = blankInside || skipped;
+    skipped = false;
+    ++i;
+  };
   skipBlanks();
+  skipped = false;  // blanks before the number stand outside it
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
-    ++i;
+    take();
   }
   std::string digits;       // significant digits, leading zeros dropped
   long long exponent = 0;   // power of ten of the last digit in `digits`
   bool seenPoint = false;
   bool seenDigit = false;
-  for (;; ++i) {
+  for (;;) {
     skipBlanks();
     if (i >= text.size()) {
       break;
@@ -97,6 +111,7 @@ ScannedNumber ScanNumber(std::string_view text) {
     } else {
       break;
     }
+    take();
   }
   ScannedNumber scanned;
   if (!seenDigit) {
@@ -105,32 +120,37 @@ ScannedNumber ScanNumber(std::string_view text) {
   if (i < text.size() && IsExponentLetter(text[i])) {
     // The letter belongs to the number only when digits follow it.
     const std::size_t letter = i;
-    ++i;
+    const bool blankBefore = blankInside;
+    take();
     skipBlanks();
     bool negativeExponent = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
       negativeExponent = text[i] == '-';
-      ++i;
+      take();
     }
     long long written = 0;
     bool exponentDigit = false;
-    for (;; ++i) {
+    for (;;) {
       skipBlanks();
       if (i >= text.size() || !IsDigit(text[i])) {
         break;
       }
       exponentDigit = true;
       written = std::min(kExponentCap, written * 10 + (text[i] - '0'));
+      take();
     }
     if (exponentDigit) {
       exponent += negativeExponent ? -written : written;
     } else {
       i = letter;
+      blankInside = blankBefore;
     }
   }
-  skipBlanks();
+  while (i < text.size() && IsTrailingBlank(text[i])) {
+    ++i;
+  }
   scanned.value = DecimalValue(digits, exponent, negative);
-  scanned.whole = i == text.size();
+  scanned.whole = i == text.size() && !blankInside;
   return scanned;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/ShownText.hpp"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace marovane {
@@ -40,10 +41,35 @@ std::size_t Utf8Sequence(std::string_view s, char32_t& code) {
   return code < min || code > 0x10FFFF || surrogate ? 0 : length;
 }
 
-// Characters that move the terminal, hide text or turn its direction round.
+// Characters that move the terminal, hide text, turn its direction round, or look like a
+// blank without being one: controls, the Unicode spaces other than the blank, the bidi marks
+// and isolates, and the characters that draw nothing (joiners, fillers, variation selectors,
+// tags).
 bool IsUnsafe(char32_t c) {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) ||
-         (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF;
+  struct Range {
+    char32_t first;
+    char32_t last;
+  };
+  static constexpr Range kUnsafe[] = {
+      {0x0000, 0x001F}, {0x007F, 0x00A0},  // C0, DEL, C1, no-break space
+      {0x00AD, 0x00AD}, {0x034F, 0x034F}, {0x061C, 0x061C}, {0x115F, 0x1160},
+      {0x1680, 0x1680}, {0x17B4, 0x17B5}, {0x180B, 0x180F},
+      {0x2000, 0x200F},  // spaces, zero-width characters, left-to-right and right-to-left marks
+      {0x2028, 0x202F},  // line and paragraph separators, embeddings, overrides, narrow space
+      {0x205F, 0x206F},  // math space, word joiner, invisible operators, isolates
+      {0x3000, 0x3000}, {0x3164, 0x3164}, {0xFE00, 0xFE0F}, {0xFEFF, 0xFEFF},
+      {0xFFA0, 0xFFA0}, {0xFFF0, 0xFFFB}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A},
+      {0xE0000, 0xE0FFF},
+  };
+  for (const Range& range : kUnsafe) {
+    if (c < range.first) {
+      return false;
+    }
+    if (c <= range.last) {
+      return true;
+    }
+  }
+  return false;
 }
 
 void AppendEscaped(std::string& out, std::string_view bytes) {
@@ -56,13 +82,28 @@ void AppendEscaped(std::string& out, std::string_view bytes) {
   }
 }
 
-}  // namespace
-
-std::string ShownText(std::string_view bytes, std::size_t maxCharacters) {
+std::string Shown(std::string_view bytes, std::size_t maxCharacters, bool doubleBackslash) {
   std::string shown;
   std::size_t characters = 0;
   std::size_t i = 0;
   while (i < bytes.size()) {
+    // A run of printable ASCII, most of any text, goes over as it is.
+    std::size_t run = i;
+    while (run < bytes.size() && bytes[run] >= 0x20 && bytes[run] < 0x7F &&
+           !(doubleBackslash && bytes[run] == '\\')) {
+      ++run;
+    }
+    if (run > i) {
+      const std::size_t taken = std::min(run - i, maxCharacters - characters);
+      shown.append(bytes.substr(i, taken));
+      characters += taken;
+      if (taken < run - i) {
+        shown += "\u2026";
+        break;
+      }
+      i = run;
+      continue;
+    }
     char32_t code = 0;
     const std::size_t length = Utf8Sequence(bytes.substr(i), code);
     std::string piece;
@@ -72,7 +113,7 @@ std::string ShownText(std::string_view bytes, std::size_t maxCharacters) {
       AppendEscaped(piece, bytes.substr(i, escaped));
       pieceCharacters = piece.size();
       i += escaped;
-    } else if (code == '\\') {
+    } else if (code == '\\' && doubleBackslash) {
       piece = "\\\\";
       pieceCharacters = 2;
       i += 1;
@@ -89,5 +130,13 @@ std::string ShownText(std::string_view bytes, std::size_t maxCharacters) {
   }
   return shown;
 }
+
+}  // namespace
+
+std::string ShownText(std::string_view bytes, std::size_t maxCharacters) {
+  return Shown(bytes, maxCharacters, true);
+}
+
+std::string ShownPath(std::string_view bytes) { return Shown(bytes, std::string::npos, false); }
 
 }  // namespace marovane

@@ -2,6 +2,7 @@
 #include "ui/ChartWindow.hpp"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -15,7 +16,6 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSvgGenerator>
 #include <QToolTip>
@@ -28,6 +28,7 @@
 #include <string>
 
 #include "export/CycleFile.hpp"
+#include "export/OutputFile.hpp"
 #include "model/Calendar.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
@@ -471,23 +472,20 @@ bool ChartWindow::writeImage(const QString& path, QString* error) {
     *error = QStringLiteral("%1 was not written: a chart is saved as .png or .svg.").arg(path);
     return false;
   }
-  // The file appears only when it is whole.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    *error = QStringLiteral("%1 could not be written: %2.").arg(path, file.errorString());
-    return false;
-  }
-  // The picture is the window as the user sees it.
+  // The picture is the window as the user sees it, made in memory and written as every file
+  // of the program is.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
   if (suffix == QLatin1String("png")) {
-    QImageWriter writer(&file, "png");
+    QImageWriter writer(&buffer, "png");
     if (!writer.write(grab().toImage())) {
       *error = QStringLiteral("%1 could not be written: %2.").arg(path, writer.errorString());
-      file.cancelWriting();
       return false;
     }
   } else {
     QSvgGenerator svg;
-    svg.setOutputDevice(&file);
+    svg.setOutputDevice(&buffer);
     svg.setSize(size());
     svg.setViewBox(rect());
     svg.setTitle(windowTitle());
@@ -496,8 +494,12 @@ bool ChartWindow::writeImage(const QString& path, QString* error) {
     render(&painter);
     painter.end();
   }
-  if (!file.commit()) {
-    *error = QStringLiteral("%1 could not be written: %2.").arg(path, file.errorString());
+  try {
+    WriteFileBytes(QFile::encodeName(path).toStdString(),
+                   std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  } catch (const FileError& e) {
+    *error = QStringLiteral("%1 could not be written: %2.")
+                 .arg(path, QString::fromUtf8(e.reason()));
     return false;
   }
   return true;

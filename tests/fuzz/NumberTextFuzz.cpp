@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "FuzzCheck.hpp"
+#include "model/Rounding.hpp"
 #include "text/NumberText.hpp"
 
 namespace {
@@ -56,6 +57,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ScannedNumber scanned = ScanNumber(text);
   FUZZ_CHECK(IsNumeric(text) == scanned.whole);
   FUZZ_CHECK(LeadingNumber(text) == scanned.value || std::isnan(scanned.value));
+  // A carriage return ends the reading.
+  const std::size_t cr = text.find('\r');
+  if (cr != std::string_view::npos) {
+    FUZZ_CHECK(LeadingNumber(text.substr(0, cr)) == scanned.value);
+  }
+  if (scanned.whole) {
+    // Blanks around a numeric text's number, never inside it; no carriage return before it.
+    constexpr std::string_view kBlanks = " \t\n\r";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    const std::size_t last = text.find_last_not_of(kBlanks);
+    const std::string_view number = text.substr(first, last - first + 1);
+    FUZZ_CHECK(number.find_first_of(kBlanks) == std::string_view::npos);
+    FUZZ_CHECK(text.substr(0, first).find('\r') == std::string_view::npos);
+  }
   if (scanned.whole && text.find('\0') == std::string_view::npos) {
     const double expected = Reference(text);
     FUZZ_CHECK(scanned.value == expected);
