@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <array>
+#include <bit>
+#include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <locale>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -130,6 +136,92 @@ TEST(NumberText, RoundTo3DecimalsHalvesToEvenOnTheExactValue) {
   }
   EXPECT_EQ(DoubleText(RoundTo3Decimals(-0.0001)), "0");
   EXPECT_TRUE(std::isinf(RoundTo3Decimals(std::numeric_limits<double>::infinity())));
+}
+
+// The rounding through the fixed text, as the program first did it: the reference for the
+// arithmetic that replaced it, which must give the same double, bit for bit, sign of zero
+// included.
+double RoundedByText(double value) {
+  if (!std::isfinite(value)) {
+    return value;
+  }
+  std::array<char, 400> buffer{};
+  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                       std::chars_format::fixed, 3);
+  double rounded = 0.0;
+  std::from_chars(buffer.data(), end, rounded, std::chars_format::fixed);
+  return ec == std::errc{} ? rounded : value;
+}
+
+TEST(NumberText, RoundTo3DecimalsEqualsTheTextRounding) {
+  std::mt19937_64 random(20261207);
+  std::uint64_t checked = 0;
+  std::uint64_t differing = 0;
+  // Values are checked one by one and, a block at a time, by RoundEachTo3Decimals.
+  std::vector<double> block;
+  auto flush = [&] {
+    std::vector<double> each = block;
+    RoundEachTo3Decimals(each.data(), each.size());
+    for (std::size_t i = 0; i < block.size(); ++i) {
+      ++checked;
+      const double expected = RoundedByText(block[i]);
+      const auto bits = std::bit_cast<std::uint64_t>(expected);
+      const double rounded = RoundTo3Decimals(block[i]);
+      if ((std::bit_cast<std::uint64_t>(rounded) != bits ||
+           std::bit_cast<std::uint64_t>(each[i]) != bits) &&
+          ++differing <= 10) {
+        ADD_FAILURE() << std::hexfloat << block[i] << " rounds to " << rounded << " alone, to "
+                      << each[i] << " in a block, by text to " << expected;
+      }
+    }
+    block.clear();
+  };
+  auto check = [&](double value) {
+    block.push_back(value);
+    block.push_back(-value);
+    if (block.size() >= 4096) {
+      flush();
+    }
+  };
+  auto steps = [](double value, int ulps) {
+    for (int i = 0; i < ulps; ++i) {
+      value = std::nextafter(value, std::numeric_limits<double>::infinity());
+    }
+    for (int i = 0; i > ulps; --i) {
+      value = std::nextafter(value, -std::numeric_limits<double>::infinity());
+    }
+    return value;
+  };
+  // Every bit pattern: all magnitudes, subnormals, NaNs and infinities.
+  for (int i = 0; i < 500000; ++i) {
+    check(std::bit_cast<double>(random()));
+  }
+  // The table values' magnitudes, uniformly within each power of ten.
+  std::uniform_real_distribution<double> unit(1.0, 10.0);
+  for (int i = 0; i < 1500000; ++i) {
+    check(unit(random) * std::pow(10.0, static_cast<int>(random() % 16) - 6));
+  }
+  // Around the halves and the multiples of 0.001, a few units in the last place either side,
+  // and around the exact binary halves (odd multiples of 1/16).
+  std::uniform_int_distribution<std::int64_t> thousandths(0, 999999999999);
+  for (int i = 0; i < 100000; ++i) {
+    const auto n = static_cast<double>(i < 50000 ? i : thousandths(random));
+    for (int ulps = -3; ulps <= 3; ++ulps) {
+      check(steps((n + 0.5) / 1000.0, ulps));
+      check(steps(n / 1000.0, ulps));
+      check(steps((2.0 * n + 1.0) / 16.0, ulps));
+    }
+  }
+  // Both sides of where the arithmetic hands over to the text, and the smallest values.
+  for (const double edge : {1e9, 1e12, 9007199254740992.0 / 1000.0, 0.0005, 0.0, 5e-324,
+                            std::numeric_limits<double>::min(), std::numeric_limits<double>::max()}) {
+    for (int ulps = -20; ulps <= 20; ++ulps) {
+      check(steps(edge, ulps));
+    }
+  }
+  flush();
+  EXPECT_EQ(differing, 0u) << "of " << checked;
+  EXPECT_GT(checked, 5000000u);
 }
 
 // Texts must keep the point whatever the user's regional settings are.

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Checks the Debian package as a user gets it: the files it holds, its fields, lintian, and
-# the programs run from the package unpacked into a temporary folder.
-#   tests/packages/deb.sh PACKAGE.deb PROBE_PLUGIN_DIR
+# Checks the Debian packages as a user gets them: the files they hold, their fields, lintian,
+# and the programs and the Python module run from the packages unpacked into a temporary folder.
+#   tests/packages/deb.sh PACKAGE.deb PROBE_PLUGIN_DIR PYTHON_PACKAGE.deb
 set -euo pipefail
 deb="$(realpath "$1")"
 probe="$(realpath "$2")"
+python_deb="$(realpath "$3")"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 reference="$root/tests/data/reference/files"
 failures=0
@@ -24,6 +25,30 @@ for file in "${expected[@]}"; do
   grep -q " \./$file\$" <<<"$contents" || fail "the package lacks /$file"
 done
 grep -v -q ' root/root ' <<<"$contents" && fail "files not owned by root: $(grep -v ' root/root ' <<<"$contents")"
+grep -q 'python3' <<<"$contents" && fail "the programs' package holds Python files"
+
+# The Python module's package: the module and its documents, nothing else, no bytecode.
+module=usr/lib/python3/dist-packages/marovane
+python_expected=(
+  "$module/__init__.py" "$module/_marovane.pyi" "$module/py.typed"
+  usr/share/doc/python3-marovane/copyright usr/share/doc/python3-marovane/changelog.gz
+)
+python_contents="$(dpkg-deb -c "$python_deb")"
+for file in "${python_expected[@]}"; do
+  grep -q " \./$file\$" <<<"$python_contents" || fail "the Python package lacks /$file"
+done
+grep -q " \./$module/_marovane\.cpython-[0-9]*-x86_64-linux-gnu\.so\$" <<<"$python_contents" ||
+  fail "the Python package lacks the compiled module"
+[[ $(grep -c -v '/$' <<<"$python_contents") -eq $((${#python_expected[@]} + 1)) ]] ||
+  fail "the Python package holds other files: $(grep -v '/$' <<<"$python_contents")"
+grep -v -q ' root/root ' <<<"$python_contents" && fail "Python files not owned by root"
+[[ "$(dpkg-deb -f "$python_deb" Package)" == python3-marovane ]] || fail "Python package name"
+[[ "$(dpkg-deb -f "$python_deb" Section)" == python ]] || fail "Python package section"
+python_depends="$(dpkg-deb -f "$python_deb" Depends)"
+for dependency in python3 python3-numpy libc6 libstdc++6; do
+  sed 's/, /\n/g' <<<"$python_depends" | awk '{print $1}' | grep -qxF "$dependency" ||
+    fail "the Python package's Depends lacks $dependency: $python_depends"
+done
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Section)" == science ]] || fail "Section is '$(field Section)'"
@@ -31,13 +56,17 @@ for dependency in fonts-liberation2 libqt6widgets6 libnetcdf19 libc6; do
   grep -q "\b$dependency\b" <<<"$(field Depends)" || fail "Depends lacks $dependency: $(field Depends)"
 done
 
-if ! lintian --fail-on error "$deb" 2>/dev/null; then
-  fail "lintian reports errors"
-fi
+for package in "$deb" "$python_deb"; do
+  if ! lintian --fail-on error "$package" 2>/dev/null; then
+    fail "lintian reports errors in $(basename "$package")"
+  fi
+done
 
 unpacked="$(mktemp -d)"
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
+dpkg-deb -x "$python_deb" "$unpacked"
+file "$unpacked/$module"/_marovane.*.so | grep -q ', stripped' || fail "the Python module is not stripped"
 for program in marovane marovane-cli; do
   file "$unpacked/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
   gzip -t "$unpacked/usr/share/man/man1/$program.1.gz" || fail "$program.1.gz is damaged"
@@ -53,6 +82,17 @@ if ! usr/bin/marovane-cli --latitude -41.9 --aggregation monthly --unit mm/day >
 fi
 cmp -s cli.csv "$reference/lat_-41.9_agg4_unit5.csv" || fail "marovane-cli does not write the reference file"
 
+# The Python module, from the unpacked package, on the same case, by Debian's python3.
+if ! PYTHONPATH="$unpacked/usr/lib/python3/dist-packages" PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -c '
+import sys, marovane
+assert marovane.__file__.startswith(sys.argv[1]), marovane.__file__
+lines = open(sys.argv[2]).read().splitlines()[1:]
+expected = [float(line.split(", ")[2]) for line in lines]
+assert marovane.annual_cycle(-41.9, "monthly", "mm/day").tolist() == expected
+' "$unpacked" "$reference/lat_-41.9_agg4_unit5.csv" 2>python.err; then
+  fail "import marovane from the package: $(cat python.err)"
+fi
+
 # The window, offscreen, chooses Help: the help window must list the installed help text
 # line for line, and the window must have its icon.
 if ! QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$probe" QT_QPA_GENERIC_PLUGINS=marovanehelpprobe \
@@ -67,4 +107,4 @@ if [[ $failures -gt 0 ]]; then
   echo "$failures package checks failed" >&2
   exit 1
 fi
-echo "package checks passed: $(basename "$deb")"
+echo "package checks passed: $(basename "$deb"), $(basename "$python_deb")"

@@ -1,0 +1,482 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// marovane._marovane: the core's tables, days and dates over NumPy arrays. The package's
+// __init__.py turns what a caller gives (shapes, texts, dates, names or codes) into the flat
+// C-ordered arrays and names taken here; these functions check again whatever could read out
+// of bounds, so that no argument crashes the interpreter. The loops run without the GIL, split
+// over the machine's cores.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <numeric>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "Version.hpp"
+#include "export/Table.hpp"
+#include "export/TableAttributes.hpp"
+#include "model/AnnualCycle.hpp"
+#include "model/Choices.hpp"
+#include "model/Dates.hpp"
+#include "model/Radiation.hpp"
+#include "model/Rounding.hpp"
+#include "text/LatitudeForms.hpp"
+#include "text/ShownText.hpp"
+
+namespace py = pybind11;
+
+namespace marovane {
+namespace {
+
+template <typename T>
+using Flat = py::array_t<T, py::array::c_style>;
+
+// The days of the year that daily_radiation and day_length take: those of a leap year.
+constexpr int kLastDayOfYear = 366;
+
+// The dates for_dates takes, as days since 1970-01-01: four-digit years, as ISO texts have.
+const long long kFirstDate = DaysSinceEpoch({kFirstYear, 1, 1});
+const long long kLastDate = DaysSinceEpoch({kLastYear, 12, 31});
+
+// A str as UTF-8; a lone surrogate, which has no UTF-8, is written as its escape.
+std::string Utf8(const py::handle& text) {
+  const py::object bytes = py::reinterpret_steal<py::object>(
+      PyUnicode_AsEncodedString(text.ptr(), "utf-8", "backslashreplace"));
+  if (!bytes) {
+    throw py::error_already_set();
+  }
+  return std::string(py::bytes(bytes));
+}
+
+// "daily (1), weekly (2), dekadal (3) or monthly (4)", as the command line lists them.
+template <typename Rows, typename Name>
+std::string Listed(const Rows& rows, Name name, bool withCodes) {
+  std::string list;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i > 0) {
+      list += i + 1 == rows.size() ? " or " : ", ";
+    }
+    list += name(rows[i]);
+    if (withCodes) {
+      list += " (" + std::to_string(i + 1) + ")";
+    }
+  }
+  return list;
+}
+
+const auto kName = [](const auto& row) { return std::string(row.name); };
+const auto kLabel = [](const auto& row) { return std::string(row.label); };
+
+template <typename T>
+T Chosen(std::optional<T> value, const std::string& what, const std::string& text,
+         const std::string& accepted) {
+  if (!value) {
+    throw py::value_error("unknown " + what + " '" + ShownText(text, 40) + "'; give " + accepted +
+                          ".");
+  }
+  return *value;
+}
+
+CycleChoice ChoiceNamed(const py::str& aggregationText, const py::str& unitText,
+                        const py::str& quantityText, const py::str& methodText) {
+  const std::string aggregation = Utf8(aggregationText);
+  const std::string unit = Utf8(unitText);
+  const std::string quantity = Utf8(quantityText);
+  const std::string method = Utf8(methodText);
+  return {
+      Chosen(AggregationNamed(aggregation), "aggregation", aggregation,
+             Listed(choice::kAggregations, kName, true)),
+      Chosen(UnitNamed(unit), "unit", unit,
+             "a code 1..7 or a label: " + Listed(choice::kUnits, kLabel, true)),
+      Chosen(QuantityNamed(quantity), "quantity", quantity,
+             Listed(choice::kQuantities, kName, false)),
+      Chosen(MethodNamed(method), "method", method, Listed(choice::kMethods, kName, false)),
+  };
+}
+
+const std::string& DatedAggregations() {
+  static const std::string list = [] {
+    std::string names;
+    for (const AggregationInfo& row : choice::kAggregations) {
+      if (row.value != Aggregation::Weekly) {
+        names += names.empty() ? "" : ", ";
+        names += row.name;
+      }
+    }
+    const std::size_t last = names.rfind(", ");
+    return names.replace(last, 2, " or ");
+  }();
+  return list;
+}
+
+void RefuseWeeks(const CycleChoice& choice) {
+  if (choice.aggregation == Aggregation::Weekly) {
+    throw py::value_error("weeks have no place in the real calendar; give " + DatedAggregations() +
+                          ".");
+  }
+}
+
+std::size_t Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+// Runs work(begin, end) over 0..count, `piece` items at a time, with the GIL released; within
+// a piece the cores take `grain` items at a time, as each is free, so that a core another
+// program holds up does not hold up the rest. Between pieces a Ctrl-C reaches Python. The first
+// exception of any thread is raised once all have ended.
+template <typename Work>
+void RunReleased(std::size_t count, std::size_t piece, std::size_t grain, const Work& work) {
+  for (std::size_t start = 0; start < count; start += piece) {
+    const std::size_t stop = std::min(count, start + piece);
+    std::exception_ptr failure;
+    {
+      py::gil_scoped_release release;
+      std::mutex mutex;
+      std::atomic<std::size_t> next{start};
+      auto run = [&] {
+        try {
+          for (std::size_t begin = next.fetch_add(grain); begin < stop;
+               begin = next.fetch_add(grain)) {
+            work(begin, std::min(stop, begin + grain));
+          }
+        } catch (...) {
+          const std::lock_guard<std::mutex> lock(mutex);
+          if (!failure) {
+            failure = std::current_exception();
+          }
+          next = stop;
+        }
+      };
+      const std::size_t grains = (stop - start + grain - 1) / grain;
+      std::vector<std::thread> helpers;
+      for (std::size_t t = 1; t < std::min(grains, Cores()); ++t) {
+        try {
+          helpers.emplace_back(run);
+        } catch (const std::system_error&) {
+          break;  // no more threads to be had: fewer do the piece
+        }
+      }
+      run();
+      for (std::thread& helper : helpers) {
+        helper.join();
+      }
+    }
+    if (failure) {
+      std::rethrow_exception(failure);
+    }
+    if (PyErr_CheckSignals() != 0) {
+      throw py::error_already_set();
+    }
+  }
+}
+
+std::size_t FlatSize(const py::array& array, const char* what) {
+  if (array.ndim() != 1) {
+    throw py::value_error(std::string(what) + " must be one-dimensional here");
+  }
+  return static_cast<std::size_t>(array.shape(0));
+}
+
+void CheckSingleLatitudes(const float* latitude, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!IsLatitudeInRange(static_cast<double>(latitude[i]))) {
+      throw py::value_error(std::string(LatitudeCheckMessage(LatitudeCheck::OutOfRange)));
+    }
+  }
+}
+
+// The day arguments of daily_radiation and day_length, as int16 days 1..366.
+void CheckDays(const std::int16_t* day, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (day[i] < 1 || day[i] > kLastDayOfYear) {
+      throw py::value_error("day must be a day of the year, 1..366; got " +
+                            std::to_string(day[i]));
+    }
+  }
+}
+
+py::array_t<double> AnnualCycles(const Flat<float>& latitudes, const py::str& aggregation,
+                                  const py::str& unit, const py::str& quantity,
+                                  const py::str& method) {
+  const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
+  const std::size_t count = FlatSize(latitudes, "latitude");
+  const float* latitude = latitudes.data();
+  CheckSingleLatitudes(latitude, count);
+  const auto periods = static_cast<std::size_t>(Describe(choice.aggregation).periods);
+  py::array_t<double> result({count, periods});
+  double* out = result.mutable_data();
+  // A day's mean is its value (0 + v, over 1 day), so the daily table is each day's value
+  // times the factor, rounded: as AnnualCycleTable computes it, without building its periods
+  // for every latitude of a large grid.
+  const bool daily = choice.aggregation == Aggregation::Daily;
+  const double dayFactor = choice.quantity == Quantity::Radiation ? UnitFactor(choice.unit, 1) : 1.0;
+  RunReleased(count, 4096, 16, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      double* row = out + i * periods;
+      if (daily) {
+        const YearValues values = DailyValues(latitude[i], choice.quantity, choice.method);
+        for (std::size_t p = 0; p < periods; ++p) {
+          row[p] = dayFactor * ((0.0 + values[p + 1]) / 1.0);
+        }
+        RoundEachTo3Decimals(row, periods);
+        for (std::size_t p = 0; p < periods; ++p) {
+          row[p] += 0.0;  // the file prints a negative zero as 0
+        }
+      } else {
+        const AnnualCycle table = AnnualCycleTable(latitude[i], choice);
+        for (std::size_t p = 0; p < periods; ++p) {
+          row[p] = table.periods[p].value + 0.0;
+        }
+      }
+    }
+  });
+  return result;
+}
+
+// One value per latitude and day, both flat and of one length.
+template <typename Out, typename Value>
+py::array_t<Out> PerDay(const Flat<float>& latitudes, const Flat<std::int16_t>& days,
+                        Value value) {
+  const std::size_t count = FlatSize(latitudes, "latitude");
+  if (FlatSize(days, "day") != count) {
+    throw py::value_error("latitude and day must be of one length here");
+  }
+  const float* latitude = latitudes.data();
+  const std::int16_t* day = days.data();
+  CheckSingleLatitudes(latitude, count);
+  CheckDays(day, count);
+  py::array_t<Out> result(count);
+  Out* out = result.mutable_data();
+  RunReleased(count, std::size_t{1} << 20, 4096, [&](std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      out[i] = value(latitude[i], day[i]);
+    }
+  });
+  return result;
+}
+
+py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64_t>& dates,
+                             const py::str& aggregation, const py::str& unit,
+                             const py::str& quantity, const py::str& method) {
+  const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
+  RefuseWeeks(choice);
+  const std::size_t count = FlatSize(latitudes, "latitude");
+  if (FlatSize(dates, "dates") != count) {
+    throw py::value_error("latitude and dates must be of one length here");
+  }
+  const float* latitude = latitudes.data();
+  const std::int64_t* date = dates.data();
+  CheckSingleLatitudes(latitude, count);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (date[i] < kFirstDate || date[i] > kLastDate) {
+      throw py::value_error("dates must lie in the years 1 to 9999");
+    }
+  }
+  py::array_t<double> result(count);
+  double* out = result.mutable_data();
+  // In the order of latitude, then date: each latitude's year is computed once, and each
+  // period's value once for the dates that fall in it.
+  std::vector<std::size_t> order(count);
+  {
+    py::gil_scoped_release release;
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      const auto la = std::bit_cast<std::uint32_t>(latitude[a]);
+      const auto lb = std::bit_cast<std::uint32_t>(latitude[b]);
+      return la != lb ? la < lb : date[a] < date[b];
+    });
+  }
+  RunReleased(count, std::size_t{1} << 20, 4096, [&](std::size_t begin, std::size_t end) {
+    RealYearValues year{};
+    std::optional<std::uint32_t> yearOf;
+    std::optional<long long> periodStart;
+    double value = 0.0;
+    for (std::size_t k = begin; k < end; ++k) {
+      const std::size_t i = order[k];
+      const auto bits = std::bit_cast<std::uint32_t>(latitude[i]);
+      if (yearOf != bits) {
+        year = RealYearDailyValues(latitude[i], choice.quantity, choice.method);
+        yearOf = bits;
+        periodStart.reset();
+      }
+      const DatedPeriod period = PeriodHolding(DateOfDaysSinceEpoch(date[i]), choice.aggregation);
+      const long long start = DaysSinceEpoch(period.first);
+      if (periodStart != start) {
+        value = DatedValue(year, period, choice) + 0.0;
+        periodStart = start;
+      }
+      out[i] = value;
+    }
+  });
+  return result;
+}
+
+float LatitudeOfText(const py::str& text) {
+  float latitude = 0.0f;
+  const std::string bytes = Utf8(text);
+  const LatitudeCheck check = CheckLatitudeArgument(bytes, latitude);
+  if (check != LatitudeCheck::Valid) {
+    throw py::value_error(std::string(LatitudeCheckMessage(check)) + " Got '" +
+                          ShownText(bytes, 40) + "'.");
+  }
+  return latitude;
+}
+
+py::array_t<std::int64_t> DatesOfTexts(const py::list& texts) {
+  py::array_t<std::int64_t> result(static_cast<py::ssize_t>(texts.size()));
+  std::int64_t* out = result.mutable_data();
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const py::handle item = texts[i];
+    if (!py::isinstance<py::str>(item)) {
+      throw py::type_error("dates must be texts or numpy.datetime64 values, not " +
+                           std::string(py::str(py::type::handle_of(item).attr("__name__"))));
+    }
+    const std::string text = Utf8(item);
+    const std::optional<Date> parsed = ParseIsoDate(text);
+    if (!parsed) {
+      throw py::value_error("'" + ShownText(text, 40) +
+                            "' is no date: give an existing date as YYYY-MM-DD, years 0001 to "
+                            "9999.");
+    }
+    out[i] = DaysSinceEpoch(*parsed);
+  }
+  return result;
+}
+
+py::dict VariableOf(const TableVariable& variable) {
+  py::list attributes;
+  for (const TableAttribute& attribute : variable.attributes) {
+    attributes.append(py::make_tuple(attribute.name, attribute.value));
+  }
+  return py::dict(py::arg("name") = variable.name, py::arg("dimensions") = variable.dimensions,
+                  py::arg("attributes") = attributes);
+}
+
+// The table's variables in the order the NetCDF file defines them, and its global attributes.
+py::dict DescriptionOf(const TableDescription& table, bool dated) {
+  py::list variables;
+  const std::vector<const TableVariable*> order =
+      dated ? std::vector<const TableVariable*>{&table.period, &table.periodBounds,
+                                                &table.latitude, &table.data}
+            : std::vector<const TableVariable*>{&table.latitude, &table.period,
+                                                &table.periodBounds, &*table.periodNumber,
+                                                &table.data};
+  for (const TableVariable* variable : order) {
+    variables.append(VariableOf(*variable));
+  }
+  py::list global;
+  for (const TableAttribute& attribute : table.global) {
+    global.append(py::make_tuple(attribute.name, attribute.value));
+  }
+  return py::dict(py::arg("latitude") = table.latitude.name,
+                  py::arg("period") = table.period.name,
+                  py::arg("period_bounds") = table.periodBounds.name,
+                  py::arg("period_number") =
+                      table.periodNumber ? py::object(py::str(table.periodNumber->name))
+                                         : py::object(py::none()),
+                  py::arg("data") = table.data.name, py::arg("variables") = variables,
+                  py::arg("global") = global);
+}
+
+py::dict AnnualTableDescription(const py::str& aggregation, const py::str& unit,
+                             const py::str& quantity, const py::str& method) {
+  const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
+  py::dict description = DescriptionOf(DescribeTable(choice), false);
+  const std::vector<TablePeriodCell> cells = TablePeriodCells(choice.aggregation);
+  py::array_t<std::int32_t> numbers(static_cast<py::ssize_t>(cells.size()));
+  py::array_t<double> middles(static_cast<py::ssize_t>(cells.size()));
+  py::array_t<double> bounds({cells.size(), std::size_t{2}});
+  for (std::size_t p = 0; p < cells.size(); ++p) {
+    numbers.mutable_data()[p] = cells[p].number;
+    middles.mutable_data()[p] = cells[p].middle;
+    bounds.mutable_data()[2 * p] = cells[p].first;
+    bounds.mutable_data()[2 * p + 1] = cells[p].last;
+  }
+  description["numbers"] = numbers;
+  description["middles"] = middles;
+  description["bounds"] = bounds;
+  return description;
+}
+
+// The dated table of FROM/TO as the command line's --dates reads it: its description, and its
+// periods' first days (days since 1970-01-01) and lengths.
+py::dict DatedTableDescription(const py::str& range, const py::str& aggregation,
+                            const py::str& unit, const py::str& quantity,
+                            const py::str& method) {
+  const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
+  std::string refusal;
+  const std::optional<DateRange> dates = ParseDateRange(Utf8(range), refusal);
+  if (!dates) {
+    throw py::value_error("dates: " + refusal + ".");
+  }
+  RefuseWeeks(choice);
+  const std::vector<DatedPeriod> periods = DatedPeriods(dates->from, dates->to, choice.aggregation);
+  py::dict description = DescriptionOf(DescribeDatedTable(choice, periods.front().first), true);
+  py::array_t<std::int64_t> firsts(static_cast<py::ssize_t>(periods.size()));
+  py::array_t<std::int64_t> days(static_cast<py::ssize_t>(periods.size()));
+  for (std::size_t p = 0; p < periods.size(); ++p) {
+    firsts.mutable_data()[p] = DaysSinceEpoch(periods[p].first);
+    days.mutable_data()[p] = periods[p].days;
+  }
+  description["firsts"] = firsts;
+  description["days"] = days;
+  return description;
+}
+
+}  // namespace
+}  // namespace marovane
+
+PYBIND11_MODULE(_marovane, module) {
+  using namespace marovane;
+  module.doc() =
+      "The compiled core of the marovane package: flat arrays in, flat arrays out. Use the "
+      "functions of the package itself, which take any shape, names, texts and dates.";
+  module.attr("__version__") = kVersion;
+  module.attr("LATITUDE_OUT_OF_RANGE") =
+      std::string(LatitudeCheckMessage(LatitudeCheck::OutOfRange));
+  module.attr("FIRST_DATE") = kFirstDate;
+  module.attr("LAST_DATE") = kLastDate;
+
+  module.def("annual_cycles", &AnnualCycles, py::arg("latitudes"), py::arg("aggregation"),
+             py::arg("unit"), py::arg("quantity"), py::arg("method"),
+             "The table of each single-precision latitude, one row of rounded values each.");
+  module.def(
+      "daily_radiation",
+      [](const Flat<float>& latitudes, const Flat<std::int16_t>& days) {
+        return PerDay<double>(latitudes, days, [](float latitude, std::int16_t day) {
+          return DailyRadiation(latitude, day);
+        });
+      },
+      py::arg("latitudes"), py::arg("days"), "DailyRadiation of each latitude and day, MJ/m^2/day.");
+  module.def(
+      "day_length",
+      [](const Flat<float>& latitudes, const Flat<std::int16_t>& days) {
+        return PerDay<float>(latitudes, days, [](float latitude, std::int16_t day) {
+          return DayLength(latitude, day);
+        });
+      },
+      py::arg("latitudes"), py::arg("days"), "DayLength of each latitude and day, hours.");
+  module.def("for_dates", &ForDates, py::arg("latitudes"), py::arg("dates"),
+             py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
+             "The value of the real-calendar period holding each date (days since 1970-01-01).");
+  module.def("latitude_of_text", &LatitudeOfText, py::arg("text"),
+             "A latitude text as the command line reads it, to single precision.");
+  module.def("dates_of_texts", &DatesOfTexts, py::arg("texts"),
+             "ISO dates (YYYY-MM-DD) as days since 1970-01-01.");
+  module.def("describe_table", &AnnualTableDescription, py::arg("aggregation"), py::arg("unit"),
+             py::arg("quantity"), py::arg("method"),
+             "The NetCDF table's variables and attributes, with its periods' numbers, middles "
+             "and bounds.");
+  module.def("describe_dated_table", &DatedTableDescription, py::arg("dates"),
+             py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
+             "The NetCDF table of FROM/TO: variables, attributes, periods' first days and "
+             "lengths.");
+}

@@ -1,0 +1,450 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Daily extraterrestrial solar radiation and day length, as Marovane computes them.
+
+The numbers are those of the program, bit for bit: a table's values equal those its files
+print, and the daily values equal the program's own. Every function takes NumPy arrays of any
+shape and broadcasts them; a call whose arguments are all scalars returns a NumPy scalar.
+
+Latitudes are decimal degrees, north positive, -90..90, checked on the value given and then
+held in single precision as the program holds them (``float32(latitude)``); a text is read as
+the command line reads it (``"41.9"``, ``"41:54:00N"``). Choices take the command line's
+names: the aggregation ``"daily"``, ``"weekly"``, ``"dekadal"`` or ``"monthly"`` (or its code
+1..4), the unit by its label (``"MJ/m^2/day"``, ``"J/cm^2/day"``, ``"cal/cm^2/day"``,
+``"W/m^2"``, ``"mm/day"``, ``"MJ/m^2/dekad"``, ``"mm/dekad"``) or its code 1..7, the quantity
+``"radiation"`` or ``"daylength"`` and the method ``"harmonic"`` (Marovane's own model) or
+``"fao56"`` (the formulas of FAO Irrigation and Drainage Paper 56).
+
+Errors are exceptions: ValueError for a value out of range or an unknown name (the message
+lists the accepted ones), TypeError for an argument of the wrong type. The computations run
+without the GIL, on every core for large arrays.
+"""
+
+from __future__ import annotations
+
+import datetime as _datetime
+import numbers as _numbers
+from typing import TYPE_CHECKING, Any, Union
+
+import numpy as _np
+
+from . import _marovane
+from ._marovane import __version__
+
+if TYPE_CHECKING:
+    import numpy.typing as npt
+    import xarray
+
+    # A latitude, a day or a date, or any array or sequence of them.
+    Latitudes = Union[npt.ArrayLike, str]
+    Days = npt.ArrayLike
+    Dates = Union[npt.ArrayLike, str, _datetime.date]
+
+__all__ = [
+    "__version__",
+    "annual_cycle",
+    "daily_radiation",
+    "day_length",
+    "for_dates",
+    "to_dataset",
+]
+
+Choice = Union[str, int]
+
+_EPOCH_ORDINAL = _datetime.date(1970, 1, 1).toordinal()
+
+
+def _where(index: tuple[int, ...]) -> str:
+    return f" at index {index}" if index else ""
+
+
+def _first_false(ok: _np.ndarray) -> tuple[int, ...]:
+    return tuple(int(i) for i in _np.unravel_index(int(_np.argmin(ok)), ok.shape))
+
+
+def _type_name(value: Any) -> str:
+    return type(value).__name__
+
+
+def _choice_name(value: Any, what: str) -> str:
+    """A choice as the command line's text: a name, or a code written as its digits."""
+    if isinstance(value, str):
+        return value
+    if isinstance(value, _numbers.Integral) and not isinstance(value, (bool, _np.bool_)):
+        return str(int(value))
+    raise TypeError(f"{what} must be a name (str) or a code (int), not {_type_name(value)}")
+
+
+def _choices(aggregation: Any, unit: Any, quantity: Any, method: Any) -> tuple[str, str, str, str]:
+    return (
+        _choice_name(aggregation, "aggregation"),
+        _choice_name(unit, "unit"),
+        _choice_name(quantity, "quantity"),
+        _choice_name(method, "method"),
+    )
+
+
+def _latitude_of_number(number: Any, index: tuple[int, ...]) -> _np.float32:
+    try:
+        value = float(number)
+    except OverflowError:  # an integer beyond any double
+        value = _np.inf
+    if not -90.0 <= value <= 90.0:
+        shown = repr(number if value == _np.inf else value)
+        shown = shown if len(shown) <= 40 else shown[:40] + "\u2026"
+        raise ValueError(f"{_marovane.LATITUDE_OUT_OF_RANGE} Got {shown}{_where(index)}.")
+    return _np.float32(value)
+
+
+def _latitude_of_text(text: str, index: tuple[int, ...]) -> _np.float32:
+    try:
+        return _np.float32(_marovane.latitude_of_text(text))
+    except ValueError as error:
+        if not index:
+            raise
+        raise ValueError(f"{str(error).rstrip('.')}{_where(index)}.") from None
+
+
+def _latitudes(latitude: Any) -> _np.ndarray:
+    """The latitudes in single precision, in the shape given, after the program's checks."""
+    if isinstance(latitude, str):
+        return _np.asarray(_latitude_of_text(latitude, ()))
+    values = _np.asarray(latitude)
+    kind = values.dtype.kind
+    if kind in "iuf":
+        doubles = values.astype(_np.float64, copy=False)
+        ok = (doubles >= -90.0) & (doubles <= 90.0)  # NaN is refused too
+        if not ok.all():
+            index = _first_false(ok)
+            _latitude_of_number(float(doubles[index]), index)
+        return doubles.astype(_np.float32)
+    if kind in "UO":
+        result = _np.empty(values.shape, dtype=_np.float32)
+        for index, item in _np.ndenumerate(values):
+            if isinstance(item, str):
+                result[index] = _latitude_of_text(item, index)
+            elif isinstance(item, _numbers.Real) and not isinstance(item, (bool, _np.bool_)):
+                result[index] = _latitude_of_number(item, index)
+            else:
+                raise TypeError(
+                    f"latitude must be a number or a text, not {_type_name(item)}{_where(index)}"
+                )
+        return result
+    raise TypeError(f"latitude must be numbers or texts, not an array of {values.dtype}")
+
+
+def _days(day: Any) -> _np.ndarray:
+    """Days of the year 1..366 as int16, in the shape given."""
+    if isinstance(day, (bool, _np.bool_)):
+        raise TypeError("day must be an integer day of the year, not bool")
+    values = _np.asarray(day)
+    if values.dtype.kind == "O":
+        for index, item in _np.ndenumerate(values):
+            if not isinstance(item, _numbers.Integral) or isinstance(item, (bool, _np.bool_)):
+                raise TypeError(
+                    f"day must be an integer day of the year, not {_type_name(item)}{_where(index)}"
+                )
+        ok = _np.frompyfunc(lambda d: 1 <= d <= 366, 1, 1)(values).astype(bool)
+    elif values.dtype.kind in "iu":
+        ok = (values >= 1) & (values <= 366)
+    else:
+        raise TypeError(f"day must be integer days of the year, not an array of {values.dtype}")
+    if not ok.all():
+        index = _first_false(ok)
+        raise ValueError(f"day must be a day of the year, 1..366; got {values[index]}{_where(index)}")
+    return values.astype(_np.int16)
+
+
+def _check_dates(days: _np.ndarray, shown: _np.ndarray) -> _np.ndarray:
+    ok = (days >= _marovane.FIRST_DATE) & (days <= _marovane.LAST_DATE)
+    if not ok.all():
+        index = _first_false(ok)
+        raise ValueError(f"dates must lie in the years 1 to 9999; got {shown[index]}{_where(index)}")
+    return days
+
+
+def _date_days(item: Any, index: tuple[int, ...]) -> int:
+    if isinstance(item, _datetime.datetime):
+        item = item.date()  # the date where it was taken, whatever its time zone
+    if isinstance(item, _datetime.date):
+        return item.toordinal() - _EPOCH_ORDINAL
+    if isinstance(item, _np.datetime64):
+        return int(_datetime_days(_np.asarray(item))[()])
+    if isinstance(item, str):
+        return int(_marovane.dates_of_texts([item])[0])
+    raise TypeError(
+        f"dates must be texts (YYYY-MM-DD) or dates, not {_type_name(item)}{_where(index)}"
+    )
+
+
+def _datetime_days(values: _np.ndarray) -> _np.ndarray:
+    nat = _np.isnat(values)
+    if nat.any():
+        raise ValueError(f"dates: NaT is not a date{_where(_first_false(~nat))}")
+    days = values.astype("datetime64[D]").astype(_np.int64)
+    return _check_dates(days, values)
+
+
+def _dates(dates: Any) -> _np.ndarray:
+    """Dates as days since 1970-01-01 (int64), in the shape given."""
+    if isinstance(dates, (str, _datetime.date, _np.datetime64)):
+        return _np.asarray(_date_days(dates, ()), dtype=_np.int64)
+    values = _np.asarray(dates)
+    kind = values.dtype.kind
+    if kind == "M":
+        return _datetime_days(values)
+    if kind == "U":
+        return _marovane.dates_of_texts(values.ravel().tolist()).reshape(values.shape)
+    if kind == "O":
+        result = _np.empty(values.shape, dtype=_np.int64)
+        for index, item in _np.ndenumerate(values):
+            result[index] = _date_days(item, index)
+        return _check_dates(result, values)
+    raise TypeError(
+        f"dates must be texts (YYYY-MM-DD) or numpy.datetime64, not an array of {values.dtype}"
+    )
+
+
+def _flat(array: _np.ndarray, dtype: Any) -> _np.ndarray:
+    return _np.ascontiguousarray(array, dtype=dtype).reshape(-1)
+
+
+def annual_cycle(
+    latitude: Latitudes,
+    aggregation: Choice = "dekadal",
+    unit: Choice = "MJ/m^2/day",
+    quantity: Choice = "radiation",
+    method: Choice = "harmonic",
+) -> npt.NDArray[_np.float64]:
+    """The annual table of each latitude, as Marovane's files hold it.
+
+    Parameters
+    ----------
+    latitude : float, str or array_like
+        Decimal degrees, north positive, -90..90; texts as the command line reads them.
+    aggregation : str or int
+        ``"daily"`` (365 days), ``"weekly"`` (53 weeks), ``"dekadal"`` (36 dekads, the
+        default) or ``"monthly"`` (12 months) over the 365-day year, or the code 1..4.
+    unit : str or int
+        The unit's label or code 1..7; ``"MJ/m^2/day"`` by default. In the per-dekad units a
+        dekad's value is its total over its own 8, 10 or 11 days, any other period's a total
+        over a nominal 10-day dekad. Ignored for the day length, in hours.
+    quantity : str
+        ``"radiation"`` (the default) or ``"daylength"``.
+    method : str
+        ``"harmonic"`` (the default) or ``"fao56"``.
+
+    Returns
+    -------
+    numpy.ndarray
+        float64 of shape ``shape(latitude) + (periods,)``: each period's mean daily value in
+        the unit, rounded to 3 decimals, equal to the number the file prints.
+
+    Examples
+    --------
+    >>> annual_cycle(41.9)[:4]
+    array([12.969, 13.986, 15.55 , 17.545])
+    >>> annual_cycle([0, 41.9], "monthly", "mm/day").shape
+    (2, 12)
+    """
+    names = _choices(aggregation, unit, quantity, method)
+    latitudes = _latitudes(latitude)
+    table = _marovane.annual_cycles(_flat(latitudes, _np.float32), *names)
+    return table.reshape(latitudes.shape + table.shape[1:])
+
+
+def _per_day(function: Any, latitude: Any, day: Any) -> Any:
+    latitudes, days = _np.broadcast_arrays(_latitudes(latitude), _days(day))
+    values = function(_flat(latitudes, _np.float32), _flat(days, _np.int16))
+    return values.reshape(latitudes.shape)[()]
+
+
+def daily_radiation(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float64] | _np.float64:
+    """Extraterrestrial radiation Ra of each latitude on each day of the year, in MJ/m^2/day.
+
+    Bit for bit the program's daily value, by its own model (a four-harmonic declination,
+    single-precision steps). The program holds this value in double precision, so it is
+    returned as float64: rounding it to float32 would lose digits the program has. In polar
+    night the value is 0, a negative zero at exactly -90 or +90 degrees.
+
+    Parameters
+    ----------
+    latitude : float, str or array_like
+        Decimal degrees, -90..90, held in single precision.
+    day : int or array_like of int
+        Day of the year, 1..366 (366 is 31 December of a leap year); broadcast with latitude.
+
+    Returns
+    -------
+    numpy.ndarray or numpy.float64
+        float64 in the broadcast shape of latitude and day.
+
+    Examples
+    --------
+    >>> daily_radiation(41.9, [172, 366])
+    array([41.93044559, 12.65090418])
+    """
+    return _per_day(_marovane.daily_radiation, latitude, day)
+
+
+def day_length(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float32] | _np.float32:
+    """Astronomical day length of each latitude on each day of the year, in hours.
+
+    Bit for bit the program's single-precision value: exactly 24 in polar day, 0 in polar
+    night and 12 at the equator.
+
+    Parameters
+    ----------
+    latitude : float, str or array_like
+        Decimal degrees, -90..90, held in single precision.
+    day : int or array_like of int
+        Day of the year, 1..366; broadcast with latitude.
+
+    Returns
+    -------
+    numpy.ndarray or numpy.float32
+        float32 in the broadcast shape of latitude and day.
+
+    Examples
+    --------
+    >>> day_length([0, 41.9, 80], 172)
+    array([12.      , 15.051961, 24.      ], dtype=float32)
+    """
+    return _per_day(_marovane.day_length, latitude, day)
+
+
+def for_dates(
+    latitude: Latitudes,
+    dates: Dates,
+    aggregation: Choice = "daily",
+    unit: Choice = "MJ/m^2/day",
+    quantity: Choice = "radiation",
+    method: Choice = "harmonic",
+) -> npt.NDArray[_np.float64] | _np.float64:
+    """The value, on real calendar dates, of the period that holds each date.
+
+    A date's day of the year runs 1..366 (29 February is day 60 of a leap year, 1 March day
+    61); periods are those of the real calendar: the day itself, its dekad (1-10, 11-20, 21 to
+    the month's end, so a leap year's third February dekad has 9 days) or its month. Each value
+    is the one marovane-cli --dates writes for that period, rounded to 3 decimals.
+
+    Parameters
+    ----------
+    latitude : float, str or array_like
+        Decimal degrees, -90..90, held in single precision; broadcast with dates.
+    dates : str, datetime.date, numpy.datetime64 or array_like of them
+        ISO dates (``"2024-02-29"``), dates or datetimes (their date; a time of day plays no
+        part), in the years 1 to 9999. A pandas DatetimeIndex or Series works as it is.
+    aggregation : str or int
+        ``"daily"`` (the default), ``"dekadal"`` or ``"monthly"``; weekly has no real periods.
+    unit, quantity, method
+        As for :func:`annual_cycle`. A dekad in the per-dekad units is its total over its own
+        days; a day or a month, over a nominal 10-day dekad.
+
+    Returns
+    -------
+    numpy.ndarray or numpy.float64
+        float64 in the broadcast shape of latitude and dates.
+
+    Examples
+    --------
+    >>> for_dates(41.9, ["2024-02-29", "2024-12-31"], unit="mm/day")
+    array([9.428, 5.162])
+    >>> import pandas as pd
+    >>> days = pd.date_range("2023-01-01", "2024-12-31")
+    >>> ra = pd.Series(for_dates(41.9, days, unit="mm/day"), index=days)
+    >>> ra["2024-02-27":"2024-03-01"].tolist()
+    [9.219, 9.323, 9.428, 9.533]
+    """
+    names = _choices(aggregation, unit, quantity, method)
+    latitudes, days = _np.broadcast_arrays(_latitudes(latitude), _dates(dates))
+    values = _marovane.for_dates(_flat(latitudes, _np.float32), _flat(days, _np.int64), *names)
+    return values.reshape(latitudes.shape)[()]
+
+
+def _date_range(dates: Any) -> str:
+    """FROM/TO as the command line takes it, from a text or a pair of dates."""
+    if isinstance(dates, str):
+        return dates
+    if isinstance(dates, (tuple, list)) and len(dates) == 2:
+        ends = [_dates(end) for end in dates]
+        if all(end.ndim == 0 for end in ends):
+            return "/".join(str(_np.datetime64(int(end), "D")) for end in ends)
+    raise TypeError("dates must be 'FROM/TO' (ISO dates) or a pair (from, to) of dates")
+
+
+def to_dataset(
+    latitude: Latitudes,
+    aggregation: Choice = "dekadal",
+    unit: Choice = "MJ/m^2/day",
+    quantity: Choice = "radiation",
+    method: Choice = "harmonic",
+    dates: str | tuple[Dates, Dates] | None = None,
+) -> xarray.Dataset:
+    """The table of many latitudes as an xarray.Dataset: the NetCDF table of marovane-cli.
+
+    The dataset holds the variables and attributes of the file that ``marovane-cli --table
+    PATH.nc`` writes for the same choice, as ``xarray.open_dataset`` reads it back (CF
+    conventions 1.8): the coordinate ``lat`` in single precision, the period coordinate named
+    after the aggregation (``day``, ``week``, ``dekad``, ``month``: the day of the year at the
+    period's middle, its bounds and its number), and the data variable ``radiation`` or
+    ``daylength`` with its units, long_name and cell_methods. With ``dates``, the table of real
+    dates of ``--dates FROM/TO``: a ``time`` coordinate, each period's first day, with bounds.
+
+    Parameters
+    ----------
+    latitude : float, str or sequence of them
+        One latitude or a one-dimensional sequence, in the table's order.
+    aggregation, unit, quantity, method
+        As for :func:`annual_cycle`; with ``dates`` the aggregation is daily, dekadal or
+        monthly (dekadal by default, as for the file).
+    dates : str or (date, date), optional
+        ``"2023-01-01/2024-12-31"`` or a pair of dates: FROM and TO, both included, at most
+        100 years; every period that overlaps them is taken whole.
+
+    Returns
+    -------
+    xarray.Dataset
+
+    Raises
+    ------
+    ImportError
+        When xarray is not installed (Debian: ``python3-xarray``).
+    """
+    try:
+        import xarray
+    except ImportError as error:
+        raise ImportError(
+            "marovane.to_dataset needs xarray: install python3-xarray "
+            "(sudo apt-get install python3-xarray), or use annual_cycle and for_dates"
+        ) from error
+    names = _choices(aggregation, unit, quantity, method)
+    latitudes = _latitudes(latitude)
+    if latitudes.ndim > 1:
+        raise ValueError(f"latitude must be one latitude or a sequence of them, not of shape "
+                         f"{latitudes.shape}")
+    lat = _flat(latitudes, _np.float32)
+    if dates is None:
+        table = _marovane.describe_table(*names)
+        values = {
+            table["latitude"]: lat,
+            table["period"]: table["middles"],
+            table["period_bounds"]: table["bounds"],
+            table["period_number"]: table["numbers"],
+            table["data"]: annual_cycle(lat, *names),
+        }
+    else:
+        table = _marovane.describe_dated_table(_date_range(dates), *names)
+        firsts = table["firsts"]
+        time = (firsts - firsts[0]).astype(_np.float64)
+        values = {
+            table["period"]: time,
+            table["period_bounds"]: _np.stack([time, time + table["days"]], axis=1),
+            table["latitude"]: lat,
+            table["data"]: for_dates(lat, firsts[:, None].astype("datetime64[D]"), *names),
+        }
+    # The variables as the file stores them, then decoded as xarray decodes a file it opens.
+    stored = xarray.Dataset(attrs=dict(table["global"]))
+    for variable in table["variables"]:
+        stored[variable["name"]] = xarray.Variable(
+            variable["dimensions"], values[variable["name"]], attrs=dict(variable["attributes"]))
+    return xarray.decode_cf(stored).load()

@@ -1,0 +1,378 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The Python module against the reference files, the model's reference table and the command
+# line; its shapes, dates, errors and threads.
+import ast
+import datetime
+import doctest
+import math
+import os
+import pathlib
+import re
+import subprocess
+import sys
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import marovane
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+DATA = pathlib.Path(os.environ.get("MAROVANE_TEST_DATA", ROOT / "tests" / "data"))
+CLI = os.environ.get("MAROVANE_CLI", str(ROOT / "build" / "dev" / "cli" / "marovane-cli"))
+OUT_OF_RANGE = "Latitude of your location should be between -90\u00b0 and +90\u00b0."
+UNITS = ["MJ/m^2/day", "J/cm^2/day", "cal/cm^2/day", "W/m^2", "mm/day", "MJ/m^2/dekad", "mm/dekad"]
+UNIT_FACTORS = [1.0, 100.0, 23.9, 11.6, 0.408, 1.0, 0.408]
+
+
+def file_values(text):
+    """The latitude texts and the values of a file's lines, as floats."""
+    rows = [line.split(", ") for line in text.splitlines()[1:]]
+    return [row[0] for row in rows], np.array([float(row[2]) for row in rows])
+
+
+def rounded(value):
+    """Rounded to 3 decimals on the exact binary value, halves to even, as the files print."""
+    return float(f"{value:.3f}")
+
+
+def test_reference_files_for_every_aggregation_and_unit():
+    files = sorted((DATA / "reference" / "files").glob("lat_*_agg*_unit*.csv"))
+    assert len(files) == 7 * 4 * 7
+    for file in files:
+        latitude, aggregation, unit = re.fullmatch(
+            r"lat_(.+)_agg(\d)_unit(\d)\.csv", file.name).groups()
+        _, expected = file_values(file.read_text())
+        for given in (float(latitude), latitude):  # a number, and a text as the command line reads it
+            values = marovane.annual_cycle(given, int(aggregation), int(unit))
+            assert values.dtype == np.float64
+            np.testing.assert_array_equal(values, expected, err_msg=file.name)
+    # Names and codes are the same choice; many latitudes at once give the same rows.
+    lats = [-41.9, -90, 0, 41.9, 66.5, 67.0761566, 90]
+    by_name = marovane.annual_cycle(lats, "monthly", "mm/dekad")
+    np.testing.assert_array_equal(by_name, marovane.annual_cycle(np.array(lats), 4, 7))
+    for i, latitude in enumerate(lats):
+        name = f"lat_{latitude:g}_agg4_unit7.csv".replace("67.0762", "67.0761566")
+        np.testing.assert_array_equal(
+            by_name[i], file_values((DATA / "reference" / "files" / name).read_text())[1])
+
+
+def test_daily_values_equal_the_models_reference_table_bit_for_bit():
+    lines = (DATA / "reference" / "model_table.tsv").read_text().splitlines()
+    columns = lines[0].split("\t")
+    table = {name: np.array([float(line.split("\t")[i]) for line in lines[1:]])
+             for i, name in enumerate(columns)}
+    day = table["day"].astype(int)
+    radiation = marovane.daily_radiation(table["latitude"], day)
+    length = marovane.day_length(table["latitude"], day)
+    assert radiation.dtype == np.float64 and length.dtype == np.float32
+    np.testing.assert_array_equal(radiation, table["DailyRadiation"])
+    np.testing.assert_array_equal(length, table["DayLength"].astype(np.float32))
+    # Polar night at the poles is a negative zero, as the program holds it.
+    assert math.copysign(1.0, marovane.daily_radiation(90, 1)) == -1.0
+    # A grid of latitudes against days broadcasts to the same values.
+    lats = np.unique(table["latitude"])
+    grid = marovane.daily_radiation(lats[:, None], np.arange(1, 366))
+    assert grid.shape == (len(lats), 365)
+    np.testing.assert_array_equal(grid.ravel(), radiation[np.lexsort((day, table["latitude"]))])
+
+
+@pytest.mark.parametrize("quantity", ["radiation", "daylength"])
+@pytest.mark.parametrize("method", ["harmonic", "fao56"])
+def test_tables_equal_the_command_lines_files(quantity, method):
+    latitudes = ["-89.99", "-66.56", "-12.345678", "23.44", "66.56", "41:54:00N", "33:52:03S"]
+    for aggregation in ["daily", "weekly", "dekadal", "monthly"]:
+        for unit in (UNITS if quantity == "radiation" else UNITS[:1]):
+            for latitude in latitudes:
+                run = subprocess.run(
+                    [CLI, "--latitude", latitude, "-a", aggregation, "-u", unit, "-q", quantity,
+                     "-m", method], capture_output=True, text=True, check=True)
+                _, expected = file_values(run.stdout)
+                got = marovane.annual_cycle(latitude, aggregation, unit, quantity, method)
+                np.testing.assert_array_equal(got, expected, err_msg=f"{latitude} {aggregation} {unit}")
+
+
+@pytest.mark.parametrize("unit", range(1, 8))
+@pytest.mark.parametrize("aggregation", ["daily", "dekadal", "monthly"])
+def test_real_dates_are_means_over_the_real_calendar(aggregation, unit):
+    latitude = 41.9
+    dates = np.arange(np.datetime64("2023-01-01"), np.datetime64("2025-01-01"))
+    got = marovane.for_dates(latitude, dates, aggregation, unit)
+    assert got.shape == (731,) and got.dtype == np.float64
+    day_values = marovane.daily_radiation(latitude, np.arange(1, 367))
+    for date, value in zip(dates.tolist(), got):
+        if aggregation == "daily":
+            first, last = date, date
+        elif aggregation == "monthly":
+            first = date.replace(day=1)
+            last = (first + datetime.timedelta(days=32)).replace(day=1) - datetime.timedelta(days=1)
+        else:
+            first = date.replace(day=min(21, (date.day - 1) // 10 * 10 + 1))
+            last = (first.replace(day=28) + datetime.timedelta(days=4)).replace(day=1) - datetime.timedelta(days=1)
+            last = last if first.day == 21 else first + datetime.timedelta(days=9)
+        days = (last - first).days + 1
+        total = 0.0
+        for n in range(days):
+            total += day_values[(first + datetime.timedelta(days=n)).timetuple().tm_yday - 1]
+        factor = UNIT_FACTORS[unit - 1]
+        if unit >= 6:  # the per-dekad units: a dekad's own length, otherwise a nominal 10 days
+            factor = (days if aggregation == "dekadal" else 10) * factor
+        assert value == rounded(factor * (total / days)), (date, value)
+    # A leap year: 29 February is day 60 and 31 December day 366; the year before has neither.
+    if aggregation == "daily" and unit == 1:
+        table = marovane.annual_cycle(latitude, "daily")
+        assert marovane.for_dates(latitude, "2024-02-29") == table[59] == marovane.for_dates(
+            latitude, "2023-03-01")
+        assert marovane.for_dates(latitude, "2024-03-01") == table[60] == marovane.for_dates(
+            latitude, "2023-03-02")
+        assert marovane.for_dates(latitude, "2024-12-31") == rounded(day_values[365])
+        assert marovane.for_dates(latitude, "2023-12-31") == table[364]
+
+
+def test_dates_in_every_form_give_the_same_values():
+    expected = marovane.for_dates(-33.8675, ["2024-02-29", "2023-07-01"], "dekadal", "mm/dekad")
+    forms = [
+        np.array(["2024-02-29", "2023-07-01"], dtype="datetime64[D]"),
+        np.array(["2024-02-29T23:59:59.999", "2023-07-01T00:00"], dtype="datetime64[ms]"),
+        [datetime.date(2024, 2, 29), datetime.datetime(2023, 7, 1, 12, 30)],
+        np.array(["2024-02-29", np.datetime64("2023-07-01")], dtype=object),
+        (np.datetime64("2024-02-29"), "2023-07-01"),
+    ]
+    for dates in forms:
+        np.testing.assert_array_equal(
+            marovane.for_dates("-33.8675", dates, 3, "mm/dekad"), expected, err_msg=str(dates))
+    import pandas
+    index = pandas.DatetimeIndex(["2024-02-29 06:00", "2023-07-01"])
+    np.testing.assert_array_equal(marovane.for_dates(-33.8675, index, 3, 7), expected)
+    np.testing.assert_array_equal(
+        marovane.for_dates(-33.8675, index.tz_localize("Australia/Sydney"), 3, 7), expected)
+    # Dates before 1970 and at the ends of the ISO years.
+    assert marovane.for_dates(0, np.datetime64("1969-12-31T23:00")) == marovane.for_dates(0, "1969-12-31")
+    assert marovane.for_dates(0, ["0001-01-01", "9999-12-31"]).shape == (2,)
+
+
+SHAPES = [  # latitude, day or dates, the result's shape
+    (41.9, 172, ()),
+    (np.float64(41.9), np.int64(172), ()),
+    (np.array(41.9), np.array(172), ()),
+    ([41.9, 0], 172, (2,)),
+    (41.9, [1, 2, 3], (3,)),
+    ([[41.9], [0]], [1, 2, 3], (2, 3)),
+    (np.zeros((2, 1, 4)), np.ones((3, 1), dtype=np.uint8), (2, 3, 4)),
+    (np.zeros(0), 1, (0,)),
+    (np.zeros((3, 0)), [[1], [2], [3]], (3, 0)),
+]
+
+
+@pytest.mark.parametrize("latitude, day, shape", SHAPES)
+def test_shapes_broadcast(latitude, day, shape):
+    dates = np.datetime64("2024-01-01") + np.asarray(day) - 1
+    for function, argument, dtype in [
+        (marovane.daily_radiation, day, np.float64),
+        (marovane.day_length, day, np.float32),
+        (marovane.for_dates, dates, np.float64),
+    ]:
+        result = function(latitude, argument)
+        assert np.shape(result) == shape and result.dtype == dtype
+        assert isinstance(result, np.ndarray) == (shape != ())
+    for aggregation, periods in [("daily", 365), ("weekly", 53), ("dekadal", 36), ("monthly", 12)]:
+        assert marovane.annual_cycle(latitude, aggregation).shape == np.shape(latitude) + (periods,)
+
+
+def test_any_memory_layout_or_number_type_gives_the_same_values():
+    grid = np.linspace(-90, 90, 61)
+    expected = marovane.annual_cycle(grid)
+    square = grid[:60].reshape(6, 10)
+    for layout in [grid[::-1][::-1], np.asfortranarray(np.tile(grid, (3, 1)))[1],
+                   np.repeat(grid, 2)[::2]]:
+        np.testing.assert_array_equal(marovane.annual_cycle(layout), expected)
+    np.testing.assert_array_equal(marovane.annual_cycle(square.T), expected[:60].reshape(6, 10, 36).transpose(1, 0, 2))
+    # Integers, single and half precision, objects and texts are the same latitudes.
+    whole = np.arange(-90, 91, 15)
+    expected = marovane.annual_cycle(whole.astype(float))
+    for form in [whole, whole.astype(np.int8), whole.astype(np.float32), whole.astype(np.float16),
+                 whole.tolist(), np.array(whole.tolist(), dtype=object), [str(x) for x in whole]]:
+        np.testing.assert_array_equal(marovane.annual_cycle(form), expected)
+    # The latitude is held in single precision: two doubles of one single are one latitude.
+    assert np.float32(41.9) == np.float32(41.900000001)
+    np.testing.assert_array_equal(marovane.annual_cycle(41.9), marovane.annual_cycle(41.900000001))
+    np.testing.assert_array_equal(marovane.annual_cycle("41:54:00N"), marovane.annual_cycle(41.9))
+
+
+ERRORS = [  # function, arguments, exception, what the message says
+    (marovane.annual_cycle, (91,), ValueError, OUT_OF_RANGE + " Got 91.0."),
+    (marovane.annual_cycle, (-90.0000001,), ValueError, OUT_OF_RANGE),
+    (marovane.annual_cycle, (float("nan"),), ValueError, "Got nan"),
+    (marovane.annual_cycle, ([0, 10, float("inf")],), ValueError, "Got inf at index (2,)."),
+    (marovane.annual_cycle, (np.array([[0, 1], [95, 2]], dtype=np.int16),), ValueError, "at index (1, 0)"),
+    (marovane.annual_cycle, ("91",), ValueError, OUT_OF_RANGE),
+    (marovane.annual_cycle, ("abc",), ValueError, "One of the inputs is not numeric! Got 'abc'."),
+    (marovane.annual_cycle, ("\ud800",), ValueError, "not numeric"),
+    (marovane.annual_cycle, ([1, "x"],), ValueError, "not numeric! Got 'x' at index (1,)."),
+    (marovane.annual_cycle, ([0, 10**400],), ValueError, "Got 1000000000000000000000000000000000000000\u2026 at index (1,)."),
+    (marovane.annual_cycle, (0, "yearly"), ValueError,
+     "unknown aggregation 'yearly'; give daily (1), weekly (2), dekadal (3) or monthly (4)."),
+    (marovane.annual_cycle, (0, 5), ValueError, "unknown aggregation '5'"),
+    (marovane.annual_cycle, (0, "\udc80"), ValueError, "unknown aggregation"),
+    (marovane.annual_cycle, (0, "dekadal", "kg"), ValueError,
+     "unknown unit 'kg'; give a code 1..7 or a label: MJ/m^2/day (1), J/cm^2/day (2), cal/cm^2/day "
+     "(3), W/m^2 (4), mm/day (5), MJ/m^2/dekad (6) or mm/dekad (7)."),
+    (marovane.annual_cycle, (0, "dekadal", 0), ValueError, "unknown unit '0'"),
+    (marovane.annual_cycle, (0, "dekadal", "mm/DAY"), ValueError, "unknown unit"),
+    (marovane.annual_cycle, (0, 3, 1, "sunshine"), ValueError,
+     "unknown quantity 'sunshine'; give radiation or daylength."),
+    (marovane.annual_cycle, (0, 3, 1, "radiation", "exact"), ValueError,
+     "unknown method 'exact'; give harmonic or fao56."),
+    (marovane.annual_cycle, (np.zeros(0), "yearly"), ValueError, "unknown aggregation"),
+    (marovane.annual_cycle, (None,), TypeError, "latitude must be a number or a text, not NoneType"),
+    (marovane.annual_cycle, (True,), TypeError, "latitude must be numbers or texts, not an array of bool"),
+    (marovane.annual_cycle, ([1j],), TypeError, "complex128"),
+    (marovane.annual_cycle, ([1, None],), TypeError, "not NoneType at index (1,)"),
+    (marovane.annual_cycle, (np.datetime64("2024-01-01"),), TypeError, "datetime64"),
+    (marovane.annual_cycle, (0, 1.0), TypeError, "aggregation must be a name (str) or a code (int), not float"),
+    (marovane.annual_cycle, (0, 3, True), TypeError, "unit must be a name"),
+    (marovane.annual_cycle, (0, 3, 1, None), TypeError, "quantity must be a name"),
+    (marovane.daily_radiation, (0, 0), ValueError, "day must be a day of the year, 1..366; got 0"),
+    (marovane.day_length, (0, [1, 367]), ValueError, "got 367 at index (1,)"),
+    (marovane.day_length, (0, np.uint64(2**63)), ValueError, "1..366"),
+    (marovane.day_length, (0, [1, 2**70]), ValueError, "1..366"),
+    (marovane.daily_radiation, (0, 1.0), TypeError, "day must be integer days of the year, not an array of float64"),
+    (marovane.daily_radiation, (0, True), TypeError, "not bool"),
+    (marovane.daily_radiation, (0, [1, "2"]), TypeError, "not an array of <U21"),
+    (marovane.daily_radiation, (0, np.array([1, 2.5], dtype=object)), TypeError, "not float at index (1,)"),
+    (marovane.daily_radiation, ([0, 1], [1, 2, 3]), ValueError, "shape mismatch"),
+    (marovane.for_dates, (0, "2024-01-01", "weekly"), ValueError,
+     "weeks have no place in the real calendar; give daily, dekadal or monthly."),
+    (marovane.for_dates, (0, "2023-02-29"), ValueError,
+     "'2023-02-29' is no date: give an existing date as YYYY-MM-DD, years 0001 to 9999."),
+    (marovane.for_dates, (0, ["2024-01-01", "2024-13-01"]), ValueError, "'2024-13-01' is no date"),
+    (marovane.for_dates, (0, "20240101"), ValueError, "is no date"),
+    (marovane.for_dates, (0, np.array(["2024-01-01", "NaT"], dtype="datetime64[D]")), ValueError,
+     "dates: NaT is not a date at index (1,)"),
+    (marovane.for_dates, (0, np.datetime64("10000-01-01")), ValueError, "dates must lie in the years 1 to 9999"),
+    (marovane.for_dates, (0, 20240101), TypeError, "not an array of int64"),
+    (marovane.for_dates, (0, [datetime.date(2024, 1, 1), 5]), TypeError, "not int at index (1,)"),
+    (marovane.for_dates, (91, "2024-01-01"), ValueError, OUT_OF_RANGE),
+    (marovane.to_dataset, (np.zeros((2, 2)),), ValueError, "not of shape (2, 2)"),
+    (marovane.to_dataset, (0, "weekly", 1, "radiation", "harmonic", "2024-01-01/2024-02-01"),
+     ValueError, "weeks have no place in the real calendar"),
+    (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", "2023-01-01/2124-01-01"), ValueError,
+     "dates: 2023-01-01/2124-01-01 spans 36890 days, more than 100 years (36525 days)."),
+    (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("2024-02-01", "2024-01-31")),
+     ValueError, "dates: FROM 2024-02-01 is after TO 2024-01-31."),
+    (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", 2024), TypeError, "'FROM/TO'"),
+]
+
+
+@pytest.mark.parametrize("function, arguments, error, message", ERRORS)
+def test_errors_say_what_is_wrong(function, arguments, error, message):
+    with pytest.raises(error) as raised:
+        function(*arguments)
+    assert message in str(raised.value)
+
+
+def test_arrays_too_large_are_refused_cleanly():
+    huge = np.broadcast_to(np.float64(0.0), (2**45,))  # 256 TiB of results
+    for call in [lambda: marovane.annual_cycle(huge), lambda: marovane.day_length(huge, 1),
+                 lambda: marovane.daily_radiation(np.broadcast_to(0.0, (2**40, 1)),
+                                                  np.broadcast_to(1, (1, 2**40)))]:
+        with pytest.raises((MemoryError, ValueError)):
+            call()
+
+
+def test_the_gil_is_released_while_it_computes():
+    grid = np.linspace(-90, 90, 18001)
+    window = []
+
+    def compute():
+        start = time.perf_counter()
+        marovane.annual_cycle(grid, "daily")
+        window.extend([start, time.perf_counter()])
+
+    worker = threading.Thread(target=compute)
+    ticks = []
+    worker.start()
+    while worker.is_alive():
+        ticks.append(time.perf_counter())
+    worker.join()
+    # The other thread kept stepping in the middle half of the call, far from the Python work
+    # at its ends; holding the GIL would stop it for the whole computation.
+    start, end = window
+    quarter = (end - start) / 4
+    middle = sum(start + quarter < tick < end - quarter for tick in ticks)
+    assert middle > 10, f"{middle} steps in the middle of a call of {end - start:.3f} s"
+
+
+def test_the_docstrings_examples():
+    failures, tried = doctest.testmod(marovane, optionflags=doctest.ELLIPSIS)
+    assert tried >= 8 and failures == 0
+
+
+def test_version_and_stubs():
+    run = subprocess.run([CLI, "--version"], capture_output=True, text=True, check=True)
+    assert run.stdout.split() == ["marovane-cli", marovane.__version__]
+    # The stubs name what the compiled module holds, and nothing else.
+    stub = ast.parse((pathlib.Path(marovane.__file__).parent / "_marovane.pyi").read_text())
+    stubbed = {node.name for node in stub.body if isinstance(node, ast.FunctionDef)}
+    stubbed |= {node.target.id for node in stub.body if isinstance(node, ast.AnnAssign)}
+    compiled = {name for name in dir(marovane._marovane) if not name.startswith("__")}
+    assert stubbed - {"__version__"} == compiled
+    assert (pathlib.Path(marovane.__file__).parent / "py.typed").exists()
+
+
+def test_the_readmes_example_runs(tmp_path, monkeypatch):
+    import pandas
+    readme = (ROOT / "README.md").read_text()
+    example = re.search(r"## Python\n.*?```python\n(.*?)```", readme, re.S).group(1)
+    days = pandas.date_range("2023-01-01", "2024-12-31", name="date")
+    pandas.DataFrame({"tmin": 8.0, "tmax": 21.0}, index=days).to_csv(tmp_path / "station.csv")
+    monkeypatch.chdir(tmp_path)
+    scope = {}
+    exec(example, scope)
+    weather = scope["weather"]
+    assert len(weather) == 731
+    assert weather.loc["2024-02-29", "ra"] == marovane.for_dates(41.9, "2024-02-29", unit="mm/day")
+    assert weather.loc["2024-12-31", "ra"] == marovane.for_dates(41.9, "2024-12-31", unit="mm/day")
+    assert weather.et0.notna().all() and (weather.et0 > 0).all()
+
+
+TABLES = [  # marovane-cli's options and to_dataset's arguments
+    (["-a", "daily"], ("daily",)),
+    (["-a", "weekly", "-u", "W/m^2"], ("weekly", "W/m^2")),
+    (["-a", "dekadal", "-u", "7"], ("dekadal", 7)),
+    (["-a", "monthly", "-q", "daylength", "-m", "fao56"], ("monthly", 1, "daylength", "fao56")),
+    (["-a", "daily", "--dates", "2023-12-30/2024-01-02"], ("daily", 1, "radiation", "harmonic", "2023-12-30/2024-01-02")),
+    (["-a", "dekadal", "-u", "mm/dekad", "--dates", "2024-02-15/2024-03-05"],
+     ("dekadal", "mm/dekad", "radiation", "harmonic", ("2024-02-15", np.datetime64("2024-03-05")))),
+    (["-a", "monthly", "-m", "fao56", "--dates", "2023-01-15/2024-12-31"],
+     ("monthly", 1, "radiation", "fao56", "2023-01-15/2024-12-31")),
+]
+
+
+@pytest.mark.parametrize("options, arguments", TABLES)
+def test_datasets_equal_the_command_lines_netcdf_tables(tmp_path, options, arguments):
+    import pandas
+    import xarray
+    latitudes = ["-89.5", "0", "41:54:00N", "66.56"]
+    given = [option for latitude in latitudes for option in ("--latitude", latitude)]
+    for table in ["t.nc", "t.csv"]:
+        subprocess.run([CLI, *given, *options, "--table", str(tmp_path / table)],
+                       capture_output=True, check=True)
+    dataset = marovane.to_dataset(latitudes, *arguments)
+    with xarray.open_dataset(tmp_path / "t.nc") as written:
+        xarray.testing.assert_identical(dataset, written)
+    if "--dates" in options:  # for_dates gives each period's value at any of its dates
+        rows = pandas.read_csv(tmp_path / "t.csv")
+        values = marovane.for_dates(rows.iloc[:, 1], rows.iloc[:, 0], *arguments[:4])
+        np.testing.assert_array_equal(values, rows.iloc[:, 2])
+        last_days = dataset.time_bounds.values[:, 1] - np.timedelta64(1, "D")
+        np.testing.assert_array_equal(
+            marovane.for_dates(dataset.lat.values, last_days[:, None], *arguments[:4]),
+            dataset["radiation"].values)
+
+
+def test_to_dataset_without_xarray_says_what_to_install(monkeypatch):
+    monkeypatch.setitem(sys.modules, "xarray", None)
+    with pytest.raises(ImportError, match="install python3-xarray"):
+        marovane.to_dataset(41.9)
