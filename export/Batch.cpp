@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/Batch.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <new>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "text/LatitudeForms.hpp"
@@ -19,12 +25,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// No latitude text is longer; a longer item is refused without being kept whole.
-constexpr std::size_t kLongestItem = 64;
+// No latitude text is this long, whatever zeros it carries; a longer item is refused without
+// being kept whole.
+constexpr std::size_t kLongestItem = 4096;
 // How much of a refused item its log entry shows.
 constexpr std::size_t kShownItem = 40;
 // An item without a separator for this long means the input is no text of latitudes.
 constexpr std::uintmax_t kLongestRun = 1u << 20;
+// A UTF-8 byte order mark: at the very start of the input it is no part of the first item.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
 
@@ -52,18 +61,21 @@ class ItemReader {
         }
         return length > 0 ? Next::Item : Next::End;
       }
-      const char c = buffer_[position_++];
-      if (IsSeparator(c)) {
+      const char* const begin = buffer_.data() + position_;
+      const char* const end = buffer_.data() + size_;
+      const char* const stop = std::find_if(begin, end, IsSeparator);
+      const auto span = static_cast<std::size_t>(stop - begin);
+      item.append(begin, std::min(span, kLongestItem + 1 - std::min(item.size(), kLongestItem + 1)));
+      length += span;
+      position_ += span;
+      if (length > kLongestRun) {
+        return Next::RunsOn;
+      }
+      if (stop != end) {
+        ++position_;
         if (length > 0) {
           return Next::Item;
         }
-        continue;
-      }
-      if (item.size() <= kLongestItem) {
-        item += c;
-      }
-      if (++length > kLongestRun) {
-        return Next::RunsOn;
       }
     }
   }
@@ -75,11 +87,15 @@ class ItemReader {
   bool fill() {
     position_ = 0;
     size_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
+    if (bytesRead_ == 0 && std::string_view(buffer_.data(), size_).starts_with(kByteOrderMark)) {
+      // fread fills the buffer unless the input ends first, so a mark is never split.
+      position_ = kByteOrderMark.size();
+    }
     bytesRead_ += size_;
     if (size_ == 0 && std::ferror(stream_) != 0) {
       error_ = errno != 0 ? errno : EIO;
     }
-    return size_ > 0;
+    return position_ < size_;
   }
 
   std::FILE* stream_;
@@ -92,55 +108,54 @@ class ItemReader {
 
 // One item of the input: either the file to write for it, or why there is none.
 struct PlannedFile {
-  std::int64_t number = 0;
-  std::string shownItem;
-  std::string refusal;
-  float latitude = 0.0f;
+  std::string itemPrefix;     // "Item 3 (abc): ", which starts an entry about a failure
+  std::string refusal;        // why the item gets no file; empty when it gets one
   fs::path output;
   std::string bytes;
+  std::string writtenEntry;   // " 41.9 /data/lats41.9.out", the entry after its count
+  std::uintmax_t bytesRead = 0;  // of the input, up to the end of this item
 };
 
 PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t length,
                  const fs::path& input, const BatchChoice& choice) {
   PlannedFile file;
-  file.number = number;
-  file.shownItem = ShownText(item, kShownItem);
+  file.itemPrefix = "Item " + std::to_string(number) + " (" + ShownText(item, kShownItem) + "): ";
   if (length > kLongestItem) {
     file.refusal = "longer than any latitude (" + std::to_string(length) +
                    " characters), no file written.";
     return file;
   }
-  switch (CheckLatitudeText(item, file.latitude)) {
+  float latitude = 0.0f;
+  switch (CheckLatitudeText(item, latitude)) {
     case LatitudeCheck::NotNumeric: file.refusal = "not a number, no file written."; return file;
     case LatitudeCheck::OutOfRange:
       file.refusal = "latitude outside -90..90, no file written.";
       return file;
     case LatitudeCheck::Valid: break;
   }
-  file.output = BatchOutputName(input, file.latitude);
-  file.bytes = AnnualCycleText(file.latitude, choice.aggregation, choice.unit, choice.quantity);
+  file.output = BatchOutputName(input, latitude);
+  file.bytes = AnnualCycleText(latitude, choice.aggregation, choice.unit, choice.quantity);
+  file.writtenEntry = " " + SingleText(latitude) + " " + ShownText(Utf8(file.output));
   return file;
 }
 
 // Writes or refuses one planned item and logs it.
 void Complete(const PlannedFile& file, BatchResult& result, const BatchLog& log) {
   ++result.items;
-  const std::string prefix = "Item " + std::to_string(file.number) + " (" + file.shownItem + "): ";
   if (!file.refusal.empty()) {
     ++result.failed;
-    log(prefix + file.refusal);
+    log(file.itemPrefix + file.refusal);
     return;
   }
   try {
     WriteFileBytes(file.output, file.bytes);
   } catch (const FileError& e) {
     ++result.failed;
-    log(prefix + ShownText(e.what()));
+    log(file.itemPrefix + ShownText(e.what()));
     return;
   }
   ++result.written;
-  log(std::to_string(result.written) + " " + SingleText(file.latitude) + " " +
-      ShownText(Utf8(file.output)));
+  log(std::to_string(result.written) + file.writtenEntry);
 }
 
 // Closes the input file whatever way the run ends.
@@ -151,6 +166,133 @@ struct InputFile {
       std::fclose(stream);
     }
   }
+};
+
+// Reads and plans the items on a thread of its own, a few blocks ahead of the calling thread,
+// which writes and logs them in their order. Computing a file costs about as much as writing
+// it, so the two overlap; the queue stays short, so memory stays flat and a stop wastes
+// little. Items go over in blocks: handing them over one by one would cost more.
+class Planner {
+ public:
+  static constexpr std::size_t kBlock = 16;
+  static constexpr std::size_t kQueued = 4;
+
+  Planner(std::FILE* input, const fs::path& inputPath, const BatchChoice& choice)
+      : reader_(input), inputPath_(inputPath), choice_(choice), thread_([this] { run(); }) {}
+
+  ~Planner() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  Planner(const Planner&) = delete;
+  Planner& operator=(const Planner&) = delete;
+
+  // The next planned files in the order of the input, once they are planned; `last` tells
+  // whether the input ends with them.
+  std::vector<PlannedFile> take(bool& last) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !queue_.empty() || ended_; });
+    std::vector<PlannedFile> files;
+    if (!queue_.empty()) {
+      files = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    last = ended_ && queue_.empty();
+    lock.unlock();
+    changed_.notify_all();
+    return files;
+  }
+
+  // After the last files: why the input could not be read to its end, empty when it could.
+  // Rethrows what stopped the planning.
+  std::string readFailure() {
+    const std::lock_guard lock(mutex_);
+    if (error_) {
+      std::rethrow_exception(error_);
+    }
+    return readFailure_;
+  }
+
+ private:
+  void run() {
+    std::vector<PlannedFile> files;
+    std::string failure;
+    try {
+      std::string item;
+      std::uintmax_t length = 0;
+      std::int64_t number = 0;
+      // One item is read ahead, so that the last block is known as the last.
+      ItemReader::Next next = reader_.next(item, length);
+      for (;;) {
+        files.reserve(kBlock);
+        while (next == ItemReader::Next::Item && files.size() < kBlock) {
+          files.push_back(Plan(++number, item, length, inputPath_, choice_));
+          files.back().bytesRead = reader_.bytesRead();
+          next = reader_.next(item, length);
+        }
+        if (next == ItemReader::Next::ReadError) {
+          failure = std::generic_category().message(reader_.error());
+        } else if (next == ItemReader::Next::RunsOn) {
+          failure = "item " + std::to_string(number + 1) +
+                    " runs on for more than 1 MiB without a separator, so this is no file of "
+                    "latitudes";
+        }
+        const bool ends = next != ItemReader::Next::Item;
+        if (!hand(files, ends, failure, {}) || ends) {
+          return;
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      failure = "out of memory";  // short enough to need no memory of its own
+      hand(files, true, failure, {});
+    } catch (...) {
+      hand(files, true, failure, std::current_exception());
+    }
+  }
+
+  // Queues `files`, leaving it empty, and with `ends` ends the run; false once it is stopped.
+  bool hand(std::vector<PlannedFile>& files, bool ends, std::string& failure,
+            const std::exception_ptr& error) noexcept {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return stopping_ || queue_.size() < kQueued; });
+    if (stopping_) {
+      return false;
+    }
+    if (!files.empty()) {
+      try {
+        queue_.push_back(std::move(files));
+      } catch (const std::bad_alloc&) {
+        ends = true;
+        failure = "out of memory";
+      }
+      files.clear();
+    }
+    if (ends) {
+      ended_ = true;
+      readFailure_.swap(failure);
+      error_ = error;
+    }
+    lock.unlock();
+    changed_.notify_all();
+    return true;
+  }
+
+  ItemReader reader_;
+  const fs::path& inputPath_;
+  const BatchChoice& choice_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::vector<PlannedFile>> queue_;  // each a block of consecutive items
+  bool ended_ = false;  // the last block is queued
+  std::string readFailure_;
+  std::exception_ptr error_;
+  bool stopping_ = false;
+  std::thread thread_;  // last: it starts once everything above is ready
 };
 
 }  // namespace
@@ -194,43 +336,14 @@ BatchResult RunBatch(const fs::path& input, const BatchChoice& choice, const Bat
     unread(std::generic_category().message(errno));
     return result;
   }
-  ItemReader reader(file.stream);
-
-  // A few files are computed, then written: alternating each computation with its write
-  // costs about a third more time, as every write evicts what the computation keeps warm.
-  constexpr std::size_t kBlock = 16;
-  std::vector<PlannedFile> block;
-  std::string item;
-  std::uintmax_t length = 0;
-  std::string readFailure;  // logged once the items read before it are done
-  for (bool more = true; more;) {
-    block.clear();
-    try {
-      while (block.size() < kBlock) {
-        const ItemReader::Next next = reader.next(item, length);
-        const std::int64_t number = result.items + static_cast<std::int64_t>(block.size()) + 1;
-        if (next == ItemReader::Next::Item) {
-          block.push_back(Plan(number, item, length, full, choice));
-          continue;
-        }
-        more = false;
-        if (next == ItemReader::Next::ReadError) {
-          readFailure = std::generic_category().message(reader.error());
-        } else if (next == ItemReader::Next::RunsOn) {
-          readFailure = "item " + std::to_string(number) +
-                        " runs on for more than 1 MiB without a separator, so this is no file "
-                        "of latitudes";
-        }
-        break;
-      }
-    } catch (const std::bad_alloc&) {
-      more = false;
-      readFailure = "out of memory";
-    }
-    for (const PlannedFile& planned : block) {
+  Planner planner(file.stream, full, choice);
+  for (bool last = false; !last;) {
+    const std::vector<PlannedFile> files = planner.take(last);
+    for (const PlannedFile& planned : files) {
       Complete(planned, result, log);
-      const bool last = !more && &planned == &block.back();
-      if (progress && !progress(result, reader.bytesRead()) && !last) {
+      // A stop asked for with the last item leaves nothing unwritten.
+      const bool lastItem = last && &planned == &files.back();
+      if (progress && !progress(result, planned.bytesRead) && !lastItem) {
         result.stopped = true;
         log("Stopped by the user after item " + std::to_string(result.items) +
             "; the items after it were not written.");
@@ -238,8 +351,8 @@ BatchResult RunBatch(const fs::path& input, const BatchChoice& choice, const Bat
       }
     }
   }
-  if (!readFailure.empty()) {
-    unread(readFailure);
+  if (const std::string failure = planner.readFailure(); !failure.empty()) {
+    unread(failure);
   }
   return result;
 }
