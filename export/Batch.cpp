@@ -135,7 +135,8 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
   }
   file.output = BatchOutputName(input, latitude);
   file.bytes = AnnualCycleText(latitude, choice.aggregation, choice.unit, choice.quantity);
-  file.writtenEntry = " " + SingleText(latitude) + " " + ShownText(Utf8(file.output));
+  file.writtenEntry.append(" ").append(SingleText(latitude)).append(" ");
+  file.writtenEntry.append(ShownText(Utf8(file.output)));
   return file;
 }
 
