@@ -172,11 +172,12 @@ struct InputFile {
 // Reads and plans the items on a thread of its own, a few blocks ahead of the calling thread,
 // which writes and logs them in their order. Computing a file costs about as much as writing
 // it, so the two overlap; the queue stays short, so memory stays flat and a stop wastes
-// little. Items go over in blocks: handing them over one by one would cost more.
+// little. Items go over in blocks, and a thread is woken only when it waits: handing items
+// over one by one, or waking a thread that need not wait, would cost more than computing them.
 class Planner {
  public:
   static constexpr std::size_t kBlock = 16;
-  static constexpr std::size_t kQueued = 4;
+  static constexpr std::size_t kQueued = 8;
 
   Planner(std::FILE* input, const fs::path& inputPath, const BatchChoice& choice)
       : reader_(input), inputPath_(inputPath), choice_(choice), thread_([this] { run(); }) {}
@@ -197,15 +198,20 @@ class Planner {
   // whether the input ends with them.
   std::vector<PlannedFile> take(bool& last) {
     std::unique_lock lock(mutex_);
+    writerWaits_ = true;
     changed_.wait(lock, [this] { return !queue_.empty() || ended_; });
+    writerWaits_ = false;
     std::vector<PlannedFile> files;
     if (!queue_.empty()) {
       files = std::move(queue_.front());
       queue_.pop_front();
     }
     last = ended_ && queue_.empty();
+    const bool wake = plannerWaits_ && queue_.size() <= kQueued / 2;
     lock.unlock();
-    changed_.notify_all();
+    if (wake) {
+      changed_.notify_all();
+    }
     return files;
   }
 
@@ -260,7 +266,13 @@ class Planner {
   bool hand(std::vector<PlannedFile>& files, bool ends, std::string& failure,
             const std::exception_ptr& error) noexcept {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return stopping_ || queue_.size() < kQueued; });
+    if (queue_.size() >= kQueued) {
+      // Woken once half the queue is written, not for every block: fewer wake-ups, and the
+      // half left covers the time the planner takes to wake.
+      plannerWaits_ = true;
+      changed_.wait(lock, [this] { return stopping_ || queue_.size() <= kQueued / 2; });
+      plannerWaits_ = false;
+    }
     if (stopping_) {
       return false;
     }
@@ -278,8 +290,11 @@ class Planner {
       readFailure_.swap(failure);
       error_ = error;
     }
+    const bool wake = writerWaits_;
     lock.unlock();
-    changed_.notify_all();
+    if (wake) {
+      changed_.notify_all();
+    }
     return true;
   }
 
@@ -293,6 +308,8 @@ class Planner {
   std::string readFailure_;
   std::exception_ptr error_;
   bool stopping_ = false;
+  bool writerWaits_ = false;   // in take(), for a block
+  bool plannerWaits_ = false;  // in hand(), for room in the queue
   std::thread thread_;  // last: it starts once everything above is ready
 };
 

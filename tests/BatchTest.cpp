@@ -73,10 +73,10 @@ TEST(Batch, OneFilePerLatitudeBesideTheInput) {
 TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
   test::ScratchDir dir;
   const fs::path input = dir / "lats.txt";
-  constexpr int kItems = 170;
+  constexpr int kItems = 200;
   std::vector<std::string> items;
   for (int i = 1; i <= kItems; ++i) {
-    items.push_back(std::to_string(i - 90) + "." + std::to_string(i % 10));
+    items.push_back(std::to_string(i / 2 - 89) + (i % 2 != 0 ? ".25" : ".75"));
   }
   // Numeric items of any length up to 4,096 characters are latitudes.
   const std::pair<int, std::string> longLatitudes[] = {
@@ -103,6 +103,7 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
       {64, "", "Is a directory"},
       {65, "", "Is a directory"},
       {129, "", "Is a directory"},
+      {161, "", "Is a directory"},
       {kItems, "1" + std::string(40, '0') + "E-1", "latitude outside -90..90, no file written."},
   };
   for (const Bad& b : bad) {
@@ -141,7 +142,7 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
   EXPECT_EQ(run.result.written, written);
   EXPECT_EQ(run.result.failed, static_cast<std::int32_t>(std::size(bad)));
   EXPECT_EQ(run.result.items, kItems);
-  EXPECT_EQ(BatchSummary(run.result), std::to_string(written) + " Files written.\n9 items failed.");
+  EXPECT_EQ(BatchSummary(run.result), std::to_string(written) + " Files written.\n10 items failed.");
 }
 
 // An input that cannot be read to its end ends the run with an entry naming it; what was
