@@ -110,14 +110,16 @@ class ItemReader {
 struct PlannedFile {
   std::string itemPrefix;     // "Item 3 (abc): ", which starts an entry about a failure
   std::string refusal;        // why the item gets no file; empty when it gets one
+  float latitude = 0.0f;
   fs::path output;
-  std::string bytes;
+  std::string bytes;          // computed apart, by whichever thread is free
   std::string writtenEntry;   // " 41.9 /data/lats41.9.out", the entry after its count
   std::uintmax_t bytesRead = 0;  // of the input, up to the end of this item
 };
 
+// The item checked and named; its bytes are computed later.
 PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t length,
-                 const fs::path& input, const BatchChoice& choice) {
+                 const fs::path& input) {
   PlannedFile file;
   file.itemPrefix = "Item " + std::to_string(number) + " (" + ShownText(item, kShownItem) + "): ";
   if (length > kLongestItem) {
@@ -125,7 +127,7 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
                    " characters), no file written.";
     return file;
   }
-  float latitude = 0.0f;
+  float& latitude = file.latitude;
   switch (CheckLatitudeText(item, latitude)) {
     case LatitudeCheck::NotNumeric: file.refusal = "not a number, no file written."; return file;
     case LatitudeCheck::OutOfRange:
@@ -134,7 +136,6 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
     case LatitudeCheck::Valid: break;
   }
   file.output = BatchOutputName(input, latitude);
-  file.bytes = AnnualCycleText(latitude, choice.aggregation, choice.unit, choice.quantity);
   file.writtenEntry.append(" ").append(SingleText(latitude)).append(" ");
   file.writtenEntry.append(ShownText(Utf8(file.output)));
   return file;
@@ -169,11 +170,34 @@ struct InputFile {
   }
 };
 
-// Reads and plans the items on a thread of its own, a few blocks ahead of the calling thread,
-// which writes and logs them in their order. Computing a file costs about as much as writing
-// it, so the two overlap; the queue stays short, so memory stays flat and a stop wastes
-// little. Items go over in blocks, and a thread is woken only when it waits: handing items
-// over one by one, or waking a thread that need not wait, would cost more than computing them.
+// Consecutive items, handed over together: one by one would cost more than computing them.
+struct PlannedBlock {
+  enum class State { Planned, Computing, Computed };
+  std::vector<PlannedFile> files;
+  State state = State::Planned;
+  std::exception_ptr error;  // what computing the files threw
+};
+
+// Computes the bytes of each file of `block` that gets one.
+void Compute(PlannedBlock& block, const BatchChoice& choice) noexcept {
+  try {
+    for (PlannedFile& file : block.files) {
+      if (file.refusal.empty()) {
+        file.bytes =
+            AnnualCycleText(file.latitude, choice.aggregation, choice.unit, choice.quantity);
+      }
+    }
+  } catch (...) {
+    block.error = std::current_exception();
+  }
+}
+
+// Reads and checks the items on a thread of its own, a few blocks ahead of the calling thread,
+// which writes and logs them in their order. Computing the files, the larger part of the work,
+// falls to whichever thread is free: the planner computes the oldest block nobody has started,
+// and the writer, rather than wait for a block, computes one itself. So the two threads share
+// the work however fast the disk is. The queue stays short, so memory stays flat and a stop
+// wastes little; a thread is woken only when it waits.
 class Planner {
  public:
   static constexpr std::size_t kBlock = 16;
@@ -194,29 +218,36 @@ class Planner {
   Planner(const Planner&) = delete;
   Planner& operator=(const Planner&) = delete;
 
-  // The next planned files in the order of the input, once they are planned; `last` tells
-  // whether the input ends with them.
-  std::vector<PlannedFile> take(bool& last) {
+  // The next block with its files computed, in the order of the input; `last` tells whether
+  // the input ends with it.
+  PlannedBlock take(bool& last) {
     std::unique_lock lock(mutex_);
-    writerWaits_ = true;
-    changed_.wait(lock, [this] { return !queue_.empty() || ended_; });
-    writerWaits_ = false;
-    std::vector<PlannedFile> files;
-    if (!queue_.empty()) {
-      files = std::move(queue_.front());
-      queue_.pop_front();
+    for (;;) {
+      if (!queue_.empty() && queue_.front().state == PlannedBlock::State::Computed) {
+        PlannedBlock block = std::move(queue_.front());
+        queue_.pop_front();
+        last = ended_ && queue_.empty();
+        const bool wake = plannerWaits_ && queue_.size() <= kQueued / 2;
+        lock.unlock();
+        if (wake) {
+          changed_.notify_all();
+        }
+        return block;
+      }
+      if (queue_.empty() && ended_) {
+        last = true;
+        return {};
+      }
+      if (!computeNext(lock)) {
+        writerWaits_ = true;
+        changed_.wait(lock);
+        writerWaits_ = false;
+      }
     }
-    last = ended_ && queue_.empty();
-    const bool wake = plannerWaits_ && queue_.size() <= kQueued / 2;
-    lock.unlock();
-    if (wake) {
-      changed_.notify_all();
-    }
-    return files;
   }
 
-  // After the last files: why the input could not be read to its end, empty when it could.
-  // Rethrows what stopped the planning.
+  // After the last block: why the input could not be read to its end, empty when it could.
+  // Rethrows what stopped the reading.
   std::string readFailure() {
     const std::lock_guard lock(mutex_);
     if (error_) {
@@ -227,7 +258,7 @@ class Planner {
 
  private:
   void run() {
-    std::vector<PlannedFile> files;
+    PlannedBlock block;
     std::string failure;
     try {
       std::string item;
@@ -235,11 +266,14 @@ class Planner {
       std::int64_t number = 0;
       // One item is read ahead, so that the last block is known as the last.
       ItemReader::Next next = reader_.next(item, length);
-      for (;;) {
-        files.reserve(kBlock);
-        while (next == ItemReader::Next::Item && files.size() < kBlock) {
-          files.push_back(Plan(++number, item, length, inputPath_, choice_));
-          files.back().bytesRead = reader_.bytesRead();
+      for (bool ends = false; !ends;) {
+        if (!makeRoom()) {
+          return;
+        }
+        block.files.reserve(kBlock);
+        while (next == ItemReader::Next::Item && block.files.size() < kBlock) {
+          block.files.push_back(Plan(++number, item, length, inputPath_));
+          block.files.back().bytesRead = reader_.bytesRead();
           next = reader_.next(item, length);
         }
         if (next == ItemReader::Next::ReadError) {
@@ -249,53 +283,86 @@ class Planner {
                     " runs on for more than 1 MiB without a separator, so this is no file of "
                     "latitudes";
         }
-        const bool ends = next != ItemReader::Next::Item;
-        if (!hand(files, ends, failure, {}) || ends) {
-          return;
-        }
+        ends = next != ItemReader::Next::Item;
+        queue(block, ends, failure, {});
       }
     } catch (const std::bad_alloc&) {
       failure = "out of memory";  // short enough to need no memory of its own
-      hand(files, true, failure, {});
+      queue(block, true, failure, {});
     } catch (...) {
-      hand(files, true, failure, std::current_exception());
+      queue(block, true, failure, std::current_exception());
+    }
+    // What is left to compute, with the writer.
+    std::unique_lock lock(mutex_);
+    while (!stopping_ && computeNext(lock)) {
     }
   }
 
-  // Queues `files`, leaving it empty, and with `ends` ends the run; false once it is stopped.
-  bool hand(std::vector<PlannedFile>& files, bool ends, std::string& failure,
-            const std::exception_ptr& error) noexcept {
+  // Computes the oldest block nobody has started, with `lock` released meanwhile; false when
+  // there is none.
+  bool computeNext(std::unique_lock<std::mutex>& lock) {
+    const auto next = std::find_if(queue_.begin(), queue_.end(), [](const PlannedBlock& b) {
+      return b.state == PlannedBlock::State::Planned;
+    });
+    if (next == queue_.end()) {
+      return false;
+    }
+    PlannedBlock& block = *next;  // stays in place while blocks are queued and taken
+    block.state = PlannedBlock::State::Computing;
+    lock.unlock();
+    Compute(block, choice_);
+    lock.lock();
+    block.state = PlannedBlock::State::Computed;
+    if (writerWaits_) {
+      changed_.notify_all();
+    }
+    return true;
+  }
+
+  // Computes until the queue has room for one more block; false once the run is stopped.
+  // Reading comes first: a block read ahead is one the writer can compute while it would
+  // otherwise wait.
+  bool makeRoom() {
     std::unique_lock lock(mutex_);
-    if (queue_.size() >= kQueued) {
+    for (;;) {
+      if (stopping_) {
+        return false;
+      }
+      if (queue_.size() < kQueued) {
+        return true;
+      }
+      if (computeNext(lock)) {
+        continue;
+      }
       // Woken once half the queue is written, not for every block: fewer wake-ups, and the
       // half left covers the time the planner takes to wake.
       plannerWaits_ = true;
       changed_.wait(lock, [this] { return stopping_ || queue_.size() <= kQueued / 2; });
       plannerWaits_ = false;
     }
-    if (stopping_) {
-      return false;
-    }
-    if (!files.empty()) {
+  }
+
+  // Queues `block`, leaving it empty, and with `ends` ends the input.
+  void queue(PlannedBlock& block, bool ends, std::string& failure,
+             const std::exception_ptr& error) noexcept {
+    const std::lock_guard lock(mutex_);
+    if (!block.files.empty()) {
       try {
-        queue_.push_back(std::move(files));
+        queue_.push_back(std::move(block));
       } catch (const std::bad_alloc&) {
         ends = true;
         failure = "out of memory";
       }
-      files.clear();
+      block = PlannedBlock{};
     }
     if (ends) {
       ended_ = true;
       readFailure_.swap(failure);
       error_ = error;
     }
-    const bool wake = writerWaits_;
-    lock.unlock();
-    if (wake) {
+    if (writerWaits_) {
       changed_.notify_all();
     }
-    return true;
   }
 
   ItemReader reader_;
@@ -303,14 +370,14 @@ class Planner {
   const BatchChoice& choice_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::vector<PlannedFile>> queue_;  // each a block of consecutive items
-  bool ended_ = false;  // the last block is queued
+  std::deque<PlannedBlock> queue_;  // read and not yet taken, in the order of the input
+  bool ended_ = false;              // the last block is queued
   std::string readFailure_;
   std::exception_ptr error_;
   bool stopping_ = false;
   bool writerWaits_ = false;   // in take(), for a block
-  bool plannerWaits_ = false;  // in hand(), for room in the queue
-  std::thread thread_;  // last: it starts once everything above is ready
+  bool plannerWaits_ = false;  // in makeRoom(), for room in the queue
+  std::thread thread_;         // last: it starts once everything above is ready
 };
 
 }  // namespace
@@ -356,11 +423,19 @@ BatchResult RunBatch(const fs::path& input, const BatchChoice& choice, const Bat
   }
   Planner planner(file.stream, full, choice);
   for (bool last = false; !last;) {
-    const std::vector<PlannedFile> files = planner.take(last);
-    for (const PlannedFile& planned : files) {
+    const PlannedBlock block = planner.take(last);
+    if (block.error) {
+      try {
+        std::rethrow_exception(block.error);
+      } catch (const std::bad_alloc&) {
+        unread("out of memory");
+        return result;
+      }
+    }
+    for (const PlannedFile& planned : block.files) {
       Complete(planned, result, log);
       // A stop asked for with the last item leaves nothing unwritten.
-      const bool lastItem = last && &planned == &files.back();
+      const bool lastItem = last && &planned == &block.files.back();
       if (progress && !progress(result, planned.bytesRead) && !lastItem) {
         result.stopped = true;
         log("Stopped by the user after item " + std::to_string(result.items) +
