@@ -114,17 +114,36 @@ int ExportSingle(float latitude, const std::string& output, const CycleChoice& c
   return kExitWritten;
 }
 
-// The log and the count go to `out`; what failed, and why, to `err`.
+// The log and the count go to `out`, through its buffer: a flush for each entry would cost a
+// write for each file. What failed, and why, goes to `err`, once `out` is flushed.
 int Batch(const std::filesystem::path& input, const CycleChoice& choice, std::ostream& out,
           std::ostream& err) {
   bool logFailed = false;
-  const BatchResult result = RunBatch(input, choice, [&](const std::string& entry) {
-    WriteOut(out, entry + "\n", err, logFailed);
-  });
-  const std::string summary = BatchSummary(result) + "\n";
-  const std::size_t firstLine = summary.find('\n') + 1;
-  WriteOut(out, std::string_view(summary).substr(0, firstLine), err, logFailed);
-  err << std::string_view(summary).substr(firstLine);
+  auto checkLog = [&] {
+    if (!out && !logFailed) {
+      logFailed = true;
+      err << "Cannot write standard output: " << SystemReason() << "\n";
+    }
+  };
+  auto logLine = [&](std::string_view line) {
+    if (!logFailed) {
+      errno = 0;
+      out.write(line.data(), static_cast<std::streamsize>(line.size())).put('\n');
+      checkLog();
+    }
+  };
+  const BatchResult result = RunBatch(input, choice, logLine);
+  const std::string summary = BatchSummary(result);
+  const std::size_t firstLine = summary.find('\n');
+  logLine(std::string_view(summary).substr(0, firstLine));
+  if (!logFailed) {
+    errno = 0;
+    out.flush();
+    checkLog();
+  }
+  if (firstLine != std::string::npos) {
+    err << std::string_view(summary).substr(firstLine + 1) << "\n";
+  }
   return result.complete() && !logFailed ? kExitWritten : kExitFileFailed;
 }
 

@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/Batch.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <new>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "text/LatitudeForms.hpp"
@@ -19,12 +25,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// No latitude text is longer; a longer item is refused without being kept whole.
-constexpr std::size_t kLongestItem = 64;
+// No latitude text is this long, whatever zeros it carries; a longer item is refused without
+// being kept whole.
+constexpr std::size_t kLongestItem = 4096;
 // How much of a refused item its log entry shows.
 constexpr std::size_t kShownItem = 40;
 // An item without a separator for this long means the input is no text of latitudes.
 constexpr std::uintmax_t kLongestRun = 1u << 20;
+// A UTF-8 byte order mark: at the very start of the input it is no part of the first item.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
 
@@ -52,18 +61,21 @@ class ItemReader {
         }
         return length > 0 ? Next::Item : Next::End;
       }
-      const char c = buffer_[position_++];
-      if (IsSeparator(c)) {
+      const char* const begin = buffer_.data() + position_;
+      const char* const end = buffer_.data() + size_;
+      const char* const stop = std::find_if(begin, end, IsSeparator);
+      const auto span = static_cast<std::size_t>(stop - begin);
+      item.append(begin, std::min(span, kLongestItem + 1 - std::min(item.size(), kLongestItem + 1)));
+      length += span;
+      position_ += span;
+      if (length > kLongestRun) {
+        return Next::RunsOn;
+      }
+      if (stop != end) {
+        ++position_;
         if (length > 0) {
           return Next::Item;
         }
-        continue;
-      }
-      if (item.size() <= kLongestItem) {
-        item += c;
-      }
-      if (++length > kLongestRun) {
-        return Next::RunsOn;
       }
     }
   }
@@ -75,11 +87,15 @@ class ItemReader {
   bool fill() {
     position_ = 0;
     size_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
+    if (bytesRead_ == 0 && std::string_view(buffer_.data(), size_).starts_with(kByteOrderMark)) {
+      // fread fills the buffer unless the input ends first, so a mark is never split.
+      position_ = kByteOrderMark.size();
+    }
     bytesRead_ += size_;
     if (size_ == 0 && std::ferror(stream_) != 0) {
       error_ = errno != 0 ? errno : EIO;
     }
-    return size_ > 0;
+    return position_ < size_;
   }
 
   std::FILE* stream_;
@@ -92,55 +108,56 @@ class ItemReader {
 
 // One item of the input: either the file to write for it, or why there is none.
 struct PlannedFile {
-  std::int64_t number = 0;
-  std::string shownItem;
-  std::string refusal;
+  std::string itemPrefix;     // "Item 3 (abc): ", which starts an entry about a failure
+  std::string refusal;        // why the item gets no file; empty when it gets one
   float latitude = 0.0f;
   fs::path output;
-  std::string bytes;
+  std::string bytes;          // computed apart, by whichever thread is free
+  std::string writtenEntry;   // " 41.9 /data/lats41.9.out", the entry after its count
+  std::uintmax_t bytesRead = 0;  // of the input, up to the end of this item
 };
 
+// The item checked and named; its bytes are computed later.
 PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t length,
-                 const fs::path& input, const CycleChoice& choice) {
+                 const fs::path& input) {
   PlannedFile file;
-  file.number = number;
-  file.shownItem = ShownText(item, kShownItem);
+  file.itemPrefix = "Item " + std::to_string(number) + " (" + ShownText(item, kShownItem) + "): ";
   if (length > kLongestItem) {
     file.refusal = "longer than any latitude (" + std::to_string(length) +
                    " characters), no file written.";
     return file;
   }
-  switch (CheckLatitudeText(item, file.latitude)) {
+  float& latitude = file.latitude;
+  switch (CheckLatitudeText(item, latitude)) {
     case LatitudeCheck::NotNumeric: file.refusal = "not a number, no file written."; return file;
     case LatitudeCheck::OutOfRange:
       file.refusal = "latitude outside -90..90, no file written.";
       return file;
     case LatitudeCheck::Valid: break;
   }
-  file.output = BatchOutputName(input, file.latitude);
-  file.bytes = AnnualCycleText(file.latitude, choice);
+  file.output = BatchOutputName(input, latitude);
+  file.writtenEntry.append(" ").append(SingleText(latitude)).append(" ");
+  file.writtenEntry.append(ShownPath(Utf8(file.output)));
   return file;
 }
 
 // Writes or refuses one planned item and logs it.
 void Complete(const PlannedFile& file, BatchResult& result, const BatchLog& log) {
   ++result.items;
-  const std::string prefix = "Item " + std::to_string(file.number) + " (" + file.shownItem + "): ";
   if (!file.refusal.empty()) {
     ++result.failed;
-    log(prefix + file.refusal);
+    log(file.itemPrefix + file.refusal);
     return;
   }
   try {
     WriteFileBytes(file.output, file.bytes);
   } catch (const FileError& e) {
     ++result.failed;
-    log(prefix + ShownPath(e.what()));
+    log(file.itemPrefix + ShownPath(e.what()));
     return;
   }
   ++result.written;
-  log(std::to_string(result.written) + " " + SingleText(file.latitude) + " " +
-      ShownPath(Utf8(file.output)));
+  log(std::to_string(result.written) + file.writtenEntry);
 }
 
 // Closes the input file whatever way the run ends.
@@ -151,6 +168,216 @@ struct InputFile {
       std::fclose(stream);
     }
   }
+};
+
+// Consecutive items, handed over together: one by one would cost more than computing them.
+struct PlannedBlock {
+  enum class State { Planned, Computing, Computed };
+  std::vector<PlannedFile> files;
+  State state = State::Planned;
+  std::exception_ptr error;  // what computing the files threw
+};
+
+// Computes the bytes of each file of `block` that gets one.
+void Compute(PlannedBlock& block, const CycleChoice& choice) noexcept {
+  try {
+    for (PlannedFile& file : block.files) {
+      if (file.refusal.empty()) {
+        file.bytes =
+            AnnualCycleText(file.latitude, choice);
+      }
+    }
+  } catch (...) {
+    block.error = std::current_exception();
+  }
+}
+
+// Reads and checks the items on a thread of its own, a few blocks ahead of the calling thread,
+// which writes and logs them in their order. Computing the files, the larger part of the work,
+// falls to whichever thread is free: the planner computes the oldest block nobody has started,
+// and the writer, rather than wait for a block, computes one itself. So the two threads share
+// the work however fast the disk is. The queue stays short, so memory stays flat and a stop
+// wastes little; a thread is woken only when it waits.
+class Planner {
+ public:
+  static constexpr std::size_t kBlock = 16;
+  static constexpr std::size_t kQueued = 8;
+
+  Planner(std::FILE* input, const fs::path& inputPath, const CycleChoice& choice)
+      : reader_(input), inputPath_(inputPath), choice_(choice), thread_([this] { run(); }) {}
+
+  ~Planner() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  Planner(const Planner&) = delete;
+  Planner& operator=(const Planner&) = delete;
+
+  // The next block with its files computed, in the order of the input; `last` tells whether
+  // the input ends with it.
+  PlannedBlock take(bool& last) {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (!queue_.empty() && queue_.front().state == PlannedBlock::State::Computed) {
+        PlannedBlock block = std::move(queue_.front());
+        queue_.pop_front();
+        last = ended_ && queue_.empty();
+        const bool wake = plannerWaits_ && queue_.size() <= kQueued / 2;
+        lock.unlock();
+        if (wake) {
+          changed_.notify_all();
+        }
+        return block;
+      }
+      if (queue_.empty() && ended_) {
+        last = true;
+        return {};
+      }
+      if (!computeNext(lock)) {
+        writerWaits_ = true;
+        changed_.wait(lock);
+        writerWaits_ = false;
+      }
+    }
+  }
+
+  // After the last block: why the input could not be read to its end, empty when it could.
+  // Rethrows what stopped the reading.
+  std::string readFailure() {
+    const std::lock_guard lock(mutex_);
+    if (error_) {
+      std::rethrow_exception(error_);
+    }
+    return readFailure_;
+  }
+
+ private:
+  void run() {
+    PlannedBlock block;
+    std::string failure;
+    try {
+      std::string item;
+      std::uintmax_t length = 0;
+      std::int64_t number = 0;
+      // One item is read ahead, so that the last block is known as the last.
+      ItemReader::Next next = reader_.next(item, length);
+      for (bool ends = false; !ends;) {
+        if (!makeRoom()) {
+          return;
+        }
+        block.files.reserve(kBlock);
+        while (next == ItemReader::Next::Item && block.files.size() < kBlock) {
+          block.files.push_back(Plan(++number, item, length, inputPath_));
+          block.files.back().bytesRead = reader_.bytesRead();
+          next = reader_.next(item, length);
+        }
+        if (next == ItemReader::Next::ReadError) {
+          failure = std::generic_category().message(reader_.error());
+        } else if (next == ItemReader::Next::RunsOn) {
+          failure = "item " + std::to_string(number + 1) +
+                    " runs on for more than 1 MiB without a separator, so this is no file of "
+                    "latitudes";
+        }
+        ends = next != ItemReader::Next::Item;
+        queue(block, ends, failure, {});
+      }
+    } catch (const std::bad_alloc&) {
+      failure = "out of memory";  // short enough to need no memory of its own
+      queue(block, true, failure, {});
+    } catch (...) {
+      queue(block, true, failure, std::current_exception());
+    }
+    // What is left to compute, with the writer.
+    std::unique_lock lock(mutex_);
+    while (!stopping_ && computeNext(lock)) {
+    }
+  }
+
+  // Computes the oldest block nobody has started, with `lock` released meanwhile; false when
+  // there is none.
+  bool computeNext(std::unique_lock<std::mutex>& lock) {
+    const auto next = std::find_if(queue_.begin(), queue_.end(), [](const PlannedBlock& b) {
+      return b.state == PlannedBlock::State::Planned;
+    });
+    if (next == queue_.end()) {
+      return false;
+    }
+    PlannedBlock& block = *next;  // stays in place while blocks are queued and taken
+    block.state = PlannedBlock::State::Computing;
+    lock.unlock();
+    Compute(block, choice_);
+    lock.lock();
+    block.state = PlannedBlock::State::Computed;
+    if (writerWaits_) {
+      changed_.notify_all();
+    }
+    return true;
+  }
+
+  // Computes until the queue has room for one more block; false once the run is stopped.
+  // Reading comes first: a block read ahead is one the writer can compute while it would
+  // otherwise wait.
+  bool makeRoom() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (stopping_) {
+        return false;
+      }
+      if (queue_.size() < kQueued) {
+        return true;
+      }
+      if (computeNext(lock)) {
+        continue;
+      }
+      // Woken once half the queue is written, not for every block: fewer wake-ups, and the
+      // half left covers the time the planner takes to wake.
+      plannerWaits_ = true;
+      changed_.wait(lock, [this] { return stopping_ || queue_.size() <= kQueued / 2; });
+      plannerWaits_ = false;
+    }
+  }
+
+  // Queues `block`, leaving it empty, and with `ends` ends the input.
+  void queue(PlannedBlock& block, bool ends, std::string& failure,
+             const std::exception_ptr& error) noexcept {
+    const std::lock_guard lock(mutex_);
+    if (!block.files.empty()) {
+      try {
+        queue_.push_back(std::move(block));
+      } catch (const std::bad_alloc&) {
+        ends = true;
+        failure = "out of memory";
+      }
+      block = PlannedBlock{};
+    }
+    if (ends) {
+      ended_ = true;
+      readFailure_.swap(failure);
+      error_ = error;
+    }
+    if (writerWaits_) {
+      changed_.notify_all();
+    }
+  }
+
+  ItemReader reader_;
+  const fs::path& inputPath_;
+  const CycleChoice& choice_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<PlannedBlock> queue_;  // read and not yet taken, in the order of the input
+  bool ended_ = false;              // the last block is queued
+  std::string readFailure_;
+  std::exception_ptr error_;
+  bool stopping_ = false;
+  bool writerWaits_ = false;   // in take(), for a block
+  bool plannerWaits_ = false;  // in makeRoom(), for room in the queue
+  std::thread thread_;         // last: it starts once everything above is ready
 };
 
 }  // namespace
@@ -194,43 +421,22 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
     unread(std::generic_category().message(errno));
     return result;
   }
-  ItemReader reader(file.stream);
-
-  // A few files are computed, then written: alternating each computation with its write
-  // costs about a third more time, as every write evicts what the computation keeps warm.
-  constexpr std::size_t kBlock = 16;
-  std::vector<PlannedFile> block;
-  std::string item;
-  std::uintmax_t length = 0;
-  std::string readFailure;  // logged once the items read before it are done
-  for (bool more = true; more;) {
-    block.clear();
-    try {
-      while (block.size() < kBlock) {
-        const ItemReader::Next next = reader.next(item, length);
-        const std::int64_t number = result.items + static_cast<std::int64_t>(block.size()) + 1;
-        if (next == ItemReader::Next::Item) {
-          block.push_back(Plan(number, item, length, full, choice));
-          continue;
-        }
-        more = false;
-        if (next == ItemReader::Next::ReadError) {
-          readFailure = std::generic_category().message(reader.error());
-        } else if (next == ItemReader::Next::RunsOn) {
-          readFailure = "item " + std::to_string(number) +
-                        " runs on for more than 1 MiB without a separator, so this is no file "
-                        "of latitudes";
-        }
-        break;
+  Planner planner(file.stream, full, choice);
+  for (bool last = false; !last;) {
+    const PlannedBlock block = planner.take(last);
+    if (block.error) {
+      try {
+        std::rethrow_exception(block.error);
+      } catch (const std::bad_alloc&) {
+        unread("out of memory");
+        return result;
       }
-    } catch (const std::bad_alloc&) {
-      more = false;
-      readFailure = "out of memory";
     }
-    for (const PlannedFile& planned : block) {
+    for (const PlannedFile& planned : block.files) {
       Complete(planned, result, log);
-      const bool last = !more && &planned == &block.back();
-      if (progress && !progress(result, reader.bytesRead()) && !last) {
+      // A stop asked for with the last item leaves nothing unwritten.
+      const bool lastItem = last && &planned == &block.files.back();
+      if (progress && !progress(result, planned.bytesRead) && !lastItem) {
         result.stopped = true;
         log("Stopped by the user after item " + std::to_string(result.items) +
             "; the items after it were not written.");
@@ -238,8 +444,8 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
       }
     }
   }
-  if (!readFailure.empty()) {
-    unread(readFailure);
+  if (const std::string failure = planner.readFailure(); !failure.empty()) {
+    unread(failure);
   }
   return result;
 }
@@ -271,7 +477,7 @@ BatchLatitudes ReadBatchLatitudes(const fs::path& input, std::size_t most) {
   }
   auto unread = [&](const std::string& reason) {
     result.unreadInput =
-        "The input file " + ShownText(Utf8(full)) + " could not be read: " + reason + ".";
+        "The input file " + ShownPath(Utf8(full)) + " could not be read: " + reason + ".";
   };
   InputFile file{OpenFile(full, "rb")};
   if (file.stream == nullptr) {

@@ -37,7 +37,8 @@ BatchRun RunOn(const fs::path& input, int aggregation = 3, int unit = 1,
 std::string Path(const fs::path& p) { return p.string(); }
 
 // One file per latitude beside the input: separators of every kind, a repeated latitude
-// (written and counted twice), and an input with no item at all.
+// (written and counted twice), an input with no item at all, and a byte order mark before
+// the first item.
 TEST(Batch, OneFilePerLatitudeBesideTheInput) {
   struct Case {
     const char* text;
@@ -48,6 +49,8 @@ TEST(Batch, OneFilePerLatitudeBesideTheInput) {
       {"  1,2 3\n\n4\t5 ,6\r\n7", {"1", "2", "3", "4", "5", "6", "7"}},
       {"41.9\n41.90\n", {"41.9", "41.9"}},
       {"\r\n  \n", {}},
+      {"\xEF\xBB\xBF" "41.9\n-12", {"41.9", "-12"}},
+      {"\xEF\xBB\xBF", {}},
   };
   for (const Case& c : cases) {
     test::ScratchDir dir;
@@ -68,38 +71,58 @@ TEST(Batch, OneFilePerLatitudeBesideTheInput) {
   }
 }
 
-// Refused and unwritable items around the blocks in which the run computes its files: each
-// item has exactly one entry, the written ones are counted 1..n without a gap, and every
-// written file is complete.
+// Refused, unwritable and long items around the blocks in which the run plans its files,
+// over more than the planned files it holds at once: each item has exactly one entry, the
+// written ones are counted 1..n without a gap, and every written file is complete.
 TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
   test::ScratchDir dir;
   const fs::path input = dir / "lats.txt";
-  constexpr int kItems = 44;
+  constexpr int kItems = 200;
   std::vector<std::string> items;
   for (int i = 1; i <= kItems; ++i) {
-    items.push_back(std::to_string(i * 4 - 90) + "." + std::to_string(i % 10));
+    items.push_back(std::to_string(i / 2 - 89) + (i % 2 != 0 ? ".25" : ".75"));
+  }
+  // Numeric items of any length up to 4,096 characters are latitudes.
+  const std::pair<int, std::string> longLatitudes[] = {
+      {20, "41.9" + std::string(60, '0')},
+      {63, std::string(3995, '0') + "7.125"},
+      {95, "-" + std::string(4091, '0') + "33.5"},
+  };
+  for (const auto& [position, item] : longLatitudes) {
+    items[static_cast<std::size_t>(position - 1)] = item;
   }
   struct Bad {
     int position;
-    std::string item;
+    std::string item;    // empty: the item stays, but a folder stands where its file goes
     std::string reason;  // the end of its entry
   };
   const Bad bad[] = {
       {1, "abc", "not a number, no file written."},
       {16, "95", "latitude outside -90..90, no file written."},
-      {17, items[16], "Is a directory"},
-      {33, "1" + std::string(310, '0') + "E-1", "longer than any latitude (314 characters), no file written."},
+      {17, "", "Is a directory"},
+      {33, "1" + std::string(4093, '0') + "E-1",
+       "longer than any latitude (4097 characters), no file written."},
+      {48, std::string(1u << 20, '7'),
+       "longer than any latitude (1048576 characters), no file written."},
+      {64, "", "Is a directory"},
+      {65, "", "Is a directory"},
+      {129, "", "Is a directory"},
+      {161, "", "Is a directory"},
       {kItems, "1" + std::string(40, '0') + "E-1", "latitude outside -90..90, no file written."},
   };
   for (const Bad& b : bad) {
-    items[static_cast<std::size_t>(b.position - 1)] = b.item;
+    std::string& item = items[static_cast<std::size_t>(b.position - 1)];
+    if (b.item.empty()) {
+      fs::create_directory(dir / ("lats" + SingleText(std::stof(item)) + ".out"));
+    } else {
+      item = b.item;
+    }
   }
   std::string text;
   for (std::size_t i = 0; i < items.size(); ++i) {
     text += items[i] + (i % 3 == 0 ? "\n" : i % 3 == 1 ? ", " : "\t");
   }
   test::WriteText(input, text);
-  fs::create_directory(dir / ("lats" + SingleText(std::stof(items[16])) + ".out"));
 
   const BatchRun run = RunOn(input, 2, 7);
   ASSERT_EQ(run.log.size(), static_cast<std::size_t>(kItems));
@@ -118,12 +141,12 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
     const std::string latitude = SingleText(std::stof(item));
     const fs::path output = dir / ("lats" + latitude + ".out");
     EXPECT_EQ(entry, std::to_string(written) + " " + latitude + " " + Path(output));
-    EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(item), Choice(2, 7))) << item;
+    EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(item), Choice(2, 7))) << i;
   }
   EXPECT_EQ(run.result.written, written);
   EXPECT_EQ(run.result.failed, static_cast<std::int32_t>(std::size(bad)));
   EXPECT_EQ(run.result.items, kItems);
-  EXPECT_EQ(BatchSummary(run.result), std::to_string(written) + " Files written.\n5 items failed.");
+  EXPECT_EQ(BatchSummary(run.result), std::to_string(written) + " Files written.\n10 items failed.");
 }
 
 // An input that cannot be read to its end ends the run with an entry naming it; what was
@@ -161,9 +184,9 @@ TEST(Batch, UnreadableInputEndsTheRunAndIsNamed) {
 TEST(Batch, RefusedItemsAreShownSafely) {
   test::ScratchDir dir;
   const fs::path input = dir / "lats.txt";
-  const std::string tooLong = std::string(30, '1') + "\x1b[2J" + std::string(60, '2');
+  const std::string tooLong = std::string(30, '1') + "\x1b[2J" + std::string(4100, '2');
   test::WriteText(input, "10 abc \x1b]0;x\x07 \xff\xfe" + std::string(1, '\0') + "9 " +
-                             tooLong + " 1.2.3 -90.5 90.000001");
+                             tooLong + " 1.2.3 -90.5 90.000001 \xEF\xBB\xBF" "5");
   fs::create_directory(dir / "lats10.out");  // an output that cannot be written
   const BatchRun run = RunOn(input);
   const std::vector<std::string> expected = {
@@ -171,42 +194,55 @@ TEST(Batch, RefusedItemsAreShownSafely) {
       "Item 2 (abc): not a number, no file written.",
       "Item 3 (\\x1b]0;x\\x07): not a number, no file written.",
       "Item 4 (\\xff\\xfe\\x009): not a number, no file written.",
-      "Item 5 (" + std::string(30, '1') + "\\x1b[2J222\u2026): longer than any latitude (94 "
+      "Item 5 (" + std::string(30, '1') + "\\x1b[2J222\u2026): longer than any latitude (4134 "
       "characters), no file written.",
       "Item 6 (1.2.3): not a number, no file written.",
       "Item 7 (-90.5): latitude outside -90..90, no file written.",
       "Item 8 (90.000001): latitude outside -90..90, no file written.",
+      "Item 9 (\\xef\\xbb\\xbf5): not a number, no file written.",
   };
   EXPECT_EQ(run.log, expected);
   EXPECT_EQ(run.result.written, 0);
-  EXPECT_EQ(BatchSummary(run.result), "0 Files written.\n8 items failed.");
+  EXPECT_EQ(BatchSummary(run.result), "0 Files written.\n9 items failed.");
 }
 
-// The progress callback sees every item and can stop the run after any of them.
+// The progress callback sees every item and can stop the run after any of them; told so
+// after the last item, it leaves nothing unwritten and the run is complete.
 TEST(Batch, StopsAfterTheItemWhereItIsTold) {
-  test::ScratchDir dir;
-  const fs::path input = dir / "lats.txt";
-  std::string text;
-  for (int i = 1; i <= 40; ++i) {
-    text += std::to_string(i) + "\n";
-  }
-  test::WriteText(input, text);
-  for (const std::int64_t stopAfter : {1, 16, 17, 39}) {
+  struct Case {
+    int items;
+    int stopAfter;
+  };
+  const Case cases[] = {{40, 1}, {40, 16}, {40, 17}, {40, 39}, {3, 3}, {32, 32}};
+  for (const Case& c : cases) {
+    test::ScratchDir dir;
+    const fs::path input = dir / "lats.txt";
+    std::string text;
+    for (int i = 1; i <= c.items; ++i) {
+      text += std::to_string(i) + "\n";
+    }
+    test::WriteText(input, text);
     std::int64_t calls = 0;
     const BatchRun run = RunOn(input, 3, 1, [&](const BatchResult& soFar, std::uintmax_t read) {
       EXPECT_EQ(soFar.items, ++calls);
       EXPECT_GT(read, 0u);
-      return soFar.items < stopAfter;
+      return soFar.items < c.stopAfter;
     });
+    const std::string count = std::to_string(c.stopAfter);
+    EXPECT_EQ(run.result.written, c.stopAfter);
+    EXPECT_FALSE(fs::exists(dir / ("lats" + std::to_string(c.stopAfter + 1) + ".out")));
+    if (c.stopAfter == c.items) {
+      EXPECT_TRUE(run.result.complete());
+      EXPECT_EQ(run.log.size(), static_cast<std::size_t>(c.items));
+      EXPECT_EQ(BatchSummary(run.result), count + " Files written.");
+      continue;
+    }
     EXPECT_TRUE(run.result.stopped);
-    EXPECT_EQ(run.result.written, stopAfter);
-    ASSERT_EQ(run.log.size(), static_cast<std::size_t>(stopAfter + 1));
-    EXPECT_EQ(run.log.back(), "Stopped by the user after item " + std::to_string(stopAfter) +
+    ASSERT_EQ(run.log.size(), static_cast<std::size_t>(c.stopAfter + 1));
+    EXPECT_EQ(run.log.back(), "Stopped by the user after item " + count +
                                   "; the items after it were not written.");
-    EXPECT_EQ(BatchSummary(run.result), std::to_string(stopAfter) + " Files written.\n" +
-                                            "Stopped by the user after item " +
-                                            std::to_string(stopAfter) + ".");
-    EXPECT_FALSE(fs::exists(dir / ("lats" + std::to_string(stopAfter + 1) + ".out")));
+    EXPECT_EQ(BatchSummary(run.result),
+              count + " Files written.\nStopped by the user after item " + count + ".");
   }
 }
 
