@@ -10,10 +10,16 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include <csignal>
+#include <pthread.h>
+#endif
 
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
@@ -142,7 +148,8 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
 }
 
 // Writes or refuses one planned item and logs it.
-void Complete(const PlannedFile& file, BatchResult& result, const BatchLog& log) {
+void Complete(const PlannedFile& file, const OutputFolder* folder, BatchResult& result,
+              const BatchLog& log) {
   ++result.items;
   if (!file.refusal.empty()) {
     ++result.failed;
@@ -150,7 +157,11 @@ void Complete(const PlannedFile& file, BatchResult& result, const BatchLog& log)
     return;
   }
   try {
-    WriteFileBytes(file.output, file.bytes);
+    if (folder != nullptr) {
+      folder->write(file.output.filename(), file.bytes);
+    } else {
+      WriteFileBytes(file.output, file.bytes);
+    }
   } catch (const FileError& e) {
     ++result.failed;
     log(file.itemPrefix + ShownPath(e.what()));
@@ -169,6 +180,27 @@ struct InputFile {
     }
   }
 };
+
+// A thread that never takes SIGINT, SIGTERM, SIGHUP or SIGQUIT: they go to the writing thread,
+// which holds them back only while a file of its has a temporary name, so an interrupted run
+// leaves whole files only.
+template <typename Run>
+std::thread WithoutInterruptions(Run run) {
+#ifdef _WIN32
+  return std::thread(std::move(run));
+#else
+  sigset_t held;
+  sigset_t previous;
+  sigemptyset(&held);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    sigaddset(&held, signal);
+  }
+  pthread_sigmask(SIG_BLOCK, &held, &previous);
+  std::thread thread(std::move(run));  // takes the mask of the thread that starts it
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return thread;
+#endif
+}
 
 // Consecutive items, handed over together: one by one would cost more than computing them.
 struct PlannedBlock {
@@ -204,7 +236,10 @@ class Planner {
   static constexpr std::size_t kQueued = 8;
 
   Planner(std::FILE* input, const fs::path& inputPath, const CycleChoice& choice)
-      : reader_(input), inputPath_(inputPath), choice_(choice), thread_([this] { run(); }) {}
+      : reader_(input),
+        inputPath_(inputPath),
+        choice_(choice),
+        thread_(WithoutInterruptions([this] { run(); })) {}
 
   ~Planner() {
     {
@@ -421,6 +456,13 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
     unread(std::generic_category().message(errno));
     return result;
   }
+  // Every output lies beside the input: its folder is looked up once. Where it cannot be held
+  // open, each file is written by its path and fails, if it must, on its own.
+  std::optional<OutputFolder> folder;
+  try {
+    folder.emplace(full.parent_path());
+  } catch (const FileError&) {
+  }
   Planner planner(file.stream, full, choice);
   for (bool last = false; !last;) {
     const PlannedBlock block = planner.take(last);
@@ -433,7 +475,7 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
       }
     }
     for (const PlannedFile& planned : block.files) {
-      Complete(planned, result, log);
+      Complete(planned, folder ? &*folder : nullptr, result, log);
       // A stop asked for with the last item leaves nothing unwritten.
       const bool lastItem = last && &planned == &block.files.back();
       if (progress && !progress(result, planned.bytesRead) && !lastItem) {

@@ -232,11 +232,9 @@ Place Locate(int base, const std::string& path, const fs::path& shown) {
     place.name = path;
     return place;
   }
-  place.name = path.substr(slash + 1);
+  // "dir/" is the folder itself.
+  place.name = slash + 1 == path.size() ? std::string(".") : path.substr(slash + 1);
   const std::string folder = slash == 0 ? std::string("/") : path.substr(0, slash);
-  if (place.name.empty()) {
-    place.name = ".";  // "dir/" is the folder itself
-  }
   place.owned.reset(::openat(base, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (place.owned.get() < 0) {
     Fail(shown, errno);

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -243,6 +247,43 @@ TEST(Batch, StopsAfterTheItemWhereItIsTold) {
                                   "; the items after it were not written.");
     EXPECT_EQ(BatchSummary(run.result),
               count + " Files written.\nStopped by the user after item " + count + ".");
+  }
+}
+
+// A batch ended by SIGINT or SIGTERM, whichever of its threads the signal reaches, leaves the
+// files it replaces whole and no temporary name beside them.
+TEST(Batch, InterruptedRunLeavesOnlyWholeFiles) {
+  test::ScratchDir dir;
+  const char* const latitudes[] = {"10", "-20.5", "0", "41.9"};
+  std::string text;
+  for (int i = 0; i < 20000; ++i) {
+    text += std::string(latitudes[i % 4]) + "\n";
+  }
+  test::WriteText(dir / "lats.txt", text);
+  const CycleChoice daily = Choice(1, 1);
+  for (int round = 0; round < 48; ++round) {
+    const pid_t batch = ::fork();
+    if (batch == 0) {
+      RunBatch(dir / "lats.txt", daily, [](const std::string&) {});
+      _exit(0);
+    }
+    ::usleep(static_cast<useconds_t>(2000 + round % 24 * 700));
+    ::kill(batch, round % 2 == 0 ? SIGINT : SIGTERM);
+    int status = 0;
+    ::waitpid(batch, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status)) << "round " << round << ": the batch ended by itself";
+  }
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"lats-20.5.out", "lats.txt", "lats0.out",
+                                             "lats10.out", "lats41.9.out"}));
+  for (const char* latitude : latitudes) {
+    EXPECT_EQ(test::ReadBytes(dir / ("lats" + std::string(latitude) + ".out")),
+              AnnualCycleText(std::stof(latitude), daily))
+        << latitude;
   }
 }
 
