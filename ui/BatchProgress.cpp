@@ -3,8 +3,10 @@
 
 #include <QAbstractItemView>
 #include <QEventLoop>
+#include <QEvent>
 #include <QProgressDialog>
 #include <QRect>
+#include <QScreen>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "ui/LogModel.hpp"
+#include "ui/Placement.hpp"
 
 namespace marovane::ui {
 
@@ -33,6 +36,43 @@ std::atomic<int> workersLeft{0};
 QString CountText(const BatchResult& soFar) {
   return QStringLiteral("%1 files written, %2 items read.").arg(soFar.written).arg(soFar.items);
 }
+
+
+// Centres `dialog` on `owner`, whole on the screen: before it is shown as it stands, and once
+// more when a window manager has given it its frame, which moves its centre by half the title
+// bar. Then it goes away, leaving the dialog where the user may move it.
+class CentreOnOwner final : public QObject {
+ public:
+  CentreOnOwner(QWidget* dialog, QWidget* owner) : QObject(dialog), dialog_(dialog), owner_(owner) {
+    dialog->adjustSize();
+    place();
+    dialog->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (watched == dialog_ && (type == QEvent::Move || type == QEvent::Resize) &&
+        dialog_->isVisible() && dialog_->frameGeometry().size() != dialog_->size()) {
+      dialog_->removeEventFilter(this);
+      place();
+      deleteLater();
+    }
+    return false;
+  }
+
+ private:
+  void place() {
+    if (owner_ == nullptr) {
+      return;
+    }
+    dialog_->move(CentredOnOwner(owner_->frameGeometry(), dialog_->frameGeometry().size(),
+                                 owner_->screen()->availableGeometry())
+                      .topLeft());
+  }
+
+  QWidget* dialog_;
+  QPointer<QWidget> owner_;
+};
 
 }  // namespace
 
@@ -264,17 +304,20 @@ void BatchProgress::showDialog() {
   dialog_->setAutoClose(false);
   dialog_->setMinimumDuration(0);
   dialog_->setRange(0, inputSize_ > 0 ? kSteps : 0);  // no size known: a busy bar
+  // As wide as the counts will grow, so that it stays centred while they do.
+  BatchResult widest;
+  widest.written = 99999999;
+  widest.items = 99999999;
+  dialog_->setLabelText(CountText(widest));
+  dialog_->adjustSize();
+  dialog_->setMinimumWidth(dialog_->width());
   {
     const std::lock_guard lock(shared_->mutex);
     dialog_->setLabelText(CountText(shared_->soFar));
   }
   connect(dialog_.get(), &QProgressDialog::canceled, this, &BatchProgress::cancel);
-  if (window_ != nullptr) {
-    // Centred on the window, wherever the window is now.
-    QRect place(QPoint(), dialog_->sizeHint().expandedTo(dialog_->size()));
-    place.moveCenter(window_->frameGeometry().center());
-    dialog_->move(place.topLeft());
-  }
+  // Centred on the window, wherever the window is now.
+  new CentreOnOwner(dialog_.get(), window_);
   dialog_->show();
 }
 

@@ -11,9 +11,10 @@
 # tried again, then fails the test: a check that did not run has not passed.
 set -euo pipefail
 
-program="${1:?usage: $0 path/to/marovane [path/to/ChartWindowTest] [WxH]}"
+program="${1:?usage: $0 path/to/marovane [path/to/ChartWindowTest] [WxH] [path/to/ExportTest]}"
 chart_test="${2:-}"
 screen="${3:-1280x800}"
+export_test="${4:-}"
 screen_width="${screen%x*}"
 screen_height="${screen#*x}"
 title="Marovane, annual cycle of extraterrestrial solar radiation"
@@ -172,5 +173,12 @@ if [[ -n "$chart_test" ]]; then
   MAROVANE_WINDOW_MANAGER=1 QT_QPA_PLATFORM=xcb "$chart_test" >"$work/chart.log" 2>&1 ||
     fail "the chart under the window manager: $(grep -v '^PASS\|^QDEBUG\|^QWARN' "$work/chart.log")"
   grep '^QINFO' "$work/chart.log" | sed 's/^QINFO *: *[^ ]* *//'
+fi
+if [[ -n "$export_test" ]]; then
+  # The batch's progress dialog, centred on the main window with its frame, wherever that is.
+  MAROVANE_WINDOW_MANAGER=1 QT_QPA_PLATFORM=xcb "$export_test" batchProgressAndCancel \
+    >"$work/export.log" 2>&1 ||
+    fail "the progress dialog under the window manager: $(grep -v '^PASS\|^QDEBUG\|^QWARN' "$work/export.log")"
+  echo "the progress dialog is centred on the main window"
 fi
 echo "PASSED"
