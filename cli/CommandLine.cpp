@@ -41,26 +41,6 @@ std::optional<float> CheckedLatitude(const std::string& argument, std::ostream& 
   return latitude;
 }
 
-// The names a choice takes on the command line, for its help and its refusal:
-// "daily (1), weekly (2), dekadal (3) or monthly (4)".
-template <typename Rows, typename Name>
-std::string Listed(const Rows& rows, Name name, bool withCodes) {
-  std::string list;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (i > 0) {
-      list += i + 1 == rows.size() ? " or " : ", ";
-    }
-    list += name(rows[i]);
-    if (withCodes) {
-      list += " (" + std::to_string(i + 1) + ")";
-    }
-  }
-  return list;
-}
-
-const auto kName = [](const auto& row) { return std::string(row.name); };
-const auto kLabel = [](const auto& row) { return std::string(row.label); };
-
 // The value that `text` names, or nothing after a message on `err` listing what it may be.
 template <typename T>
 std::optional<T> Chosen(std::optional<T> value, const std::string& option, const std::string& what,
@@ -366,10 +346,10 @@ int Table(const TableArguments& args, const CycleChoice& choice, std::ostream& o
 }  // namespace
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-  const std::string aggregations = Listed(choice::kAggregations, kName, true);
-  const std::string units = Listed(choice::kUnits, kLabel, true);
-  const std::string quantities = Listed(choice::kQuantities, kName, false);
-  const std::string methods = Listed(choice::kMethods, kName, false);
+  const std::string aggregations = AcceptedAggregations();
+  const std::string units = AcceptedUnits();
+  const std::string quantities = AcceptedQuantities();
+  const std::string methods = AcceptedMethods();
 
   CLI::App app{
       "Annual cycle of daily extraterrestrial solar radiation for a latitude, written as a\n"

@@ -32,7 +32,32 @@ auto NamedIn(const std::array<Row, N>& rows, std::string_view name)
   return std::nullopt;
 }
 
+// "a (1), b (2) or c (3)", by the name `name` gives each row.
+template <typename Row, std::size_t N, typename Name>
+std::string Listed(const std::array<Row, N>& rows, Name name, bool withCodes) {
+  std::string list;
+  for (std::size_t i = 0; i < N; ++i) {
+    if (i > 0) {
+      list += i + 1 == N ? " or " : ", ";
+    }
+    list += name(rows[i]);
+    if (withCodes) {
+      list += " (" + std::to_string(i + 1) + ")";
+    }
+  }
+  return list;
+}
+
+const auto kName = [](const auto& row) { return std::string(row.name); };
+
 }  // namespace
+
+std::string AcceptedAggregations() { return Listed(choice::kAggregations, kName, true); }
+std::string AcceptedUnits() {
+  return Listed(choice::kUnits, [](const UnitInfo& row) { return std::string(row.label); }, true);
+}
+std::string AcceptedQuantities() { return Listed(choice::kQuantities, kName, false); }
+std::string AcceptedMethods() { return Listed(choice::kMethods, kName, false); }
 
 const AggregationInfo& Describe(Aggregation a) { return RowOf(choice::kAggregations, a); }
 const UnitInfo& Describe(Unit u) { return RowOf(choice::kUnits, u); }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // What a table is made of: how the days are aggregated, the unit, the quantity and the method.
@@ -129,6 +130,13 @@ std::optional<Aggregation> AggregationNamed(std::string_view name);
 std::optional<Unit> UnitNamed(std::string_view name);
 std::optional<Quantity> QuantityNamed(std::string_view name);
 std::optional<Method> MethodNamed(std::string_view name);
+
+// What each choice accepts, as help texts and refusals list it: "daily (1), weekly (2),
+// dekadal (3) or monthly (4)"; the units by label and code; quantities and methods by name.
+std::string AcceptedAggregations();
+std::string AcceptedUnits();
+std::string AcceptedQuantities();
+std::string AcceptedMethods();
 
 inline std::int16_t Code(Aggregation a) { return static_cast<std::int16_t>(a); }
 inline std::int16_t Code(Unit u) { return static_cast<std::int16_t>(u); }

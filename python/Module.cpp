@@ -58,25 +58,6 @@ std::string Utf8(const py::handle& text) {
   return std::string(py::bytes(bytes));
 }
 
-// "daily (1), weekly (2), dekadal (3) or monthly (4)", as the command line lists them.
-template <typename Rows, typename Name>
-std::string Listed(const Rows& rows, Name name, bool withCodes) {
-  std::string list;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (i > 0) {
-      list += i + 1 == rows.size() ? " or " : ", ";
-    }
-    list += name(rows[i]);
-    if (withCodes) {
-      list += " (" + std::to_string(i + 1) + ")";
-    }
-  }
-  return list;
-}
-
-const auto kName = [](const auto& row) { return std::string(row.name); };
-const auto kLabel = [](const auto& row) { return std::string(row.label); };
-
 template <typename T>
 T Chosen(std::optional<T> value, const std::string& what, const std::string& text,
          const std::string& accepted) {
@@ -95,12 +76,12 @@ CycleChoice ChoiceNamed(const py::str& aggregationText, const py::str& unitText,
   const std::string method = Utf8(methodText);
   return {
       Chosen(AggregationNamed(aggregation), "aggregation", aggregation,
-             Listed(choice::kAggregations, kName, true)),
+             AcceptedAggregations()),
       Chosen(UnitNamed(unit), "unit", unit,
-             "a code 1..7 or a label: " + Listed(choice::kUnits, kLabel, true)),
+             "a code 1..7 or a label: " + AcceptedUnits()),
       Chosen(QuantityNamed(quantity), "quantity", quantity,
-             Listed(choice::kQuantities, kName, false)),
-      Chosen(MethodNamed(method), "method", method, Listed(choice::kMethods, kName, false)),
+             AcceptedQuantities()),
+      Chosen(MethodNamed(method), "method", method, AcceptedMethods()),
   };
 }
 
