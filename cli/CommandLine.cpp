@@ -112,7 +112,15 @@ int Batch(const std::filesystem::path& input, const CycleChoice& choice, std::os
       checkLog();
     }
   };
-  const BatchResult result = RunBatch(input, choice, logLine);
+  BatchResult result;
+  try {
+    result = RunBatch(input, choice, logLine);
+  } catch (const std::exception& e) {
+    // What the engine could not foresee (no thread to be had, say): told, never a crash.
+    out.flush();
+    err << "The batch stopped: " << ShownPath(e.what()) << "\n";
+    return kExitFileFailed;
+  }
   const std::string summary = BatchSummary(result);
   const std::size_t firstLine = summary.find('\n');
   logLine(std::string_view(summary).substr(0, firstLine));
@@ -165,7 +173,7 @@ std::optional<bool> IsNetcdf(const std::string& path, std::ostream& err) {
   if (path.empty()) {
     err << "an empty path";
   } else {
-    err << "'" << ShownText(path, 60) << "'";
+    err << "'" << ShownPath(path) << "'";
   }
   err << " ends neither in .csv (comma-separated) nor in .nc (NetCDF); give one of these, or - "
          "for a comma-separated table on standard output.\n";
@@ -195,7 +203,7 @@ std::optional<std::vector<float>> CheckedLatitudes(const std::vector<std::string
 // refuses the table.
 std::optional<std::vector<float>> TableBatchLatitudes(const std::string& input, int& status,
                                                       std::ostream& err) {
-  BatchLatitudes read = ReadBatchLatitudes(input, kMostTableLatitudes);
+  BatchLatitudes read = ReadBatchLatitudes(PathArgument(input), kMostTableLatitudes);
   for (const std::string& refusal : read.refusals) {
     err << refusal << "\n";
   }
@@ -206,7 +214,7 @@ std::optional<std::vector<float>> TableBatchLatitudes(const std::string& input, 
   }
   status = kExitBadArguments;
   std::string shownInput(1, '\'');
-  shownInput.append(ShownText(input)).append(1, '\'');
+  shownInput.append(ShownPath(input)).append(1, '\'');
   if (read.refused > 0) {
     err << "--batch: " << read.refused << (read.refused == 1 ? " item" : " items") << " of "
         << shownInput << (read.refused == 1 ? " is no latitude" : " are no latitudes")
@@ -247,8 +255,8 @@ int WriteTable(const std::vector<float>& latitudes, const TableRequest& request,
     if (request.netcdf) {
       const NetcdfBytes bytes = request.dates ? NetcdfDatedTable(latitudes, dated, choice)
                                               : NetcdfTable(latitudes, choice);
-      WriteFileBytes(request.path, bytes.view());
-      err << "Table written to " << ShownText(request.path) << "\n";
+      WriteFileBytes(PathArgument(request.path), bytes.view());
+      err << "Table written to " << ShownPath(request.path) << "\n";
       return kExitWritten;
     }
 #endif
@@ -258,13 +266,13 @@ int WriteTable(const std::vector<float>& latitudes, const TableRequest& request,
       bool failed = false;
       return WriteOut(out, text, err, failed) ? kExitWritten : kExitFileFailed;
     }
-    WriteFileBytes(request.path, text);
+    WriteFileBytes(PathArgument(request.path), text);
   } catch (const FileError& e) {
-    err << ShownText(e.what()) << "\n";
+    err << ShownPath(e.what()) << "\n";
     return kExitFileFailed;
 #ifdef MAROVANE_HAVE_NETCDF
   } catch (const NetcdfError& e) {
-    err << ShownText(e.what()) << "; no table written.\n";
+    err << ShownPath(e.what()) << "; no table written.\n";
     return kExitFileFailed;
 #endif
   } catch (const std::bad_alloc&) {
@@ -272,7 +280,7 @@ int WriteTable(const std::vector<float>& latitudes, const TableRequest& request,
         << " periods; no table written.\n";
     return kExitFileFailed;
   }
-  err << "Table written to " << ShownText(request.path) << "\n";
+  err << "Table written to " << ShownPath(request.path) << "\n";
   return kExitWritten;
 }
 

@@ -438,7 +438,7 @@ fs::path BatchOutputName(const fs::path& input, float latitude) {
 }
 
 BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const BatchLog& log,
-                     const BatchProgress& progress) {
+                     const BatchProgress& progress, const std::atomic<bool>* stop) {
   BatchResult result;
   std::error_code ignored;
   fs::path full = fs::absolute(input, ignored);
@@ -474,15 +474,21 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
         return result;
       }
     }
+    auto stopped = [&] {
+      result.stopped = true;
+      log("Stopped by the user after item " + std::to_string(result.items) +
+          "; the items after it were not written.");
+      return result;
+    };
     for (const PlannedFile& planned : block.files) {
+      if (stop != nullptr && stop->load()) {
+        return stopped();
+      }
       Complete(planned, folder ? &*folder : nullptr, result, log);
       // A stop asked for with the last item leaves nothing unwritten.
       const bool lastItem = last && &planned == &block.files.back();
       if (progress && !progress(result, planned.bytesRead) && !lastItem) {
-        result.stopped = true;
-        log("Stopped by the user after item " + std::to_string(result.items) +
-            "; the items after it were not written.");
-        return result;
+        return stopped();
       }
     }
   }

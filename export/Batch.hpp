@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -43,9 +44,12 @@ std::filesystem::path BatchOutputName(const std::filesystem::path& input, float 
 
 // Runs the batch over `input` (made absolute, so that the log shows full paths), reading it
 // item by item. Never throws for a file it cannot read or write: each becomes a log entry and
-// the run goes on; a failure while reading ends the run with an entry.
+// the run goes on; a failure while reading ends the run with an entry. `stop`, when given, is
+// read before each file is written: once it is set the run stops before writing another, also
+// where `progress` has not been asked since (a run held up by its input, asked to stop then).
 BatchResult RunBatch(const std::filesystem::path& input, const CycleChoice& choice,
-                     const BatchLog& log, const BatchProgress& progress = {});
+                     const BatchLog& log, const BatchProgress& progress = {},
+                     const std::atomic<bool>* stop = nullptr);
 
 // "N Files written." and, when something failed, a second line saying what.
 std::string BatchSummary(const BatchResult& result);

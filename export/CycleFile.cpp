@@ -5,14 +5,17 @@
 
 namespace marovane {
 
-std::string CycleHeader(const CycleChoice& choice) {
+std::string QuantityHeader(const CycleChoice& choice) {
   const QuantityInfo& quantity = Describe(choice.quantity);
-  std::string header(Describe(choice.aggregation).header);
-  header += quantity.header;
+  std::string header(quantity.header);
   if (quantity.hasUnit) {
     header += UnitLabel(choice.unit);
   }
   return header;
+}
+
+std::string CycleHeader(const CycleChoice& choice) {
+  return std::string(Describe(choice.aggregation).header) + QuantityHeader(choice);
 }
 
 std::string AnnualCycleText(const AnnualCycle& table) {

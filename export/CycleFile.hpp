@@ -11,6 +11,10 @@
 // "latitude, period, value" per day, week, dekad or month, each line ending in CR LF.
 namespace marovane {
 
+// What the values are, as a header names them: "extraterrestrial Radiation MJ/m^2/day", or
+// "Day length hours" (the first cell of a wide table, the value column of a long one).
+std::string QuantityHeader(const CycleChoice& choice);
+
 // The first line, without its line end: "Latitude, Dekad Number, extraterrestrial Radiation
 // MJ/m^2/day", or "Latitude, Dekad Number, Day length hours".
 std::string CycleHeader(const CycleChoice& choice);

@@ -44,6 +44,10 @@ class MemoryDataset {
   int id() const { return id_; }
 
   int dimension(const std::string& name, std::size_t length) {
+    // A length of 0 would ask the library for an unlimited dimension.
+    if (length == 0) {
+      throw NetcdfError("NetCDF: cannot define dimension " + name + ": a table needs at least one");
+    }
     int dimension = 0;
     Check(nc_def_dim(id_, name.c_str(), length, &dimension), "define dimension " + name);
     dimensions_.push_back({name, dimension});

@@ -37,10 +37,12 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 //   name: on Linux as an unnamed file in the target's folder, linked in when complete (where
 //   the file system has no unnamed files, under a short temporary name); on Windows beside
 //   the target, then moved over it. A failed write or a full disk leaves the old content.
-// - SIGINT, SIGTERM, SIGHUP and SIGQUIT are held back for the few calls while a temporary
-//   name exists, so an interrupted program leaves only whole files. They are held in the
-//   writing thread: a program that writes from a second thread keeps them blocked in the
-//   others.
+// - SIGINT, SIGTERM, SIGHUP and SIGQUIT are held back while a temporary name exists (the two
+//   calls that link a file in; the whole write where the file system has no unnamed files, and
+//   while a file is rewritten in place), so an interrupted program leaves only whole files.
+//   They are held in the writing thread: a program that writes from a second thread keeps them
+//   blocked in the others (the batch's planning thread does), or, like the window, whose own
+//   thread takes them, keeps the guarantee only for the unnamed files' part of the write.
 // - A new file gets the usual mode (0666 less the umask). A replaced file keeps its mode, and
 //   its owner and group where the writer may set them (root may; others keep the group when
 //   they belong to it). Access lists and extended attributes are not carried over, and on

@@ -128,14 +128,6 @@ bool TableFits(std::size_t latitudes, std::size_t periods) {
   return periods == 0 || latitudes <= kMostTableValues / periods;
 }
 
-std::string TableQuantityHeader(const CycleChoice& choice) {
-  const QuantityInfo& quantity = Describe(choice.quantity);
-  std::string header(quantity.header);
-  if (quantity.hasUnit) {
-    header += UnitLabel(choice.unit);
-  }
-  return header;
-}
 
 std::string TableText(const std::vector<float>& latitudes, const CycleChoice& choice,
                       TableLayout layout) {
@@ -144,7 +136,7 @@ std::string TableText(const std::vector<float>& latitudes, const CycleChoice& ch
   std::string text;
   if (layout == TableLayout::Wide) {
     text.reserve(8 * (latitudes.size() + 1) * (periods + 1));
-    text += TableQuantityHeader(choice);
+    text += QuantityHeader(choice);
     for (std::size_t p = 1; p <= periods; ++p) {
       text.append(",").append(aggregation.period).append(" ").append(std::to_string(p));
     }
@@ -205,7 +197,7 @@ std::string DatedTableText(const std::vector<float>& latitudes,
   }
   std::string text;
   text.reserve(30 * (values.size() + 1));
-  text.append("Date,Latitude,").append(TableQuantityHeader(choice)).append("\r\n");
+  text.append("Date,Latitude,").append(QuantityHeader(choice)).append("\r\n");
   std::size_t at = 0;
   for (const DatedPeriod& period : periods) {
     const std::string date = IsoText(period.first);

@@ -48,10 +48,6 @@ std::optional<DateRange> ParseDateRange(std::string_view text, std::string& refu
 // Whether latitudes x periods values fit in one table (kMostTableValues).
 bool TableFits(std::size_t latitudes, std::size_t periods);
 
-// The header's first cell in the wide layout and the value column's name in the long one:
-// "extraterrestrial Radiation MJ/m^2/day", "Day length hours".
-std::string TableQuantityHeader(const CycleChoice& choice);
-
 // The table of the 365-day year. Wide: header "quantity and unit,Dekad 1,...,Dekad 36", then
 // "latitude,value,...". Long: header "Latitude,Dekad Number,quantity and unit", then
 // "latitude,period,value" per latitude and period, latitudes in the order given.

@@ -82,7 +82,7 @@ AnnualCycle AnnualCycleTable(float latitude, const CycleChoice& choice) {
   const bool dekadal = choice.aggregation == Aggregation::Dekadal;
   for (CyclePeriod& p : table.periods) {
     const double factor =
-        radiation ? UnitFactor(choice.unit, dekadal ? p.number : std::int16_t{1}) : 1.0;
+        radiation ? UnitFactorOverDays(choice.unit, dekadal ? p.days : kNominalDekadDays) : 1.0;
     p.value = RoundTo3Decimals(factor * PeriodMean(values, p.firstDay, p.days));
   }
   return table;

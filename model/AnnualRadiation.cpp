@@ -18,7 +18,7 @@ constexpr std::size_t kDays = kDaysInYear + 1;  // entry 0 unused
 // over the days reads them in order.
 struct YearTerms {
   std::array<double, kDays> declination{};
-  std::array<double, kDays> polarLimit{};  // a single, widened
+  std::array<float, kDays> polarLimit{};
   std::array<double, kDays> tanDeclination{};
   std::array<double, kDays> sinDeclination{};
   std::array<double, kDays> cosDeclination{};
@@ -30,7 +30,7 @@ YearTerms MakeYearTerms() {
   for (std::int16_t day = 1; day <= kDaysInYear; ++day) {
     const auto d = static_cast<std::size_t>(day);
     t.declination[d] = SolarDeclination(day);
-    t.polarLimit[d] = static_cast<double>(steps::PolarLimit(t.declination[d]));
+    t.polarLimit[d] = steps::PolarLimit(t.declination[d]);
     t.tanDeclination[d] = std::tan(t.declination[d]);
     t.sinDeclination[d] = std::sin(t.declination[d]);
     t.cosDeclination[d] = std::cos(t.declination[d]);
@@ -52,35 +52,22 @@ YearValues AnnualRadiation(float latitude) {
   const double t1 = std::tan(latitudeRad);
   const double sinLatitude = std::sin(latitudeRad);
   const double cosLatitude = std::cos(latitudeRad);
-  const double phi = std::fabs(static_cast<double>(latitude));
 
-  // The arctangent's argument of the general case, -t1 t2 / sqrt(r), for every day.
-  std::array<double, kDays> argument{};
   std::array<double, kDays> radicand{};
+  std::array<double, kDays> argument{};  // unused where the radicand is 0
   for (std::size_t d = 1; d < kDays; ++d) {
-    const double t2 = year.tanDeclination[d];
-    const double r0 = 1.0 - t1 * t1 * t2 * t2;
-    const double r = r0 < 0.0 ? 0.000001 : r0;
-    radicand[d] = r;
-    argument[d] = (-t1 * t2) / std::sqrt(r);
+    radicand[d] = steps::SunsetRadicand(t1, year.tanDeclination[d]);
+    argument[d] = steps::ArctangentArgument(t1, year.tanDeclination[d], radicand[d]);
   }
-  // The sunset hour angle: polar day or night, the limit of the formula where r is 0, or the
-  // arctangent.
-  std::array<double, kDays> hourAngle{};
-  for (std::size_t d = 1; d < kDays; ++d) {
-    if (phi > year.polarLimit[d]) {
-      hourAngle[d] = steps::PolarHourAngle(latitude, year.declination[d]);
-    } else if (radicand[d] == 0.0) {
-      hourAngle[d] = t1 * year.tanDeclination[d] > 0.0 ? kPi : 0.0;
-    } else {
-      hourAngle[d] = kPi / 2.0 - std::atan(argument[d]);
-    }
-  }
-  // The hour angle of the radiation formula, taken back from the single day length.
   std::array<double, kDays> omega{};
   for (std::size_t d = 1; d < kDays; ++d) {
-    const auto dayLength = static_cast<float>((24.0 / kPi) * hourAngle[d]);
-    omega[d] = static_cast<double>(static_cast<float>(static_cast<double>(dayLength) * kPi / 24.0));
+    omega[d] = steps::IsPolar(latitude, year.polarLimit[d])
+                   ? steps::PolarHourAngle(latitude, year.declination[d])
+                   : steps::HourAngleOfArgument(t1, year.tanDeclination[d], radicand[d],
+                                                argument[d]);
+  }
+  for (std::size_t d = 1; d < kDays; ++d) {
+    omega[d] = steps::HourAngleOfDayLength(steps::DayLengthFromHourAngle(omega[d]));
   }
   std::array<double, kDays> sinOmega{};
   for (std::size_t d = 1; d < kDays; ++d) {
@@ -88,10 +75,9 @@ YearValues AnnualRadiation(float latitude) {
   }
   YearValues ra{};
   for (std::size_t d = 1; d < kDays; ++d) {
-    const double s = omega[d] * sinLatitude * year.sinDeclination[d] +
-                     year.cosDeclination[d] * cosLatitude * sinOmega[d];
-    const double value = s * year.scale[d];
-    ra[d] = value < 0.0 ? 0.0 : value;
+    ra[d] = steps::RadiationOfHourAngle(omega[d], sinOmega[d], sinLatitude, cosLatitude,
+                                        year.sinDeclination[d], year.cosDeclination[d],
+                                        year.scale[d]);
   }
   return ra;
 }

@@ -38,8 +38,6 @@ std::optional<int> Digits(std::string_view text, std::size_t count) {
 
 }  // namespace
 
-bool IsLeapYear(int y) { return year{y}.is_leap(); }
-
 int DaysInMonth(int y, int m) {
   return static_cast<int>(static_cast<unsigned>(
       year_month_day_last{year{y}, month_day_last{month{static_cast<unsigned>(m)}}}.day()));

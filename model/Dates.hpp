@@ -28,7 +28,6 @@ struct Date {
 inline constexpr int kFirstYear = 1;
 inline constexpr int kLastYear = 9999;
 
-bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 
 // "2024-02-29" as a date; nothing for any other text, a date that does not exist ("2023-02-29",

@@ -46,14 +46,24 @@ inline double SunsetRadicand(double t1, double t2) {
   return r < 0.0 ? 0.000001 : r;  // rounding at the polar limit can leave it just below zero
 }
 
+// The arctangent's argument of the general case, -t1 t2 / sqrt(r), r the radicand.
+inline double ArctangentArgument(double t1, double t2, double r) {
+  return (-t1 * t2) / std::sqrt(r);
+}
+
+// The general case's hour angle, pi/2 - atan(x); a radicand of exactly 0 (the latitude on the
+// polar limit) takes the limits of the formula instead, pi or 0 by the sign of t1 t2.
+inline double HourAngleOfArgument(double t1, double t2, double r, double x) {
+  if (r == 0.0) {
+    return t1 * t2 > 0.0 ? kPi : 0.0;
+  }
+  return kPi / 2.0 - std::atan(x);
+}
+
 // General case, t1 = tan(latitude in radians), t2 = tan(declination).
 inline double GeneralHourAngle(double t1, double t2) {
   const double r = SunsetRadicand(t1, t2);
-  if (r == 0.0) {
-    return t1 * t2 > 0.0 ? kPi : 0.0;  // the limits of the formula on the polar circle
-  }
-  const double x = (-t1 * t2) / std::sqrt(r);
-  return kPi / 2.0 - std::atan(x);
+  return HourAngleOfArgument(t1, t2, r, r == 0.0 ? 0.0 : ArctangentArgument(t1, t2, r));
 }
 
 inline float DayLengthFromHourAngle(double sunsetHourAngle) {
@@ -65,13 +75,25 @@ inline double RadiationScale(double inverseDistance) {
   return 1440.0 / kPi * 0.082 * inverseDistance;
 }
 
-inline double RadiationFromDayLength(float dayLength, double sinLatitude, double cosLatitude,
-                                     double sinDeclination, double cosDeclination, double scale) {
-  const auto omega = static_cast<float>(static_cast<double>(dayLength) * kPi / 24.0);
-  const double w = static_cast<double>(omega);
-  const double s = w * sinLatitude * sinDeclination + cosDeclination * cosLatitude * std::sin(w);
+// The hour angle of the radiation formula, taken back from the single day length: N pi / 24,
+// rounded to single.
+inline double HourAngleOfDayLength(float dayLength) {
+  return static_cast<double>(static_cast<float>(static_cast<double>(dayLength) * kPi / 24.0));
+}
+
+// Ra from that hour angle w and its sine; a negative result is 0.
+inline double RadiationOfHourAngle(double w, double sinW, double sinLatitude, double cosLatitude,
+                                   double sinDeclination, double cosDeclination, double scale) {
+  const double s = w * sinLatitude * sinDeclination + cosDeclination * cosLatitude * sinW;
   const double ra = s * scale;
   return ra < 0.0 ? 0.0 : ra;
+}
+
+inline double RadiationFromDayLength(float dayLength, double sinLatitude, double cosLatitude,
+                                     double sinDeclination, double cosDeclination, double scale) {
+  const double w = HourAngleOfDayLength(dayLength);
+  return RadiationOfHourAngle(w, std::sin(w), sinLatitude, cosLatitude, sinDeclination,
+                              cosDeclination, scale);
 }
 
 }  // namespace marovane::steps

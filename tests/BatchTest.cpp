@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -248,6 +253,33 @@ TEST(Batch, StopsAfterTheItemWhereItIsTold) {
     EXPECT_EQ(BatchSummary(run.result),
               count + " Files written.\nStopped by the user after item " + count + ".");
   }
+}
+
+// A stop asked for while the run waits for its input holds: when the input comes, no file is
+// written any more, as the window has already told the user.
+TEST(Batch, StopAskedWhileTheInputWaitsWritesNoMore) {
+  test::ScratchDir dir;
+  const fs::path pipe = dir / "lats.txt";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::atomic<bool> stop{false};
+  std::thread feeder([&] {
+    std::FILE* in = std::fopen(pipe.c_str(), "w");
+    std::fputs("5\n", in);
+    std::fflush(in);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    stop = true;
+    std::fputs("6\n", in);
+    std::fclose(in);
+  });
+  std::vector<std::string> log;
+  const BatchResult result = RunBatch(
+      pipe, Choice(3, 1), [&](const std::string& entry) { log.push_back(entry); }, {}, &stop);
+  feeder.join();
+  EXPECT_TRUE(result.stopped);
+  EXPECT_EQ(result.written, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{
+                     "Stopped by the user after item 0; the items after it were not written."}));
+  EXPECT_FALSE(fs::exists(dir / "lats5.out"));
 }
 
 // A batch ended by SIGINT or SIGTERM, whichever of its threads the signal reaches, leaves the

@@ -68,7 +68,7 @@ TEST(Table, CellsAreTheSingleFilesText) {
     ASSERT_EQ(wide.size(), latitudes.size() + 1) << what;
     ASSERT_EQ(longRows.size(), latitudes.size() * periods + 1) << what;
     ASSERT_EQ(wide[0].size(), periods + 1) << what;
-    EXPECT_EQ(wide[0][0], TableQuantityHeader(choice)) << what;
+    EXPECT_EQ(wide[0][0], QuantityHeader(choice)) << what;
     EXPECT_EQ(wide[0][1], std::string(Describe(choice.aggregation).period) + " 1") << what;
     for (std::size_t i = 0; i < latitudes.size(); ++i) {
       const auto single = Cells(AnnualCycleText(latitudes[i], choice), ", ");
@@ -266,6 +266,8 @@ TEST(Table, NetcdfHoldsTheCsvNumbers) {
     EXPECT_EQ(ends.back(), choice.aggregation == Aggregation::Weekly ? 371.0 : 365.0);
     EXPECT_EQ(numbers.back(), static_cast<int>(periods));
   }
+  // No dimension of a table may be empty: the library would take it for an unlimited one.
+  EXPECT_THROW(NetcdfTable({}, CycleChoice{}), NetcdfError);
 }
 
 TEST(Table, NetcdfOfRealDates) {
@@ -374,6 +376,9 @@ TEST(Table, CommandLine) {
            "\r\n",
        ""},
       {{"--grid", "0:10:5", "--table", nc}, 0, "", "Table written to", nc},
+      // Paths are shown as the system names them, a backslash as one.
+      {{"-l", "1", "--table", (dir / "a\\b.csv").string()}, 0, "",
+       "Table written to " + (dir / "a\\b.csv").string() + "\n"},
       {{"-l", "41.9", "-l", "10"}, 2, "", "--latitude given more than once makes one table"},
       {{"--grid", "0:10:1"}, 2, "", "--grid makes one table of every latitude: add --table"},
       {{"-l", "1", "--dates", "2023-01-01/2023-01-02"}, 2, "", "add --table"},

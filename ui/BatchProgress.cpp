@@ -157,7 +157,7 @@ BatchResult BatchProgress::run(Run batch) {
     BatchResult result;
     std::optional<std::string> error;
     try {
-      result = batch(log, advance);
+      result = batch(log, advance, shared->stop);
     } catch (const std::exception& e) {
       error = e.what();
     } catch (...) {

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,7 +35,8 @@ class BatchProgress final : public QObject {
 
  public:
   // The batch itself, run on the worker thread with the callbacks it is to call there.
-  using Run = std::function<BatchResult(const BatchLog& log, const marovane::BatchProgress& advance)>;
+  using Run = std::function<BatchResult(const BatchLog& log, const marovane::BatchProgress& advance,
+                                        const std::atomic<bool>& stop)>;
 
   // `inputSize` is the input file's size in bytes, 0 when it is not known.
   BatchProgress(QWidget* window, QAbstractItemView* view, LogModel* log, std::uintmax_t inputSize,

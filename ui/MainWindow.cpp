@@ -188,8 +188,9 @@ void MainWindow::RunBatch(const QString& path, const ExportChoice& choice) {
   {
     const WaitCursor wait(this);
     result = progress.run([input = FileSystemPath(path), cycle = choice.cycle](
-                              const BatchLog& log, const marovane::BatchProgress& advance) {
-      return marovane::RunBatch(input, cycle, log, advance);
+                              const BatchLog& log, const marovane::BatchProgress& advance,
+                              const std::atomic<bool>& stop) {
+      return marovane::RunBatch(input, cycle, log, advance, &stop);
     });
   }
   say(QString::fromUtf8(BatchSummary(result)), kApplicationTitle, QMessageBox::NoIcon);

@@ -17,7 +17,7 @@ QRect CentredIn(const QRect& area, const QSize& outer);
 QRect KeptInside(const QRect& rect, const QRect& available);
 
 // A dialog of `outer` size centred on its owner's frame, yet whole on the screen: the place of
-// a progress dialog or a message box over the main window.
+// the batch's progress dialog over the main window.
 QRect CentredOnOwner(const QRect& owner, const QSize& outer, const QRect& available);
 
 // Where a window of `preferred` outer size goes beside `owner` (outer frame) inside
