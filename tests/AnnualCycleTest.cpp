@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <cstdint>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "TestFiles.hpp"
-#include "cli/CommandLine.hpp"
 #include "export/CycleFile.hpp"
 
 namespace marovane {
@@ -28,22 +26,6 @@ CycleChoice Choice(int aggregation, int unit, Quantity quantity = Quantity::Radi
   return {*AggregationOfCode(aggregation), *UnitOfCode(unit), quantity, Method::Harmonic};
 }
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-// The command line in-process, with `arguments` after the program's name.
-CliRun RunCli(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "marovane-cli");
-  std::vector<const char*> argv;
-  for (const std::string& a : arguments) {
-    argv.push_back(a.c_str());
-  }
-  std::ostringstream out, err;
-  const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
 
 // Every reference file, made independently, byte for byte: each latitude, aggregation and unit,
 // by the harmonic method named, by the method left to its default, and on the command line
@@ -65,7 +47,7 @@ TEST(AnnualCycle, EveryReferenceFileByteForByte) {
                                                     std::to_string(unit)};
         std::vector<std::string> harmonic = arguments;
         harmonic.insert(harmonic.end(), {"--method", "harmonic"});
-        for (const auto& run : {RunCli(arguments), RunCli(harmonic)}) {
+        for (const auto& run : {test::CallCli(arguments), test::CallCli(harmonic)}) {
           EXPECT_EQ(run.status, 0) << run.err;
           EXPECT_EQ(run.out, expected);
         }
@@ -100,7 +82,7 @@ TEST(AnnualCycle, MethodOnTheCommandLine) {
        "--method: unknown method 'fao'; give harmonic or fao56.\n"},
   };
   for (const Case& c : cases) {
-    const CliRun run = RunCli(c.arguments);
+    const test::CliRun run = test::CallCli(c.arguments);
     EXPECT_EQ(run.status, c.status) << c.arguments.back();
     EXPECT_EQ(run.out, c.out) << c.arguments.back();
     EXPECT_EQ(run.err, c.err) << c.arguments.back();
@@ -108,8 +90,8 @@ TEST(AnnualCycle, MethodOnTheCommandLine) {
 
   test::ScratchDir dir;
   test::WriteText(dir / "lats.txt", "-20\n41.9\n");
-  const CliRun batch =
-      RunCli({"--batch", (dir / "lats.txt").string(), "-a", "daily", "-u", "5", "-m", "fao56"});
+  const test::CliRun batch =
+      test::CallCli({"--batch", (dir / "lats.txt").string(), "-a", "daily", "-u", "5", "-m", "fao56"});
   EXPECT_EQ(batch.status, 0) << batch.err;
   EXPECT_EQ(test::ReadBytes(dir / "lats-20.out"), faoText);
   EXPECT_EQ(test::ReadBytes(dir / "lats41.9.out"), AnnualCycleText(41.9f, fao56));

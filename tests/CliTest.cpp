@@ -21,26 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// The command line called in the test's own process, its two streams caught as text.
-Outcome CallCli(const std::vector<std::string>& arguments) {
-  std::vector<const char*> argv{"marovane-cli"};
-  for (const std::string& a : arguments) {
-    argv.push_back(a.c_str());
-  }
-  std::ostringstream out;
-  std::ostringstream err;
-  Outcome outcome;
-  outcome.status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
-  outcome.out = out.str();
-  outcome.err = err.str();
-  return outcome;
-}
+using Outcome = test::CliRun;
+using test::CallCli;
 
 std::string Quoted(const std::string& argument) {
   std::string quoted = "'";

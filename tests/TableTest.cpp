@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include "TestFiles.hpp"
-#include "cli/CommandLine.hpp"
 #include "export/CycleFile.hpp"
 #include "export/NetcdfTable.hpp"
 #include "export/Table.hpp"
@@ -316,26 +314,6 @@ TEST(Table, UnitsAndCellMethods) {
   }
 }
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunCli(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "marovane-cli");
-  std::vector<const char*> argv;
-  for (const std::string& a : arguments) {
-    argv.push_back(a.c_str());
-  }
-  std::ostringstream out;
-  std::ostringstream err;
-  CliRun run;
-  run.status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
-}
 
 // The command line's table options: what each writes, and every refusal with nothing written.
 TEST(Table, CommandLine) {
@@ -418,7 +396,7 @@ TEST(Table, CommandLine) {
     }
     fs::remove(csv);
     fs::remove(nc);
-    const CliRun run = RunCli(c.args);
+    const test::CliRun run = test::CallCli(c.args);
     EXPECT_EQ(run.status, c.status) << shown << run.err;
     EXPECT_EQ(run.out, c.out) << shown;
     EXPECT_NE(run.err.find(c.err), std::string::npos) << shown << run.err;
@@ -430,9 +408,9 @@ TEST(Table, CommandLine) {
     }
   }
   // The same command writes the same bytes.
-  ASSERT_EQ(RunCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);
+  ASSERT_EQ(test::CallCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);
   const std::string first = test::ReadBytes(nc);
-  ASSERT_EQ(RunCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);
+  ASSERT_EQ(test::CallCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);
   EXPECT_TRUE(test::ReadBytes(nc) == first);
 }
 

@@ -4,9 +4,12 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #include <unistd.h>
+
+#include "cli/CommandLine.hpp"
 
 namespace marovane::test {
 
@@ -28,6 +31,20 @@ void WriteText(const std::filesystem::path& file, const std::string& text) {
   if (!out) {
     throw std::runtime_error("cannot write " + file.string());
   }
+}
+
+CliRun CallCli(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv{"marovane-cli"};
+  for (const std::string& a : arguments) {
+    argv.push_back(a.c_str());
+  }
+  std::ostringstream out;
+  std::ostringstream err;
+  CliRun run;
+  run.status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
 }
 
 ScratchDir::ScratchDir() {
