@@ -291,7 +291,8 @@ void OwnerAndGroupKept(const fs::path& dir, Way way, Findings& f) {
   } files[] = {{"theirs.csv", kNobody, kNogroup, 0600}, {"group.csv", 0, kNogroup, 02640}};
   for (const auto& file : files) {
     test::WriteText(dir / file.name, kOld);
-    ::chown((dir / file.name).c_str(), file.owner, file.group);
+    f.check(::chown((dir / file.name).c_str(), file.owner, file.group) == 0,
+            std::string("cannot give ") + file.name + " its owner");
     ::chmod((dir / file.name).c_str(), file.mode);
     Write(way, dir / file.name, "new");
     f.content(dir / file.name, "new");
@@ -500,7 +501,7 @@ TEST_P(OutputFile, Holds) {
         c.prepare(dir);
       }
       if (run.asNobody) {
-        ::chown(dir.c_str(), kNobody, kNogroup);
+        ASSERT_EQ(::chown(dir.c_str(), kNobody, kNogroup), 0) << dir;
       }
       const std::string found = run.asNobody ? RunAsNobody(c, dir, way) : RunCase(c, dir, way);
       EXPECT_EQ(found, "") << "as " << run.who << ", way " << static_cast<int>(way);
