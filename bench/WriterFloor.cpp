@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The batch's writer with nothing else: the files of a finished batch written again through
-// WriteFileBytes, their bytes read before the clock runs. Beside the batch it shows how much
+// an OutputFolder, as the batch writes them, their bytes read before the clock runs. Beside the batch it shows how much
 // of the batch's time is its writer's. Prints the seconds the writing took.
 //   marovane_writer_floor SOURCE TARGET   writes the *.out files of SOURCE into TARGET
 #include <chrono>
@@ -25,14 +25,15 @@ int main(int argc, char** argv) {
   for (const fs::directory_entry& entry : fs::directory_iterator(argv[1])) {
     if (entry.path().extension() == ".out") {
       std::ifstream in(entry.path(), std::ios::binary);
-      files.emplace_back(target / entry.path().filename(),
+      files.emplace_back(entry.path().filename(),
                          std::string(std::istreambuf_iterator<char>(in), {}));
     }
   }
   try {
     const auto start = std::chrono::steady_clock::now();
-    for (const auto& [path, bytes] : files) {
-      marovane::WriteFileBytes(path, bytes);
+    const marovane::OutputFolder folder(target);
+    for (const auto& [name, bytes] : files) {
+      folder.write(name, bytes);
     }
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     std::printf("%.6f\n", seconds.count());

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/CommandLine.hpp"
+#include "export/OutputFile.hpp"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -146,6 +147,7 @@ int wmain(int argc, wchar_t** argv) {
 #else
 
 int main(int argc, char** argv) {
+  marovane::RemoveTemporariesOnInterruption();
   return marovane::RunCommandLine(argc, argv, std::cout, std::cerr);
 }
 

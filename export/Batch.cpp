@@ -182,8 +182,8 @@ struct InputFile {
 };
 
 // A thread that never takes SIGINT, SIGTERM, SIGHUP or SIGQUIT: they go to the writing thread,
-// which holds them back only while a file of its has a temporary name, so an interrupted run
-// leaves whole files only.
+// which, where no handler removes a temporary name, holds them back while a file of its has
+// one, so an interrupted run leaves whole files only.
 template <typename Run>
 std::thread WithoutInterruptions(Run run) {
 #ifdef _WIN32

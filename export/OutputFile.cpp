@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/OutputFile.hpp"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -16,6 +19,8 @@
 #include <windows.h>
 #else
 #include <csignal>
+#include <ctime>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -193,8 +198,8 @@ class Descriptor {
   int fd_;
 };
 
-// Holds back the signals that end a program from its terminal or session while a temporary
-// name exists, so that the name never outlives the program.
+// Holds back the signals that end a program from its terminal or session (while a file is
+// rewritten in place, and while a temporary name exists where no handler removes it).
 class HeldSignals {
  public:
   HeldSignals() {
@@ -211,6 +216,97 @@ class HeldSignals {
 
  private:
   sigset_t saved_;
+};
+
+// A temporary name that a signal ending the program must not leave behind. Where the program's
+// handlers are in place (RemoveTemporariesOnInterruption), a writer marks its name in a slot
+// before making it, and a handler removes every name marked, waiting for one being made on
+// another thread; a writer that finds the handler at work makes nothing more. Where they are
+// not, or no slot is free, the writer holds the signals back instead.
+enum class Mark { Free, Claimed, Making, Made };
+struct TemporarySlot {
+  std::atomic<Mark> mark{Mark::Free};
+  pthread_t owner{};
+  int dir = AT_FDCWD;
+  std::array<char, 32> name{};
+};
+std::array<TemporarySlot, 16> gTemporaries;
+std::atomic<bool> gHandlersRemoveTemporaries{false};
+std::atomic<bool> gEnding{false};  // a handler is removing the temporaries
+
+extern "C" void RemoveTemporariesAndEnd(int signal) {
+  gEnding.store(true);
+  timespec start{};
+  ::clock_gettime(CLOCK_MONOTONIC, &start);
+  for (TemporarySlot& slot : gTemporaries) {
+    // A name being made on another thread is waited for, a second at most (a stuck disk).
+    while (slot.mark.load() == Mark::Making && !pthread_equal(slot.owner, pthread_self())) {
+      timespec now{};
+      ::clock_gettime(CLOCK_MONOTONIC, &now);
+      if (now.tv_sec - start.tv_sec > 1) {
+        break;
+      }
+    }
+    const Mark mark = slot.mark.load();
+    if (mark == Mark::Making || mark == Mark::Made) {
+      ::unlinkat(slot.dir, slot.name.data(), 0);
+    }
+  }
+  ::raise(signal);  // the default action again, as the handler was reset on entry
+}
+
+// Keeps the temporary names of one write from outliving the program.
+class GuardedTemporary {
+ public:
+  GuardedTemporary() {
+    if (gHandlersRemoveTemporaries.load()) {
+      for (TemporarySlot& slot : gTemporaries) {
+        Mark free = Mark::Free;
+        if (slot.mark.compare_exchange_strong(free, Mark::Claimed)) {
+          slot.owner = pthread_self();
+          slot_ = &slot;
+          return;
+        }
+      }
+    }
+    held_.emplace();
+  }
+  ~GuardedTemporary() {
+    if (slot_ != nullptr) {
+      slot_->mark.store(Mark::Free);
+    }
+  }
+  GuardedTemporary(const GuardedTemporary&) = delete;
+  GuardedTemporary& operator=(const GuardedTemporary&) = delete;
+
+  // Before `name` (short: TemporaryName) is made in `dir`.
+  void making(int dir, const std::string& name) {
+    if (slot_ == nullptr) {
+      return;
+    }
+    slot_->dir = dir;
+    const std::size_t length = std::min(name.size(), slot_->name.size() - 1);
+    std::copy_n(name.begin(), length, slot_->name.begin());
+    slot_->name[length] = '\0';
+    slot_->mark.store(Mark::Making);
+    if (gEnding.load()) {
+      slot_->mark.store(Mark::Claimed);
+      for (;;) {
+        ::pause();  // the program is ending
+      }
+    }
+  }
+  // After the attempt to make it: whether it was made (it is renamed or removed by the end of
+  // the scope).
+  void made(bool made) {
+    if (slot_ != nullptr) {
+      slot_->mark.store(made ? Mark::Made : Mark::Claimed);
+    }
+  }
+
+ private:
+  TemporarySlot* slot_ = nullptr;
+  std::optional<HeldSignals> held_;
 };
 
 // A name in an open folder: `dir` is AT_FDCWD or the folder that `owned` holds.
@@ -409,72 +505,69 @@ void Prepare(int fd, const Place& place, bool replacing, const struct stat& old,
 
 bool CannotCreate(int error) { return error == EACCES || error == EPERM; }
 
-// Links the unnamed file `fd` in as `name`; 0 or errno.
+// Links the unnamed file `fd` in as `name`; 0 or errno. Linking the descriptor itself is the
+// cheaper way; a system that allows it only to privilege refuses it with ENOENT, and then the
+// name under /proc is used, from then on.
 int LinkUnnamed(int fd, int dir, const std::string& name) {
-  const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  if (::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-    return 0;
+  static std::atomic<bool> throughProc{false};
+  if (!throughProc.load(std::memory_order_relaxed)) {
+    if (::linkat(fd, "", dir, name.c_str(), AT_EMPTY_PATH) == 0) {
+      return 0;
+    }
+    if (errno != ENOENT) {
+      return errno;
+    }
   }
-  if (errno != ENOENT) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
     return errno;
   }
-  // Without /proc; this needs a recent system or privilege.
-  return ::linkat(fd, "", dir, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+  throughProc.store(true, std::memory_order_relaxed);
+  return 0;
 }
 
-enum class Outcome { Done, InPlace, Named };
+enum class Outcome { Done, InPlace, Named, Taken };
 
-// The written unnamed file `fd` takes the place of `place`.
-Outcome Install(int fd, const Place& place, bool replacing, const fs::path& shown) {
-  if (!replacing) {
-    const int error = LinkUnnamed(fd, place.dir, place.name);
-    if (error == 0) {
-      return Outcome::Done;
+// A new file: written unnamed and linked in under its name once whole, so that nothing of it
+// shows if the program ends meanwhile, however it ends. Taken: the name was made meanwhile.
+Outcome WriteUnnamed(const Place& place, const fs::path& shown, std::string_view bytes) {
+  Descriptor fd(::openat(place.dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  if (fd.get() < 0) {
+    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+      return Outcome::Named;  // EISDIR and EINVAL: a system older than unnamed files
     }
-    if (error == ENOENT) {
-      return Outcome::Named;
-    }
-    if (error != EEXIST) {
-      Fail(shown, error);
-    }
-    // Made meanwhile by someone else: replaced as any file.
+    Fail(shown, errno);
   }
-  const HeldSignals held;
-  for (int attempt = 0;; ++attempt) {
-    const std::string temporary = TemporaryName();
-    const int error = LinkUnnamed(fd, place.dir, temporary);
-    if (error == EEXIST && attempt < 100) {
-      continue;
-    }
-    if (error == ENOENT) {
-      return Outcome::Named;
-    }
-    if (error != 0) {
-      Fail(shown, error);
-    }
-    if (::renameat(place.dir, temporary.c_str(), place.dir, place.name.c_str()) == 0) {
+  if (const int error = WriteAll(fd.get(), bytes); error != 0) {
+    Fail(shown, error);
+  }
+  switch (const int error = LinkUnnamed(fd.get(), place.dir, place.name)) {
+    case 0:
       return Outcome::Done;
-    }
-    const int renameError = errno;
-    ::unlinkat(place.dir, temporary.c_str(), 0);
-    if (replacing && CannotCreate(renameError)) {
-      return Outcome::InPlace;  // a sticky folder and another user's file
-    }
-    Fail(shown, renameError);
+    case ENOENT:
+      return Outcome::Named;  // neither way of linking it is open to us
+    case EEXIST:
+      return Outcome::Taken;
+    default:
+      Fail(shown, error);
   }
 }
 
-// The same through a named temporary file, for file systems without unnamed files.
+// Through a temporary name beside, renamed over the name: for a file replaced (on tmpfs this
+// costs less than an unnamed file linked under a temporary name and then renamed), and on file
+// systems without unnamed files.
 Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
                    const fs::path& shown, std::string_view bytes) {
-  const HeldSignals held;
+  GuardedTemporary guard;
   const mode_t mode = replacing ? (old.st_mode & 0777) : 0666;
   std::string temporary;
   Descriptor fd;
   for (int attempt = 0; fd.get() < 0; ++attempt) {
     temporary = TemporaryName();
+    guard.making(place.dir, temporary);
     fd.reset(::openat(place.dir, temporary.c_str(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    guard.made(fd.get() >= 0);
     if (fd.get() < 0) {
       if (errno == EEXIST && attempt < 100) {
         continue;
@@ -517,22 +610,19 @@ void WriteAt(int base, const std::string& path, const fs::path& shown, std::stri
     WriteDirectly(place, old, shown, bytes);
     return;
   }
-  const bool replacing = kind == Kind::Regular;
+  bool replacing = kind == Kind::Regular;
   Outcome outcome = Outcome::Named;
-  if (!gNamedTemporaries.load(std::memory_order_relaxed)) {
-    Descriptor fd(::openat(place.dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC,
-                           replacing ? (old.st_mode & 0777) : 0666));
-    if (fd.get() >= 0) {
-      Prepare(fd.get(), place, replacing, old, shown);
-      if (const int error = WriteAll(fd.get(), bytes); error != 0) {
-        Fail(shown, error);
-      }
-      outcome = Install(fd.get(), place, replacing, shown);
-    } else if (replacing && CannotCreate(errno)) {
-      outcome = Outcome::InPlace;
-    } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-      Fail(shown, errno);  // EISDIR and EINVAL: a system older than unnamed files
+  if (!replacing && !gNamedTemporaries.load(std::memory_order_relaxed)) {
+    outcome = WriteUnnamed(place, shown, bytes);
+  }
+  if (outcome == Outcome::Taken) {  // written meanwhile by someone else: replaced as any file
+    const Kind now = Follow(place, old, shown);
+    if (now == Kind::Direct) {
+      WriteDirectly(place, old, shown, bytes);
+      return;
     }
+    replacing = now == Kind::Regular;
+    outcome = Outcome::Named;
   }
   if (outcome == Outcome::Named) {
     outcome = WriteNamed(place, replacing, old, shown, bytes);
@@ -596,6 +686,29 @@ void OutputFolder::write(const std::filesystem::path& name, std::string_view byt
   WritePath(path_ / name, bytes);
 #else
   WriteAt(descriptor_ >= 0 ? descriptor_ : AT_FDCWD, name.native(), path_ / name, bytes);
+#endif
+}
+
+void RemoveTemporariesOnInterruption() {
+#ifndef _WIN32
+  bool all = true;
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    struct sigaction current {};
+    ::sigaction(signal, nullptr, &current);
+    if (current.sa_handler == RemoveTemporariesAndEnd || current.sa_handler == SIG_IGN) {
+      continue;
+    }
+    if (current.sa_handler != SIG_DFL) {
+      all = false;  // the program's own: left to it, and writes hold this one back
+      continue;
+    }
+    struct sigaction action {};
+    action.sa_handler = RemoveTemporariesAndEnd;
+    sigfillset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    all = ::sigaction(signal, &action, nullptr) == 0 && all;
+  }
+  gHandlersRemoveTemporaries.store(all, std::memory_order_release);
 #endif
 }
 

@@ -34,15 +34,17 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 // Throws FileError ("Cannot write <file>: <reason>"), and then the file is as it was.
 //
 // - A new file, or one that replaces a regular file, is written in full before it takes the
-//   name: on Linux as an unnamed file in the target's folder, linked in when complete (where
-//   the file system has no unnamed files, under a short temporary name); on Windows beside
-//   the target, then moved over it. A failed write or a full disk leaves the old content.
-// - SIGINT, SIGTERM, SIGHUP and SIGQUIT are held back while a temporary name exists (the two
-//   calls that link a file in; the whole write where the file system has no unnamed files, and
-//   while a file is rewritten in place), so an interrupted program leaves only whole files.
-//   They are held in the writing thread: a program that writes from a second thread keeps them
-//   blocked in the others (the batch's planning thread does), or, like the window, whose own
-//   thread takes them, keeps the guarantee only for the unnamed files' part of the write.
+//   name. On Linux a new file is written unnamed in the target's folder and linked in when
+//   complete, so nothing of it shows however the program ends; a replaced file (and any file
+//   where the file system has no unnamed files) is written beside under a short temporary
+//   name and renamed over the target. On Windows it is written beside, then moved over it.
+//   A failed write or a full disk leaves the old content.
+// - A program ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT leaves only whole files: where the
+//   program has called RemoveTemporariesOnInterruption, its handlers remove a temporary name
+//   that exists; elsewhere the writing thread holds those signals back while one exists, which
+//   keeps the guarantee only where no other thread takes them (the batch's planning thread
+//   never does). Only a SIGKILL or a crash while a file is replaced can leave a ".marovane-"
+//   file beside it. A file rewritten in place holds the signals back in every case.
 // - A new file gets the usual mode (0666 less the umask). A replaced file keeps its mode, and
 //   its owner and group where the writer may set them (root may; others keep the group when
 //   they belong to it). Access lists and extended attributes are not carried over, and on
@@ -64,8 +66,14 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 //   behind /dev/stdout at its end.
 //
 // On Linux a new file costs 7 system calls (5 through an OutputFolder) and a replaced one of
-// the same owner and mode 11 (9).
+// the same owner and mode 8 (6), or 10 (8) where the signals must be held back.
 void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes);
+
+// For a program's start: SIGINT, SIGTERM, SIGHUP and SIGQUIT, where they would end the program
+// at once, first remove any temporary name of the writes under way, in whichever thread they
+// are taken, and then end it as before. Writes then need not hold them back, which saves two
+// system calls on each replaced file. A signal the program ignores or handles is left alone.
+void RemoveTemporariesOnInterruption();
 
 // A folder held open to write several files into it, as WriteFileBytes does, without looking
 // the folder up again for each (a batch writes all its files into one folder).

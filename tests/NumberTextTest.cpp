@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <locale>
 #include <random>
@@ -111,9 +112,27 @@ TEST(NumberText, DefaultTextOfDoubles) {
       {12.3, "12.3"},     {0.0, "0"},           {-0.0, "0"},         {7.0, "7"},
       {2.0004, "2.0004"}, {41.93, "41.93"},     {484.38, "484.38"},  {0.1, "0.1"},
       {-0.5, "-0.5"},     {123456.789, "123456.789"}, {1.0 / 3.0, "0.333333333333333"},
+      {0.001, "0.001"},   {-0.05, "-0.05"},     {1000.0, "1000"},    {0.0001, "0.0001"},
+      {999999999.999, "999999999.999"},         {1e9, "1000000000"}, {1e-5, "1E-05"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DoubleText(c.value), c.text);
+  }
+  // Whole thousandths, which the tables are full of, are written a shorter way: printf's
+  // general form judges them, their neighbours, and values of more decimals.
+  std::mt19937_64 random(2026);
+  for (int i = 0; i < 100000; ++i) {
+    const long long ranges[] = {2000, 2000000, 2000000000000, 20000000000000000};
+    const long long range = ranges[i % 4];
+    const double thousandths = static_cast<double>(static_cast<long long>(random() % range) -
+                                                   range / 2);
+    const double value = thousandths / 1000.0;
+    for (const double v : {value, std::nextafter(value, 0.0), std::nextafter(value, 1e10),
+                           thousandths / 10000.0}) {
+      std::array<char, 64> expected{};
+      std::snprintf(expected.data(), expected.size(), "%.15G", v);
+      ASSERT_EQ(DoubleText(v), v == 0.0 ? "0" : expected.data()) << thousandths;
+    }
   }
 }
 

@@ -360,7 +360,7 @@ void DevicesPipesAndStandardOutput(const fs::path& dir, Way way, Findings& f) {
 }
 
 // A program ended by SIGINT or SIGTERM while it writes leaves whole files and nothing else,
-// also where files are rewritten in place.
+// also where files are rewritten in place (the "closed" folder).
 void SignalsLeaveOnlyWholeFiles(const fs::path& dir, Way way, Findings& f) {
   const std::string contents[] = {kOld, std::string(200000, 'b')};
   const std::vector<std::string> names = {"0.csv", "1.csv", "2.csv", "3.csv"};
@@ -371,15 +371,31 @@ void SignalsLeaveOnlyWholeFiles(const fs::path& dir, Way way, Findings& f) {
     }
     ::chmod((dir / folder).c_str(), folder == std::string("open") ? 0755 : 0555);
     for (int round = 0; round < 12; ++round) {
+      // A third of the rounds hold the signals back; the others have the program's handlers
+      // remove the temporaries, half of them writing from a second thread while the first
+      // takes the signal, as in the window.
+      const int style = round % 3;
       const pid_t writer = ::fork();
       if (writer == 0) {
-        for (unsigned n = 0;; ++n) {
-          try {
-            Write(way, dir / folder / names[n % names.size()], contents[n / 3 % 2]);
-          } catch (...) {
-            _exit(3);
+        if (style != 0) {
+          RemoveTemporariesOnInterruption();
+        }
+        auto writeForever = [&] {
+          for (unsigned n = 0;; ++n) {
+            try {
+              Write(way, dir / folder / names[n % names.size()], contents[n / 3 % 2]);
+            } catch (...) {
+              _exit(3);
+            }
+          }
+        };
+        if (style == 2) {
+          std::thread(writeForever).detach();
+          for (;;) {
+            ::pause();
           }
         }
+        writeForever();
       }
       ::usleep(static_cast<useconds_t>(1000 + round * 1500));
       ::kill(writer, round % 2 == 0 ? SIGINT : SIGTERM);

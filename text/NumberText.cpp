@@ -65,6 +65,44 @@ std::string DefaultText(T value, int digits) {
   return text;
 }
 
+// The general form with 15 significant digits gives a double nearest to n / 1000, for a whole
+// n of at most 12 digits, the digits of n with the point put in and trailing zeros dropped
+// (15 digits bring back any decimal of 15 digits or fewer). The tables are full of such
+// values, rounded to 3 decimals, and writing them so costs a fraction of the general
+// conversion. False for any other value, which the general conversion then takes.
+bool AppendThousandths(double value, std::string& text) {
+  if (!(std::fabs(value) < 1e9) || value == 0.0) {
+    return false;
+  }
+  const double n = std::nearbyint(value * 1000.0);
+  if (n / 1000.0 != value) {
+    return false;
+  }
+  std::array<char, 16> digits{};
+  const auto [end, ec] = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                       static_cast<long long>(std::fabs(n)));
+  const auto length = static_cast<std::size_t>(end - digits.data());
+  if (value < 0.0) {
+    text += '-';
+  }
+  std::array<char, 3> fraction{'0', '0', '0'};
+  const std::size_t inFraction = std::min<std::size_t>(length, 3);
+  std::copy(end - inFraction, end, fraction.end() - inFraction);
+  if (length > 3) {
+    text.append(digits.data(), length - 3);
+  } else {
+    text += '0';
+  }
+  std::size_t kept = 3;
+  while (kept > 0 && fraction[kept - 1] == '0') {
+    --kept;
+  }
+  if (kept > 0) {
+    text.append(".").append(fraction.data(), kept);
+  }
+  return true;
+}
+
 }  // namespace
 
 ScannedNumber ScanNumber(std::string_view text) {
@@ -165,6 +203,9 @@ std::optional<double> NumericValue(std::string_view text) {
 
 std::string SingleText(float value) { return DefaultText(value, 7); }
 
-std::string DoubleText(double value) { return DefaultText(value, 15); }
+std::string DoubleText(double value) {
+  std::string text;
+  return AppendThousandths(value, text) ? text : DefaultText(value, 15);
+}
 
 }  // namespace marovane

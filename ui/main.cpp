@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "Version.hpp"
+#include "export/OutputFile.hpp"
 #include "ui/BatchProgress.hpp"
 #include "ui/Dialogs.hpp"
 #include "ui/MainWindow.hpp"
@@ -90,6 +91,8 @@ int main(int argc, char* argv[]) {
                stderr);
     return 1;
   }
+  // The batch writes on a thread of its own, and this one takes the signals.
+  marovane::RemoveTemporariesOnInterruption();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Marovane"));
   QApplication::setApplicationVersion(QString::fromLatin1(marovane::kVersion));
