@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
                          std::string(std::istreambuf_iterator<char>(in), {}));
     }
   }
+  marovane::RemoveTemporariesOnInterruption();  // as the command line does
   try {
     const auto start = std::chrono::steady_clock::now();
     const marovane::OutputFolder folder(target);

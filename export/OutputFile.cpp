@@ -173,6 +173,15 @@ void WritePath(const fs::path& file, std::string_view bytes) {
 
 #else  // POSIX
 
+// The path a message names, made only for a message: `folder` / `name`, or `name` alone.
+struct Shown {
+  const fs::path* folder;
+  const fs::path& name;
+  fs::path path() const { return folder != nullptr ? *folder / name : name; }
+};
+
+[[noreturn]] void Fail(const Shown& shown, int error) { Fail(shown.path(), error); }
+
 // Closes what it holds at the end of its scope.
 class Descriptor {
  public:
@@ -317,7 +326,7 @@ struct Place {
 };
 
 // `path` (relative to `base`) as a name in its open folder.
-Place Locate(int base, const std::string& path, const fs::path& shown) {
+Place Locate(int base, const std::string& path, const Shown& shown) {
   if (path.empty()) {
     Fail(shown, ENOENT);
   }
@@ -350,7 +359,7 @@ enum class Kind { New, Regular, Direct };
 // Follows `place` while it names a symbolic link, to the name the links end at; `st` gets
 // that file's status. Links of /proc (/dev/stdout is one) lead to an open file, not to a
 // name: they are written through, as is a link that ends at a device or a pipe.
-Kind Follow(Place& place, struct stat& st, const fs::path& shown) {
+Kind Follow(Place& place, struct stat& st, const Shown& shown) {
   struct stat end {};
   end.st_mode = S_IFIFO;  // what a dangling link of /proc stands for
   for (int hops = 0;; ++hops) {
@@ -425,7 +434,7 @@ int WriteAll(int fd, std::string_view bytes) {
 }
 
 // Devices, pipes, and the file behind standard output.
-void WriteDirectly(const Place& place, const struct stat& st, const fs::path& shown,
+void WriteDirectly(const Place& place, const struct stat& st, const Shown& shown,
                    std::string_view bytes) {
   const int append = S_ISREG(st.st_mode) ? O_APPEND : 0;
   Descriptor fd(
@@ -443,7 +452,7 @@ void WriteDirectly(const Place& place, const struct stat& st, const fs::path& sh
 }
 
 // For a file that cannot be swapped: the room is reserved before the old content is touched.
-void WriteInPlace(const Place& place, const fs::path& shown, std::string_view bytes) {
+void WriteInPlace(const Place& place, const Shown& shown, std::string_view bytes) {
   Descriptor fd(
       ::openat(place.dir, place.name.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
   if (fd.get() < 0) {
@@ -457,7 +466,7 @@ void WriteInPlace(const Place& place, const fs::path& shown, std::string_view by
   }
   if (size > 0 && ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, size) != 0) {
     if (errno == EOPNOTSUPP) {
-      throw FileError(shown, "Cannot write",
+      throw FileError(shown.path(), "Cannot write",
                       "it cannot be swapped for a new file here, and its file system cannot "
                       "reserve the room to rewrite it safely");
     }
@@ -479,7 +488,7 @@ void WriteInPlace(const Place& place, const fs::path& shown, std::string_view by
 // Gives the temporary file `fd` the owner, group and mode of the file it replaces (`old`, when
 // `replacing`); refuses a file that may not be written.
 void Prepare(int fd, const Place& place, bool replacing, const struct stat& old,
-             const fs::path& shown) {
+             const Shown& shown) {
   if (!replacing) {
     return;
   }
@@ -530,7 +539,7 @@ enum class Outcome { Done, InPlace, Named, Taken };
 
 // A new file: written unnamed and linked in under its name once whole, so that nothing of it
 // shows if the program ends meanwhile, however it ends. Taken: the name was made meanwhile.
-Outcome WriteUnnamed(const Place& place, const fs::path& shown, std::string_view bytes) {
+Outcome WriteUnnamed(const Place& place, const Shown& shown, std::string_view bytes) {
   Descriptor fd(::openat(place.dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
   if (fd.get() < 0) {
     if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
@@ -557,7 +566,7 @@ Outcome WriteUnnamed(const Place& place, const fs::path& shown, std::string_view
 // costs less than an unnamed file linked under a temporary name and then renamed), and on file
 // systems without unnamed files.
 Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
-                   const fs::path& shown, std::string_view bytes) {
+                   const Shown& shown, std::string_view bytes) {
   GuardedTemporary guard;
   const mode_t mode = replacing ? (old.st_mode & 0777) : 0666;
   std::string temporary;
@@ -602,7 +611,7 @@ Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
   Fail(shown, error);
 }
 
-void WriteAt(int base, const std::string& path, const fs::path& shown, std::string_view bytes) {
+void WriteAt(int base, const std::string& path, const Shown& shown, std::string_view bytes) {
   Place place = Locate(base, path, shown);
   struct stat old {};
   const Kind kind = Follow(place, old, shown);
@@ -658,7 +667,7 @@ void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes) {
 #ifdef _WIN32
   WritePath(file, bytes);
 #else
-  WriteAt(AT_FDCWD, file.native(), file, bytes);
+  WriteAt(AT_FDCWD, file.native(), Shown{nullptr, file}, bytes);
 #endif
 }
 
@@ -685,7 +694,7 @@ void OutputFolder::write(const std::filesystem::path& name, std::string_view byt
 #ifdef _WIN32
   WritePath(path_ / name, bytes);
 #else
-  WriteAt(descriptor_ >= 0 ? descriptor_ : AT_FDCWD, name.native(), path_ / name, bytes);
+  WriteAt(descriptor_ >= 0 ? descriptor_ : AT_FDCWD, name.native(), Shown{&path_, name}, bytes);
 #endif
 }
 
