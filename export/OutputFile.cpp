@@ -231,8 +231,9 @@ class HeldSignals {
 // handlers are in place (RemoveTemporariesOnInterruption), a writer marks its name in a slot
 // before making it, and a handler removes every name marked, waiting for one being made on
 // another thread; a writer that finds the handler at work makes nothing more. Where they are
-// not, or no slot is free, the writer holds the signals back instead.
-enum class Mark { Free, Claimed, Making, Made };
+// not, or no slot is free, the writer holds the signals back instead. A file rewritten in
+// place is marked too: the handler waits for the end of the rewrite.
+enum class Mark { Free, Claimed, Making, Made, Rewriting };
 struct TemporarySlot {
   std::atomic<Mark> mark{Mark::Free};
   pthread_t owner{};
@@ -248,11 +249,14 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
   timespec start{};
   ::clock_gettime(CLOCK_MONOTONIC, &start);
   for (TemporarySlot& slot : gTemporaries) {
-    // A name being made on another thread is waited for, a second at most (a stuck disk).
-    while (slot.mark.load() == Mark::Making && !pthread_equal(slot.owner, pthread_self())) {
+    // Work under way on another thread is waited for, 10 seconds at most (a stuck disk).
+    for (Mark mark = slot.mark.load();
+         (mark == Mark::Making || mark == Mark::Rewriting) &&
+         !pthread_equal(slot.owner, pthread_self());
+         mark = slot.mark.load()) {
       timespec now{};
       ::clock_gettime(CLOCK_MONOTONIC, &now);
-      if (now.tv_sec - start.tv_sec > 1) {
+      if (now.tv_sec - start.tv_sec > 10) {
         break;
       }
     }
@@ -264,21 +268,49 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
   ::raise(signal);  // the default action again, as the handler was reset on entry
 }
 
+// A free slot for the calling thread where the handlers are in place; otherwise none.
+TemporarySlot* ClaimSlot() {
+  if (gHandlersRemoveTemporaries.load()) {
+    for (TemporarySlot& slot : gTemporaries) {
+      Mark free = Mark::Free;
+      if (slot.mark.compare_exchange_strong(free, Mark::Claimed)) {
+        slot.owner = pthread_self();
+        return &slot;
+      }
+    }
+  }
+  return nullptr;
+}
+
+// While a file is rewritten in place: the signals are held back in this thread, and a handler
+// on another thread waits for the end of the rewrite.
+class GuardedRewrite {
+ public:
+  GuardedRewrite() : slot_(ClaimSlot()) {
+    if (slot_ != nullptr) {
+      slot_->mark.store(Mark::Rewriting);
+    }
+  }
+  ~GuardedRewrite() {
+    if (slot_ != nullptr) {
+      slot_->mark.store(Mark::Free);
+    }
+  }
+  GuardedRewrite(const GuardedRewrite&) = delete;
+  GuardedRewrite& operator=(const GuardedRewrite&) = delete;
+
+ private:
+  HeldSignals held_;
+  TemporarySlot* slot_;
+};
+
 // Keeps the temporary names of one write from outliving the program.
 class GuardedTemporary {
  public:
-  GuardedTemporary() {
-    if (gHandlersRemoveTemporaries.load()) {
-      for (TemporarySlot& slot : gTemporaries) {
-        Mark free = Mark::Free;
-        if (slot.mark.compare_exchange_strong(free, Mark::Claimed)) {
-          slot.owner = pthread_self();
-          slot_ = &slot;
-          return;
-        }
-      }
+  GuardedTemporary() : slot_(ClaimSlot()) {
+    if (slot_ == nullptr) {
+      held_.emplace();
     }
-    held_.emplace();
   }
   ~GuardedTemporary() {
     if (slot_ != nullptr) {
@@ -314,7 +346,7 @@ class GuardedTemporary {
   }
 
  private:
-  TemporarySlot* slot_ = nullptr;
+  TemporarySlot* slot_;
   std::optional<HeldSignals> held_;
 };
 
@@ -472,7 +504,7 @@ void WriteInPlace(const Place& place, const Shown& shown, std::string_view bytes
     }
     Fail(shown, errno);
   }
-  const HeldSignals held;
+  const GuardedRewrite guard;
   int error = WriteAll(fd.get(), bytes);
   if (error == 0 && ::ftruncate(fd.get(), size) != 0) {
     error = errno;

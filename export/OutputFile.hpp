@@ -44,7 +44,8 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 //   that exists; elsewhere the writing thread holds those signals back while one exists, which
 //   keeps the guarantee only where no other thread takes them (the batch's planning thread
 //   never does). Only a SIGKILL or a crash while a file is replaced can leave a ".marovane-"
-//   file beside it. A file rewritten in place holds the signals back in every case.
+//   file beside it. A file rewritten in place holds the signals back in its thread, and the
+//   handlers, taking one on another thread, wait for the end of the rewrite.
 // - A new file gets the usual mode (0666 less the umask). A replaced file keeps its mode, and
 //   its owner and group where the writer may set them (root may; others keep the group when
 //   they belong to it). Access lists and extended attributes are not carried over, and on
