@@ -2,6 +2,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <netcdf.h>
@@ -407,6 +408,24 @@ TEST(Table, CommandLine) {
       EXPECT_EQ(test::ReadBytes(c.file), c.text) << shown;
     }
   }
+  // Without its NetCDF module the command line says which file it missed and writes nothing;
+  // given it back, it writes again.
+  const std::string missing = (dir / "none.so").string();
+  const std::pair<std::string, std::string> modules[] = {
+      {missing, missing + ": cannot open shared object file"},
+      {"libm.so.6", "libm.so.6 is not Marovane's"},
+  };
+  for (const auto& [module, message] : modules) {
+    detail::UseNetcdfModule(module);
+    const test::CliRun run = test::CallCli({"-l", "1", "--table", nc});
+    EXPECT_EQ(run.status, 1) << module;
+    EXPECT_NE(run.err.find("NetCDF: cannot load the NetCDF support: " + message),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("; no table written.\n"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(nc)) << module;
+  }
+  detail::UseNetcdfModule("");
   // The same command writes the same bytes.
   ASSERT_EQ(test::CallCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);
   const std::string first = test::ReadBytes(nc);

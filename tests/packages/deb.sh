@@ -19,6 +19,7 @@ expected=(
   "usr/share/metainfo/$id.metainfo.xml"
   usr/share/man/man1/marovane.1.gz usr/share/man/man1/marovane-cli.1.gz
   usr/share/doc/marovane/copyright usr/share/doc/marovane/changelog.gz
+  usr/lib/x86_64-linux-gnu/marovane/marovane-netcdf.so
 )
 contents="$(dpkg-deb -c "$deb")"
 for file in "${expected[@]}"; do
@@ -71,6 +72,11 @@ for program in marovane marovane-cli; do
   file "$unpacked/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
   gzip -t "$unpacked/usr/share/man/man1/$program.1.gz" || fail "$program.1.gz is damaged"
 done
+file "$unpacked/usr/lib/x86_64-linux-gnu/marovane/marovane-netcdf.so" | grep -q ', stripped' ||
+  fail "the NetCDF module is not stripped"
+# The netCDF library is loaded only to write a NetCDF table, not at every start.
+readelf -d "$unpacked/usr/bin/marovane-cli" | grep -q 'NEEDED.*libnetcdf' &&
+  fail "marovane-cli loads the netCDF library at start"
 desktop-file-validate "$unpacked/usr/share/applications/$id.desktop" || fail "desktop entry"
 appstreamcli validate --no-net --explain "$unpacked/usr/share/metainfo/$id.metainfo.xml" >/dev/null ||
   fail "metainfo: $(appstreamcli validate --no-net "$unpacked/usr/share/metainfo/$id.metainfo.xml")"
@@ -81,6 +87,10 @@ if ! usr/bin/marovane-cli --latitude -41.9 --aggregation monthly --unit mm/day >
   fail "marovane-cli: $(cat cli.err)"
 fi
 cmp -s cli.csv "$reference/lat_-41.9_agg4_unit5.csv" || fail "marovane-cli does not write the reference file"
+# Its NetCDF module, found beside it wherever the package is unpacked.
+if ! usr/bin/marovane-cli --grid -1:1:1 --table cli.nc 2>cli.err || [[ ! -s cli.nc ]]; then
+  fail "marovane-cli --table cli.nc: $(cat cli.err)"
+fi
 
 # The Python module, from the unpacked package, on the same case, by Debian's python3.
 if ! PYTHONPATH="$unpacked/usr/lib/python3/dist-packages" PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -c '
