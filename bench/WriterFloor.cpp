@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   marovane::RemoveTemporariesOnInterruption();  // as the command line does
   try {
     const auto start = std::chrono::steady_clock::now();
-    const marovane::OutputFolder folder(target);
+    marovane::OutputFolder folder(target);
     for (const auto& [name, bytes] : files) {
       folder.write(name, bytes);
     }

@@ -150,7 +150,7 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
 }
 
 // Writes or refuses one planned item and logs it.
-void Complete(const PlannedFile& file, const OutputFolder* folder, BatchResult& result,
+void Complete(const PlannedFile& file, OutputFolder* folder, BatchResult& result,
               const BatchLog& log) {
   ++result.items;
   if (!file.refusal.empty()) {

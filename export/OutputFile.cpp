@@ -517,16 +517,26 @@ void WriteInPlace(const Place& place, const Shown& shown, std::string_view bytes
   }
 }
 
-// Gives the temporary file `fd` the owner, group and mode of the file it replaces (`old`, when
-// `replacing`); refuses a file that may not be written.
-void Prepare(int fd, const Place& place, bool replacing, const struct stat& old,
-             const Shown& shown) {
+// Gives the temporary file `fd`, made with `mode`, the owner, group and mode of the file it
+// replaces (`old`, when `replacing`); refuses a file that may not be written. `habits`, for a
+// file of the OutputFolder itself, tell what a file made with that mode gets there.
+void Prepare(int fd, mode_t mode, const Place& place, bool replacing, const struct stat& old,
+             const Shown& shown, OutputFolder::Habits* habits) {
   if (!replacing) {
     return;
   }
   struct stat made {};
-  if (::fstat(fd, &made) != 0) {
-    Fail(shown, errno);
+  if (habits != nullptr && habits->madeKnown && habits->requestedMode == mode) {
+    made.st_uid = habits->madeOwner;
+    made.st_gid = habits->madeGroup;
+    made.st_mode = habits->madeMode;
+  } else {
+    if (::fstat(fd, &made) != 0) {
+      Fail(shown, errno);
+    }
+    if (habits != nullptr) {
+      *habits = {habits->lastNew, true, mode, made.st_uid, made.st_gid, made.st_mode & 07777};
+    }
   }
   // The owner may write what has its write bit; anyone else asks the system.
   if (!(made.st_uid == old.st_uid && (old.st_mode & S_IWUSR) != 0) &&
@@ -570,26 +580,38 @@ int LinkUnnamed(int fd, int dir, const std::string& name) {
 enum class Outcome { Done, InPlace, Named, Taken };
 
 // A new file: written unnamed and linked in under its name once whole, so that nothing of it
-// shows if the program ends meanwhile, however it ends. Taken: the name was made meanwhile.
-Outcome WriteUnnamed(const Place& place, const Shown& shown, std::string_view bytes) {
+// shows if the program ends meanwhile, however it ends. Taken: the name exists (made
+// meanwhile). `guess`: the name was not looked for, and any failure is left to the ordinary
+// way (Taken), which looks and reports it.
+Outcome WriteUnnamed(const Place& place, const Shown& shown, std::string_view bytes,
+                     bool guess = false) {
   Descriptor fd(::openat(place.dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
   if (fd.get() < 0) {
     if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
       return Outcome::Named;  // EISDIR and EINVAL: a system older than unnamed files
     }
+    if (guess) {
+      return Outcome::Taken;
+    }
     Fail(shown, errno);
   }
   if (const int error = WriteAll(fd.get(), bytes); error != 0) {
+    if (guess) {
+      return Outcome::Taken;
+    }
     Fail(shown, error);
   }
   switch (const int error = LinkUnnamed(fd.get(), place.dir, place.name)) {
     case 0:
       return Outcome::Done;
     case ENOENT:
-      return Outcome::Named;  // neither way of linking it is open to us
+      return guess ? Outcome::Taken : Outcome::Named;  // a link dangles, or no way to link
     case EEXIST:
       return Outcome::Taken;
     default:
+      if (guess) {
+        return Outcome::Taken;
+      }
       Fail(shown, error);
   }
 }
@@ -598,7 +620,7 @@ Outcome WriteUnnamed(const Place& place, const Shown& shown, std::string_view by
 // costs less than an unnamed file linked under a temporary name and then renamed), and on file
 // systems without unnamed files.
 Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
-                   const Shown& shown, std::string_view bytes) {
+                   const Shown& shown, std::string_view bytes, OutputFolder::Habits* habits) {
   GuardedTemporary guard;
   const mode_t mode = replacing ? (old.st_mode & 0777) : 0666;
   std::string temporary;
@@ -620,7 +642,7 @@ Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
     }
   }
   try {
-    Prepare(fd.get(), place, replacing, old, shown);
+    Prepare(fd.get(), mode, place, replacing, old, shown, habits);
   } catch (const FileError&) {
     ::unlinkat(place.dir, temporary.c_str(), 0);
     throw;
@@ -643,18 +665,37 @@ Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
   Fail(shown, error);
 }
 
-void WriteAt(int base, const std::string& path, const Shown& shown, std::string_view bytes) {
+// `habits`: those of the OutputFolder `base`, or none.
+void WriteAt(int base, const std::string& path, const Shown& shown, std::string_view bytes,
+             OutputFolder::Habits* habits = nullptr) {
   Place place = Locate(base, path, shown);
+  const bool unnamed = !gNamedTemporaries.load(std::memory_order_relaxed);
+  if (place.dir != base) {
+    habits = nullptr;  // they are the folder's own
+  }
+  if (habits != nullptr && habits->lastNew && unnamed) {
+    const Outcome guessed = WriteUnnamed(place, shown, bytes, true);
+    if (guessed == Outcome::Done) {
+      return;
+    }
+    habits->lastNew = false;
+  }
   struct stat old {};
   const Kind kind = Follow(place, old, shown);
   if (kind == Kind::Direct) {
     WriteDirectly(place, old, shown, bytes);
     return;
   }
+  if (place.dir != base) {
+    habits = nullptr;  // a link led elsewhere
+  }
   bool replacing = kind == Kind::Regular;
   Outcome outcome = Outcome::Named;
-  if (!replacing && !gNamedTemporaries.load(std::memory_order_relaxed)) {
+  if (!replacing && unnamed) {
     outcome = WriteUnnamed(place, shown, bytes);
+    if (habits != nullptr) {
+      habits->lastNew = outcome == Outcome::Done;
+    }
   }
   if (outcome == Outcome::Taken) {  // written meanwhile by someone else: replaced as any file
     const Kind now = Follow(place, old, shown);
@@ -666,7 +707,7 @@ void WriteAt(int base, const std::string& path, const Shown& shown, std::string_
     outcome = Outcome::Named;
   }
   if (outcome == Outcome::Named) {
-    outcome = WriteNamed(place, replacing, old, shown, bytes);
+    outcome = WriteNamed(place, replacing, old, shown, bytes, habits);
   }
   if (outcome == Outcome::InPlace) {
     WriteInPlace(place, shown, bytes);
@@ -722,11 +763,12 @@ OutputFolder::~OutputFolder() {
 #endif
 }
 
-void OutputFolder::write(const std::filesystem::path& name, std::string_view bytes) const {
+void OutputFolder::write(const std::filesystem::path& name, std::string_view bytes) {
 #ifdef _WIN32
   WritePath(path_ / name, bytes);
 #else
-  WriteAt(descriptor_ >= 0 ? descriptor_ : AT_FDCWD, name.native(), Shown{&path_, name}, bytes);
+  WriteAt(descriptor_ >= 0 ? descriptor_ : AT_FDCWD, name.native(), Shown{&path_, name}, bytes,
+          &habits_);
 #endif
 }
 

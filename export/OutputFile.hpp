@@ -66,8 +66,9 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 // - Standard output (/dev/stdout), devices and pipes are written directly, a regular file
 //   behind /dev/stdout at its end.
 //
-// On Linux a new file costs 7 system calls (5 through an OutputFolder) and a replaced one of
-// the same owner and mode 8 (6), or 10 (8) where the signals must be held back.
+// On Linux a new file costs 7 system calls (4 through an OutputFolder after a new one) and a
+// replaced one of the same owner and mode 8 (5 through an OutputFolder after the first), or
+// 10 (7) where the signals must be held back.
 void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes);
 
 // For a program's start: SIGINT, SIGTERM, SIGHUP and SIGQUIT, where they would end the program
@@ -88,12 +89,26 @@ class OutputFolder {
 
   const std::filesystem::path& path() const { return path_; }
 
-  // WriteFileBytes(path() / name, bytes); errors name path() / name.
-  void write(const std::filesystem::path& name, std::string_view bytes) const;
+  // WriteFileBytes(path() / name, bytes); errors name path() / name. One thread at a time.
+  void write(const std::filesystem::path& name, std::string_view bytes);
+
+  // What the writes found of the folder itself, so that the next need not ask again: whether
+  // the last file was new (the next is first tried as new, without looking for it), and the
+  // owner, group and mode a temporary file made with `requestedMode` got here (a replaced
+  // file then has no temporary file to look at).
+  struct Habits {
+    bool lastNew = false;
+    bool madeKnown = false;
+    unsigned requestedMode = 0;
+    unsigned madeOwner = 0;
+    unsigned madeGroup = 0;
+    unsigned madeMode = 0;
+  };
 
  private:
   std::filesystem::path path_;
   int descriptor_ = -1;
+  Habits habits_;
 };
 
 namespace detail {

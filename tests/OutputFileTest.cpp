@@ -413,6 +413,79 @@ void SignalsLeaveOnlyWholeFiles(const fs::path& dir, Way way, Findings& f) {
   }
 }
 
+// One open folder guesses that a file is new after a new one, and that a temporary file gets
+// what the last one got: after each new file, a file of every other kind is written as it is
+// alone, also in a folder closed meanwhile (rewritten in place) and for another's file.
+void AnOpenFolderGuessesNothingWrong(const fs::path& dir, Way way, Findings& f) {
+  const bool root = ::geteuid() == 0;
+  for (const char* name : {"plain.csv", "locked.csv", "closed/old.csv", "0600.csv", "0644.csv"}) {
+    fs::create_directories((dir / name).parent_path());
+    test::WriteText(dir / name, kOld);
+  }
+  ::chmod((dir / "locked.csv").c_str(), 0444);
+  ::chmod((dir / "0600.csv").c_str(), 0600);
+  fs::create_directory(dir / "folder.csv");
+  fs::create_symlink("real/target.csv", dir / "link.csv");
+  fs::create_directory(dir / "real");
+  fs::create_symlink("loop.csv", dir / "loop.csv");
+  if (root) {
+    test::WriteText(dir / "theirs.csv", kOld);
+    f.check(::chown((dir / "theirs.csv").c_str(), kNobody, kNogroup) == 0, "chown theirs.csv");
+  }
+  detail::UseNamedTemporaries(way == Way::Named);
+  struct Reset {
+    ~Reset() { detail::UseNamedTemporaries(false); }
+  } reset;
+  OutputFolder open(dir);
+  OutputFolder closing(dir / "closed");
+  int fresh = 0;
+  const auto put = [&](OutputFolder& folder, const std::string& name, std::string_view bytes) {
+    const std::string made = "new" + std::to_string(fresh++);
+    if (way == Way::Path) {
+      WriteFileBytes(folder.path() / made, "n");
+      WriteFileBytes(folder.path() / name, bytes);
+    } else {
+      folder.write(made, "n");
+      folder.write(name, bytes);
+    }
+    f.content(folder.path() / made, "n");
+  };
+  const auto refused = [&](const std::string& name, const std::string& reason) {
+    try {
+      put(open, name, "new");
+      f.check(false, "no error writing " + name);
+    } catch (const FileError& e) {
+      f.check(e.reason() == reason, e.what());
+    }
+  };
+  for (const char* name : {"plain.csv", "theirs.csv", "0644.csv", "0600.csv", "link.csv"}) {
+    if (root || name != std::string("theirs.csv")) {
+      put(open, name, name);
+      f.content(dir / name, name);
+    }
+  }
+  f.check((Status(dir / "0644.csv").st_mode & 07777) == 0644 &&
+              (Status(dir / "0600.csv").st_mode & 07777) == 0600,
+          "a mode was lost");
+  f.check(fs::is_symlink(dir / "link.csv"), "link.csv is no longer a link");
+  f.check(!root || Status(dir / "theirs.csv").st_uid == kNobody, "theirs.csv was taken over");
+  refused("loop.csv", "Too many levels of symbolic links");
+  refused("folder.csv", "Is a directory");
+  if (root) {
+    put(open, "locked.csv", "new");
+  } else {
+    refused("locked.csv", "Permission denied");
+  }
+  f.content(dir / "locked.csv", root ? "new" : kOld);
+  closing.write("first.csv", "n");
+  ::chmod((dir / "closed").c_str(), 0555);
+  closing.write("old.csv", "new");
+  f.content(dir / "closed" / "old.csv", "new");
+  ::chmod((dir / "closed").c_str(), 0755);
+  f.check(Names(dir / "closed") == std::vector<std::string>{"first.csv", "old.csv"},
+          Joined(Names(dir / "closed")));
+}
+
 // Who a case runs as. Run by root, kAsUser cases run as nobody in a child process; run by
 // anyone else, they run directly unless they need root to prepare them.
 enum Runs : unsigned { kAsRoot = 1, kAsUser = 2, kNeedsRoot = 4 };
@@ -437,6 +510,7 @@ const Case kCases[] = {
     {"ErrorsNameTheFileAndTheReason", kAsRoot | kAsUser, ErrorsNameTheFileAndTheReason},
     {"DevicesPipesAndStandardOutput", kAsRoot | kAsUser, DevicesPipesAndStandardOutput},
     {"SignalsLeaveOnlyWholeFiles", kAsRoot | kAsUser, SignalsLeaveOnlyWholeFiles},
+    {"AnOpenFolderGuessesNothingWrong", kAsRoot | kAsUser, AnOpenFolderGuessesNothingWrong},
 };
 
 std::string RunCase(const Case& c, const fs::path& dir, Way way) {
