@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -149,9 +150,9 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
   return file;
 }
 
-// Writes or refuses one planned item and logs it.
+// Writes or refuses one planned item and logs it; `entry` is room for the log's entry.
 void Complete(const PlannedFile& file, OutputFolder* folder, BatchResult& result,
-              const BatchLog& log) {
+              const BatchLog& log, std::string& entry) {
   ++result.items;
   if (!file.refusal.empty()) {
     ++result.failed;
@@ -170,7 +171,10 @@ void Complete(const PlannedFile& file, OutputFolder* folder, BatchResult& result
     return;
   }
   ++result.written;
-  log(std::to_string(result.written) + file.writtenEntry);
+  std::array<char, 24> count{};
+  char* const end = std::to_chars(count.data(), count.data() + count.size(), result.written).ptr;
+  entry.assign(count.data(), end).append(file.writtenEntry);
+  log(entry);
 }
 
 // Closes the input file whatever way the run ends.
@@ -212,6 +216,12 @@ struct PlannedBlock {
   std::exception_ptr error;  // what computing the files threw
 };
 
+std::vector<PlannedBlock> Reserved(std::size_t blocks) {
+  std::vector<PlannedBlock> reserved;
+  reserved.reserve(blocks);
+  return reserved;
+}
+
 // Computes the bytes of each file of `block` that gets one.
 void Compute(PlannedBlock& block, const CycleChoice& choice) noexcept {
   try {
@@ -241,6 +251,7 @@ class Planner {
       : reader_(input),
         inputPath_(inputPath),
         choice_(choice),
+        spent_(Reserved(kQueued)),
         thread_(WithoutInterruptions([this] { run(); })) {}
 
   ~Planner() {
@@ -256,9 +267,14 @@ class Planner {
   Planner& operator=(const Planner&) = delete;
 
   // The next block with its files computed, in the order of the input; `last` tells whether
-  // the input ends with it.
-  PlannedBlock take(bool& last) {
+  // the input ends with it. `spent`, the block written before, goes back to the planner, which
+  // refills it: its memory is freed by the thread that allocated it, not by this one, which
+  // would wait for that thread's allocator.
+  PlannedBlock take(bool& last, PlannedBlock spent) {
     std::unique_lock lock(mutex_);
+    if (!spent.files.empty() && !ended_ && spent_.size() < spent_.capacity()) {
+      spent_.push_back(std::move(spent));
+    }
     for (;;) {
       if (!queue_.empty() && queue_.front().state == PlannedBlock::State::Computed) {
         PlannedBlock block = std::move(queue_.front());
@@ -304,7 +320,7 @@ class Planner {
       // One item is read ahead, so that the last block is known as the last.
       ItemReader::Next next = reader_.next(item, length);
       for (bool ends = false; !ends;) {
-        if (!makeRoom()) {
+        if (!makeRoom(block)) {
           return;
         }
         block.files.reserve(kBlock);
@@ -358,14 +374,21 @@ class Planner {
 
   // Computes until the queue has room for one more block; false once the run is stopped.
   // Reading comes first: a block read ahead is one the writer can compute while it would
-  // otherwise wait.
-  bool makeRoom() {
+  // otherwise wait. `block` is then a spent one where there is one, emptied.
+  bool makeRoom(PlannedBlock& block) {
     std::unique_lock lock(mutex_);
     for (;;) {
       if (stopping_) {
         return false;
       }
       if (queue_.size() < kQueued) {
+        if (!spent_.empty()) {
+          block = std::move(spent_.back());
+          spent_.pop_back();
+          lock.unlock();
+          block.files.clear();
+          block.state = PlannedBlock::State::Planned;
+        }
         return true;
       }
       if (computeNext(lock)) {
@@ -412,9 +435,10 @@ class Planner {
   std::string readFailure_;
   std::exception_ptr error_;
   bool stopping_ = false;
-  bool writerWaits_ = false;   // in take(), for a block
-  bool plannerWaits_ = false;  // in makeRoom(), for room in the queue
-  std::thread thread_;         // last: it starts once everything above is ready
+  bool writerWaits_ = false;         // in take(), for a block
+  bool plannerWaits_ = false;        // in makeRoom(), for room in the queue
+  std::vector<PlannedBlock> spent_;  // written, to be refilled; never beyond its capacity
+  std::thread thread_;               // last: it starts once everything above is ready
 };
 
 }  // namespace
@@ -466,8 +490,10 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
   } catch (const FileError&) {
   }
   Planner planner(file.stream, full, choice);
+  PlannedBlock block;
+  std::string entry;
   for (bool last = false; !last;) {
-    const PlannedBlock block = planner.take(last);
+    block = planner.take(last, std::move(block));
     if (block.error) {
       try {
         std::rethrow_exception(block.error);
@@ -494,7 +520,7 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
           __builtin_prefetch(next.data() + at);
         }
       }
-      Complete(planned, folder ? &*folder : nullptr, result, log);
+      Complete(planned, folder ? &*folder : nullptr, result, log, entry);
       // A stop asked for with the last item leaves nothing unwritten.
       const bool lastItem = last && &planned == &block.files.back();
       if (progress && !progress(result, planned.bytesRead) && !lastItem) {
