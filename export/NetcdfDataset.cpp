@@ -19,14 +19,21 @@ std::string gModuleWanted;  // empty: where the program finds it
 std::string gModuleLoaded;
 NetcdfDatasetEntry gEntry = nullptr;
 
-// <bindir>/../<libdir>/marovane from the running program's own path, its links followed; the
-// path it was started by where /proc is missing (in a bare chroot).
+// <bindir>/../lib/<triplet>/marovane from the running program's own path, its links
+// followed; the path it was started by where /proc is missing (in a bare chroot). Never a
+// relative path: the working folder may be anybody's.
 std::string ModulePath() {
   std::error_code error;
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error || !self.is_absolute()) {
     const auto* started = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
-    self = std::filesystem::weakly_canonical(started != nullptr ? started : "", error);
+    self = started != nullptr && *started != '\0'
+               ? std::filesystem::weakly_canonical(started, error)
+               : std::filesystem::path();
+  }
+  if (error || !self.is_absolute()) {
+    throw NetcdfError("NetCDF: cannot load the NetCDF support: the program cannot tell its own "
+                      "folder, beside which the support lies");
   }
   return (self.parent_path() / MAROVANE_NETCDF_MODULE_FROM_BINDIR / kModuleName)
       .lexically_normal()

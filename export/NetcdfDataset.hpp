@@ -16,7 +16,7 @@
 // written: the library and the forty-odd libraries it needs cost every start of the command
 // line about 8 ms, most of a run of one latitude.
 //
-// The module lies in <libdir>/marovane beside the program's <bindir>, in the build tree as in
+// The module lies in lib/<triplet>/marovane beside the program's bin, in the build tree as in
 // an installed one, and is found from the running program's own path.
 namespace marovane {
 
