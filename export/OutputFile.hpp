@@ -95,7 +95,8 @@ class OutputFolder {
   // What the writes found of the folder itself, so that the next need not ask again: whether
   // the last file was new (the next is first tried as new, without looking for it), and the
   // owner, group and mode a temporary file made with `requestedMode` got here (a replaced
-  // file then has no temporary file to look at).
+  // file then has no temporary file to look at, while the folder's set-group-ID bit and
+  // default access list and the program's umask stay as they were).
   struct Habits {
     bool lastNew = false;
     bool madeKnown = false;
