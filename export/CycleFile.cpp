@@ -39,8 +39,8 @@ std::string AnnualCycleText(float latitude, const CycleChoice& choice) {
 }
 
 void WriteAnnualCycle(float latitude, const std::filesystem::path& file,
-                      const CycleChoice& choice) {
-  WriteFileBytes(file, AnnualCycleText(latitude, choice));
+                      const CycleChoice& choice, Target target) {
+  WriteFileBytes(file, AnnualCycleText(latitude, choice), target);
 }
 
 }  // namespace marovane

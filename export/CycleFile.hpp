@@ -28,6 +28,6 @@ std::string AnnualCycleText(float latitude, const CycleChoice& choice);
 // Writes AnnualCycleText to `file`, replacing what was there, as WriteFileBytes does.
 // Throws FileError when the file cannot be created or written.
 void WriteAnnualCycle(float latitude, const std::filesystem::path& file,
-                      const CycleChoice& choice);
+                      const CycleChoice& choice, Target target = Target::Any);
 
 }  // namespace marovane

@@ -43,6 +43,10 @@ std::string Utf8(const fs::path& path) {
   throw FileError(shown, "Cannot write", error);
 }
 
+[[noreturn]] void FailNotRegular(const fs::path& shown) {
+  throw FileError(shown, "Cannot write", "it is not a regular file");
+}
+
 // A short name for a temporary file beside the target, unlikely to be taken; one that is
 // taken is skipped by the caller.
 std::string TemporaryName() {
@@ -127,7 +131,7 @@ void WriteDirectly(const fs::path& file, const fs::path& shown, std::string_view
   }
 }
 
-void WritePath(const fs::path& file, std::string_view bytes) {
+void WritePath(const fs::path& file, std::string_view bytes, Target allowed = Target::Any) {
   const fs::path target = FollowLinks(file, file);
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -139,6 +143,9 @@ void WritePath(const fs::path& file, std::string_view bytes) {
   }
   std::error_code ec;
   if (exists && !fs::is_regular_file(fs::status(target, ec))) {
+    if (allowed == Target::RegularFile) {
+      FailNotRegular(file);
+    }
     WriteDirectly(target, file, bytes);  // a device such as NUL
     return;
   }
@@ -667,7 +674,7 @@ Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
 
 // `habits`: those of the OutputFolder `base`, or none.
 void WriteAt(int base, const std::string& path, const Shown& shown, std::string_view bytes,
-             OutputFolder::Habits* habits = nullptr) {
+             OutputFolder::Habits* habits = nullptr, Target target = Target::Any) {
   Place place = Locate(base, path, shown);
   const bool unnamed = !gNamedTemporaries.load(std::memory_order_relaxed);
   if (place.dir != base) {
@@ -683,6 +690,9 @@ void WriteAt(int base, const std::string& path, const Shown& shown, std::string_
   struct stat old {};
   const Kind kind = Follow(place, old, shown);
   if (kind == Kind::Direct) {
+    if (target == Target::RegularFile) {
+      FailNotRegular(shown.path());
+    }
     WriteDirectly(place, old, shown, bytes);
     return;
   }
@@ -700,6 +710,9 @@ void WriteAt(int base, const std::string& path, const Shown& shown, std::string_
   if (outcome == Outcome::Taken) {  // written meanwhile by someone else: replaced as any file
     const Kind now = Follow(place, old, shown);
     if (now == Kind::Direct) {
+      if (target == Target::RegularFile) {
+        FailNotRegular(shown.path());
+      }
       WriteDirectly(place, old, shown, bytes);
       return;
     }
@@ -736,11 +749,11 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode) {
 #endif
 }
 
-void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes) {
+void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes, Target target) {
 #ifdef _WIN32
-  WritePath(file, bytes);
+  WritePath(file, bytes, target);
 #else
-  WriteAt(AT_FDCWD, file.native(), Shown{nullptr, file}, bytes);
+  WriteAt(AT_FDCWD, file.native(), Shown{nullptr, file}, bytes, nullptr, target);
 #endif
 }
 

@@ -69,7 +69,9 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 // On Linux a new file costs 7 system calls (4 through an OutputFolder after a new one) and a
 // replaced one of the same owner and mode 8 (5 through an OutputFolder after the first), or
 // 10 (7) where the signals must be held back.
-void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes);
+enum class Target { Any, RegularFile };
+void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes,
+                    Target target = Target::Any);
 
 // For a program's start: SIGINT, SIGTERM, SIGHUP and SIGQUIT, where they would end the program
 // at once, first remove any temporary name of the writes under way, in whichever thread they

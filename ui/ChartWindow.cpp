@@ -176,7 +176,8 @@ void ChartWindow::saveImage() {
     // Written as every file of the program is: whole, or not at all.
     try {
       WriteFileBytes(QFile::encodeName(*path).toStdString(),
-                     std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+                     std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                     Target::RegularFile);  // a pipe would hold the window until read
     } catch (const FileError& e) {
       error = QStringLiteral("%1 could not be written: %2.")
                   .arg(*path, QString::fromUtf8(e.reason()));

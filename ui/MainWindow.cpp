@@ -154,7 +154,9 @@ void MainWindow::Command1Click() {
 void MainWindow::ExportSingle(const QString& path, const ExportChoice& choice) {
   exportState_.gAggregation = choice.cycle.aggregation;
   try {
-    WriteAnnualCycle(exportState_.gLatitude, FileSystemPath(path), choice.cycle);
+    // A pipe or a device would hold the window until something reads it.
+    WriteAnnualCycle(exportState_.gLatitude, FileSystemPath(path), choice.cycle,
+                     Target::RegularFile);
   } catch (const std::exception& e) {
     say(QString::fromUtf8(e.what()), kApplicationTitle, QMessageBox::Critical);
     return;
