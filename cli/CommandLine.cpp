@@ -143,21 +143,32 @@ struct TableRequest {
   std::optional<DateRange> dates;
 };
 
-bool EndsWith(const std::string& text, std::string_view ending) {
-  if (text.size() <= ending.size()) {
-    return false;
+// A to Z in lower case, every other byte as it is.
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  for (std::size_t i = 0; i < ending.size(); ++i) {
-    const char c = text[text.size() - ending.size() + i];
-    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != ending[i]) {
-      return false;
-    }
-  }
-  return true;
+  return lower;
 }
 
-// The table's format from its path's ending, or nothing after a message on `err`.
+// Whether `text` ends in `ending` (lower case) in either case, with something before it.
+bool EndsWith(std::string_view text, std::string_view ending) {
+  return text.size() > ending.size() && Lower(text.substr(text.size() - ending.size())) == ending;
+}
+
+// The table's format from its path's ending, in either case (OUT.CSV is CSV), or nothing after
+// a message on `err`. An ending alone, in any folder, names no file.
 std::optional<bool> IsNetcdf(const std::string& path, std::ostream& err) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  for (const std::string_view ending : {".csv", ".nc"}) {
+    if (Lower(name) == ending) {
+      err << "--table '" << ShownPath(path) << "' has no file name before " << ShownPath(name)
+          << "; give a name such as table" << ending << ".\n";
+      return std::nullopt;
+    }
+  }
   if (path == "-" || EndsWith(path, ".csv")) {
     return false;
   }
@@ -348,6 +359,16 @@ int Table(const TableArguments& args, const CycleChoice& choice, std::ostream& o
   if (!tableLatitudes) {
     return status;
   }
+  if (request.netcdf) {
+    std::string refusal;
+    tableLatitudes = CoordinateLatitudes(std::move(*tableLatitudes), refusal);
+    if (!tableLatitudes) {
+      err << (args.grid != nullptr ? "--grid: " : args.batch != nullptr ? "--batch: " : "--latitude: ")
+          << refusal << "; a NetCDF table holds each latitude once, in ascending order (its "
+          << "lat is a coordinate). Give each latitude once, or write a .csv table.\n";
+      return kExitBadArguments;
+    }
+  }
   return WriteTable(*tableLatitudes, request, choice, out, err);
 }
 
@@ -391,12 +412,19 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   std::string quantityName(Describe(Quantity::Radiation).name);
   std::string methodName(Describe(Method::Harmonic).name);
 
+  // Every refusal is in the program's own words: the parser is left to take the values, and
+  // what it would refuse (an unknown option, a value too many, options that clash) is
+  // checked below. An option given again keeps its last value until then.
+  app.allow_extras();
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+
   auto* single = app.add_option(
       "-l,--latitude", latitudes,
       "Decimal degrees, north positive (41.9, -33.8675), or degrees:minutes:seconds with N or S "
       "(41:54:00N); give it again for more latitudes in one --table")
       ->option_text("LAT")
       ->expected(1)
+      ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   auto* batch = app.add_option("-b,--batch", batchFile,
                                "Text file of latitudes separated by line breaks, blanks or commas")
@@ -406,32 +434,31 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
                      "Latitudes START, START+STEP, ... up to STOP (included when on the grid), "
                      "in decimal degrees, for a --table; at most 1,000,000")
           ->option_text("START:STOP:STEP");
-  single->excludes(batch);
-  batch->excludes(single);
-  gridOption->excludes(single)->excludes(batch);
-  app.add_option("-a,--aggregation", aggregationName, aggregations + "; dekadal is the default")
-      ->option_text("NAME");
-  app.add_option("-u,--unit", unitName,
-                 "Label or code: " + units + "; MJ/m^2/day is the default")
-      ->option_text("UNIT");
-  app.add_option("-q,--quantity", quantityName,
-                 "radiation (the default) or daylength: the mean astronomical day length of "
-                 "each period in hours, whatever the unit")
-      ->option_text("NAME");
-  app.add_option("-m,--method", methodName,
-                 "harmonic (the default): Marovane's own model; fao56: the formulas of FAO "
-                 "Irrigation and Drainage Paper 56 (eqs 21-25 and 34) in double precision")
-      ->option_text("NAME");
+  auto* aggregationOption =
+      app.add_option("-a,--aggregation", aggregationName, aggregations + "; dekadal is the default")
+          ->option_text("NAME");
+  auto* unitOption = app.add_option("-u,--unit", unitName,
+                                    "Label or code: " + units + "; MJ/m^2/day is the default")
+                         ->option_text("UNIT");
+  auto* quantityOption =
+      app.add_option("-q,--quantity", quantityName,
+                     "radiation (the default) or daylength: the mean astronomical day length of "
+                     "each period in hours, whatever the unit")
+          ->option_text("NAME");
+  auto* methodOption =
+      app.add_option("-m,--method", methodName,
+                     "harmonic (the default): Marovane's own model; fao56: the formulas of FAO "
+                     "Irrigation and Drainage Paper 56 (eqs 21-25 and 34) in double precision")
+          ->option_text("NAME");
   auto* outputOption =
       app.add_option("-o,--output", output, "Output file; - or none writes to standard output")
-          ->option_text("PATH")
-          ->excludes(batch);
+          ->option_text("PATH");
   auto* tableOption =
       app.add_option("-t,--table", tablePath,
                      "One table of all the latitudes: a name ending in .csv (comma-separated) or "
-                     ".nc (NetCDF, CF conventions), or - for CSV on standard output")
-          ->option_text("PATH")
-          ->excludes(outputOption);
+                     ".nc (NetCDF, CF conventions, latitudes ascending, each once), or - for CSV "
+                     "on standard output")
+          ->option_text("PATH");
   auto* layoutOption =
       app.add_option("--layout", layoutName,
                      "wide (the default): a row per latitude, a column per period; long: a row "
@@ -444,25 +471,115 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
                      "value; periods at the ends are taken whole")
           ->option_text("FROM/TO");
 
+  // What each option takes, as the messages say it.
+  const std::pair<const CLI::Option*, std::string> takes[] = {
+      {single, "a latitude in decimal degrees (41.9, -33.8675) or degrees:minutes:seconds "
+               "(41:54:00N)"},
+      {batch, "a text file of latitudes"},
+      {gridOption, "START:STOP:STEP in decimal degrees (-89.75:89.75:0.5)"},
+      {aggregationOption, aggregations},
+      {unitOption, "a code 1..7 or a label: " + units},
+      {quantityOption, quantities},
+      {methodOption, methods},
+      {outputOption, "a path, or - for standard output"},
+      {tableOption, "a name ending in .csv or .nc, or - for a comma-separated table on standard "
+                    "output"},
+      {layoutOption, "wide or long"},
+      {datesOption, "FROM/TO, two ISO dates (2023-01-01/2024-12-31)"},
+  };
+
   try {
     app.parse(argc, argv);
-    if (single->count() == 0 && batch->count() == 0 && gridOption->count() == 0) {
-      throw CLI::RequiredError("--latitude or --batch is required, or --grid with --table",
-                               CLI::ExitCodes::RequiredError);
-    }
-  } catch (const CLI::ParseError& e) {
+  } catch (const CLI::Success& e) {
+    // --help and --version: their text is the output, and a failed write is a failure. The
+    // version ends in std::endl, whose flush may already have failed: errno tells why.
     errno = 0;
-    const int status = app.exit(e, out, err);
-    if (status == 0) {
-      // --help and --version: their text is the output, and a failed write is a failure. The
-      // version ends in std::endl, whose flush may already have failed: errno tells why.
-      out.flush();
-      if (!out) {
-        err << "Cannot write standard output: " << SystemReason() << "\n";
-        return kExitFileFailed;
-      }
-      return kExitWritten;
+    app.exit(e, out, err);
+    out.flush();
+    if (!out) {
+      err << "Cannot write standard output: " << SystemReason() << "\n";
+      return kExitFileFailed;
     }
+    return kExitWritten;
+  } catch (const CLI::ArgumentMismatch& e) {
+    // An option last, or followed by another option, has no value: the parser names it first.
+    const std::string_view what = e.what();
+    for (const auto& [option, taken] : takes) {
+      const std::string name = option->get_name();
+      if (what.starts_with(name + ":")) {
+        err << name << " is given no value; give " << taken << ".\n";
+        return kExitBadArguments;
+      }
+    }
+    err << "An option is given no value; marovane-cli --help says what each one takes.\n";
+    return kExitBadArguments;
+  } catch (const CLI::ParseError&) {
+    err << "The arguments could not be read; marovane-cli --help says what each option takes.\n";
+    return kExitBadArguments;
+  }
+
+  // The parser gives an option the next argument as its value even when that is an option:
+  // "--latitude --output x" is a --latitude without its value.
+  const auto isOptionName = [&](const std::string& text) {
+    for (const auto& [option, taken] : takes) {
+      if (option->check_name(text)) {
+        return true;
+      }
+    }
+    return false;
+  };
+  for (const auto& [option, taken] : takes) {
+    for (const std::string& value : option->results()) {
+      if (isOptionName(value)) {
+        err << option->get_name() << " is given no value; give " << taken << ".\n";
+        return kExitBadArguments;
+      }
+    }
+  }
+  std::vector<std::string> extras = app.remaining();
+  std::erase(extras, "--");  // "--" ends the options; what follows it is refused below
+  if (!extras.empty()) {
+    const std::string& first = extras.front();
+    const bool option = first.starts_with("--") ||
+                        (first.size() > 1 && first[0] == '-' &&
+                         ((first[1] >= 'a' && first[1] <= 'z') || (first[1] >= 'A' && first[1] <= 'Z')));
+    if (option) {
+      err << ShownText(first.substr(0, first.find('=')), 40)
+          << ": no such option; marovane-cli --help lists the options.\n";
+    } else {
+      err << "'" << ShownText(first, 40) << "' is the value of no option: each option takes one "
+          << "value (for more latitudes of a --table, give --latitude again before each).\n";
+    }
+    return kExitBadArguments;
+  }
+  for (const auto& [option, taken] : takes) {
+    if (option != single && option->count() > 1) {
+      err << option->get_name() << " is given " << option->count() << " times; give it once.\n";
+      return kExitBadArguments;
+    }
+  }
+  // Two ways of giving the latitudes, or of naming the file, that cannot go together.
+  const struct {
+    const CLI::Option* first;
+    const CLI::Option* second;
+    const char* why;
+  } clashes[] = {
+      {single, batch, "give the latitudes one way"},
+      {gridOption, single, "give the latitudes one way"},
+      {gridOption, batch, "give the latitudes one way"},
+      {outputOption, batch, "the batch names each file after its input"},
+      {outputOption, tableOption, "--table PATH names the table's file"},
+  };
+  for (const auto& clash : clashes) {
+    if (clash.first->count() > 0 && clash.second->count() > 0) {
+      err << clash.first->get_name() << " and " << clash.second->get_name()
+          << " cannot be used together: " << clash.why << ".\n";
+      return kExitBadArguments;
+    }
+  }
+  if (single->count() == 0 && batch->count() == 0 && gridOption->count() == 0) {
+    err << "No latitude given: give --latitude LAT, --batch FILE, or --grid START:STOP:STEP "
+           "with --table PATH; marovane-cli --help says more.\n";
     return kExitBadArguments;
   }
 

@@ -1,11 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/NetcdfTable.hpp"
 
+#include <algorithm>
+#include <functional>
+
 #include "export/Table.hpp"
 
 namespace marovane {
 
+namespace {
+
+// lat is a coordinate: readers select by it only when it is strictly monotonic.
+void CheckAscending(const std::vector<float>& latitudes) {
+  if (std::adjacent_find(latitudes.begin(), latitudes.end(), std::greater_equal<float>()) !=
+      latitudes.end()) {
+    throw NetcdfError("NetCDF: the latitudes of a table must be in ascending order, each once");
+  }
+}
+
+}  // namespace
+
 NetcdfBytes NetcdfTable(const std::vector<float>& latitudes, const CycleChoice& choice) {
+  CheckAscending(latitudes);
   const TableDescription table = DescribeTable(choice);
   const std::vector<TablePeriodCell> cells = TablePeriodCells(choice.aggregation);
   const std::size_t periods = cells.size();
@@ -50,6 +66,7 @@ NetcdfBytes NetcdfTable(const std::vector<float>& latitudes, const CycleChoice& 
 
 NetcdfBytes NetcdfDatedTable(const std::vector<float>& latitudes,
                              const std::vector<DatedPeriod>& periods, const CycleChoice& choice) {
+  CheckAscending(latitudes);
   const Date epoch = periods.empty() ? Date{} : periods.front().first;
   const TableDescription table = DescribeDatedTable(choice, epoch);
 

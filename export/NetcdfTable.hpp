@@ -13,10 +13,11 @@
 // stamp, no history, no library version).
 namespace marovane {
 
-// The table of the 365-day year for `latitudes`, in their order. Throws NetcdfError.
+// The table of the 365-day year for `latitudes`, which are in ascending order, each once
+// (CoordinateLatitudes makes them so). Throws NetcdfError, also for latitudes out of order.
 NetcdfBytes NetcdfTable(const std::vector<float>& latitudes, const CycleChoice& choice);
 
-// The table of real dates: `periods` as the time, `latitudes` in their order. Throws
+// The table of real dates: `periods` as the time, `latitudes` ascending, each once. Throws
 // NetcdfError.
 NetcdfBytes NetcdfDatedTable(const std::vector<float>& latitudes,
                              const std::vector<DatedPeriod>& periods, const CycleChoice& choice);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/Table.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "export/CycleFile.hpp"
@@ -122,6 +123,41 @@ std::optional<DateRange> ParseDateRange(std::string_view text, std::string& refu
     return std::nullopt;
   }
   return DateRange{dates[0], dates[1]};
+}
+
+std::optional<std::vector<float>> CoordinateLatitudes(std::vector<float> latitudes,
+                                                      std::string& refusal) {
+  std::sort(latitudes.begin(), latitudes.end());
+  // Written alike means adjacent once sorted: the text rounds to 7 significant digits.
+  constexpr std::size_t kMostNamed = 20;
+  std::vector<std::string> repeated;
+  std::size_t count = 0;
+  std::string previous;
+  std::string counted;  // the last one counted, once however often it comes
+  for (std::size_t i = 0; i < latitudes.size(); ++i) {
+    std::string text = SingleText(latitudes[i]);
+    if (i > 0 && text == previous && text != counted) {
+      if (repeated.size() < kMostNamed) {
+        repeated.push_back(text);
+      }
+      counted = text;
+      ++count;
+    }
+    previous = std::move(text);
+  }
+  if (count == 0) {
+    refusal.clear();
+    return latitudes;
+  }
+  refusal = count == 1 ? "latitude " : "latitudes ";
+  for (std::size_t i = 0; i < repeated.size(); ++i) {
+    refusal.append(i == 0 ? "" : ", ").append(repeated[i]);
+  }
+  if (count > repeated.size()) {
+    refusal += " and " + std::to_string(count - repeated.size()) + " more";
+  }
+  refusal += count == 1 ? " comes more than once" : " come more than once";
+  return std::nullopt;
 }
 
 bool TableFits(std::size_t latitudes, std::size_t periods) {

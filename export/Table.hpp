@@ -45,6 +45,12 @@ struct DateRange {
 };
 std::optional<DateRange> ParseDateRange(std::string_view text, std::string& refusal);
 
+// The latitudes of a NetCDF table, whose coordinate lat is strictly monotonic: in ascending
+// order, each once. Latitudes that the files write alike (45 and 45.000002 in single precision)
+// are the same latitude. Nothing, with `refusal` naming the repeated ones, when one comes twice.
+std::optional<std::vector<float>> CoordinateLatitudes(std::vector<float> latitudes,
+                                                      std::string& refusal);
+
 // Whether latitudes x periods values fit in one table (kMostTableValues).
 bool TableFits(std::size_t latitudes, std::size_t periods);
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -156,6 +157,46 @@ TEST(Table, DateRanges) {
   }
 }
 
+// A NetCDF table's latitudes: ascending, each once; latitudes that the files write alike are
+// one, named once however often they come.
+TEST(Table, CoordinateLatitudes) {
+  std::vector<float> many;
+  for (int i = 0; i < 23; ++i) {
+    many.insert(many.end(), 2, static_cast<float>(i));
+  }
+  struct Case {
+    std::vector<float> latitudes;
+    std::vector<float> ascending;  // empty: refused
+    std::string refusal = "";
+  };
+  const Case cases[] = {
+      {{41.9f, -33.8675f, 10.0f, -90.0f, 90.0f}, {-90.0f, -33.8675f, 10.0f, 41.9f, 90.0f}},
+      {{5.0f}, {5.0f}},
+      {{41.9f, 10.0f, 41.9f}, {}, "latitude 41.9 comes more than once"},
+      {{41.9f, 10.0f, 41.9f, 41.9f}, {}, "latitude 41.9 comes more than once"},
+      {{0.0f, -0.0f}, {}, "latitude 0 comes more than once"},
+      {{45.0f, 45.000002f}, {}, "latitude 45 comes more than once"},  // alike in the files
+      {{45.0f, 45.00001f}, {45.0f, 45.00001f}},
+      {{3.0f, 1.0f, 3.0f, 1.0f}, {}, "latitudes 1, 3 come more than once"},
+      {many, {},
+       "latitudes 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19 and 3 "
+       "more come more than once"},
+  };
+  for (const Case& c : cases) {
+    std::string refusal = "(none)";
+    const auto ascending = CoordinateLatitudes(c.latitudes, refusal);
+    EXPECT_EQ(ascending.value_or(std::vector<float>{}), c.ascending) << c.refusal;
+    EXPECT_EQ(refusal, c.refusal);
+  }
+  // The file itself takes them in no other order.
+  EXPECT_THROW(NetcdfTable({1.0f, 0.0f}, CycleChoice{}), NetcdfError);
+  EXPECT_THROW(NetcdfTable({1.0f, 1.0f}, CycleChoice{}), NetcdfError);
+  const auto periods = DatedPeriods(*ParseIsoDate("2024-01-01"), *ParseIsoDate("2024-01-01"),
+                                    Aggregation::Daily);
+  EXPECT_THROW(NetcdfDatedTable({1.0f, 0.0f}, periods, CycleChoice{Aggregation::Daily}),
+               NetcdfError);
+}
+
 // Real dates: each period's first day, every latitude, the values DatedValue gives; in a
 // common year the same numbers as the 365-day table, and 31 December of a leap year is there.
 TEST(Table, DatedTable) {
@@ -270,7 +311,7 @@ TEST(Table, NetcdfHoldsTheCsvNumbers) {
 }
 
 TEST(Table, NetcdfOfRealDates) {
-  const std::vector<float> latitudes = {41.9f, -33.8675f, 0.0f};
+  const std::vector<float> latitudes = {-33.8675f, 0.0f, 41.9f};
   const CycleChoice choice{Aggregation::Dekadal, Unit::MJPerM2Dekad, Quantity::Radiation,
                            Method::Harmonic};
   const auto periods =
@@ -287,44 +328,86 @@ TEST(Table, NetcdfOfRealDates) {
   EXPECT_EQ(values, DatedTableValues(latitudes, periods, choice));
 }
 
-// The attributes that say what the numbers are, for the units whose meaning changes with the
-// aggregation.
+// The attributes that say what the numbers are: every unit, and the units whose meaning changes
+// with the aggregation. Only a flux that converts to W m-2 has a standard name; millimetres of
+// water, totals over a dekad and the day length have none.
 TEST(Table, UnitsAndCellMethods) {
+  const std::string flux = "toa_incoming_shortwave_flux";
   struct Case {
     Aggregation aggregation;
     Unit unit;
     Quantity quantity;
     const char* units;
     const char* cellMethods;
+    std::string standardName;  // "(none)": no such attribute
   };
   const Case cases[] = {
-      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::Radiation, "MJ m-2 day-1", "dekad: mean"},
-      {Aggregation::Dekadal, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2", "dekad: sum"},
-      {Aggregation::Dekadal, Unit::MmPerDekad, Quantity::Radiation, "mm", "dekad: sum"},
+      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::Radiation, "MJ m-2 day-1", "dekad: mean",
+       flux},
+      {Aggregation::Dekadal, Unit::JPerCm2Day, Quantity::Radiation, "J cm-2 day-1", "dekad: mean",
+       flux},
+      {Aggregation::Dekadal, Unit::CalPerCm2Day, Quantity::Radiation, "cal cm-2 day-1",
+       "dekad: mean", flux},
+      {Aggregation::Dekadal, Unit::WPerM2, Quantity::Radiation, "W m-2", "dekad: mean", flux},
+      {Aggregation::Dekadal, Unit::MmPerDay, Quantity::Radiation, "mm day-1", "dekad: mean",
+       "(none)"},
+      {Aggregation::Dekadal, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2", "dekad: sum",
+       "(none)"},
+      {Aggregation::Dekadal, Unit::MmPerDekad, Quantity::Radiation, "mm", "dekad: sum", "(none)"},
+      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength, "h", "dekad: mean", "(none)"},
       {Aggregation::Monthly, Unit::MmPerDekad, Quantity::Radiation, "mm (10 day)-1",
-       "month: mean"},
+       "month: mean", "(none)"},
       {Aggregation::Daily, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2 (10 day)-1",
-       "day: mean"},
-      {Aggregation::Weekly, Unit::WPerM2, Quantity::Radiation, "W m-2", "week: mean"},
-      {Aggregation::Weekly, Unit::MmPerDekad, Quantity::DayLength, "h", "week: mean"},
+       "day: mean", "(none)"},
+      {Aggregation::Weekly, Unit::WPerM2, Quantity::Radiation, "W m-2", "week: mean", flux},
+      {Aggregation::Monthly, Unit::CalPerCm2Day, Quantity::Radiation, "cal cm-2 day-1",
+       "month: mean", flux},
+      {Aggregation::Weekly, Unit::MmPerDekad, Quantity::DayLength, "h", "week: mean", "(none)"},
   };
   for (const Case& c : cases) {
-    const TableDescription table = DescribeTable({c.aggregation, c.unit, c.quantity});
-    EXPECT_EQ(AttributeValue(table.data.attributes, "units"), c.units);
-    EXPECT_EQ(AttributeValue(table.data.attributes, "cell_methods"), c.cellMethods);
+    const CycleChoice choice{c.aggregation, c.unit, c.quantity};
+    const std::string what = QuantityHeader(choice) + " " +
+                             std::string(Describe(c.aggregation).name);
+    const TableDescription table = DescribeTable(choice);
+    const std::vector<TableAttribute>& attributes = table.data.attributes;
+    EXPECT_EQ(AttributeValue(attributes, "units"), c.units) << what;
+    EXPECT_EQ(AttributeValue(attributes, "cell_methods"), c.cellMethods) << what;
+    const bool named = std::any_of(attributes.begin(), attributes.end(),
+                                   [](const TableAttribute& a) { return a.name == "standard_name"; });
+    EXPECT_EQ(named ? AttributeValue(attributes, "standard_name") : "(none)", c.standardName)
+        << what;
+    // The real dates' table says the same of its values.
+    if (c.aggregation != Aggregation::Weekly) {
+      const TableDescription dated = DescribeDatedTable(choice, Date{2024, 1, 1});
+      EXPECT_EQ(dated.data.attributes.size(), attributes.size() - 1) << what;  // no coordinates
+      EXPECT_EQ(AttributeValue(dated.data.attributes, "units"), c.units) << what;
+      EXPECT_EQ(AttributeValue(dated.data.attributes, "standard_name"),
+                named ? c.standardName : "")
+          << what;
+    }
   }
 }
-
 
 // The command line's table options: what each writes, and every refusal with nothing written.
 TEST(Table, CommandLine) {
   test::ScratchDir dir;
   const std::string csv = (dir / "t.csv").string();
   const std::string nc = (dir / "t.nc").string();
+  const std::string upperCsv = (dir / "OUT.CSV").string();  // an ending in either case
+  const std::string upperNc = (dir / "T.NC").string();
+  const std::string endingOnly = (dir / ".csv").string();
   test::WriteText(dir / "good.txt", "41.9, -33.8675\n0\r\n");
   test::WriteText(dir / "bad.txt", "41.9 abc 91 12\n");
+  test::WriteText(dir / "one-bad.txt", "41.9 abc 12\n");
+  test::WriteText(dir / "twice.txt", "0 41.9 0\n");
   const std::string good = (dir / "good.txt").string();
   const std::string bad = (dir / "bad.txt").string();
+  const std::string oneBad = (dir / "one-bad.txt").string();
+  const std::string twice = (dir / "twice.txt").string();
+  const std::string repeated =
+      " comes more than once; a NetCDF table holds each latitude once, in ascending order (its "
+      "lat is a coordinate). Give each latitude once, or write a .csv table.\n";
+  const std::string oneWay = " cannot be used together: give the latitudes one way.\n";
   const CycleChoice monthly{Aggregation::Monthly, Unit::MmPerDay};
   const std::string twoLatitudes =
       TableText({41.9f, -33.868f}, CycleChoice{}, TableLayout::Wide);
@@ -333,7 +416,7 @@ TEST(Table, CommandLine) {
     std::vector<std::string> args;
     int status;
     std::string out;         // exactly, when written to standard output
-    std::string err;         // a part of the message
+    std::string err;         // a part of the message; all of it when it ends in a line end
     std::string file = "";   // the file it writes, and its text when CSV
     std::string text = "";
   };
@@ -354,7 +437,45 @@ TEST(Table, CommandLine) {
                                  {*ParseIsoDate("2024-12-31"), 1}, {Aggregation::Daily})) +
            "\r\n",
        ""},
+      // FAO-56 on 31 December of a leap year, day 366, and periods that end with it: the
+      // values of eqs 21-25 and 34 computed apart, in Python's double precision.
+      {{"-l", "41.9", "-l", "-33.8675", "-l", "0", "-l", "66.5", "-l", "-70", "--dates",
+        "2024-12-31/2024-12-31", "--method", "fao56", "-a", "daily", "--table", "-"},
+       0,
+       "Date,Latitude,extraterrestrial Radiation MJ/m^2/day\r\n2024-12-31,41.9,12.657\r\n"
+       "2024-12-31,-33.8675,44.158\r\n2024-12-31,0,35.746\r\n2024-12-31,66.5,0.053\r\n"
+       "2024-12-31,-70,44.742\r\n",
+       ""},
+      {{"-l", "41.9", "-l", "66.5", "-d", "2024-12-31/2024-12-31", "-m", "fao56", "-a", "daily",
+        "-q", "daylength", "-t", "-"},
+       0, "Date,Latitude,Day length hours\r\n2024-12-31,41.9,9.019\r\n2024-12-31,66.5,1.709\r\n",
+       ""},
+      {{"-l", "41.9", "-d", "2024-12-01/2024-12-31", "-m", "fao56", "-a", "monthly", "-u",
+        "mm/day", "-t", "-"},
+       0, "Date,Latitude,extraterrestrial Radiation mm/day\r\n2024-12-01,41.9,5.119\r\n", ""},
+      {{"-l", "-33.8675", "-d", "2024-12-25/2024-12-31", "-m", "fao56", "-u", "mm/dekad", "-t",
+        "-"},
+       0,
+       "Date,Latitude,extraterrestrial Radiation mm/dekad\r\n2024-12-21,-33.8675,198.696\r\n",
+       ""},
       {{"--grid", "0:10:5", "--table", nc}, 0, "", "Table written to", nc},
+      // The CSV keeps the latitudes as given, repeats and all; NetCDF refuses a repeat.
+      {{"-l", "41.9", "-l", "10", "-l", "41.9", "--table", "-"}, 0,
+       TableText({41.9f, 10.0f, 41.9f}, CycleChoice{}, TableLayout::Wide), ""},
+      {{"-l", "41.9", "-l", "10", "-l", "41.9", "--table", nc}, 2, "",
+       "--latitude: latitude 41.9" + repeated},
+      {{"--grid", "45:45.00001:0.000001", "--table", nc}, 2, "",
+       "--grid: latitudes 45, 45.00001 come more than once; a NetCDF table"},
+      {{"--batch", twice, "-d", "2024-01-01/2024-01-31", "--table", nc}, 2, "",
+       "--batch: latitude 0" + repeated},
+      {{"-l", "1", "--table", upperCsv}, 0, "", "Table written to " + upperCsv + "\n", upperCsv,
+       TableText({1.0f}, CycleChoice{}, TableLayout::Wide)},
+      {{"-l", "1", "--table", upperNc}, 0, "", "Table written to " + upperNc + "\n", upperNc},
+      {{"-l", "1", "--table", endingOnly}, 2, "",
+       "--table '" + endingOnly + "' has no file name before .csv; give a name such as "
+       "table.csv.\n"},
+      {{"-l", "1", "--table", ".NC"}, 2, "",
+       "--table '.NC' has no file name before .NC; give a name such as table.nc.\n"},
       // Paths are shown as the system names them, a backslash as one.
       {{"-l", "1", "--table", (dir / "a\\b.csv").string()}, 0, "",
        "Table written to " + (dir / "a\\b.csv").string() + "\n"},
@@ -365,16 +486,22 @@ TEST(Table, CommandLine) {
       {{"-l", "1", "--table", (dir / "t.txt").string()}, 2, "",
        "ends neither in .csv (comma-separated) nor in .nc (NetCDF)"},
       {{"-l", "1", "--table", ""}, 2, "", "an empty path ends neither"},
-      {{"-l", "1", "--table", csv, "--output", csv}, 2, "", "excludes"},
+      {{"-l", "1", "--table", csv, "--output", csv}, 2, "",
+       "--output and --table cannot be used together: --table PATH names the table's file.\n"},
+      {{"--grid", "0:1:1", "--batch", good, "--table", csv}, 2, "", "--grid and --batch" + oneWay},
+      {{"--batch", good, "--grid", "0:1:1", "--table", nc}, 2, "", "--grid and --batch" + oneWay},
       {{"--grid", "0:1:0", "--table", csv}, 2, "", "--grid: STEP '0' is not above 0."},
       {{"--grid", "10:0:1", "--table", nc}, 2, "", "STOP '0' lies below START '10'"},
       {{"--grid", "-90:90:0.0001", "--table", csv}, 2, "", "more than 1,000,000 latitudes"},
-      {{"--grid", "0:1:1", "-l", "3", "--table", csv}, 2, "", "excludes"},
+      {{"--grid", "0:1:1", "-l", "3", "--table", csv}, 2, "", "--grid and --latitude" + oneWay},
       {{"-l", "41.9", "-l", "91", "--table", csv}, 2, "", "--latitude '91': "},
       {{"-l", "x", "-l", "1", "--table", nc}, 2, "", "--latitude 'x': One of the inputs"},
       {{"--batch", bad, "--table", csv}, 2, "",
        "Item 2 (abc): not a number.\nItem 3 (91): latitude outside -90..90.\n"
        "--batch: 2 items of '" + bad + "' are no latitudes; no table written."},
+      {{"--batch", oneBad, "--table", csv}, 2, "",
+       "Item 2 (abc): not a number.\n--batch: 1 item of '" + oneBad +
+           "' is no latitude; no table written.\n"},
       {{"--batch", (dir / "none.txt").string(), "--table", csv}, 1, "", "could not be read"},
       {{"-l", "1", "--dates", "2023-02-29/2023-03-01", "--table", csv}, 2, "",
        "--dates: FROM '2023-02-29' is no date"},
@@ -395,17 +522,25 @@ TEST(Table, CommandLine) {
     for (const std::string& a : c.args) {
       shown += a + " ";
     }
-    fs::remove(csv);
-    fs::remove(nc);
+    const std::string files[] = {csv, nc, upperCsv, upperNc, endingOnly};
+    for (const std::string& path : files) {
+      fs::remove(path);
+    }
     const test::CliRun run = test::CallCli(c.args);
     EXPECT_EQ(run.status, c.status) << shown << run.err;
     EXPECT_EQ(run.out, c.out) << shown;
-    EXPECT_NE(run.err.find(c.err), std::string::npos) << shown << run.err;
-    for (const std::string& path : {csv, nc}) {
+    if (c.err.ends_with("\n")) {
+      EXPECT_EQ(run.err, c.err) << shown;
+    } else {
+      EXPECT_NE(run.err.find(c.err), std::string::npos) << shown << run.err;
+    }
+    for (const std::string& path : files) {
       EXPECT_EQ(fs::exists(path), path == c.file) << shown;
     }
     if (!c.text.empty()) {
       EXPECT_EQ(test::ReadBytes(c.file), c.text) << shown;
+    } else if (!c.file.empty()) {
+      EXPECT_EQ(test::ReadBytes(c.file).substr(0, 4), std::string("CDF\x02", 4)) << shown;
     }
   }
   // Without its NetCDF module the command line says which file it missed and writes nothing;
@@ -426,6 +561,21 @@ TEST(Table, CommandLine) {
     EXPECT_FALSE(fs::exists(nc)) << module;
   }
   detail::UseNetcdfModule("");
+  // NetCDF latitudes in ascending order, each row with its own values.
+  const std::vector<float> ascending = {-33.8675f, 10.0f, 41.9f};
+  ASSERT_EQ(test::CallCli({"-l", "41.9", "-l", "-33.8675", "-l", "10", "--table", nc}).status, 0);
+  EXPECT_TRUE(test::ReadBytes(nc) == NetcdfTable(ascending, CycleChoice{}).view());
+  ASSERT_EQ(test::CallCli({"-l", "41.9", "-l", "-33.8675", "-l", "10", "-a", "daily", "--dates",
+                           "2024-02-28/2024-03-01", "--table", nc})
+                .status,
+            0);
+  const CycleChoice daily{Aggregation::Daily};
+  EXPECT_TRUE(test::ReadBytes(nc) ==
+              NetcdfDatedTable(ascending,
+                               DatedPeriods(*ParseIsoDate("2024-02-28"),
+                                            *ParseIsoDate("2024-03-01"), daily.aggregation),
+                               daily)
+                  .view());
   // The same command writes the same bytes.
   ASSERT_EQ(test::CallCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);
   const std::string first = test::ReadBytes(nc);

@@ -58,6 +58,15 @@ cmp bands.nc again.nc || fail "the same command wrote other bytes"
 "$cli" -l 0 -l 41.9 --dates 2023-01-01/2024-12-31 -a daily -u mm/day --table dates.nc 2>/dev/null
 "$cli" -l -33.8675 --dates 2024-02-01/2024-03-31 -a dekadal -u mm/dekad --table dekads.nc 2>/dev/null
 "$cli" -l -33.8675 --dates 2024-02-01/2024-03-31 -a dekadal -u mm/dekad --table dekads.csv 2>/dev/null
+# Latitudes given in any order make an ascending lat, which xarray selects by; a repeat is
+# refused and writes nothing.
+"$cli" -l 41.9 -l 10 -l -33.8675 --table order.nc 2>/dev/null
+"$cli" -l 41.9 -l 10 -l -33.8675 --table order.csv 2>/dev/null
+"$cli" -l 41.9 -l 10 -l -33.8675 -a daily --dates 2024-12-30/2024-12-31 --table dated-order.nc \
+  2>/dev/null
+status=0
+"$cli" -l 41.9 -l 10 -l 41.9 --table repeated.nc 2>/dev/null || status=$?
+[[ $status == 2 && ! -e repeated.nc ]] || fail "a repeated latitude: status $status, or a file"
 
 "$python" - <<'EOF' || failed=1
 import numpy as np
@@ -115,6 +124,20 @@ check(dk.radiation.attrs["cell_methods"] == "time: sum" and dk.radiation.attrs["
       "a dekad in mm/dekad is its own total")
 check(np.array_equal(dk.radiation.values[:, 0],
                      pd.read_csv("dekads.csv", index_col=0).iloc[:, 1].values), "dekads.nc = csv")
+order = xr.open_dataset("order.nc")
+check(order.lat.values.tolist() == [np.float32(-33.8675), np.float32(10), np.float32(41.9)],
+      f"lat ascending: {order.lat.values}")
+check(order.indexes["lat"].is_monotonic_increasing and order.indexes["lat"].is_unique,
+      "lat strictly monotonic")
+north = order.radiation.sel(lat=slice(0, 50))
+check(north.lat.values.tolist() == [np.float32(10), np.float32(41.9)], "sel(lat=slice(0, 50))")
+given = pd.read_csv("order.csv", index_col=0)
+check(given.index.tolist() == [41.9, 10, -33.8675], "the CSV keeps the order given")
+check(np.array_equal(north.sel(lat=np.float32(41.9)).values, given.loc[41.9].values),
+      "each latitude keeps its own values")
+check(ds.radiation.sel(lat=slice(0, 50)).lat.size == 100, "bands.nc: 100 bands in 0..50")
+do = xr.open_dataset("dated-order.nc")
+check(do.radiation.sel(lat=slice(0, 50)).lat.size == 2, "dated table: sel(lat=slice(0, 50))")
 if problems:
     raise SystemExit(1)
 EOF
