@@ -206,6 +206,9 @@ void MainWindow::buildOptionFrames(double dpi) {
   };
   aggregation_ = new QButtonGroup(this);
   for (const AggregationInfo& row : choice::kAggregations) {
+    if (!row.inWindow) {
+      continue;
+    }
     add(frame2_, aggregation_, layout::kAggregationOptions[Code(row.value) - 1], Code(row.value),
         row.caption, {});
   }
