@@ -333,9 +333,9 @@ int Table(const TableArguments& args, const CycleChoice& choice, std::ostream& o
       err << "--dates: " << refusal << ".\n";
       return kExitBadArguments;
     }
-    if (choice.aggregation == Aggregation::Weekly) {
-      err << "--dates: weeks have no place in the real calendar; give --aggregation daily, "
-             "dekadal or monthly.\n";
+    if (!HasRealPeriods(choice.aggregation)) {
+      err << "--dates: " << NoRealPeriods(choice.aggregation) << "; give --aggregation "
+          << RealCalendarAggregations() << ".\n";
       return kExitBadArguments;
     }
     if (args.layout != nullptr && request.layout == TableLayout::Wide) {
@@ -467,8 +467,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   auto* datesOption =
       app.add_option("-d,--dates", datesText,
                      "Real calendar dates, ISO 8601, at most 100 years (2023-01-01/2024-12-31): "
-                     "daily, dekadal or monthly values in a long --table of date, latitude, "
-                     "value; periods at the ends are taken whole")
+                     "daily, dekadal, monthly or pentadal values in a long --table of date, "
+                     "latitude, value; periods at the ends are taken whole")
           ->option_text("FROM/TO");
 
   // What each option takes, as the messages say it.

@@ -214,8 +214,7 @@ std::vector<double> DatedTableValues(const std::vector<float>& latitudes,
   const std::size_t count = latitudes.size();
   std::vector<double> values(count * periods.size());
   for (std::size_t i = 0; i < count; ++i) {
-    const RealYearValues days =
-        RealYearDailyValues(latitudes[i], choice.quantity, choice.method);
+    const YearValues days = DailyValues(latitudes[i], choice.quantity, choice.method, 366);
     for (std::size_t p = 0; p < periods.size(); ++p) {
       values[p * count + i] = DatedValue(days, periods[p], choice);
     }

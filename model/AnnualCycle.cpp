@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/AnnualCycle.hpp"
 
-#include "model/Calendar.hpp"
 #include "model/Fao56.hpp"
 #include "model/Radiation.hpp"
 #include "model/Rounding.hpp"
@@ -13,61 +12,49 @@ namespace {
 constexpr int kWeeksInYear = 53;
 constexpr int kDaysInWeek = 7;
 
-// Mean of `days` consecutive days from `first`; day numbers past 365 wrap to the year's start.
-double PeriodMean(const YearValues& values, int first, int days) {
-  double sum = 0.0;
-  for (int d = first; d < first + days; ++d) {
-    sum += values[static_cast<std::size_t>(d > kDaysInYear ? d - kDaysInYear : d)];
-  }
-  return sum / static_cast<double>(days);
-}
-
 }  // namespace
 
 std::vector<CyclePeriod> CyclePeriods(Aggregation aggregation) {
+  const AggregationInfo& info = Describe(aggregation);
   std::vector<CyclePeriod> periods;
-  periods.reserve(static_cast<std::size_t>(Describe(aggregation).periods));
-  auto add = [&](int number, int first, int days) {
-    periods.push_back({static_cast<std::int16_t>(number), first, days, 0.0});
+  periods.reserve(static_cast<std::size_t>(info.periods));
+  auto add = [&](int first, int days) {
+    periods.push_back({static_cast<std::int16_t>(periods.size() + 1), first, days, 0.0});
   };
-  int last = 0;
-  switch (aggregation) {
-    case Aggregation::Daily:
-      for (int d = 1; d <= kDaysInYear; ++d) {
-        add(d, d, 1);
+  if (info.monthParts.empty()) {
+    for (int w = 0; w < kWeeksInYear; ++w) {
+      add(w * kDaysInWeek + 1, kDaysInWeek);
+    }
+    return periods;
+  }
+  int monthStart = 1;
+  for (std::int16_t m = 1; m <= kMonthsInYear; ++m) {
+    const int monthDays = MonthLength(m);
+    for (std::size_t part = 0; part < info.monthParts.size(); ++part) {
+      if (const int days = MonthPartDays(info.monthParts, part, monthDays); days > 0) {
+        add(monthStart + info.monthParts[part] - 1, days);
       }
-      break;
-    case Aggregation::Weekly:
-      for (int w = 1; w <= kWeeksInYear; ++w, last += kDaysInWeek) {
-        add(w, last + 1, kDaysInWeek);
-      }
-      break;
-    case Aggregation::Dekadal:
-      for (std::int16_t k = 1; k <= kDekadsInYear; ++k) {
-        add(k, last + 1, DekadLength(k));
-        last += DekadLength(k);
-      }
-      break;
-    case Aggregation::Monthly:
-      for (std::int16_t m = 1; m <= kMonthsInYear; ++m) {
-        add(m, last + 1, MonthLength(m));
-        last += MonthLength(m);
-      }
-      break;
+    }
+    monthStart += monthDays;
   }
   return periods;
 }
 
-YearValues DailyValues(float latitude, Quantity quantity, Method method) {
+YearValues DailyValues(float latitude, Quantity quantity, Method method, int yearDays) {
   YearValues values{};
   if (method == Method::Harmonic && quantity == Quantity::Radiation) {
-    return AnnualRadiation(latitude);
+    values = AnnualRadiation(latitude);
+    if (yearDays > kDaysInYear) {
+      values[static_cast<std::size_t>(yearDays)] = DailyRadiation(latitude, 366);
+    }
+    return values;
   }
   const auto phi = static_cast<double>(latitude);
-  for (std::int16_t d = 1; d <= kDaysInYear; ++d) {
+  for (int d = 1; d <= yearDays; ++d) {
+    const auto day = static_cast<std::int16_t>(d);
     double& value = values[static_cast<std::size_t>(d)];
     if (method == Method::Harmonic) {
-      value = static_cast<double>(DayLength(latitude, d));
+      value = static_cast<double>(DayLength(latitude, day));
     } else {
       value = quantity == Quantity::Radiation ? Fao56DailyRadiation(phi, d) : Fao56DayLength(phi, d);
     }
@@ -75,15 +62,51 @@ YearValues DailyValues(float latitude, Quantity quantity, Method method) {
   return values;
 }
 
+double PeriodFactor(const CycleChoice& choice, int days) {
+  if (choice.quantity != Quantity::Radiation) {
+    return 1.0;
+  }
+  return UnitFactorOverDays(choice.unit,
+                            choice.aggregation == Aggregation::Dekadal ? days : kNominalDekadDays);
+}
+
+double PeriodValue(const YearValues& values, int firstDay, int days, int yearDays, double factor) {
+  double sum = 0.0;
+  for (int d = firstDay; d < firstDay + days; ++d) {
+    sum += values[static_cast<std::size_t>(d > yearDays ? d - yearDays : d)];
+  }
+  return RoundTo3Decimals(factor * (sum / static_cast<double>(days))) + 0.0;
+}
+
+void PeriodValues(const YearValues& values, const std::vector<CyclePeriod>& periods,
+                  const CycleChoice& choice, double* out) {
+  if (choice.aggregation != Aggregation::Daily) {
+    for (std::size_t p = 0; p < periods.size(); ++p) {
+      const CyclePeriod& period = periods[p];
+      out[p] = PeriodValue(values, period.firstDay, period.days, kDaysInYear,
+                           PeriodFactor(choice, period.days));
+    }
+    return;
+  }
+  // A day's mean is its value (0 + v, over 1 day): PeriodValue's steps for every day, with
+  // the rounding run over the whole year at once.
+  const double factor = PeriodFactor(choice, 1);
+  for (std::size_t p = 0; p < periods.size(); ++p) {
+    out[p] = factor * ((0.0 + values[static_cast<std::size_t>(periods[p].firstDay)]) / 1.0);
+  }
+  RoundEachTo3Decimals(out, periods.size());
+  for (std::size_t p = 0; p < periods.size(); ++p) {
+    out[p] += 0.0;
+  }
+}
+
 AnnualCycle AnnualCycleTable(float latitude, const CycleChoice& choice) {
   AnnualCycle table{latitude, choice, CyclePeriods(choice.aggregation)};
   const YearValues values = DailyValues(latitude, choice.quantity, choice.method);
-  const bool radiation = choice.quantity == Quantity::Radiation;
-  const bool dekadal = choice.aggregation == Aggregation::Dekadal;
-  for (CyclePeriod& p : table.periods) {
-    const double factor =
-        radiation ? UnitFactorOverDays(choice.unit, dekadal ? p.days : kNominalDekadDays) : 1.0;
-    p.value = RoundTo3Decimals(factor * PeriodMean(values, p.firstDay, p.days));
+  std::vector<double> rounded(table.periods.size());
+  PeriodValues(values, table.periods, choice, rounded.data());
+  for (std::size_t p = 0; p < rounded.size(); ++p) {
+    table.periods[p].value = rounded[p];
   }
   return table;
 }

@@ -4,14 +4,13 @@
 namespace marovane {
 
 std::int16_t DekadLength(std::int16_t dekad) {
-  switch (dekad) {
-    case 3: case 9: case 15: case 21: case 24: case 30: case 36:
-      return 11;
-    case 6:
-      return 8;
-    default:
-      return 10;
+  if (dekad < 1 || dekad > kDekadsInYear) {
+    return 10;
   }
+  const int month = (dekad - 1) / 3 + 1;
+  return static_cast<std::int16_t>(MonthPartDays(
+      kDekadParts, static_cast<std::size_t>((dekad - 1) % 3),
+      MonthLength(static_cast<std::int16_t>(month))));
 }
 
 std::int16_t MonthLength(std::int16_t month) {

@@ -56,6 +56,20 @@ std::string AcceptedAggregations() { return Listed(choice::kAggregations, kName,
 std::string AcceptedUnits() {
   return Listed(choice::kUnits, [](const UnitInfo& row) { return std::string(row.label); }, true);
 }
+std::string RealCalendarAggregations() {
+  std::string names;
+  std::size_t left = static_cast<std::size_t>(std::count_if(
+      choice::kAggregations.begin(), choice::kAggregations.end(),
+      [](const AggregationInfo& row) { return !row.monthParts.empty(); }));
+  for (const AggregationInfo& row : choice::kAggregations) {
+    if (!row.monthParts.empty()) {
+      names += names.empty() ? "" : left == 1 ? " or " : ", ";
+      names += row.name;
+      --left;
+    }
+  }
+  return names;
+}
 std::string AcceptedQuantities() { return Listed(choice::kQuantities, kName, false); }
 std::string AcceptedMethods() { return Listed(choice::kMethods, kName, false); }
 
@@ -78,16 +92,23 @@ std::optional<Unit> UnitOfCode(int code) {
   return static_cast<Unit>(code);
 }
 
+namespace {
+// A code of one digit, "1" to "9"; 0 for any other text.
+int DigitCode(std::string_view name) {
+  return name.size() == 1 && name[0] >= '1' && name[0] <= '9' ? name[0] - '0' : 0;
+}
+}  // namespace
+
 std::optional<Aggregation> AggregationNamed(std::string_view name) {
-  if (name.size() == 1 && name[0] >= '1' && name[0] <= '4') {
-    return AggregationOfCode(name[0] - '0');
+  if (const int code = DigitCode(name); code != 0) {
+    return AggregationOfCode(code);
   }
   return NamedIn(choice::kAggregations, name);
 }
 
 std::optional<Unit> UnitNamed(std::string_view name) {
-  if (name.size() == 1 && name[0] >= '1' && name[0] <= '7') {
-    return UnitOfCode(name[0] - '0');
+  if (const int code = DigitCode(name); code != 0) {
+    return UnitOfCode(code);
   }
   for (const UnitInfo& row : choice::kUnits) {
     if (row.label == name) {
@@ -102,6 +123,15 @@ std::optional<Quantity> QuantityNamed(std::string_view name) {
 }
 
 std::optional<Method> MethodNamed(std::string_view name) { return NamedIn(choice::kMethods, name); }
+
+bool HasRealPeriods(Aggregation a) { return !Describe(a).monthParts.empty(); }
+
+std::string NoRealPeriods(Aggregation a) {
+  // Lower case: the message goes on after a prefix of the front end's.
+  std::string periods(Describe(a).period);
+  periods[0] = static_cast<char>(periods[0] - 'A' + 'a');
+  return periods + "s have no place in the real calendar";
+}
 
 std::string_view UnitLabel(Unit unit) { return Describe(unit).label; }
 

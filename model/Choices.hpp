@@ -4,8 +4,11 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "model/Calendar.hpp"
 
 // What a table is made of: how the days are aggregated, the unit, the quantity and the method.
 // Each concept is an enumeration that keeps the program's codes (the window's button ids, the
@@ -15,7 +18,13 @@
 // here, at the edge: past these functions a value is always one of the enumerators.
 namespace marovane {
 
-enum class Aggregation : std::int16_t { Daily = 1, Weekly = 2, Dekadal = 3, Monthly = 4 };
+enum class Aggregation : std::int16_t {
+  Daily = 1,
+  Weekly = 2,
+  Dekadal = 3,
+  Monthly = 4,
+  Pentadal = 5,
+};
 
 enum class Unit : std::int16_t {
   MJPerM2Day = 1,
@@ -43,6 +52,11 @@ struct AggregationInfo {
   std::string_view header;     // the file's header up to the quantity: "Latitude, Dekad Number, "
   std::string_view dimension;  // the period's name as a table dimension: "dekad"
   int periods;                 // periods in the 365-day year
+  // Where the periods lie: the first day of each part of a month (Calendar.hpp), the same in
+  // the 365-day year and in a real one; empty for weeks of 7 days from the year's first day,
+  // which have no place in a real calendar.
+  std::span<const std::int8_t> monthParts;
+  bool inWindow;  // one of the window's option buttons (a new one needs a place there)
 };
 
 struct UnitInfo {
@@ -76,12 +90,26 @@ inline constexpr double kMmPerMJ = 0.408;
 inline constexpr std::string_view kWaterDepth =
     "Water depth that can be evaporated with this amount of energy.";
 
-inline constexpr std::array<AggregationInfo, 4> kAggregations{{
-    {Aggregation::Daily, "daily", "Daily", "Day", "Latitude, Julian Day, ", "day", 365},
-    {Aggregation::Weekly, "weekly", "Weekly", "Week", "Latitude, Week Number, ", "week", 53},
-    {Aggregation::Dekadal, "dekadal", "Dekadal", "Dekad", "Latitude, Dekad Number, ", "dekad", 36},
-    {Aggregation::Monthly, "monthly", "Monthly", "Month", "Latitude, Month Number, ", "month", 12},
+inline constexpr std::array<AggregationInfo, 5> kAggregations{{
+    {Aggregation::Daily, "daily", "Daily", "Day", "Latitude, Julian Day, ", "day", 365,
+     kDayParts, true},
+    {Aggregation::Weekly, "weekly", "Weekly", "Week", "Latitude, Week Number, ", "week", 53, {},
+     true},
+    {Aggregation::Dekadal, "dekadal", "Dekadal", "Dekad", "Latitude, Dekad Number, ", "dekad", 36,
+     kDekadParts, true},
+    {Aggregation::Monthly, "monthly", "Monthly", "Month", "Latitude, Month Number, ", "month", 12,
+     kMonthParts, true},
+    {Aggregation::Pentadal, "pentadal", "Pentadal", "Pentad", "Latitude, Pentad Number, ",
+     "pentad", 72, kPentadParts, false},
 }};
+static_assert([] {
+  for (const AggregationInfo& row : kAggregations) {
+    if (!row.monthParts.empty() && row.periods != PeriodsInYear(row.monthParts)) {
+      return false;
+    }
+  }
+  return true;
+}(), "an aggregation's count of periods differs from its parts of the months");
 
 inline constexpr std::array<UnitInfo, 7> kUnits{{
     {Unit::MJPerM2Day, "MJ/m^2/day", "", 1.0, false, "MJ m-2 day-1"},
@@ -119,6 +147,22 @@ const UnitInfo& Describe(Unit unit);
 const QuantityInfo& Describe(Quantity quantity);
 const MethodInfo& Describe(Method method);
 
+// Whether an aggregation has periods in a real calendar (weeks have none), and the refusal
+// where it has not: "weeks have no place in the real calendar", and those that have, listed
+// as AcceptedAggregations lists them, by name: "daily, dekadal, monthly or pentadal".
+bool HasRealPeriods(Aggregation aggregation);
+std::string NoRealPeriods(Aggregation aggregation);
+std::string RealCalendarAggregations();
+
+// The window's option buttons, in code order: the aggregations it offers, and every unit.
+inline constexpr std::size_t kWindowAggregations = [] {
+  std::size_t count = 0;
+  for (const AggregationInfo& row : choice::kAggregations) {
+    count += row.inWindow ? 1 : 0;
+  }
+  return count;
+}();
+
 // A code from outside (a button id, a number on the command line): the value, or nothing for a
 // code that has none.
 std::optional<Aggregation> AggregationOfCode(int code);
@@ -132,14 +176,14 @@ std::optional<Quantity> QuantityNamed(std::string_view name);
 std::optional<Method> MethodNamed(std::string_view name);
 
 // What each choice accepts, as help texts and refusals list it: "daily (1), weekly (2),
-// dekadal (3) or monthly (4)"; the units by label and code; quantities and methods by name.
+// dekadal (3), monthly (4) or pentadal (5)"; the units by label and code; quantities and methods by name.
 std::string AcceptedAggregations();
 std::string AcceptedUnits();
 std::string AcceptedQuantities();
 std::string AcceptedMethods();
 
-inline std::int16_t Code(Aggregation a) { return static_cast<std::int16_t>(a); }
-inline std::int16_t Code(Unit u) { return static_cast<std::int16_t>(u); }
+constexpr std::int16_t Code(Aggregation a) { return static_cast<std::int16_t>(a); }
+constexpr std::int16_t Code(Unit u) { return static_cast<std::int16_t>(u); }
 
 // The unit's label as it ends the file's header line ("MJ/m^2/day").
 std::string_view UnitLabel(Unit unit);
@@ -154,7 +198,8 @@ std::string_view UnitLabel(Unit unit);
 double UnitFactor(Unit unit, std::int16_t period);
 
 // The same for a dekad of `dekadDays` days, as the real calendar has them (9 in a leap
-// February). Days, weeks and months in the per-dekad units take a nominal dekad of 10 days.
+// February). Days, weeks, months and pentads in the per-dekad units take a nominal dekad of
+// 10 days.
 double UnitFactorOverDays(Unit unit, int dekadDays);
 inline constexpr int kNominalDekadDays = 10;
 

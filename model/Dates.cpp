@@ -4,17 +4,12 @@
 #include <chrono>
 #include <cstdio>
 
-#include "model/Fao56.hpp"
-#include "model/Radiation.hpp"
-#include "model/Rounding.hpp"
 
 namespace marovane {
 
 namespace {
 
 using namespace std::chrono;
-
-constexpr int kLeapDay = 366;
 
 year_month_day Civil(const Date& date) {
   return {year{date.year}, month{static_cast<unsigned>(date.month)},
@@ -37,6 +32,8 @@ std::optional<int> Digits(std::string_view text, std::size_t count) {
 }
 
 }  // namespace
+
+int DaysInYear(int y) { return year{y}.is_leap() ? 366 : 365; }
 
 int DaysInMonth(int y, int m) {
   return static_cast<int>(static_cast<unsigned>(
@@ -82,24 +79,19 @@ Date DateOfDaysSinceEpoch(long long days) {
 }
 
 DatedPeriod PeriodHolding(const Date& date, Aggregation aggregation) {
-  switch (aggregation) {
-    case Aggregation::Dekadal: {
-      const int first = date.day <= 10 ? 1 : date.day <= 20 ? 11 : 21;
-      const int last = first == 21 ? DaysInMonth(date.year, date.month) : first + 9;
-      return {{date.year, date.month, first}, last - first + 1};
+  const std::span<const std::int8_t> parts = Describe(aggregation).monthParts;
+  const int monthDays = DaysInMonth(date.year, date.month);
+  for (std::size_t part = parts.size(); part-- > 0;) {
+    if (parts[part] <= date.day) {
+      return {{date.year, date.month, parts[part]}, MonthPartDays(parts, part, monthDays)};
     }
-    case Aggregation::Monthly:
-      return {{date.year, date.month, 1}, DaysInMonth(date.year, date.month)};
-    case Aggregation::Daily:
-    case Aggregation::Weekly:
-      break;
   }
   return {date, 1};
 }
 
 std::vector<DatedPeriod> DatedPeriods(const Date& from, const Date& to, Aggregation aggregation) {
   std::vector<DatedPeriod> periods;
-  if (aggregation == Aggregation::Weekly || to < from) {
+  if (!HasRealPeriods(aggregation) || to < from) {
     return periods;
   }
   const long long end = DaysSinceEpoch(to);
@@ -111,37 +103,10 @@ std::vector<DatedPeriod> DatedPeriods(const Date& from, const Date& to, Aggregat
   return periods;
 }
 
-RealYearValues RealYearDailyValues(float latitude, Quantity quantity, Method method) {
-  RealYearValues values{};
-  const YearValues year = DailyValues(latitude, quantity, method);
-  std::copy(year.begin(), year.end(), values.begin());
-  double& leapDay = values[kLeapDay];
-  if (method == Method::Fao56) {
-    const auto phi = static_cast<double>(latitude);
-    leapDay = quantity == Quantity::Radiation ? Fao56DailyRadiation(phi, kLeapDay)
-                                              : Fao56DayLength(phi, kLeapDay);
-  } else {
-    leapDay = quantity == Quantity::Radiation
-                  ? DailyRadiation(latitude, kLeapDay)
-                  : static_cast<double>(DayLength(latitude, kLeapDay));
-  }
-  return values;
-}
-
-double DatedValue(const RealYearValues& values, const DatedPeriod& period,
-                  const CycleChoice& choice) {
-  double sum = 0.0;
-  long long day = DaysSinceEpoch(period.first);
-  for (int i = 0; i < period.days; ++i, ++day) {
-    sum += values[static_cast<std::size_t>(DayOfYear(DateOfDaysSinceEpoch(day)))];
-  }
-  const double mean = sum / static_cast<double>(period.days);
-  double factor = 1.0;
-  if (choice.quantity == Quantity::Radiation) {
-    factor = UnitFactorOverDays(
-        choice.unit, choice.aggregation == Aggregation::Dekadal ? period.days : kNominalDekadDays);
-  }
-  return RoundTo3Decimals(factor * mean);
+double DatedValue(const YearValues& values, const DatedPeriod& period, const CycleChoice& choice) {
+  const int year = period.first.year;
+  return PeriodValue(values, DayOfYear(period.first), period.days, DaysInYear(year),
+                     PeriodFactor(choice, period.days));
 }
 
 }  // namespace marovane

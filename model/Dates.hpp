@@ -11,8 +11,9 @@
 
 // Real calendar dates (proleptic Gregorian, leap years included) and the values of the model
 // on them. A date's day of the year J runs 1..366: 29 February is day 60 of a leap year and
-// 1 March day 61, as in FAO-56. Periods are those of the real calendar: days, dekads (1-10,
-// 11-20, 21 to the month's end, so a leap year's third February dekad has 9 days) and months.
+// 1 March day 61, as in FAO-56. Periods are those of the real calendar, cut at the same parts
+// of each month as in the 365-day year (Calendar.hpp): days, dekads (a leap year's third
+// February dekad has 9 days), months and pentads. Weeks have no place there.
 namespace marovane {
 
 struct Date {
@@ -29,6 +30,8 @@ inline constexpr int kFirstYear = 1;
 inline constexpr int kLastYear = 9999;
 
 int DaysInMonth(int year, int month);
+// 365, or 366 in a leap year.
+int DaysInYear(int year);
 
 // "2024-02-29" as a date; nothing for any other text, a date that does not exist ("2023-02-29",
 // "2024-13-01") or a year outside 1..9999.
@@ -48,24 +51,17 @@ struct DatedPeriod {
   int days = 1;
 };
 
-// The periods of `aggregation` that overlap FROM..TO (both included), whole, in order: a dekad
-// or month that begins before FROM or ends after TO is still taken whole. Weekly has no place
-// in the real calendar: it gives no periods (callers refuse it first).
+// The periods of `aggregation` that overlap FROM..TO (both included), whole, in order: a period
+// that begins before FROM or ends after TO is still taken whole. An aggregation without real
+// periods (HasRealPeriods) gives none: callers refuse it first (NoRealPeriods).
 std::vector<DatedPeriod> DatedPeriods(const Date& from, const Date& to, Aggregation aggregation);
 
-// The period of `aggregation` that holds `date`.
+// The period of `aggregation` that holds `date`; the date alone for one without real periods.
 DatedPeriod PeriodHolding(const Date& date, Aggregation aggregation);
 
-// Entry J (1..366) is the value of day J of `quantity` by `method`, as DailyValues gives days
-// 1..365 (bit for bit) with day 366 added; entry 0 is unused and 0.
-using RealYearValues = std::array<double, 367>;
-RealYearValues RealYearDailyValues(float latitude, Quantity quantity, Method method);
-
-// The value of one period as the tables write it: the mean of its days' values (each day by its
-// own J, summed from 0 in date order), times the unit's factor for radiation, rounded to 3
-// decimals. A dekad in the per-dekad units is its total over its own length; days and months
-// in those units are totals over a nominal 10-day dekad, as in the 365-day table.
-double DatedValue(const RealYearValues& values, const DatedPeriod& period,
-                  const CycleChoice& choice);
+// The value of one period as the tables write it: PeriodValue of its days, each by its own J,
+// over `values` = DailyValues(latitude, quantity, method, 366), which serves common and leap
+// years alike (a period never spans two years).
+double DatedValue(const YearValues& values, const DatedPeriod& period, const CycleChoice& choice);
 
 }  // namespace marovane

@@ -85,25 +85,10 @@ CycleChoice ChoiceNamed(const py::str& aggregationText, const py::str& unitText,
   };
 }
 
-const std::string& DatedAggregations() {
-  static const std::string list = [] {
-    std::string names;
-    for (const AggregationInfo& row : choice::kAggregations) {
-      if (row.value != Aggregation::Weekly) {
-        names += names.empty() ? "" : ", ";
-        names += row.name;
-      }
-    }
-    const std::size_t last = names.rfind(", ");
-    return names.replace(last, 2, " or ");
-  }();
-  return list;
-}
-
 void RefuseWeeks(const CycleChoice& choice) {
-  if (choice.aggregation == Aggregation::Weekly) {
-    throw py::value_error("weeks have no place in the real calendar; give " + DatedAggregations() +
-                          ".");
+  if (!HasRealPeriods(choice.aggregation)) {
+    throw py::value_error(NoRealPeriods(choice.aggregation) + "; give " +
+                          RealCalendarAggregations() + ".");
   }
 }
 
@@ -194,29 +179,11 @@ py::array_t<double> AnnualCycles(const Flat<float>& latitudes, const py::str& ag
   const auto periods = static_cast<std::size_t>(Describe(choice.aggregation).periods);
   py::array_t<double> result({count, periods});
   double* out = result.mutable_data();
-  // A day's mean is its value (0 + v, over 1 day), so the daily table is each day's value
-  // times the factor, rounded: as AnnualCycleTable computes it, without building its periods
-  // for every latitude of a large grid.
-  const bool daily = choice.aggregation == Aggregation::Daily;
-  const double dayFactor = choice.quantity == Quantity::Radiation ? UnitFactor(choice.unit, 1) : 1.0;
+  const std::vector<CyclePeriod> cycle = CyclePeriods(choice.aggregation);
   RunReleased(count, 4096, 16, [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
-      double* row = out + i * periods;
-      if (daily) {
-        const YearValues values = DailyValues(latitude[i], choice.quantity, choice.method);
-        for (std::size_t p = 0; p < periods; ++p) {
-          row[p] = dayFactor * ((0.0 + values[p + 1]) / 1.0);
-        }
-        RoundEachTo3Decimals(row, periods);
-        for (std::size_t p = 0; p < periods; ++p) {
-          row[p] += 0.0;  // the file prints a negative zero as 0
-        }
-      } else {
-        const AnnualCycle table = AnnualCycleTable(latitude[i], choice);
-        for (std::size_t p = 0; p < periods; ++p) {
-          row[p] = table.periods[p].value + 0.0;
-        }
-      }
+      PeriodValues(DailyValues(latitude[i], choice.quantity, choice.method), cycle, choice,
+                   out + i * periods);
     }
   });
   return result;
@@ -276,7 +243,7 @@ py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64
     });
   }
   RunReleased(count, std::size_t{1} << 20, 4096, [&](std::size_t begin, std::size_t end) {
-    RealYearValues year{};
+    YearValues year{};
     std::optional<std::uint32_t> yearOf;
     std::optional<long long> periodStart;
     double value = 0.0;
@@ -284,14 +251,14 @@ py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64
       const std::size_t i = order[k];
       const auto bits = std::bit_cast<std::uint32_t>(latitude[i]);
       if (yearOf != bits) {
-        year = RealYearDailyValues(latitude[i], choice.quantity, choice.method);
+        year = DailyValues(latitude[i], choice.quantity, choice.method, 366);
         yearOf = bits;
         periodStart.reset();
       }
       const DatedPeriod period = PeriodHolding(DateOfDaysSinceEpoch(date[i]), choice.aggregation);
       const long long start = DaysSinceEpoch(period.first);
       if (periodStart != start) {
-        value = DatedValue(year, period, choice) + 0.0;
+        value = DatedValue(year, period, choice);
         periodStart = start;
       }
       out[i] = value;

@@ -114,6 +114,10 @@ TEST(AnnualCycle, WorkedExampleAt41_9) {
       {1, 1, 1, "Latitude, Julian Day, extraterrestrial Radiation MJ/m^2/day"},
       {2, 5, 1, "Latitude, Week Number, extraterrestrial Radiation mm/day"},
       {4, 7, 1, "Latitude, Month Number, extraterrestrial Radiation mm/dekad"},
+      // Pentads: 1-5 January, 26-28 February, 26-31 December (means of the reference's days).
+      {5, 1, 1, "Latitude, Pentad Number, extraterrestrial Radiation MJ/m^2/day"},
+      {5, 1, 2, "41.9, 1, 12.776"},   {5, 1, 13, "41.9, 12, 22.596"},
+      {5, 1, 73, "41.9, 72, 12.499"}, {5, 7, 13, "41.9, 12, 92.192"},
   };
   for (const Case& c : cases) {
     const std::vector<std::string> lines = Lines(AnnualCycleText(41.9f, Choice(c.aggregation, c.unit)));
@@ -154,8 +158,8 @@ TEST(AnnualCycle, DayLengthLines) {
 }
 
 TEST(AnnualCycle, DayLengthAtTheEquatorIsTwelveHoursInEveryPeriod) {
-  const std::size_t periods[] = {365, 53, 36, 12};
-  for (std::int16_t aggregation = 1; aggregation <= 4; ++aggregation) {
+  const std::size_t periods[] = {365, 53, 36, 12, 72};
+  for (std::int16_t aggregation = 1; aggregation <= 5; ++aggregation) {
     const AnnualCycle table = AnnualCycleTable(0.0f, Choice(aggregation, 1, Quantity::DayLength));
     ASSERT_EQ(table.periods.size(), periods[aggregation - 1]);
     for (const CyclePeriod& p : table.periods) {
@@ -166,7 +170,7 @@ TEST(AnnualCycle, DayLengthAtTheEquatorIsTwelveHoursInEveryPeriod) {
 
 TEST(AnnualCycle, PolarNightIsWrittenAsZeroNeverMinusZero) {
   for (float latitude : {90.0f, -90.0f}) {
-    for (std::int16_t aggregation = 1; aggregation <= 4; ++aggregation) {
+    for (std::int16_t aggregation = 1; aggregation <= 5; ++aggregation) {
       const std::string text = AnnualCycleText(latitude, Choice(aggregation, 1));
       EXPECT_EQ(text.find(", -0"), std::string::npos) << latitude << " " << aggregation;
     }
@@ -181,12 +185,14 @@ TEST(Choices, NamesAndCodesFromOutside) {
   EXPECT_EQ(AggregationNamed("Monthly"), Aggregation::Monthly);
   EXPECT_EQ(AggregationNamed("DEKADAL"), Aggregation::Dekadal);
   EXPECT_EQ(AggregationNamed("2"), Aggregation::Weekly);
+  EXPECT_EQ(AggregationNamed("Pentadal"), Aggregation::Pentadal);
+  EXPECT_EQ(AggregationNamed("5"), Aggregation::Pentadal);
   EXPECT_EQ(UnitNamed("mm/dekad"), Unit::MmPerDekad);
   EXPECT_EQ(UnitNamed("4"), Unit::WPerM2);
   EXPECT_EQ(QuantityNamed("DayLength"), Quantity::DayLength);
   EXPECT_EQ(MethodNamed("FAO56"), Method::Fao56);
   EXPECT_EQ(MethodNamed("harmonic"), Method::Harmonic);
-  for (const char* name : {"", "0", "5", "yearly", "dail", "dailyy", " daily"}) {
+  for (const char* name : {"", "0", "6", "9", "05", "yearly", "dail", "dailyy", " daily"}) {
     EXPECT_EQ(AggregationNamed(name), std::nullopt) << name;
   }
   for (const char* name : {"", "0", "8", "-1", "MJ/M^2/DAY", "mm", "mm/day ", "07"}) {
@@ -197,14 +203,25 @@ TEST(Choices, NamesAndCodesFromOutside) {
   for (const int code : {0, 8, -1, 32767}) {
     EXPECT_EQ(UnitOfCode(code), std::nullopt) << code;
   }
-  EXPECT_EQ(AggregationOfCode(5), std::nullopt);
+  EXPECT_EQ(AggregationOfCode(6), std::nullopt);
+  EXPECT_EQ(AggregationOfCode(0), std::nullopt);
   // Each row holds its own value, in code order.
   for (const UnitInfo& row : choice::kUnits) {
     EXPECT_EQ(&Describe(row.value), &row);
   }
   for (const AggregationInfo& row : choice::kAggregations) {
     EXPECT_EQ(&Describe(row.value), &row);
-    EXPECT_EQ(CyclePeriods(row.value).size(), static_cast<std::size_t>(row.periods));
+    const std::vector<CyclePeriod> periods = CyclePeriods(row.value);
+    EXPECT_EQ(periods.size(), static_cast<std::size_t>(row.periods));
+    // Numbered from 1, one after the other, covering the year (weeks run on to day 371).
+    int number = 1;
+    int day = 1;
+    for (const CyclePeriod& p : periods) {
+      EXPECT_EQ(p.number, number++) << row.name;
+      EXPECT_EQ(p.firstDay, day) << row.name;
+      day += p.days;
+    }
+    EXPECT_EQ(day - 1, row.value == Aggregation::Weekly ? 371 : 365) << row.name;
   }
 }
 

@@ -64,17 +64,26 @@ TEST(Calendar, RealPeriodsAndTheirValues) {
   EXPECT_EQ(dekads[1].days, 9);
   EXPECT_EQ(IsoText(dekads[2].first), "2024-03-01");
   EXPECT_EQ(DatedPeriods(from, to, Aggregation::Monthly).size(), 2u);
+  // Pentads: a leap February's sixth runs from the 26th to the 29th.
+  const std::vector<DatedPeriod> pentads = DatedPeriods(from, to, Aggregation::Pentadal);
+  ASSERT_EQ(pentads.size(), 5u);
+  EXPECT_EQ(IsoText(pentads[0].first), "2024-02-11");
+  EXPECT_EQ(IsoText(pentads[3].first), "2024-02-26");
+  EXPECT_EQ(pentads[3].days, 4);
+  EXPECT_EQ(IsoText(pentads[4].first), "2024-03-01");
+  EXPECT_EQ(PeriodHolding(*ParseIsoDate("2023-02-28"), Aggregation::Pentadal).days, 3);
+  EXPECT_EQ(PeriodHolding(*ParseIsoDate("2023-12-31"), Aggregation::Pentadal).days, 6);
   EXPECT_EQ(DatedPeriods(from, to, Aggregation::Daily).size(), 16u);
   EXPECT_TRUE(DatedPeriods(from, to, Aggregation::Weekly).empty());
   EXPECT_TRUE(DatedPeriods(to, from, Aggregation::Daily).empty());
 
   for (const Aggregation aggregation :
-       {Aggregation::Daily, Aggregation::Dekadal, Aggregation::Monthly}) {
+       {Aggregation::Daily, Aggregation::Dekadal, Aggregation::Monthly, Aggregation::Pentadal}) {
     for (const Unit unit : {Unit::MJPerM2Day, Unit::MmPerDekad}) {
       for (const Method method : {Method::Harmonic, Method::Fao56}) {
         const CycleChoice choice{aggregation, unit, Quantity::Radiation, method};
         const AnnualCycle table = AnnualCycleTable(-33.8675f, choice);
-        const RealYearValues values = RealYearDailyValues(-33.8675f, choice.quantity, method);
+        const YearValues values = DailyValues(-33.8675f, choice.quantity, method, 366);
         const std::vector<DatedPeriod> year =
             DatedPeriods(*ParseIsoDate("2023-01-01"), *ParseIsoDate("2023-12-31"), aggregation);
         ASSERT_EQ(year.size(), table.periods.size());
@@ -86,7 +95,7 @@ TEST(Calendar, RealPeriodsAndTheirValues) {
     }
   }
   // 29 February is day 60 of its year, and 1 March day 61.
-  const RealYearValues hours = RealYearDailyValues(41.9f, Quantity::DayLength, Method::Harmonic);
+  const YearValues hours = DailyValues(41.9f, Quantity::DayLength, Method::Harmonic, 366);
   const CycleChoice daily{Aggregation::Daily, Unit::MJPerM2Day, Quantity::DayLength};
   EXPECT_EQ(DatedValue(hours, {*ParseIsoDate("2024-03-01"), 1}, daily),
             DatedValue(hours, {*ParseIsoDate("2023-03-02"), 1}, daily));

@@ -224,8 +224,8 @@ TEST(Cli, BadArgumentsWriteNothing) {
       {{"--latitude", "41.9", "--unit", "8"}, "--unit"},
       {{"--latitude", "41.9", "--unit", "\x1b[2J\\"}, "unknown unit '\\x1b[2J\\\\'"},
       {{"--latitude", "41.9", "--aggregation", "yearly"},
-       "--aggregation: unknown aggregation 'yearly'; give daily (1), weekly (2), dekadal (3) or "
-       "monthly (4).\n"},
+       "--aggregation: unknown aggregation 'yearly'; give daily (1), weekly (2), dekadal (3), "
+       "monthly (4) or pentadal (5).\n"},
       {{"--latitude", "41.9", "--quantity", "sunshine"}, "--quantity"},
       {{"--latitude", "41.9", "--method", "fao"}, "--method: unknown method 'fao'"},
       {{"--latitude", "41.9", "--output", ""}, "--output: an empty path names no file"},

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "text/LatitudeEntry.hpp"
 #include "text/LatitudeForms.hpp"
 
 namespace marovane {
@@ -104,6 +105,65 @@ TEST(LatitudeForms, ArgumentsAndTheirChecks) {
   EXPECT_EQ(LatitudeCheckMessage(LatitudeCheck::NotNumeric), "One of the inputs is not numeric!");
   EXPECT_EQ(LatitudeCheckMessage(LatitudeCheck::OutOfRange),
             "Latitude of your location should be between -90\u00b0 and +90\u00b0.");
+}
+
+// The boxes' rules, shared by every front end: what each box takes, and what a key released in
+// a box does to the others.
+TEST(LatitudeEntry, CharactersEachBoxTakes) {
+  struct Case {
+    LatitudeBox box;
+    const char32_t* taken;
+    const char32_t* refused;
+  };
+  const Case cases[] = {
+      {LatitudeBox::Decimal, U"0123456789-.\b", U"+eE, NSns\u0660"},
+      {LatitudeBox::Degrees, U"0123456789\b", U"-.+ Nn\uff11"},
+      {LatitudeBox::Seconds, U"09\b", U"-."},
+      {LatitudeBox::Hemisphere, U"NSns\b", U"EWew0 -\u0145"},
+  };
+  for (const Case& c : cases) {
+    for (const char32_t* p = c.taken; *p != 0; ++p) {
+      EXPECT_TRUE(LatitudeBoxAccepts(c.box, *p)) << static_cast<int>(c.box) << " " << static_cast<unsigned>(*p);
+    }
+    for (const char32_t* p = c.refused; *p != 0; ++p) {
+      EXPECT_FALSE(LatitudeBoxAccepts(c.box, *p)) << static_cast<int>(c.box) << " " << static_cast<unsigned>(*p);
+    }
+  }
+}
+
+TEST(LatitudeEntry, AKeyReleasedFillsTheOtherBoxes) {
+  struct Case {
+    LatitudeBox box;
+    LatitudeTexts before;
+    LatitudeTexts after;
+    bool strange;
+  };
+  const Case cases[] = {
+      {LatitudeBox::Decimal, {"41.9", "", "", "", ""}, {"41.9", "41", "54", "0", "N"}, false},
+      {LatitudeBox::Decimal, {"-33.8675", "1", "2", "3", "N"}, {"-33.8675", "33", "52", "3", "S"},
+       false},
+      {LatitudeBox::Decimal, {"90.000001", "", "", "", ""}, {"90.000001", "90", "0", "0", "N"},
+       false},
+      // Out of range: the boxes stay as they were.
+      {LatitudeBox::Decimal, {"95", "41", "54", "0", "N"}, {"95", "41", "54", "0", "N"}, true},
+      {LatitudeBox::Decimal, {"-90.1", "", "", "", ""}, {"-90.1", "", "", "", ""}, true},
+      {LatitudeBox::Degrees, {"", "41", "54", "00", "N"}, {"41.9", "41", "54", "00", "N"}, false},
+      {LatitudeBox::Hemisphere, {"41.9", "33", "52", "3", "s"}, {"-33.868", "33", "52", "3", "s"},
+       false},
+      {LatitudeBox::Minutes, {"1", "99", "99", "99", "S"}, {"-100.677", "99", "99", "99", "S"},
+       false},
+  };
+  for (const Case& c : cases) {
+    const LatitudeReaction r = LatitudeKeyReleased(c.box, c.before);
+    SCOPED_TRACE(c.before.decimal + " " + c.before.degrees);
+    EXPECT_EQ(r.strange, c.strange);
+    EXPECT_EQ(r.texts.decimal, c.after.decimal);
+    EXPECT_EQ(r.texts.degrees, c.after.degrees);
+    EXPECT_EQ(r.texts.minutes, c.after.minutes);
+    EXPECT_EQ(r.texts.seconds, c.after.seconds);
+    EXPECT_EQ(r.texts.hemisphere, c.after.hemisphere);
+  }
+  EXPECT_EQ(LatitudeKeyReleased(LatitudeBox::Decimal, {"95", "", "", "", ""}).dms.latitude, 95.0f);
 }
 
 }  // namespace

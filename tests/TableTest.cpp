@@ -433,7 +433,7 @@ TEST(Table, CommandLine) {
        ""},
       {{"-l", "0", "--dates", "2024-12-31/2024-12-31", "-a", "daily", "--table", "-"}, 0,
        "Date,Latitude,extraterrestrial Radiation MJ/m^2/day\r\n2024-12-31,0," +
-           DoubleText(DatedValue(RealYearDailyValues(0.0f, Quantity::Radiation, Method::Harmonic),
+           DoubleText(DatedValue(DailyValues(0.0f, Quantity::Radiation, Method::Harmonic, 366),
                                  {*ParseIsoDate("2024-12-31"), 1}, {Aggregation::Daily})) +
            "\r\n",
        ""},

@@ -3,6 +3,9 @@
 
 #include <QRect>
 #include <QString>
+#include <iterator>
+
+#include "model/Choices.hpp"
 
 // Positions and sizes of the windows' controls in twips (1/1440 inch), measured from the
 // top-left corner of their container: the client area below the menu bar, or a frame's outer
@@ -71,6 +74,20 @@ inline constexpr OptionPlace kUnitOptions[] = {
     {"Option10", {240, 2160, 1575, 255}},
     {"Option11", {240, 2520, 1455, 255}},
 };
+
+// A button for every choice the window offers, found by its code: those offered come first.
+static_assert(std::size(kAggregationOptions) == kWindowAggregations &&
+                  [] {
+                    for (const AggregationInfo& row : choice::kAggregations) {
+                      if (row.inWindow != (Code(row.value) <= std::ssize(kAggregationOptions))) {
+                        return false;
+                      }
+                    }
+                    return true;
+                  }(),
+              "each aggregation the window offers needs an option place, by its code");
+static_assert(std::size(kUnitOptions) == choice::kUnits.size(),
+              "each unit needs an option place in the window");
 
 // Help window.
 inline constexpr int kHelpClientWidth = 8190;

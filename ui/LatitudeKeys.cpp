@@ -14,8 +14,7 @@ namespace marovane::ui {
 namespace {
 
 constexpr char16_t kBackspace = 8;
-constexpr const char* kFilterProperty = "marovaneKeyFilter";
-constexpr const char* kSelectProperty = "marovaneSelectOnFocus";
+constexpr const char* kKindProperty = "marovaneLatitudeBox";
 // Text committed by an input method stands for the press of the key whose release follows it.
 constexpr int kInputMethodPress = -1;
 
@@ -35,42 +34,29 @@ bool TypesNoCharacter(const QKeyEvent& key) {
 
 LatitudeKeys::LatitudeKeys(QObject* parent) : QObject(parent) {}
 
-void LatitudeKeys::watch(QLineEdit* box, Filter filter, int selectOnFocus) {
-  box->setProperty(kFilterProperty, static_cast<int>(filter));
-  box->setProperty(kSelectProperty, selectOnFocus);
-  // Tells on-screen keyboards and input methods what the box takes; the filter below still
+void LatitudeKeys::watch(QLineEdit* box, LatitudeBox kind) {
+  box->setProperty(kKindProperty, static_cast<int>(kind));
+  // Tells on-screen keyboards and input methods what the box takes; the rule below still
   // judges whatever they send.
-  switch (filter) {
-    case Filter::Decimal: box->setInputMethodHints(Qt::ImhFormattedNumbersOnly); break;
-    case Filter::Digits: box->setInputMethodHints(Qt::ImhDigitsOnly); break;
-    case Filter::Hemisphere:
+  switch (kind) {
+    case LatitudeBox::Decimal: box->setInputMethodHints(Qt::ImhFormattedNumbersOnly); break;
+    case LatitudeBox::Degrees:
+    case LatitudeBox::Minutes:
+    case LatitudeBox::Seconds: box->setInputMethodHints(Qt::ImhDigitsOnly); break;
+    case LatitudeBox::Hemisphere:
       box->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText);
       break;
   }
   box->installEventFilter(this);
 }
 
-bool LatitudeKeys::Accepts(Filter filter, char16_t character) {
-  if (character == kBackspace) {
-    return true;
-  }
-  const bool digit = character >= u'0' && character <= u'9';
-  switch (filter) {
-    case Filter::Decimal: return digit || character == u'-' || character == u'.';
-    case Filter::Digits: return digit;
-    case Filter::Hemisphere:
-      return character == u'N' || character == u'S' || character == u'n' || character == u's';
-  }
-  return false;
-}
-
 QString LatitudeKeys::taken(QLineEdit* box, const QString& text) {
-  const auto filter = static_cast<Filter>(box->property(kFilterProperty).toInt());
+  const auto kind = static_cast<LatitudeBox>(box->property(kKindProperty).toInt());
   QString passed;
   for (const QChar c : text) {
-    if (Accepts(filter, c.unicode())) {
+    if (LatitudeBoxAccepts(kind, c.unicode())) {
       passed += c;
-    } else if (filter == Filter::Hemisphere) {
+    } else if (kind == LatitudeBox::Hemisphere) {
       emit hemisphereRefused(box);
     }
   }
@@ -159,7 +145,8 @@ bool LatitudeKeys::eventFilter(QObject* watched, QEvent* event) {
       // Let the box take the focus its own way first (it may select all on Tab), then
       // make the selection that the user expects.
       static_cast<QObject*>(box)->event(event);
-      const int wanted = box->property(kSelectProperty).toInt();
+      const int wanted =
+          LatitudeBoxSelection(static_cast<LatitudeBox>(box->property(kKindProperty).toInt()));
       const int length = std::min(wanted, static_cast<int>(box->text().size()));
       if (length > 0) {
         box->setSelection(0, length);

@@ -5,32 +5,25 @@
 #include <QObject>
 #include <QPointer>
 
+#include "text/LatitudeEntry.hpp"
+
 class QLineEdit;
 
-// The keyboard rules of the latitude boxes: which typed or input-method characters a box takes,
-// Enter moving on like Tab, the selection a box makes when it gets the focus, and a signal for
-// every key released in the box that got its press. The window decides what a key release or a
-// refused letter means.
+// The keys of the latitude boxes: typed or input-method characters judged by the box's rule
+// (LatitudeEntry.hpp), Enter moving on like Tab, the rule's selection when a box gets the
+// focus, and a signal for every key released in the box that got its press. The window
+// decides what a key release or a refused letter means.
 namespace marovane::ui {
 
 class LatitudeKeys final : public QObject {
   Q_OBJECT
 
  public:
-  enum class Filter {
-    Decimal,     // digits, "-" and "." anywhere, any number of times
-    Digits,      // digits only
-    Hemisphere,  // N, S, n or s
-  };
-
   explicit LatitudeKeys(QObject* parent = nullptr);
 
-  // Starts watching `box`; on receiving the focus it puts the caret at the start and selects
-  // the first `selectOnFocus` characters.
-  void watch(QLineEdit* box, Filter filter, int selectOnFocus);
-
-  // Whether `filter` lets the character through. Backspace always passes.
-  static bool Accepts(Filter filter, char16_t character);
+  // Starts watching `box`, which follows the rules of `kind`; on receiving the focus it puts
+  // the caret at the start and selects the first LatitudeBoxSelection(kind) characters.
+  void watch(QLineEdit* box, LatitudeBox kind);
 
  signals:
   // A key was released in `box`, which has the focus and received that key's press.

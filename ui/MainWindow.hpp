@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "text/LatitudeEntry.hpp"
 #include "ui/ExportChoice.hpp"
 
 class QButtonGroup;
@@ -94,6 +95,9 @@ class MainWindow final : public QMainWindow {
   void txtLatKeyReleased();
   void DmsToDecimal();
   void hemisphereRefused();
+  LatitudeTexts latitudeTexts() const;
+  // Shows the degree boxes and their values as FillDegreeBoxes gives them.
+  void showDegrees(const LatitudeReaction& filled);
 
   // Actions (MainWindow.cpp).
   void Command1Click();

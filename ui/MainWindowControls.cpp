@@ -77,16 +77,17 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
   return label;
 }
 
-QLineEdit* MakeBox(QWidget* parent, const char* name, const TwipRect& rect, int maxLength,
-                   Qt::Alignment alignment, const char* toolTip, double dpi) {
+QLineEdit* MakeBox(QWidget* parent, const char* name, const TwipRect& rect, LatitudeBox kind,
+                   Qt::Alignment alignment, double dpi) {
   auto* box = new QLineEdit(parent);
+  const int maxLength = LatitudeBoxMaxLength(kind);
   box->setObjectName(QString::fromLatin1(name));
   box->setGeometry(TwipsToPixels(rect, dpi));
   if (maxLength > 0) {
     box->setMaxLength(maxLength);
   }
   box->setAlignment(alignment | Qt::AlignVCenter);
-  box->setToolTip(QString::fromLatin1(toolTip));
+  box->setToolTip(QString::fromUtf8(LatitudeBoxToolTip(kind)));
   box->setFont(Face(fonts::kSans, fonts::kDefaultSize));
   KeepPlainText(box);
   return box;
@@ -176,17 +177,14 @@ void MainWindow::buildLatitudeFrame(double dpi) {
   MakeLabel(frame1_, "Label14", QStringLiteral("\","), layout::kLabel14, mono, dpi);
 
   const Qt::Alignment right = Qt::AlignRight;
-  txtLat_ = MakeBox(frame1_, "txtLat", layout::kTxtLat, 0, right,
-                    "Give Latitude as a decimal number", dpi);
-  txtLat_->setText(QStringLiteral("41.9"));
-  txtLatGrad_ = MakeBox(frame1_, "txtLatGrad", layout::kTxtLatGrad, 2, right,
-                        "Give Degrees of Latitude", dpi);
-  txtLatMin_ = MakeBox(frame1_, "txtLatMin", layout::kTxtLatMin, 2, right,
-                       "Give Minutes of Latitude", dpi);
-  txtLatSec_ = MakeBox(frame1_, "txtLatSec", layout::kTxtLatSec, 2, right,
-                       "Give Seconds of Latitude", dpi);
-  txtLatNS_ = MakeBox(frame1_, "txtLatNS", layout::kTxtLatNS, 1, Qt::AlignLeft,
-                      "Give N for North or S for South", dpi);
+  txtLat_ = MakeBox(frame1_, "txtLat", layout::kTxtLat, LatitudeBox::Decimal, right, dpi);
+  txtLat_->setText(QString::fromUtf8(kStartLatitude));
+  txtLatGrad_ =
+      MakeBox(frame1_, "txtLatGrad", layout::kTxtLatGrad, LatitudeBox::Degrees, right, dpi);
+  txtLatMin_ = MakeBox(frame1_, "txtLatMin", layout::kTxtLatMin, LatitudeBox::Minutes, right, dpi);
+  txtLatSec_ = MakeBox(frame1_, "txtLatSec", layout::kTxtLatSec, LatitudeBox::Seconds, right, dpi);
+  txtLatNS_ =
+      MakeBox(frame1_, "txtLatNS", layout::kTxtLatNS, LatitudeBox::Hemisphere, Qt::AlignLeft, dpi);
 }
 
 void MainWindow::buildOptionFrames(double dpi) {
@@ -206,6 +204,9 @@ void MainWindow::buildOptionFrames(double dpi) {
   };
   aggregation_ = new QButtonGroup(this);
   for (const AggregationInfo& row : choice::kAggregations) {
+    if (!row.inWindow) {
+      continue;
+    }
     add(frame2_, aggregation_, layout::kAggregationOptions[Code(row.value) - 1], Code(row.value),
         row.caption, {});
   }

@@ -3,8 +3,7 @@
 // hemisphere boxes kept in step by key releases.
 #include <QLineEdit>
 
-#include "text/LatitudeForms.hpp"
-#include "text/NumberText.hpp"
+#include "text/LatitudeEntry.hpp"
 #include "ui/Dialogs.hpp"
 #include "ui/LatitudeKeys.hpp"
 #include "ui/HelpWindow.hpp"
@@ -20,14 +19,18 @@ std::string Text(const QLineEdit* box) { return box->text().toStdString(); }
 
 void MainWindow::watchLatitudeBoxes() {
   keys_ = new LatitudeKeys(this);
-  keys_->watch(txtLat_, LatitudeKeys::Filter::Decimal, 99);
-  keys_->watch(txtLatGrad_, LatitudeKeys::Filter::Digits, 2);
-  keys_->watch(txtLatMin_, LatitudeKeys::Filter::Digits, 2);
-  keys_->watch(txtLatSec_, LatitudeKeys::Filter::Digits, 2);
-  keys_->watch(txtLatNS_, LatitudeKeys::Filter::Hemisphere, 1);
+  keys_->watch(txtLat_, LatitudeBox::Decimal);
+  keys_->watch(txtLatGrad_, LatitudeBox::Degrees);
+  keys_->watch(txtLatMin_, LatitudeBox::Minutes);
+  keys_->watch(txtLatSec_, LatitudeBox::Seconds);
+  keys_->watch(txtLatNS_, LatitudeBox::Hemisphere);
   connect(keys_, &LatitudeKeys::keyReleased, this,
           [this](QLineEdit* box) { guarded([&] { latitudeKeyReleased(box); }); });
   connect(keys_, &LatitudeKeys::hemisphereRefused, this, &MainWindow::hemisphereRefused);
+}
+
+LatitudeTexts MainWindow::latitudeTexts() const {
+  return {Text(txtLat_), Text(txtLatGrad_), Text(txtLatMin_), Text(txtLatSec_), Text(txtLatNS_)};
 }
 
 void MainWindow::latitudeKeyReleased(QLineEdit* box) {
@@ -39,38 +42,38 @@ void MainWindow::latitudeKeyReleased(QLineEdit* box) {
 }
 
 void MainWindow::txtLatKeyReleased() {
-  // The range is judged on the single value: "90.000001" is exactly 90 there.
-  latitude_.Lat = static_cast<float>(LeadingNumber(Text(txtLat_)));
-  if (latitude_.Lat >= -90.0f && latitude_.Lat <= 90.0f) {
-    giveOldies();
+  const LatitudeReaction reaction = LatitudeKeyReleased(LatitudeBox::Decimal, latitudeTexts());
+  if (!reaction.strange) {
+    showDegrees(reaction);
     return;
   }
+  latitude_.Lat = reaction.dms.latitude;
   say(QString::fromUtf8(LatitudeCheckMessage(LatitudeCheck::OutOfRange)),
       QString::fromUtf8(kStrangeLocation), QMessageBox::Critical);
   txtLat_->setFocus(Qt::OtherFocusReason);
 }
 
-void MainWindow::giveOldies() {
-  const Dms dms = DecimalToDms(Text(txtLat_));
-  latitude_.Lat = dms.latitude;
-  latitude_.LatGrad = dms.degrees;
-  latitude_.LatMin = dms.minutes;
-  latitude_.LatSec = dms.seconds;
-  latitude_.LatNS = QString::fromStdString(dms.hemisphere);
-  txtLatGrad_->setText(QString::number(latitude_.LatGrad));
-  txtLatMin_->setText(QString::number(latitude_.LatMin));
-  txtLatSec_->setText(QString::number(latitude_.LatSec));
-  txtLatNS_->setText(latitude_.LatNS);
+void MainWindow::DmsToDecimal() {
+  const LatitudeReaction reaction = LatitudeKeyReleased(LatitudeBox::Degrees, latitudeTexts());
+  txtLat_->setText(QString::fromStdString(reaction.texts.decimal));
 }
 
-void MainWindow::DmsToDecimal() {
-  txtLat_->setText(QString::fromStdString(
-      DmsToDecimalText(Text(txtLatGrad_), Text(txtLatMin_), Text(txtLatSec_), Text(txtLatNS_))));
+void MainWindow::giveOldies() { showDegrees(FillDegreeBoxes(latitudeTexts())); }
+
+void MainWindow::showDegrees(const LatitudeReaction& filled) {
+  latitude_.Lat = filled.dms.latitude;
+  latitude_.LatGrad = filled.dms.degrees;
+  latitude_.LatMin = filled.dms.minutes;
+  latitude_.LatSec = filled.dms.seconds;
+  latitude_.LatNS = QString::fromStdString(filled.dms.hemisphere);
+  txtLatGrad_->setText(QString::fromStdString(filled.texts.degrees));
+  txtLatMin_->setText(QString::fromStdString(filled.texts.minutes));
+  txtLatSec_->setText(QString::fromStdString(filled.texts.seconds));
+  txtLatNS_->setText(QString::fromStdString(filled.texts.hemisphere));
 }
 
 void MainWindow::hemisphereRefused() {
-  say(QStringLiteral("S for South or N for North. That's all."), QString(),
-      QMessageBox::NoIcon);
+  say(QString::fromUtf8(kHemisphereOnly), QString(), QMessageBox::NoIcon);
 }
 
 }  // namespace marovane::ui

@@ -8,8 +8,8 @@ shape and broadcasts them; a call whose arguments are all scalars returns a NumP
 Latitudes are decimal degrees, north positive, -90..90, checked on the value given and then
 held in single precision as the program holds them (``float32(latitude)``); a text is read as
 the command line reads it (``"41.9"``, ``"41:54:00N"``). Choices take the command line's
-names: the aggregation ``"daily"``, ``"weekly"``, ``"dekadal"`` or ``"monthly"`` (or its code
-1..4), the unit by its label (``"MJ/m^2/day"``, ``"J/cm^2/day"``, ``"cal/cm^2/day"``,
+names: the aggregation ``"daily"``, ``"weekly"``, ``"dekadal"``, ``"monthly"`` or
+``"pentadal"`` (or its code 1..5), the unit by its label (``"MJ/m^2/day"``, ``"J/cm^2/day"``, ``"cal/cm^2/day"``,
 ``"W/m^2"``, ``"mm/day"``, ``"MJ/m^2/dekad"``, ``"mm/dekad"``) or its code 1..7, the quantity
 ``"radiation"`` or ``"daylength"`` and the method ``"harmonic"`` (Marovane's own model) or
 ``"fao56"`` (the formulas of FAO Irrigation and Drainage Paper 56).
@@ -223,7 +223,8 @@ def annual_cycle(
         Decimal degrees, north positive, -90..90; texts as the command line reads them.
     aggregation : str or int
         ``"daily"`` (365 days), ``"weekly"`` (53 weeks), ``"dekadal"`` (36 dekads, the
-        default) or ``"monthly"`` (12 months) over the 365-day year, or the code 1..4.
+        default), ``"monthly"`` (12 months) or ``"pentadal"`` (72 pentads: days 1-5, 6-10,
+        11-15, 16-20, 21-25 and 26 to the month's end) over the 365-day year, or the code 1..5.
     unit : str or int
         The unit's label or code 1..7; ``"MJ/m^2/day"`` by default. In the per-dekad units a
         dekad's value is its total over its own 8, 10 or 11 days, any other period's a total
@@ -335,7 +336,8 @@ def for_dates(
         ISO dates (``"2024-02-29"``), dates or datetimes (their date; a time of day plays no
         part), in the years 1 to 9999. A pandas DatetimeIndex or Series works as it is.
     aggregation : str or int
-        ``"daily"`` (the default), ``"dekadal"`` or ``"monthly"``; weekly has no real periods.
+        ``"daily"`` (the default), ``"dekadal"``, ``"monthly"`` or ``"pentadal"``; weekly has
+        no real periods.
     unit, quantity, method
         As for :func:`annual_cycle`. A dekad in the per-dekad units is its total over its own
         days; a day or a month, over a nominal 10-day dekad.
@@ -395,8 +397,8 @@ def to_dataset(
     latitude : float, str or sequence of them
         One latitude or a one-dimensional sequence, in the table's order.
     aggregation, unit, quantity, method
-        As for :func:`annual_cycle`; with ``dates`` the aggregation is daily, dekadal or
-        monthly (dekadal by default, as for the file).
+        As for :func:`annual_cycle`; with ``dates`` the aggregation is daily, dekadal,
+        monthly or pentadal (dekadal by default, as for the file).
     dates : str or (date, date), optional
         ``"2023-01-01/2024-12-31"`` or a pair of dates: FROM and TO, both included, at most
         100 years; every period that overlaps them is taken whole.

@@ -82,7 +82,7 @@ def test_daily_values_equal_the_models_reference_table_bit_for_bit():
 @pytest.mark.parametrize("method", ["harmonic", "fao56"])
 def test_tables_equal_the_command_lines_files(quantity, method):
     latitudes = ["-89.99", "-66.56", "-12.345678", "23.44", "66.56", "41:54:00N", "33:52:03S"]
-    for aggregation in ["daily", "weekly", "dekadal", "monthly"]:
+    for aggregation in ["daily", "weekly", "dekadal", "monthly", "pentadal"]:
         for unit in (UNITS if quantity == "radiation" else UNITS[:1]):
             for latitude in latitudes:
                 run = subprocess.run(
@@ -94,7 +94,7 @@ def test_tables_equal_the_command_lines_files(quantity, method):
 
 
 @pytest.mark.parametrize("unit", range(1, 8))
-@pytest.mark.parametrize("aggregation", ["daily", "dekadal", "monthly"])
+@pytest.mark.parametrize("aggregation", ["daily", "dekadal", "monthly", "pentadal"])
 def test_real_dates_are_means_over_the_real_calendar(aggregation, unit):
     latitude = 41.9
     dates = np.arange(np.datetime64("2023-01-01"), np.datetime64("2025-01-01"))
@@ -107,10 +107,11 @@ def test_real_dates_are_means_over_the_real_calendar(aggregation, unit):
         elif aggregation == "monthly":
             first = date.replace(day=1)
             last = (first + datetime.timedelta(days=32)).replace(day=1) - datetime.timedelta(days=1)
-        else:
-            first = date.replace(day=min(21, (date.day - 1) // 10 * 10 + 1))
+        else:  # dekads of 10 days and pentads of 5, the last of a month to its end
+            size, last_start = (10, 21) if aggregation == "dekadal" else (5, 26)
+            first = date.replace(day=min(last_start, (date.day - 1) // size * size + 1))
             last = (first.replace(day=28) + datetime.timedelta(days=4)).replace(day=1) - datetime.timedelta(days=1)
-            last = last if first.day == 21 else first + datetime.timedelta(days=9)
+            last = last if first.day == last_start else first + datetime.timedelta(days=size - 1)
         days = (last - first).days + 1
         total = 0.0
         for n in range(days):
@@ -212,8 +213,9 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.annual_cycle, ([1, "x"],), ValueError, "not numeric! Got 'x' at index (1,)."),
     (marovane.annual_cycle, ([0, 10**400],), ValueError, "Got 1000000000000000000000000000000000000000\u2026 at index (1,)."),
     (marovane.annual_cycle, (0, "yearly"), ValueError,
-     "unknown aggregation 'yearly'; give daily (1), weekly (2), dekadal (3) or monthly (4)."),
-    (marovane.annual_cycle, (0, 5), ValueError, "unknown aggregation '5'"),
+     "unknown aggregation 'yearly'; give daily (1), weekly (2), dekadal (3), monthly (4) or "
+     "pentadal (5)."),
+    (marovane.annual_cycle, (0, 6), ValueError, "unknown aggregation '6'"),
     (marovane.annual_cycle, (0, "\udc80"), ValueError, "unknown aggregation"),
     (marovane.annual_cycle, (0, "dekadal", "kg"), ValueError,
      "unknown unit 'kg'; give a code 1..7 or a label: MJ/m^2/day (1), J/cm^2/day (2), cal/cm^2/day "
@@ -243,7 +245,7 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.daily_radiation, (0, np.array([1, 2.5], dtype=object)), TypeError, "not float at index (1,)"),
     (marovane.daily_radiation, ([0, 1], [1, 2, 3]), ValueError, "shape mismatch"),
     (marovane.for_dates, (0, "2024-01-01", "weekly"), ValueError,
-     "weeks have no place in the real calendar; give daily, dekadal or monthly."),
+     "weeks have no place in the real calendar; give daily, dekadal, monthly or pentadal."),
     (marovane.for_dates, (0, "2023-02-29"), ValueError,
      "'2023-02-29' is no date: give an existing date as YYYY-MM-DD, years 0001 to 9999."),
     (marovane.for_dates, (0, ["2024-01-01", "2024-13-01"]), ValueError, "'2024-13-01' is no date"),
@@ -347,6 +349,9 @@ TABLES = [  # marovane-cli's options and to_dataset's arguments
      ("dekadal", "mm/dekad", "radiation", "harmonic", ("2024-02-15", np.datetime64("2024-03-05")))),
     (["-a", "monthly", "-m", "fao56", "--dates", "2023-01-15/2024-12-31"],
      ("monthly", 1, "radiation", "fao56", "2023-01-15/2024-12-31")),
+    (["-a", "pentadal", "-u", "mm/dekad"], ("pentadal", "mm/dekad")),
+    (["-a", "pentadal", "-u", "mm/day", "--dates", "2024-02-20/2024-03-03"],
+     ("pentadal", "mm/day", "radiation", "harmonic", "2024-02-20/2024-03-03")),
 ]
 
 
