@@ -325,6 +325,11 @@ TEST(Table, CommandLine) {
   test::WriteText(dir / "bad.txt", "41.9 abc 91 12\n");
   const std::string good = (dir / "good.txt").string();
   const std::string bad = (dir / "bad.txt").string();
+  // A batch input that a table could replace, by its name or through a link.
+  const std::string lats = (dir / "lats.csv").string();
+  const std::string link = (dir / "link.csv").string();
+  test::WriteText(lats, "41.9 10\n");
+  fs::create_symlink("lats.csv", link);
   const CycleChoice monthly{Aggregation::Monthly, Unit::MmPerDay};
   const std::string twoLatitudes =
       TableText({41.9f, -33.868f}, CycleChoice{}, TableLayout::Wide);
@@ -376,6 +381,12 @@ TEST(Table, CommandLine) {
        "Item 2 (abc): not a number.\nItem 3 (91): latitude outside -90..90.\n"
        "--batch: 2 items of '" + bad + "' are no latitudes; no table written."},
       {{"--batch", (dir / "none.txt").string(), "--table", csv}, 1, "", "could not be read"},
+      {{"--batch", lats, "--table", lats}, 2, "",
+       "--table: '" + lats + "' would replace the --batch input '" + lats +
+           "'; no table written.\n"},
+      {{"--batch", lats, "--table", link, "--layout", "long"}, 2, "",
+       "--table: '" + link + "' would replace the --batch input '" + lats + "'"},
+      {{"--batch", link, "--table", lats}, 2, "", "would replace the --batch input"},
       {{"-l", "1", "--dates", "2023-02-29/2023-03-01", "--table", csv}, 2, "",
        "--dates: FROM '2023-02-29' is no date"},
       {{"-l", "1", "--dates", "2023-03-01/2023-02-01", "--table", csv}, 2, "", "is after TO"},
@@ -407,6 +418,8 @@ TEST(Table, CommandLine) {
     if (!c.text.empty()) {
       EXPECT_EQ(test::ReadBytes(c.file), c.text) << shown;
     }
+    EXPECT_EQ(test::ReadBytes(lats), "41.9 10\n") << shown;
+    EXPECT_TRUE(fs::is_symlink(link)) << shown;
   }
   // Without its NetCDF module the command line says which file it missed and writes nothing;
   // given it back, it writes again.
