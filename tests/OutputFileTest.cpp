@@ -221,8 +221,8 @@ void AccessListsAndAttributesKept(const fs::path& dir, Way way, Findings& f) {
     bool attribute;
   } files[] = {
       {"acl.csv", 0640, "u:4321:rw-", true},
-      {"plain.csv", 0640, nullptr, false},
-      {"attribute.csv", 0604, nullptr, true},
+      {"attribute.csv", 0640, nullptr, true},
+      {"plain.csv", 0640, nullptr, false},  // after one of its mode: the folder's habits
       {"writeonly.csv", 0200, nullptr, true},
   };
   for (const fs::path& folder : {dir, dir / "inherits"}) {
