@@ -138,6 +138,14 @@ void WriteDirectly(const fs::path& file, const fs::path& shown, std::string_view
   }
 }
 
+// `path` made full, for ReplaceFileW: wine's refuses a relative one ("The directory name is
+// invalid").
+fs::path Full(const fs::path& path) {
+  std::error_code ec;
+  fs::path full = fs::absolute(path, ec);
+  return ec ? path : full;
+}
+
 void WritePath(const fs::path& file, std::string_view bytes, Target allowed = Target::Any,
                const FileIdentity* input = nullptr) {
   const fs::path target = FollowLinks(file, file);
@@ -181,7 +189,7 @@ void WritePath(const fs::path& file, std::string_view bytes, Target allowed = Ta
   int error = WriteAndClose(fd, bytes);
   // A replaced file keeps its rights and attributes: ReplaceFileW gives them to the new one.
   if (error == 0 && exists &&
-      !::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+      !::ReplaceFileW(Full(target).c_str(), Full(temporary).c_str(), nullptr,
                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
     const DWORD why = ::GetLastError();
     // The old file went but the new one did not take its name: it is given the name as new.
