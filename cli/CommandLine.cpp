@@ -352,6 +352,12 @@ int Table(const TableArguments& args, const CycleChoice& choice, std::ostream& o
       err << "--grid: " << refusal << ".\n";
     }
   } else if (args.batch != nullptr) {
+    if (args.path != "-" &&
+        SameFile(IdentityOf(PathArgument(args.path)), IdentityOf(PathArgument(*args.batch)))) {
+      err << "--table: '" << ShownPath(args.path) << "' would replace the --batch input '"
+          << ShownPath(*args.batch) << "'; no table written.\n";
+      return kExitBadArguments;
+    }
     tableLatitudes = TableBatchLatitudes(*args.batch, status, err);
   } else {
     tableLatitudes = CheckedLatitudes(args.latitudes, err);

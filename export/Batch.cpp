@@ -150,9 +150,10 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
   return file;
 }
 
-// Writes or refuses one planned item and logs it; `entry` is room for the log's entry.
-void Complete(const PlannedFile& file, OutputFolder* folder, BatchResult& result,
-              const BatchLog& log, std::string& entry) {
+// Writes or refuses one planned item and logs it; `entry` is room for the log's entry. An
+// output that is the input (a link to it under an output's name) is refused.
+void Complete(const PlannedFile& file, OutputFolder* folder, const FileIdentity& input,
+              BatchResult& result, const BatchLog& log, std::string& entry) {
   ++result.items;
   if (!file.refusal.empty()) {
     ++result.failed;
@@ -162,6 +163,8 @@ void Complete(const PlannedFile& file, OutputFolder* folder, BatchResult& result
   try {
     if (folder != nullptr) {
       folder->write(file.outputName, file.bytes);
+    } else if (SameFile(IdentityOf(file.output), input)) {
+      throw FileError(file.output, "Cannot write", "it is the input file");
     } else {
       WriteFileBytes(file.output, file.bytes);
     }
@@ -484,9 +487,11 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
   }
   // Every output lies beside the input: its folder is looked up once. Where it cannot be held
   // open, each file is written by its path and fails, if it must, on its own.
+  const FileIdentity inputIdentity = IdentityOf(full);
   std::optional<OutputFolder> folder;
   try {
     folder.emplace(full.parent_path());
+    folder->spare(inputIdentity);
   } catch (const FileError&) {
   }
   Planner planner(file.stream, full, choice);
@@ -520,7 +525,7 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
           __builtin_prefetch(next.data() + at);
         }
       }
-      Complete(planned, folder ? &*folder : nullptr, result, log, entry);
+      Complete(planned, folder ? &*folder : nullptr, inputIdentity, result, log, entry);
       // A stop asked for with the last item leaves nothing unwritten.
       const bool lastItem = last && &planned == &block.files.back();
       if (progress && !progress(result, planned.bytesRead) && !lastItem) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -23,6 +24,8 @@
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -45,6 +48,10 @@ std::string Utf8(const fs::path& path) {
 
 [[noreturn]] void FailNotRegular(const fs::path& shown) {
   throw FileError(shown, "Cannot write", "it is not a regular file");
+}
+
+[[noreturn]] void FailInput(const fs::path& shown) {
+  throw FileError(shown, "Cannot write", "it is the input file");
 }
 
 // A short name for a temporary file beside the target, unlikely to be taken; one that is
@@ -131,12 +138,24 @@ void WriteDirectly(const fs::path& file, const fs::path& shown, std::string_view
   }
 }
 
-void WritePath(const fs::path& file, std::string_view bytes, Target allowed = Target::Any) {
+// `path` made full, for ReplaceFileW: wine's refuses a relative one ("The directory name is
+// invalid").
+fs::path Full(const fs::path& path) {
+  std::error_code ec;
+  fs::path full = fs::absolute(path, ec);
+  return ec ? path : full;
+}
+
+void WritePath(const fs::path& file, std::string_view bytes, Target allowed = Target::Any,
+               const FileIdentity* input = nullptr) {
   const fs::path target = FollowLinks(file, file);
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     Fail(file, EISDIR);
+  }
+  if (exists && input != nullptr && SameFile(IdentityOf(target), *input)) {
+    FailInput(file);
   }
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     Fail(file, EACCES);  // replacing it would get round its protection
@@ -168,12 +187,26 @@ void WritePath(const fs::path& file, std::string_view bytes, Target allowed = Ta
     }
   }
   int error = WriteAndClose(fd, bytes);
-  if (error == 0 &&
+  // A replaced file keeps its rights and attributes: ReplaceFileW gives them to the new one.
+  if (error == 0 && exists &&
+      !::ReplaceFileW(Full(target).c_str(), Full(temporary).c_str(), nullptr,
+                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    const DWORD why = ::GetLastError();
+    // The old file went but the new one did not take its name: it is given the name as new.
+    if (why != ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+        !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      error = ErrnoOf(why);
+    }
+  }
+  if (error == 0 && !exists &&
       !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     error = ErrnoOf(::GetLastError());
   }
   if (error != 0) {
-    ::DeleteFileW(temporary.c_str());
+    // Unless the old file is gone, and the temporary file holds the only whole content.
+    if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      ::DeleteFileW(temporary.c_str());
+    }
     Fail(file, error);
   }
 }
@@ -524,25 +557,166 @@ void WriteInPlace(const Place& place, const Shown& shown, std::string_view bytes
   }
 }
 
-// Gives the temporary file `fd`, made with `mode`, the owner, group and mode of the file it
-// replaces (`old`, when `replacing`); refuses a file that may not be written. `habits`, for a
-// file of the OutputFolder itself, tell what a file made with that mode gets there.
-void Prepare(int fd, mode_t mode, const Place& place, bool replacing, const struct stat& old,
+// The size of a list of extended attributes as listxattr gives it, 0 where the file system
+// keeps none; -1 where it cannot be listed.
+ssize_t ListedSize(ssize_t size) { return size < 0 && errno == ENOTSUP ? 0 : size; }
+
+// Reads a list or a value of extended attributes into `text` through `call(buffer, size)`,
+// which answers as listxattr and getxattr do; false where it fails.
+template <typename Call>
+bool ReadAttributes(const Call& call, std::string& text) {
+  for (;;) {
+    const ssize_t size = call(nullptr, 0);
+    if (size < 0) {
+      return false;
+    }
+    text.resize(static_cast<std::size_t>(size));
+    if (size == 0) {
+      return true;
+    }
+    const ssize_t read = call(text.data(), text.size());
+    if (read >= 0) {
+      text.resize(static_cast<std::size_t>(read));
+      return true;
+    }
+    if (errno != ERANGE) {  // else it grew meanwhile
+      return false;
+    }
+  }
+}
+
+// Calls `each(name)` for every name of a list of extended attributes.
+template <typename Each>
+void ForEachName(const std::string& names, const Each& each) {
+  for (std::size_t at = 0; at < names.size();) {
+    const char* name = names.c_str() + at;
+    each(name);
+    at += std::char_traits<char>::length(name) + 1;
+  }
+}
+
+bool Listed(const std::string& names, const char* name) {
+  bool found = false;
+  ForEachName(names, [&](const char* listed) { found = found || std::strcmp(listed, name) == 0; });
+  return found;
+}
+
+// The extended attributes of the file a write replaces. Whether it has any is asked by its
+// name in the open folder (listxattrat, Linux 6.13: one call, as cheap as a stat; its number
+// is the same on every architecture but alpha); before that system, and to read them, by its
+// name under /proc, or where /proc is missing, through the file opened to read.
+#if defined(SYS_listxattrat)
+constexpr long kListAttributesAt = SYS_listxattrat;
+#elif defined(__linux__) && !defined(__alpha__)
+constexpr long kListAttributesAt = 465;
+#else
+constexpr long kListAttributesAt = -1;
+#endif
+
+class OldAttributes {
+ public:
+  explicit OldAttributes(const Place& place) : place_(place) {
+    if (kListAttributesAt >= 0) {
+      size_ = ListedSize(::syscall(kListAttributesAt, place.dir, place.name.c_str(),
+                                   AT_SYMLINK_NOFOLLOW, nullptr, std::size_t{0}));
+      if (size_ >= 0) {
+        return;
+      }  // else an older system, or one whose filter refuses calls it does not know
+    }
+    size_ = ListedSize(list(nullptr, 0));
+  }
+  // The size of the list of names: 0 when there is none, -1 where it cannot be read.
+  ssize_t size() const { return size_; }
+  ssize_t list(char* names, std::size_t size) {
+    reach();
+    return fd_.get() >= 0 ? ::flistxattr(fd_.get(), names, size)
+                          : ::llistxattr(path_.c_str(), names, size);
+  }
+  ssize_t get(const char* name, char* value, std::size_t size) {
+    reach();
+    return fd_.get() >= 0 ? ::fgetxattr(fd_.get(), name, value, size)
+                          : ::lgetxattr(path_.c_str(), name, value, size);
+  }
+
+ private:
+  void reach() {
+    if (!path_.empty() || fd_.get() >= 0) {
+      return;
+    }
+    if (place_.dir == AT_FDCWD) {
+      path_ = place_.name;
+      return;
+    }
+    path_ = "/proc/self/fd/" + std::to_string(place_.dir) + "/" + place_.name;
+    if (::llistxattr(path_.c_str(), nullptr, 0) < 0 && errno == ENOENT) {
+      fd_.reset(::openat(place_.dir, place_.name.c_str(),
+                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    }
+  }
+
+  const Place& place_;
+  std::string path_;
+  Descriptor fd_;
+  ssize_t size_ = -1;
+};
+
+// Gives the temporary file `fd` the extended attributes of the file it replaces, its access
+// list among them, and takes away those it got of its own (a folder's default access list),
+// an attribute that both have alike left as it is; false where that cannot be done.
+bool CopyAttributes(int fd, OldAttributes& old, bool madeAttributes) {
+  std::string names;
+  std::string madeNames;
+  if (old.size() < 0 ||
+      (old.size() > 0 &&
+       !ReadAttributes([&](char* b, std::size_t n) { return old.list(b, n); }, names)) ||
+      (madeAttributes &&
+       !ReadAttributes([&](char* b, std::size_t n) { return ::flistxattr(fd, b, n); },
+                       madeNames))) {
+    return false;
+  }
+  bool copied = true;
+  ForEachName(madeNames, [&](const char* name) {
+    copied = copied && (Listed(names, name) || ::fremovexattr(fd, name) == 0);
+  });
+  std::string value;
+  std::string madeValue;
+  ForEachName(names, [&](const char* name) {
+    copied = copied &&
+             ReadAttributes([&](char* b, std::size_t n) { return old.get(name, b, n); }, value) &&
+             ((Listed(madeNames, name) &&
+               ReadAttributes([&](char* b, std::size_t n) { return ::fgetxattr(fd, name, b, n); },
+                              madeValue) &&
+               madeValue == value) ||
+              ::fsetxattr(fd, name, value.data(), value.size(), 0) == 0);
+  });
+  return copied;
+}
+
+// Gives the temporary file `fd`, made with `mode`, the owner, group, mode, access list and
+// extended attributes of the file it replaces (`old`, when `replacing`); refuses a file that
+// may not be written. False where the attributes cannot be carried over: the file is then
+// rewritten in place. `habits`, for a file of the OutputFolder itself, tell what a file made
+// with that mode gets there.
+bool Prepare(int fd, mode_t mode, const Place& place, bool replacing, const struct stat& old,
              const Shown& shown, OutputFolder::Habits* habits) {
   if (!replacing) {
-    return;
+    return true;
   }
   struct stat made {};
+  bool madeAttributes = false;
   if (habits != nullptr && habits->madeKnown && habits->requestedMode == mode) {
     made.st_uid = habits->madeOwner;
     made.st_gid = habits->madeGroup;
     made.st_mode = habits->madeMode;
+    madeAttributes = habits->madeAttributes;
   } else {
     if (::fstat(fd, &made) != 0) {
       Fail(shown, errno);
     }
+    madeAttributes = ListedSize(::flistxattr(fd, nullptr, 0)) != 0;
     if (habits != nullptr) {
-      *habits = {habits->lastNew, true, mode, made.st_uid, made.st_gid, made.st_mode & 07777};
+      *habits = {habits->lastNew, true, mode, made.st_uid, made.st_gid, made.st_mode & 07777,
+                 madeAttributes};
     }
   }
   // The owner may write what has its write bit; anyone else asks the system.
@@ -555,10 +729,18 @@ void Prepare(int fd, mode_t mode, const Place& place, bool replacing, const stru
     chowned = ::fchown(fd, old.st_uid, old.st_gid) == 0 ||
               (made.st_gid != old.st_gid && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0);
   }
-  if ((chowned || (made.st_mode & 07777) != (old.st_mode & 07777)) &&
+  // After the owner (a change of owner clears some attributes), before the mode (an access
+  // list sets the group's bits, which the old mode then sets back as they were).
+  OldAttributes oldAttributes(place);
+  const bool attributes = oldAttributes.size() != 0 || madeAttributes;
+  if (attributes && !CopyAttributes(fd, oldAttributes, madeAttributes)) {
+    return false;
+  }
+  if ((chowned || attributes || (made.st_mode & 07777) != (old.st_mode & 07777)) &&
       ::fchmod(fd, old.st_mode & 07777) != 0) {
     Fail(shown, errno);
   }
+  return true;
 }
 
 bool CannotCreate(int error) { return error == EACCES || error == EPERM; }
@@ -648,11 +830,17 @@ Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
       Fail(shown, errno);
     }
   }
+  bool prepared = false;
   try {
-    Prepare(fd.get(), mode, place, replacing, old, shown, habits);
+    prepared = Prepare(fd.get(), mode, place, replacing, old, shown, habits);
   } catch (const FileError&) {
     ::unlinkat(place.dir, temporary.c_str(), 0);
     throw;
+  }
+  if (!prepared) {
+    fd.reset();
+    ::unlinkat(place.dir, temporary.c_str(), 0);
+    return Outcome::InPlace;
   }
   int error = WriteAll(fd.get(), bytes);
   if (fd.close() != 0 && error == 0) {
@@ -672,9 +860,14 @@ Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
   Fail(shown, error);
 }
 
-// `habits`: those of the OutputFolder `base`, or none.
+FileIdentity IdentityOf(const struct stat& st) {
+  return {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// `habits`: those of the OutputFolder `base`, or none. `input`: a file not to be written.
 void WriteAt(int base, const std::string& path, const Shown& shown, std::string_view bytes,
-             OutputFolder::Habits* habits = nullptr, Target target = Target::Any) {
+             OutputFolder::Habits* habits = nullptr, Target target = Target::Any,
+             const FileIdentity* input = nullptr) {
   Place place = Locate(base, path, shown);
   const bool unnamed = !gNamedTemporaries.load(std::memory_order_relaxed);
   if (place.dir != base) {
@@ -689,6 +882,9 @@ void WriteAt(int base, const std::string& path, const Shown& shown, std::string_
   }
   struct stat old {};
   const Kind kind = Follow(place, old, shown);
+  if (kind != Kind::New && input != nullptr && SameFile(IdentityOf(old), *input)) {
+    FailInput(shown.path());
+  }
   if (kind == Kind::Direct) {
     if (target == Target::RegularFile) {
       FailNotRegular(shown.path());
@@ -709,6 +905,9 @@ void WriteAt(int base, const std::string& path, const Shown& shown, std::string_
   }
   if (outcome == Outcome::Taken) {  // written meanwhile by someone else: replaced as any file
     const Kind now = Follow(place, old, shown);
+    if (now != Kind::New && input != nullptr && SameFile(IdentityOf(old), *input)) {
+      FailInput(shown.path());
+    }
     if (now == Kind::Direct) {
       if (target == Target::RegularFile) {
         FailNotRegular(shown.path());
@@ -777,12 +976,42 @@ OutputFolder::~OutputFolder() {
 }
 
 void OutputFolder::write(const std::filesystem::path& name, std::string_view bytes) {
+  const FileIdentity* input = input_.found ? &input_ : nullptr;
 #ifdef _WIN32
-  WritePath(path_ / name, bytes);
+  WritePath(path_ / name, bytes, Target::Any, input);
 #else
   WriteAt(descriptor_ >= 0 ? descriptor_ : AT_FDCWD, name.native(), Shown{&path_, name}, bytes,
-          &habits_);
+          &habits_, Target::Any, input);
 #endif
+}
+
+FileIdentity IdentityOf(const std::filesystem::path& file) {
+#ifdef _WIN32
+  const HANDLE handle =
+      ::CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return {};
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool known = ::GetFileInformationByHandle(handle, &information) != 0;
+  ::CloseHandle(handle);
+  if (!known) {
+    return {};
+  }
+  return {true, information.dwVolumeSerialNumber,
+          (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+#else
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) {
+    return {};
+  }
+  return IdentityOf(st);
+#endif
+}
+
+bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.found && b.found && a.device == b.device && a.index == b.index;
 }
 
 void RemoveTemporariesOnInterruption() {

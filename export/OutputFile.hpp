@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -48,8 +49,11 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 //   handlers, taking one on another thread, wait for the end of the rewrite.
 // - A new file gets the usual mode (0666 less the umask). A replaced file keeps its mode, and
 //   its owner and group where the writer may set them (root may; others keep the group when
-//   they belong to it). Access lists and extended attributes are not carried over, and on
-//   Windows the new file takes the folder's inherited rights.
+//   they belong to it). It keeps its access list and extended attributes too, and takes none
+//   of its own (a folder's default access list gives the temporary file one, which goes);
+//   where they cannot be carried over (an attribute the writer may not read or set), the file
+//   is rewritten in place as below. On Windows the replaced file keeps its rights and
+//   attributes (ReplaceFileW), and a new one takes the folder's inherited rights.
 // - A file the writer may not write (mode 0444, or another user's) is refused with
 //   "Permission denied", even where the folder would allow replacing it.
 // - A symbolic link keeps pointing where it did, and the file it ends at is written (created
@@ -67,11 +71,24 @@ std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 //   behind /dev/stdout at its end.
 //
 // On Linux a new file costs 7 system calls (4 through an OutputFolder after a new one) and a
-// replaced one of the same owner and mode 8 (5 through an OutputFolder after the first), or
-// 10 (7) where the signals must be held back.
+// replaced one of the same owner and mode, without an access list or extended attributes, 10
+// (6 through an OutputFolder after the first), or 12 (8) where the signals must be held back.
 enum class Target { Any, RegularFile };
 void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes,
                     Target target = Target::Any);
+
+// Which file a path leads to, through any links: its device and its number there (on Windows
+// the volume's serial number and the file's index). Not `found` where no file is there.
+struct FileIdentity {
+  bool found = false;
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+};
+FileIdentity IdentityOf(const std::filesystem::path& file);
+
+// Whether both are one file that was found: the check that keeps an output from replacing
+// the input it is made from, whatever name or link leads to it.
+bool SameFile(const FileIdentity& a, const FileIdentity& b);
 
 // For a program's start: SIGINT, SIGTERM, SIGHUP and SIGQUIT, where they would end the program
 // at once, first remove any temporary name of the writes under way, in whichever thread they
@@ -94,11 +111,16 @@ class OutputFolder {
   // WriteFileBytes(path() / name, bytes); errors name path() / name. One thread at a time.
   void write(const std::filesystem::path& name, std::string_view bytes);
 
+  // From then on a write that would land on `input` (SameFile) is refused, "it is the input
+  // file", and the file is left as it is; it costs no system call.
+  void spare(const FileIdentity& input) { input_ = input; }
+
   // What the writes found of the folder itself, so that the next need not ask again: whether
   // the last file was new (the next is first tried as new, without looking for it), and the
-  // owner, group and mode a temporary file made with `requestedMode` got here (a replaced
-  // file then has no temporary file to look at, while the folder's set-group-ID bit and
-  // default access list and the program's umask stay as they were).
+  // owner, group and mode a temporary file made with `requestedMode` got here, and whether it
+  // got extended attributes (a default access list) (a replaced file then has no temporary
+  // file to look at, while the folder's set-group-ID bit and default access list and the
+  // program's umask stay as they were).
   struct Habits {
     bool lastNew = false;
     bool madeKnown = false;
@@ -106,12 +128,14 @@ class OutputFolder {
     unsigned madeOwner = 0;
     unsigned madeGroup = 0;
     unsigned madeMode = 0;
+    bool madeAttributes = false;
   };
 
  private:
   std::filesystem::path path_;
   int descriptor_ = -1;
   Habits habits_;
+  FileIdentity input_;
 };
 
 namespace detail {

@@ -102,9 +102,11 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
   }
   struct Bad {
     int position;
-    std::string item;    // empty: the item stays, but a folder stands where its file goes
+    std::string item;    // empty: the item stays, but a folder, or a link to the input,
+                         // stands where its file goes
     std::string reason;  // the end of its entry
   };
+  const std::string isInput = "it is the input file";
   const Bad bad[] = {
       {1, "abc", "not a number, no file written."},
       {16, "95", "latitude outside -90..90, no file written."},
@@ -117,14 +119,20 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
       {65, "", "Is a directory"},
       {129, "", "Is a directory"},
       {161, "", "Is a directory"},
+      {170, "", isInput},  // a symbolic link
+      {171, "", isInput},  // a second name of the input
       {kItems, "1" + std::string(40, '0') + "E-1", "latitude outside -90..90, no file written."},
   };
+  std::vector<fs::path> inputNames;
   for (const Bad& b : bad) {
     std::string& item = items[static_cast<std::size_t>(b.position - 1)];
-    if (b.item.empty()) {
-      fs::create_directory(dir / ("lats" + SingleText(std::stof(item)) + ".out"));
-    } else {
+    const fs::path output = dir / ("lats" + SingleText(std::stof(item)) + ".out");
+    if (!b.item.empty()) {
       item = b.item;
+    } else if (b.reason == isInput) {
+      inputNames.push_back(output);
+    } else {
+      fs::create_directory(output);
     }
   }
   std::string text;
@@ -132,6 +140,8 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
     text += items[i] + (i % 3 == 0 ? "\n" : i % 3 == 1 ? ", " : "\t");
   }
   test::WriteText(input, text);
+  fs::create_symlink("lats.txt", inputNames.at(0));
+  fs::create_hard_link(input, inputNames.at(1));
 
   const BatchRun run = RunOn(input, 2, 7);
   ASSERT_EQ(run.log.size(), static_cast<std::size_t>(kItems));
@@ -144,6 +154,10 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
     if (badItem != std::end(bad)) {
       EXPECT_EQ(entry.rfind("Item " + std::to_string(i) + " (", 0), 0u) << entry;
       EXPECT_TRUE(entry.ends_with(badItem->reason)) << entry << " / " << badItem->reason;
+      if (badItem->reason == isInput) {  // the entry names the file
+        const fs::path output = dir / ("lats" + SingleText(std::stof(item)) + ".out");
+        EXPECT_NE(entry.find("Cannot write " + Path(output) + ": "), std::string::npos) << entry;
+      }
       continue;
     }
     ++written;
@@ -155,7 +169,9 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
   EXPECT_EQ(run.result.written, written);
   EXPECT_EQ(run.result.failed, static_cast<std::int32_t>(std::size(bad)));
   EXPECT_EQ(run.result.items, kItems);
-  EXPECT_EQ(BatchSummary(run.result), std::to_string(written) + " Files written.\n10 items failed.");
+  EXPECT_EQ(BatchSummary(run.result), std::to_string(written) + " Files written.\n12 items failed.");
+  EXPECT_EQ(test::ReadBytes(input), text);
+  EXPECT_TRUE(fs::is_symlink(inputNames[0]));
 }
 
 // An input that cannot be read to its end ends the run with an entry naming it; what was

@@ -243,7 +243,7 @@ TEST(Cli, BadArgumentsWriteNothing) {
        "--table is given no value; give a name ending in .csv or .nc, or - for a comma-separated "
        "table on standard output.\n"},
       {{"-l", "41.9", "-a"}, "--aggregation is given no value; give daily (1), weekly (2), "
-                             "dekadal (3) or monthly (4).\n"},
+                             "dekadal (3), monthly (4) or pentadal (5).\n"},
       {{"-l", "41.9", "--output", out, "--output", out}, "--output is given 2 times; give it "
                                                          "once.\n"},
       {{"-l", "41.9", "-a", "daily", "--aggregation", "monthly"},

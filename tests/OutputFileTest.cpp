@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +17,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -116,6 +119,47 @@ class FileSizeLimit {
   void (*handler_)(int) = nullptr;
 };
 
+// A file's mode and extended attributes, its access list among them, as text: "mode 640
+// system.posix_acl_access=\x02... user.source=lats.txt". A file without its owner's read bit
+// is given it for the reading, as user attributes are read with it.
+std::string Attributes(const fs::path& file) {
+  const mode_t mode = Status(file).st_mode & 07777;
+  char octal[8];
+  std::snprintf(octal, sizeof octal, "%o", static_cast<unsigned>(mode));
+  std::string text = std::string("mode ") + octal;
+  if ((mode & S_IRUSR) == 0) {
+    ::chmod(file.c_str(), mode | S_IRUSR);
+  }
+  std::vector<char> names(65536);
+  const ssize_t listed = ::llistxattr(file.c_str(), names.data(), names.size());
+  std::vector<std::string> sorted;
+  for (ssize_t at = 0; at < listed; at += static_cast<ssize_t>(sorted.back().size()) + 1) {
+    sorted.emplace_back(names.data() + at);
+  }
+  std::sort(sorted.begin(), sorted.end());
+  for (const std::string& name : sorted) {
+    std::vector<char> value(65536);
+    const ssize_t length = ::lgetxattr(file.c_str(), name.c_str(), value.data(), value.size());
+    text += " " + name + "=";
+    for (ssize_t i = 0; i < length; ++i) {
+      const auto c = static_cast<unsigned char>(value[static_cast<std::size_t>(i)]);
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, c > ' ' && c < 127 ? "%c" : "\\x%02x", c);
+      text += escaped;
+    }
+    if (length < 0) {
+      text += "unreadable";
+    }
+  }
+  if ((mode & S_IRUSR) == 0) {
+    ::chmod(file.c_str(), mode);
+  }
+  return text;
+}
+
+// Runs a command of the acl package; whether it did its work.
+bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
+
 class Umask {
  public:
   explicit Umask(mode_t mask) : saved_(::umask(mask)) {}
@@ -161,9 +205,103 @@ void ModesOfNewAndReplacedFiles(const fs::path& dir, Way way, Findings& f) {
   }
 }
 
+// A replaced file keeps its access list (a named user's entry, the group's own bits below the
+// mask) and its extended attributes, and takes nothing of a folder's default access list; a
+// file with nothing of the kind gets nothing. Where the writer may not read an attribute (a
+// user's write-only file) the file is rewritten in place, which keeps everything. Through an
+// open folder the files are written one after the other into one folder, after a new one.
+void AccessListsAndAttributesKept(const fs::path& dir, Way way, Findings& f) {
+  fs::create_directory(dir / "inherits");
+  f.check(Run("setfacl -d -m u:4321:rwx,g::rwx,o::rwx '" + (dir / "inherits").string() + "'"),
+          "no default access list on the scratch folder");
+  const struct {
+    const char* name;
+    mode_t mode;
+    const char* acl;
+    bool attribute;
+  } files[] = {
+      {"acl.csv", 0640, "u:4321:rw-", true},
+      {"attribute.csv", 0640, nullptr, true},
+      {"plain.csv", 0640, nullptr, false},  // after one of its mode: the folder's habits
+      {"writeonly.csv", 0200, nullptr, true},
+  };
+  for (const fs::path& folder : {dir, dir / "inherits"}) {
+    std::vector<std::string> before;
+    for (const auto& file : files) {
+      const fs::path path = folder / file.name;
+      test::WriteText(path, kOld);
+      f.check(Run("setfacl -b '" + path.string() + "'"), "setfacl -b");
+      ::chmod(path.c_str(), file.mode);  // an access list then widens the mask to its entry
+      if (file.acl != nullptr) {
+        f.check(Run("setfacl -m " + std::string(file.acl) + " '" + path.string() + "'"),
+                "no access list on the scratch file");
+      }
+      if (file.attribute) {
+        f.check(::setxattr(path.c_str(), "user.source", "lats.txt", 8, 0) == 0,
+                "no attribute on the scratch file");
+      }
+      before.push_back(Attributes(path));
+      f.check((before.back().find("system.posix_acl_access") != std::string::npos) ==
+                      (file.acl != nullptr) &&
+                  (before.back().find("user.source=lats.txt") != std::string::npos) ==
+                      file.attribute,
+              file.name + std::string(": ") + before.back());
+    }
+    std::optional<OutputFolder> open;
+    if (way == Way::Folder) {
+      open.emplace(folder);
+      open->write("new.csv", "n");
+    }
+    for (const std::string& text : {kLong, std::string("short")}) {
+      for (std::size_t i = 0; i < std::size(files); ++i) {
+        const fs::path path = folder / files[i].name;
+        if (open) {
+          open->write(files[i].name, text);
+        } else {
+          Write(way, path, text);
+        }
+        if ((files[i].mode & S_IRUSR) == 0) {  // given the read bit for the reading
+          ::chmod(path.c_str(), files[i].mode | S_IRUSR);
+          f.content(path, text);
+          ::chmod(path.c_str(), files[i].mode);
+        } else {
+          f.content(path, text);
+        }
+        f.check(Attributes(path) == before[i],
+                path.string() + ": " + Attributes(path) + " instead of " + before[i]);
+      }
+    }
+    f.check(Names(folder).size() == std::size(files) + (open ? 1 : 0) + (folder == dir),
+            "litter: " + Joined(Names(folder)));
+  }
+}
+
+// A chain of `length` links in `folder`, the last pointing to `end`; the first of them.
+fs::path Chain(const fs::path& folder, int length, const fs::path& end) {
+  const auto name = [&](int i) { return "c" + std::to_string(length) + "-" + std::to_string(i); };
+  fs::create_directories(folder);
+  for (int i = 1; i <= length; ++i) {
+    fs::create_symlink(i == length ? end : fs::path(name(i + 1)), folder / name(i));
+  }
+  return folder / name(1);
+}
+
 void LinksKeepPointingWhereTheyDid(const fs::path& dir, Way way, Findings& f) {
   fs::create_directory(dir / "real");
   test::WriteText(dir / "real" / "target.csv", kOld);
+  // Chains up to the 40 links the system follows; the longest dangles, and its end is made.
+  for (const int length : {5, 39, 40}) {
+    const fs::path end = dir / "real" / ("end" + std::to_string(length) + ".csv");
+    if (length != 40) {
+      test::WriteText(end, kOld);
+    }
+    const fs::path first = Chain(dir / "chains", length, end);
+    Write(way, first, std::to_string(length));
+    f.content(end, std::to_string(length));
+    f.check(fs::read_symlink(first) == "c" + std::to_string(length) + "-2",
+            "the chain of " + std::to_string(length) + " changed");
+  }
+  f.check(Names(dir / "chains").size() == 84, "litter: " + Joined(Names(dir / "chains")));
   fs::create_symlink("real/target.csv", dir / "link.csv");
   fs::create_symlink("link.csv", dir / "chain.csv");
   fs::create_symlink(dir / "real" / "absolute.csv", dir / "absolute.csv");
@@ -177,25 +315,56 @@ void LinksKeepPointingWhereTheyDid(const fs::path& dir, Way way, Findings& f) {
   f.check(fs::read_symlink(dir / "chain.csv") == "link.csv", "chain.csv changed");
   f.content(dir / "real" / "target.csv", "chain.csv");
   f.content(dir / "real" / "new.csv", "dangling.csv");
-  f.check(Names(dir) == std::vector<std::string>{"absolute.csv", "chain.csv", "dangling.csv",
-                                                 "link.csv", "real"},
+  f.check(Names(dir) == std::vector<std::string>{"absolute.csv", "chain.csv", "chains",
+                                                 "dangling.csv", "link.csv", "real"},
           Joined(Names(dir)));
-  f.check(Names(dir / "real") ==
-              std::vector<std::string>{"absolute.csv", "new.csv", "target.csv", "up.csv"},
+  f.check(Names(dir / "real") == std::vector<std::string>{"absolute.csv", "end39.csv",
+                                                          "end40.csv", "end5.csv", "new.csv",
+                                                          "target.csv", "up.csv"},
           Joined(Names(dir / "real")));
 }
 
+// Loops, and a chain of 41 links (one more than the system follows) to a file.
 void LinkLoopIsRefused(const fs::path& dir, Way way, Findings& f) {
   fs::create_symlink("b", dir / "a");
   fs::create_symlink("a", dir / "b");
   fs::create_symlink("self", dir / "self");
-  for (const char* name : {"a", "self"}) {
-    f.refused(way, dir / name, kOld, "Too many levels of symbolic links");
+  test::WriteText(dir / "end.csv", kOld);
+  const fs::path chain = Chain(dir / "chain", 41, dir / "end.csv");
+  for (const fs::path& file : {dir / "a", dir / "self", chain}) {
+    f.refused(way, file, "new", "Too many levels of symbolic links");
   }
   f.check(fs::read_symlink(dir / "a") == "b" && fs::read_symlink(dir / "b") == "a" &&
               fs::read_symlink(dir / "self") == "self",
           "a link changed");
-  f.check(Names(dir) == std::vector<std::string>{"a", "b", "self"}, Joined(Names(dir)));
+  f.content(dir / "end.csv", kOld);
+  f.check(Names(dir / "chain").size() == 41, "litter: " + Joined(Names(dir / "chain")));
+  f.check(Names(dir) == std::vector<std::string>{"a", "b", "chain", "end.csv", "self"},
+          Joined(Names(dir)));
+}
+
+// A name directly in "/", new and then replaced through a link: root writes it (and removes
+// it, its name being the scratch folder's), anyone else is refused.
+void NameInTheRootFolder(const fs::path& dir, Way way, Findings& f) {
+  const fs::path top =
+      "/" + dir.parent_path().filename().string() + "-" + dir.filename().string() + ".csv";
+  fs::create_symlink(top, dir / "top.csv");
+  if (::geteuid() != 0) {
+    f.refused(way, top, kOld, "Permission denied");
+    f.refused(way, dir / "top.csv", kOld, "Permission denied");
+    f.check(!fs::exists(top), top.string() + " was made");
+    return;
+  }
+  struct Remove {
+    const fs::path& file;
+    ~Remove() { ::unlink(file.c_str()); }
+  } remove{top};
+  f.check(!fs::exists(top), top.string() + " was there before");
+  Write(way, top, kOld);
+  f.content(top, kOld);
+  Write(way, dir / "top.csv", kLong);
+  f.content(top, kLong);
+  f.check(fs::is_symlink(dir / "top.csv"), "top.csv is no longer a link");
 }
 
 // The longest name and nearly the longest path the system takes, new and replaced.
@@ -500,8 +669,10 @@ struct Case {
 const Case kCases[] = {
     {"ReplacesTheWholeContent", kAsRoot | kAsUser, ReplacesTheWholeContent},
     {"ModesOfNewAndReplacedFiles", kAsRoot | kAsUser, ModesOfNewAndReplacedFiles},
+    {"AccessListsAndAttributesKept", kAsRoot | kAsUser, AccessListsAndAttributesKept},
     {"LinksKeepPointingWhereTheyDid", kAsRoot | kAsUser, LinksKeepPointingWhereTheyDid},
     {"LinkLoopIsRefused", kAsRoot | kAsUser, LinkLoopIsRefused},
+    {"NameInTheRootFolder", kAsRoot | kAsUser, NameInTheRootFolder},
     {"LongNames", kAsRoot | kAsUser, LongNames},
     {"FailedWriteKeepsTheOldContent", kAsRoot | kAsUser, FailedWriteKeepsTheOldContent},
     {"ReadOnlyFileAndFolderAreRefused", kAsUser, ReadOnlyFileAndFolderAreRefused},

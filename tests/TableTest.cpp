@@ -408,6 +408,11 @@ TEST(Table, CommandLine) {
       " comes more than once; a NetCDF table holds each latitude once, in ascending order (its "
       "lat is a coordinate). Give each latitude once, or write a .csv table.\n";
   const std::string oneWay = " cannot be used together: give the latitudes one way.\n";
+  // A batch input that a table could replace, by its name or through a link.
+  const std::string lats = (dir / "lats.csv").string();
+  const std::string link = (dir / "link.csv").string();
+  test::WriteText(lats, "41.9 10\n");
+  fs::create_symlink("lats.csv", link);
   const CycleChoice monthly{Aggregation::Monthly, Unit::MmPerDay};
   const std::string twoLatitudes =
       TableText({41.9f, -33.868f}, CycleChoice{}, TableLayout::Wide);
@@ -503,6 +508,12 @@ TEST(Table, CommandLine) {
        "Item 2 (abc): not a number.\n--batch: 1 item of '" + oneBad +
            "' is no latitude; no table written.\n"},
       {{"--batch", (dir / "none.txt").string(), "--table", csv}, 1, "", "could not be read"},
+      {{"--batch", lats, "--table", lats}, 2, "",
+       "--table: '" + lats + "' would replace the --batch input '" + lats +
+           "'; no table written.\n"},
+      {{"--batch", lats, "--table", link, "--layout", "long"}, 2, "",
+       "--table: '" + link + "' would replace the --batch input '" + lats + "'"},
+      {{"--batch", link, "--table", lats}, 2, "", "would replace the --batch input"},
       {{"-l", "1", "--dates", "2023-02-29/2023-03-01", "--table", csv}, 2, "",
        "--dates: FROM '2023-02-29' is no date"},
       {{"-l", "1", "--dates", "2023-03-01/2023-02-01", "--table", csv}, 2, "", "is after TO"},
@@ -542,6 +553,8 @@ TEST(Table, CommandLine) {
     } else if (!c.file.empty()) {
       EXPECT_EQ(test::ReadBytes(c.file).substr(0, 4), std::string("CDF\x02", 4)) << shown;
     }
+    EXPECT_EQ(test::ReadBytes(lats), "41.9 10\n") << shown;
+    EXPECT_TRUE(fs::is_symlink(link)) << shown;
   }
   // Without its NetCDF module the command line says which file it missed and writes nothing;
   // given it back, it writes again.
