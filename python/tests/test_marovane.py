@@ -130,6 +130,22 @@ def test_real_dates_are_means_over_the_real_calendar(aggregation, unit):
         assert marovane.for_dates(latitude, "2023-12-31") == table[364]
 
 
+@pytest.mark.parametrize("quantity", ["radiation", "daylength"])
+@pytest.mark.parametrize("method", ["harmonic", "fao56"])
+@pytest.mark.parametrize("aggregation", ["daily", "dekadal", "monthly"])
+def test_each_latitude_has_its_own_value_for_one_date(aggregation, method, quantity):
+    # Dates of one period at several latitudes: a value kept from one latitude must not pass
+    # to the next.
+    latitudes = [0, 41.9, -33.9, 0, 41.9, 66.6, 41.9]
+    dates = ["2024-01-01"] * 3 + ["2024-01-05"] * 2 + ["2024-06-30", "2024-06-30"]
+    got = marovane.for_dates(latitudes, dates, aggregation, 1, quantity, method)
+    alone = [marovane.for_dates(lat, date, aggregation, 1, quantity, method)
+             for lat, date in zip(latitudes, dates)]
+    np.testing.assert_array_equal(got, alone)
+    assert len(set(alone[:3])) == 3 and alone[5] != alone[6]
+    np.testing.assert_array_equal(
+        marovane.for_dates([0, 41.9], "2024-01-01", aggregation, 1, quantity, method), alone[:2])
+
 def test_dates_in_every_form_give_the_same_values():
     expected = marovane.for_dates(-33.8675, ["2024-02-29", "2023-07-01"], "dekadal", "mm/dekad")
     forms = [
@@ -147,10 +163,49 @@ def test_dates_in_every_form_give_the_same_values():
     np.testing.assert_array_equal(marovane.for_dates(-33.8675, index, 3, 7), expected)
     np.testing.assert_array_equal(
         marovane.for_dates(-33.8675, index.tz_localize("Australia/Sydney"), 3, 7), expected)
-    # Dates before 1970 and at the ends of the ISO years.
+    # Dates before 1970 and at the ends of the ISO years; at the far end of nanoseconds, where
+    # numpy's own conversion to days wraps around.
     assert marovane.for_dates(0, np.datetime64("1969-12-31T23:00")) == marovane.for_dates(0, "1969-12-31")
+    np.testing.assert_array_equal(
+        marovane.for_dates(0, np.array([-2**63 + 1, 2**63 - 1], dtype="M8[ns]")),
+        marovane.for_dates(0, ["1677-09-21", "2262-04-11"]))
     assert marovane.for_dates(0, ["0001-01-01", "9999-12-31"]).shape == (2,)
 
+
+
+MISSING = [  # "2024-02-29", a date not given, "2023-07-01"
+    np.array(["2024-02-29", "NaT", "2023-07-01"], dtype="datetime64[D]"),
+    np.array(["2024-02-29T06", "NaT", "2023-07-01T23"], dtype="datetime64[ns]"),
+    ["2024-02-29", None, "2023-07-01"],
+    ["2024-02-29", float("nan"), "2023-07-01"],
+    np.array(["2024-02-29", np.float32("nan"), "2023-07-01"], dtype=object),
+    [datetime.date(2024, 2, 29), np.datetime64("NaT"), datetime.datetime(2023, 7, 1, 12)],
+    ("pandas", ["2024-02-29 06:00", None, "2023-07-01"], None),
+    ("pandas", ["2024-02-29 06:00", None, "2023-07-01"], "Australia/Sydney"),
+    ("pandas", ["2024-02-29 23:00", None, "2023-07-01"], "UTC"),
+]
+
+
+@pytest.mark.parametrize("dates", MISSING, ids=range(len(MISSING)))
+def test_missing_dates_have_no_value(dates):
+    if isinstance(dates, tuple):  # a pandas index and series, naive or in a time zone
+        import pandas
+        _, texts, zone = dates
+        index = pandas.DatetimeIndex(texts)
+        dates = index if zone is None else index.tz_localize(zone)
+        assert np.isnan(marovane.for_dates(41.9, dates[1]))  # pandas' NaT, of any zone
+        assert np.isnan(marovane.for_dates(41.9, pandas.Series(dates))[1])
+    expected = marovane.for_dates(41.9, ["2024-02-29", "2023-07-01"], "dekadal", "mm/dekad")
+    for latitude in [41.9, [[41.9], ["41:54:00N"]]]:
+        got = marovane.for_dates(latitude, dates, "dekadal", "mm/dekad")
+        assert got.dtype == np.float64 and got.shape == np.broadcast_shapes(np.shape(latitude), (3,))
+        np.testing.assert_array_equal(got, np.broadcast_to([expected[0], np.nan, expected[1]], got.shape))
+    # Alone, and columns with nothing in them.
+    for nothing in [None, float("nan"), np.datetime64("NaT"), np.datetime64("NaT", "ns"),
+                    np.full(2, np.nan), np.array([None, None])]:
+        got = marovane.for_dates([0, 41.9], nothing, "monthly")
+        assert got.shape == (2,) and np.isnan(got).all(), nothing
+    assert isinstance(marovane.for_dates(0, None), np.float64)
 
 SHAPES = [  # latitude, day or dates, the result's shape
     (41.9, 172, ()),
@@ -162,20 +217,31 @@ SHAPES = [  # latitude, day or dates, the result's shape
     (np.zeros((2, 1, 4)), np.ones((3, 1), dtype=np.uint8), (2, 3, 4)),
     (np.zeros(0), 1, (0,)),
     (np.zeros((3, 0)), [[1], [2], [3]], (3, 0)),
+    (1, [], (0,)),
+    ([], [], (0,)),
+    ([[1], [2]], [], (2, 0)),
+    (np.array([], dtype=object), np.array([], dtype=object), (0,)),
+    (np.array(41.9, dtype=object), np.array(60, dtype=object), ()),
+    (np.array([[41.9], ["0"]], dtype=object), np.array([1, 2**3, np.uint8(3)], dtype=object), (2, 3)),
 ]
 
 
 @pytest.mark.parametrize("latitude, day, shape", SHAPES)
 def test_shapes_broadcast(latitude, day, shape):
-    dates = np.datetime64("2024-01-01") + np.asarray(day) - 1
-    for function, argument, dtype in [
-        (marovane.daily_radiation, day, np.float64),
-        (marovane.day_length, day, np.float32),
-        (marovane.for_dates, dates, np.float64),
+    days = np.asarray(day).astype(np.int16)
+    dates = np.datetime64("2024-01-01") + days.astype(np.int64) - 1
+    given_dates = day if days.size == 0 else dates.astype(object if np.asarray(day).dtype == object else "M8[D]")
+    plain_latitude = np.asarray(latitude).astype(np.float32)
+    for function, argument, plain, dtype in [
+        (marovane.daily_radiation, day, days, np.float64),
+        (marovane.day_length, day, days, np.float32),
+        (marovane.for_dates, given_dates, dates, np.float64),
     ]:
         result = function(latitude, argument)
         assert np.shape(result) == shape and result.dtype == dtype
         assert isinstance(result, np.ndarray) == (shape != ())
+        # Lists and object arrays, empty ones too, are the numeric arrays of their numbers.
+        np.testing.assert_array_equal(result, function(plain_latitude, plain))
     for aggregation, periods in [("daily", 365), ("weekly", 53), ("dekadal", 36), ("monthly", 12)]:
         assert marovane.annual_cycle(latitude, aggregation).shape == np.shape(latitude) + (periods,)
 
@@ -194,6 +260,12 @@ def test_any_memory_layout_or_number_type_gives_the_same_values():
     for form in [whole, whole.astype(np.int8), whole.astype(np.float32), whole.astype(np.float16),
                  whole.tolist(), np.array(whole.tolist(), dtype=object), [str(x) for x in whole]]:
         np.testing.assert_array_equal(marovane.annual_cycle(form), expected)
+    # So are days of any integer type, in object arrays too.
+    days = np.arange(1, 367)
+    expected = marovane.daily_radiation(41.9, days)
+    for form in [days.astype(np.uint16), days.tolist(), np.array(days.tolist(), dtype=object),
+                 np.array([np.int8(d) if d < 128 else d for d in days], dtype=object)]:
+        np.testing.assert_array_equal(marovane.daily_radiation(41.9, form), expected)
     # The latitude is held in single precision: two doubles of one single are one latitude.
     assert np.float32(41.9) == np.float32(41.900000001)
     np.testing.assert_array_equal(marovane.annual_cycle(41.9), marovane.annual_cycle(41.900000001))
@@ -211,6 +283,11 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.annual_cycle, ("\ud800",), ValueError, "not numeric"),
     (marovane.annual_cycle, ([1, "x"],), ValueError, "not numeric! Got 'x' at index (1,)."),
     (marovane.annual_cycle, ([0, 10**400],), ValueError, "Got 1000000000000000000000000000000000000000\u2026 at index (1,)."),
+    (marovane.annual_cycle, (-(10**400),), ValueError, OUT_OF_RANGE + " Got -100000000000000000000000000000000000000\u2026."),
+    (marovane.annual_cycle, (np.array(2**64, dtype=object),), ValueError, OUT_OF_RANGE + " Got 1.8446744073709552e+19."),
+    (marovane.annual_cycle, ([0.5, "41:54:00X"],), ValueError, "not numeric! Got '41:54:00X' at index (1,)."),
+    (marovane.annual_cycle, ([[0, 1], [2]],), ValueError,
+     "latitude must be one value or an array of one shape, not lists of different lengths"),
     (marovane.annual_cycle, (0, "yearly"), ValueError,
      "unknown aggregation 'yearly'; give daily (1), weekly (2), dekadal (3) or monthly (4)."),
     (marovane.annual_cycle, (0, 5), ValueError, "unknown aggregation '5'"),
@@ -237,22 +314,45 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.day_length, (0, [1, 367]), ValueError, "got 367 at index (1,)"),
     (marovane.day_length, (0, np.uint64(2**63)), ValueError, "1..366"),
     (marovane.day_length, (0, [1, 2**70]), ValueError, "1..366"),
+    (marovane.daily_radiation, (0, 2**64), ValueError, "day must be a day of the year, 1..366; got 18446744073709551616"),
+    (marovane.daily_radiation, (0, -(2**70)), ValueError, "1..366; got -1180591620717411303424"),
+    (marovane.day_length, (0, [[1], [10**400]]), ValueError, "got 1000000000000000000000000000000000000000\u2026 at index (1, 0)"),
+    (marovane.daily_radiation, (0, np.array(0, dtype=object)), ValueError, "1..366; got 0"),
     (marovane.daily_radiation, (0, 1.0), TypeError, "day must be integer days of the year, not an array of float64"),
+    (marovane.daily_radiation, (0, [1.0]), TypeError, "not an array of float64"),
     (marovane.daily_radiation, (0, True), TypeError, "not bool"),
-    (marovane.daily_radiation, (0, [1, "2"]), TypeError, "not an array of <U21"),
+    (marovane.daily_radiation, (0, "2"), TypeError, "not an array of <U1"),
+    (marovane.daily_radiation, (0, [1, "2"]), TypeError, "day must be an integer day of the year, not str at index (1,)"),
+    (marovane.daily_radiation, (0, [1, None]), TypeError, "not NoneType at index (1,)"),
     (marovane.daily_radiation, (0, np.array([1, 2.5], dtype=object)), TypeError, "not float at index (1,)"),
-    (marovane.daily_radiation, ([0, 1], [1, 2, 3]), ValueError, "shape mismatch"),
+    (marovane.daily_radiation, (0, [[1, 2], [3]]), ValueError, "day must be one value or an array of one shape"),
+    (marovane.daily_radiation, ([0, 1], [1, 2, 3]), ValueError,
+     "shape mismatch: latitude of shape (2,) and day of shape (3,) do not broadcast to one shape"),
     (marovane.for_dates, (0, "2024-01-01", "weekly"), ValueError,
      "weeks have no place in the real calendar; give daily, dekadal or monthly."),
     (marovane.for_dates, (0, "2023-02-29"), ValueError,
      "'2023-02-29' is no date: give an existing date as YYYY-MM-DD, years 0001 to 9999."),
     (marovane.for_dates, (0, ["2024-01-01", "2024-13-01"]), ValueError, "'2024-13-01' is no date"),
     (marovane.for_dates, (0, "20240101"), ValueError, "is no date"),
-    (marovane.for_dates, (0, np.array(["2024-01-01", "NaT"], dtype="datetime64[D]")), ValueError,
-     "dates: NaT is not a date at index (1,)"),
+    (marovane.for_dates, (0, ["2024-01-01", "NaT"]), ValueError, "'NaT' is no date"),
+    (marovane.for_dates, (0, [None, "2024-02-30"]), ValueError, "'2024-02-30' is no date"),
+    (marovane.for_dates, (0, ["2024-01-01", ""]), ValueError, "'' is no date"),
     (marovane.for_dates, (0, np.datetime64("10000-01-01")), ValueError, "dates must lie in the years 1 to 9999"),
+    (marovane.for_dates, (0, [np.datetime64("NaT"), np.datetime64(2**62, "Y")]), ValueError,
+     "dates must lie in the years 1 to 9999; got 4611686018427387904 in datetime64[Y] at index (1,)"),
+    # numpy's own conversion to days wraps these around into the years 1 to 9999.
+    (marovane.for_dates, (0, np.array([737869762948382065], dtype="M8[25h]")), ValueError,
+     "dates must lie in the years 1 to 9999; got 737869762948382065 in datetime64[25h] at index (0,)"),
+    (marovane.for_dates, (0, np.array(["NaT", 2635249153387078803], dtype="M8[W]")), ValueError,
+     "got 2635249153387078803 in datetime64[W] at index (1,)"),
     (marovane.for_dates, (0, 20240101), TypeError, "not an array of int64"),
+    (marovane.for_dates, (0, [float("nan"), 1.5]), TypeError, "not an array of float64"),
     (marovane.for_dates, (0, [datetime.date(2024, 1, 1), 5]), TypeError, "not int at index (1,)"),
+    (marovane.for_dates, (0, np.array(["2024-01-01", np.timedelta64(1, "D")], dtype=object)), TypeError,
+     "not timedelta64 at index (1,)"),
+    (marovane.for_dates, (0, [["2024-01-01"], []]), ValueError, "dates must be one value or an array of one shape"),
+    (marovane.for_dates, ([0, 1], ["2024-01-01"] * 3), ValueError,
+     "shape mismatch: latitude of shape (2,) and dates of shape (3,)"),
     (marovane.for_dates, (91, "2024-01-01"), ValueError, OUT_OF_RANGE),
     (marovane.to_dataset, (np.zeros((2, 2)),), ValueError, "not of shape (2, 2)"),
     (marovane.to_dataset, (0, "weekly", 1, "radiation", "harmonic", "2024-01-01/2024-02-01"),
@@ -262,6 +362,8 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("2024-02-01", "2024-01-31")),
      ValueError, "dates: FROM 2024-02-01 is after TO 2024-01-31."),
     (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", 2024), TypeError, "'FROM/TO'"),
+    (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("2024-01-01", None)), ValueError,
+     "dates: FROM and TO must be dates, not NaT, None or NaN"),
 ]
 
 
