@@ -84,13 +84,22 @@ def _shown(value: Any) -> str:
     return shown if len(shown) <= 40 else shown[:40] + "\u2026"
 
 
-def _array(value: Any, what: str) -> _np.ndarray:
-    """The value as numpy reads it, but each item of a list that holds texts kept as it is."""
+def _units(items: _np.ndarray) -> set[tuple[str, int]]:
+    return {_np.datetime_data(item.dtype) for item in items.flat
+            if isinstance(item, _np.datetime64) and not _np.isnat(item)}
+
+
+def _array(value: Any, what: str, mixed: str = "USM") -> _np.ndarray:
+    """The value as numpy reads it; but the items of a list that numpy would turn into others
+    of the kinds `mixed` are kept as they are: numbers, dates and None of a list that holds
+    texts, which numpy writes as texts; days in several units, which numpy turns into the
+    finest, wrapping around those that do not fit; integers it makes floats of."""
     try:
         values = _np.asarray(value)
-        if values.dtype.kind in "US" and not isinstance(value, (_np.ndarray, str, bytes)):
-            # numpy writes the numbers, dates and None of such a list as texts
-            values = _np.asarray(value, dtype=object)
+        if isinstance(value, (list, tuple)) and values.dtype.kind in mixed:
+            items = _np.asarray(value, dtype=object)
+            if values.dtype.kind != "M" or len(_units(items)) > 1:
+                values = items
     except ValueError:
         raise ValueError(f"{what} must be one value or an array of one shape, not lists of "
                          f"different lengths") from None
@@ -175,7 +184,7 @@ def _days(day: Any) -> _np.ndarray:
     """Days of the year 1..366 as int16, in the shape given."""
     if isinstance(day, (bool, _np.bool_)):
         raise TypeError("day must be an integer day of the year, not bool")
-    values = _array(day, "day")
+    values = _array(day, "day", "USMf")
     kind = values.dtype.kind
     if kind == "O":  # integers beyond int64, or numbers of any type
         for index, item in _np.ndenumerate(values):

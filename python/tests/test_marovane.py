@@ -154,6 +154,7 @@ def test_dates_in_every_form_give_the_same_values():
         [datetime.date(2024, 2, 29), datetime.datetime(2023, 7, 1, 12, 30)],
         np.array(["2024-02-29", np.datetime64("2023-07-01")], dtype=object),
         (np.datetime64("2024-02-29"), "2023-07-01"),
+        [np.datetime64("2024-02-29T12", "h"), np.datetime64("2023-07-01", "ns")],
     ]
     for dates in forms:
         np.testing.assert_array_equal(
@@ -170,6 +171,10 @@ def test_dates_in_every_form_give_the_same_values():
         marovane.for_dates(0, np.array([-2**63 + 1, 2**63 - 1], dtype="M8[ns]")),
         marovane.for_dates(0, ["1677-09-21", "2262-04-11"]))
     assert marovane.for_dates(0, ["0001-01-01", "9999-12-31"]).shape == (2,)
+    # A list of several units, which numpy would bring to the finest, wrapping 5000 round to 2077.
+    np.testing.assert_array_equal(
+        marovane.for_dates(41.9, [np.datetime64("5000-06-01", "s"), np.datetime64("2000-01-01", "ns")]),
+        marovane.for_dates(41.9, ["5000-06-01", "2000-01-01"]))
 
 
 
@@ -264,7 +269,8 @@ def test_any_memory_layout_or_number_type_gives_the_same_values():
     days = np.arange(1, 367)
     expected = marovane.daily_radiation(41.9, days)
     for form in [days.astype(np.uint16), days.tolist(), np.array(days.tolist(), dtype=object),
-                 np.array([np.int8(d) if d < 128 else d for d in days], dtype=object)]:
+                 np.array([np.int8(d) if d < 128 else d for d in days], dtype=object),
+                 [np.uint64(d) if d % 2 else d for d in days]]:  # numpy makes floats of this list
         np.testing.assert_array_equal(marovane.daily_radiation(41.9, form), expected)
     # The latitude is held in single precision: two doubles of one single are one latitude.
     assert np.float32(41.9) == np.float32(41.900000001)
@@ -319,7 +325,7 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.day_length, (0, [[1], [10**400]]), ValueError, "got 1000000000000000000000000000000000000000\u2026 at index (1, 0)"),
     (marovane.daily_radiation, (0, np.array(0, dtype=object)), ValueError, "1..366; got 0"),
     (marovane.daily_radiation, (0, 1.0), TypeError, "day must be integer days of the year, not an array of float64"),
-    (marovane.daily_radiation, (0, [1.0]), TypeError, "not an array of float64"),
+    (marovane.daily_radiation, (0, [1, 2.0]), TypeError, "day must be an integer day of the year, not float at index (1,)"),
     (marovane.daily_radiation, (0, True), TypeError, "not bool"),
     (marovane.daily_radiation, (0, "2"), TypeError, "not an array of <U1"),
     (marovane.daily_radiation, (0, [1, "2"]), TypeError, "day must be an integer day of the year, not str at index (1,)"),
