@@ -14,7 +14,10 @@ import threading
 import time
 
 import numpy as np
+import pandas
 import pytest
+from hypothesis import HealthCheck, given, settings
+from hypothesis import strategies as st
 
 import marovane
 
@@ -159,7 +162,6 @@ def test_dates_in_every_form_give_the_same_values():
     for dates in forms:
         np.testing.assert_array_equal(
             marovane.for_dates("-33.8675", dates, 3, "mm/dekad"), expected, err_msg=str(dates))
-    import pandas
     index = pandas.DatetimeIndex(["2024-02-29 06:00", "2023-07-01"])
     np.testing.assert_array_equal(marovane.for_dates(-33.8675, index, 3, 7), expected)
     np.testing.assert_array_equal(
@@ -194,7 +196,6 @@ MISSING = [  # "2024-02-29", a date not given, "2023-07-01"
 @pytest.mark.parametrize("dates", MISSING, ids=range(len(MISSING)))
 def test_missing_dates_have_no_value(dates):
     if isinstance(dates, tuple):  # a pandas index and series, naive or in a time zone
-        import pandas
         _, texts, zone = dates
         index = pandas.DatetimeIndex(texts)
         dates = index if zone is None else index.tz_localize(zone)
@@ -380,6 +381,232 @@ def test_errors_say_what_is_wrong(function, arguments, error, message):
     assert message in str(raised.value)
 
 
+
+# The module's reading of its arguments, as a fuzz target: random atoms, each tagged with what
+# it alone gives (a value, NaN, ValueError, TypeError, or a value or ValueError), in random
+# containers. A call returns the expected shape, each value that of its atoms alone, or
+# refuses with ValueError or TypeError and a message; nothing else.
+VALUE, MISSING, BAD_VALUE, BAD_TYPE, ANY = "value", "missing", "ValueError", "TypeError", "any"
+ZONES = [None, datetime.timezone.utc, datetime.timezone(datetime.timedelta(hours=14)),
+         datetime.timezone(datetime.timedelta(hours=-12, minutes=-30))]
+
+
+def tagged(strategy, tag):
+    return strategy.map(lambda value: (value, tag, None))
+
+
+def dated(strategy, make):  # (atom, VALUE, its date)
+    return strategy.map(lambda when: (make(when), VALUE, when if type(when) is datetime.date else when.date()))
+
+
+LATITUDES = st.one_of(
+    tagged(st.floats(-90, 90), VALUE),
+    tagged(st.floats(-90, 90).map(np.float32), VALUE),
+    tagged(st.integers(-90, 90), VALUE),
+    tagged(st.integers(-90, 90).map(np.int8), VALUE),
+    tagged(st.floats(-90, 90).map(lambda x: f"{x:.6f}"), VALUE),
+    tagged(st.builds("{}:{:02d}:{:02d}{}".format, st.integers(0, 89), st.integers(0, 59),
+                     st.integers(0, 59), st.sampled_from("NS")), VALUE),
+)
+LATITUDE_ATOMS = st.one_of(
+    LATITUDES,
+    tagged(st.floats().filter(lambda x: not -90 <= x <= 90), BAD_VALUE),
+    tagged(st.one_of(st.integers(91), st.integers(max_value=-91),
+                     st.sampled_from([2**63, 2**64, -(2**70), 10**400, -(10**400)])), BAD_VALUE),
+    tagged(st.sampled_from(["91", "-90.001", "41:54:00X", "", "nan", "1e400"]), BAD_VALUE),
+    tagged(st.text(max_size=12), ANY),
+    tagged(st.sampled_from([None, 1j, b"41", datetime.date(2024, 1, 1), np.datetime64("NaT")]), BAD_TYPE),
+)
+DAYS = st.one_of(
+    tagged(st.integers(1, 366), VALUE),
+    tagged(st.integers(1, 366).map(np.int16), VALUE),
+    tagged(st.integers(1, 366).map(np.uint64), VALUE),
+)
+DAY_ATOMS = st.one_of(
+    DAYS,
+    tagged(st.integers().filter(lambda d: not 1 <= d <= 366), BAD_VALUE),
+    tagged(st.sampled_from([0, 367, 2**63, 2**64, -(2**70), 10**400]), BAD_VALUE),
+    tagged(st.one_of(st.floats(), st.none(), st.text(max_size=4), st.just(b"1"),
+                     st.just(np.datetime64("2024-01-01"))), BAD_TYPE),
+)
+TIMES = st.datetimes(min_value=datetime.datetime(1678, 1, 1), max_value=datetime.datetime(2261, 12, 31))
+DATES = st.one_of(
+    dated(st.dates(), datetime.date.isoformat),
+    dated(st.dates(), lambda day: day),
+    dated(st.datetimes(timezones=st.sampled_from(ZONES)), lambda when: when),
+    dated(st.dates(), np.datetime64),
+    dated(st.datetimes(), lambda when: np.datetime64(when, "s")),
+    dated(TIMES, lambda when: np.datetime64(when, "ns")),
+    dated(TIMES, pandas.Timestamp),
+    st.builds(lambda when, zone: (pandas.Timestamp(when).tz_localize(zone), VALUE, when.date()),
+              TIMES, st.sampled_from(["UTC", "Australia/Sydney", "America/Los_Angeles"])),
+    tagged(st.sampled_from([None, float("nan"), np.float32("nan"), np.datetime64("NaT"),
+                            np.datetime64("NaT", "ns"), pandas.NaT]), MISSING),
+)
+DATE_ATOMS = st.one_of(
+    DATES,
+    tagged(st.sampled_from(["2023-02-29", "2024-13-01", "20240101", "0000-01-01", "NaT", "",
+                            np.datetime64("10000-01-01"), np.datetime64(2**62, "Y")]), BAD_VALUE),
+    tagged(st.text(max_size=12), ANY),
+    tagged(st.sampled_from([20240101, 1.5, 2**70, np.timedelta64(1, "D"), b"2024-01-01", True]), BAD_TYPE),
+)
+SHAPES_DRAWN = [(), (1,), (2,), (3,), (2, 1), (1, 3), (2, 3), (0,), (2, 0)]
+
+
+@st.composite
+def argument(draw, valid, atoms):
+    """An argument of atoms in a drawn shape and container, the atoms as an object array; all
+    valid two times in three."""
+    atoms = draw(st.sampled_from([valid, valid, atoms]))
+    shape = draw(st.sampled_from(SHAPES_DRAWN))
+    size = int(np.prod(shape))
+    drawn = draw(st.lists(atoms, min_size=size, max_size=size))
+    grid = np.empty(size, dtype=object)
+    grid[:] = [atom[0] for atom in drawn]
+    grid = grid.reshape(shape)
+    tags = {atom[1] for atom in drawn}
+    dates = [atom[2] for atom in drawn]
+    container = draw(st.sampled_from(["list", "tuple", "objects", "numpy", "pandas", "ragged"]))
+    # numpy's own array of atoms of one type (and one unit), which it keeps as they are.
+    if container == "numpy" and len({(type(value), getattr(value, "dtype", None)) for value in grid.flat}) == 1:
+        return np.array(grid.tolist()), grid, tags, dates
+    if container == "ragged" and size >= 3:  # refused whatever its atoms
+        items = grid.ravel().tolist()
+        return [items[:1], items[1:]], grid, tags | {BAD_VALUE}, dates
+    if shape == ():
+        given = grid[()] if container != "objects" else grid
+    elif size == 0:
+        given = draw(st.sampled_from([grid.tolist(), np.zeros(shape), np.empty(shape, dtype=object)]))
+    elif container == "objects":
+        given = grid
+    elif container == "pandas" and len(shape) == 1:
+        given = pandas.Series(grid.tolist(), dtype=object)
+    else:
+        # No True or False inside a list: numpy makes numbers of them beside numbers.
+        given = grid.tolist() if container == "list" else tuple(grid.tolist())
+        if any(isinstance(atom[0], (bool, np.bool_)) for atom in drawn):
+            given = grid
+    return given, grid, tags, dates
+
+
+def expect(call, tags, shape, dtype):
+    """The call's result if its atoms all give values; otherwise that it refused them."""
+    if tags <= {VALUE, MISSING, ANY}:
+        try:
+            result = call()
+        except ValueError as error:  # a text of ANY may be refused
+            assert ANY in tags and str(error), error
+            return None
+        assert np.shape(result) == shape and result.dtype == dtype
+        assert isinstance(result, np.ndarray) == (shape != ())
+        return result
+    with pytest.raises((ValueError, TypeError)) as raised:
+        call()
+    assert str(raised.value)
+    if tags - {VALUE, MISSING, ANY} == {BAD_TYPE}:
+        assert raised.type is TypeError or ANY in tags, raised.value
+    return None
+
+
+def same_values(result, latitudes, others, alone):
+    """Each value of the result is that of its latitude and day or date alone."""
+    latitudes, others = np.broadcast_arrays(latitudes, others)
+    for index in np.ndindex(result.shape):
+        np.testing.assert_array_equal(result[index], alone(latitudes[index], others[index]))
+
+
+FUZZ = settings(max_examples=200, deadline=None, database=None,
+                suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large])
+
+
+@FUZZ
+@given(latitude=argument(LATITUDES, LATITUDE_ATOMS), day=argument(DAYS, DAY_ATOMS),
+       function=st.sampled_from([marovane.daily_radiation, marovane.day_length]))
+def test_fuzz_days(latitude, day, function):
+    (given_latitude, latitudes, latitude_tags, _), (given_day, days, day_tags, _) = latitude, day
+    try:
+        shape = np.broadcast_shapes(latitudes.shape, days.shape)
+    except ValueError:
+        shape, day_tags = None, day_tags | {BAD_VALUE}
+    dtype = np.float64 if function is marovane.daily_radiation else np.float32
+    result = expect(lambda: function(given_latitude, given_day), latitude_tags | day_tags, shape, dtype)
+    if result is not None:
+        same_values(result, latitudes, days, function)
+
+
+@FUZZ
+@given(latitude=argument(LATITUDES, LATITUDE_ATOMS), dates=argument(DATES, DATE_ATOMS),
+       aggregation=st.sampled_from(["daily", "dekadal", "monthly", 1, 3, 4]),
+       method=st.sampled_from(["harmonic", "fao56"]))
+def test_fuzz_dates(latitude, dates, aggregation, method):
+    (given_latitude, latitudes, latitude_tags, _), (given_dates, days, date_tags, when) = latitude, dates
+    try:
+        shape = np.broadcast_shapes(latitudes.shape, days.shape)
+    except ValueError:
+        shape, date_tags = None, date_tags | {BAD_VALUE}
+
+    def alone(lat, date):
+        return marovane.for_dates(lat, date, aggregation, method=method)
+
+    result = expect(lambda: alone(given_latitude, given_dates), latitude_tags | date_tags, shape, np.float64)
+    if result is not None:
+        same_values(result, latitudes, days, alone)
+        # Each date is read as the day it names, where it was taken; one not given has no value.
+        for date, day in zip(days.flat, when):
+            value = alone(41.9, date)
+            if day is not None:
+                assert value == alone(41.9, day.isoformat()), (date, day)
+            elif date is None or date != date:
+                assert np.isnan(value), date
+
+
+CHOICES = {  # what: the valid names (of any case, but units) and codes, then values refused
+    "aggregation": (["daily", "weekly", "Dekadal", "MONTHLY", 1, 2, 3, 4, np.int64(4), "4"], [0, 5, "05"]),
+    "unit": (["MJ/m^2/day", "mm/day", "W/m^2", "mm/dekad", 1, 7, np.uint8(5), "3"], [0, 8, "mm/DAY"]),
+    "quantity": (["radiation", "DayLength"], ["sunshine", "radiation "]),
+    "method": (["harmonic", "FAO56"], ["fao 56", ""]),
+}
+
+
+def choice(what):
+    valid, refused = CHOICES[what]
+    return st.one_of(
+        tagged(st.sampled_from(valid), VALUE),
+        tagged(st.one_of(st.sampled_from(refused), st.integers().filter(lambda n: not 1 <= n <= 7),
+                         st.sampled_from([2**64, -(2**70), 10**400, "daily\0", "\udc80"])), BAD_VALUE),
+        tagged(st.text(max_size=10).filter(
+            lambda text: text.lower() not in {str(name).lower() for name in valid} | set("1234567")),
+            BAD_VALUE),
+        tagged(st.sampled_from([None, 1.0, True, np.bool_(False), b"daily", [1]]), BAD_TYPE),
+    )
+
+
+@FUZZ
+@given(latitude=argument(LATITUDES, LATITUDE_ATOMS), aggregation=choice("aggregation"), unit=choice("unit"),
+       quantity=choice("quantity"), method=choice("method"), dated=st.booleans())
+def test_fuzz_choices(latitude, aggregation, unit, quantity, method, dated):
+    given_latitude, latitudes, tags, _ = latitude
+    chosen = [aggregation[0], unit[0], quantity[0], method[0]]
+    tags = tags | {aggregation[1], unit[1], quantity[1], method[1]}
+    if dated:
+        if str(aggregation[0]).lower() in ("weekly", "2"):  # weeks have no place in the real calendar
+            tags = tags | {BAD_VALUE}
+        result = expect(lambda: marovane.for_dates(given_latitude, "2024-02-29", *chosen),
+                        tags, latitudes.shape, np.float64)
+        if result is not None:
+            same_values(result, latitudes, "2024-02-29", lambda lat, date: marovane.for_dates(lat, date, *chosen))
+        return
+    periods = {"daily": 365, "weekly": 53, "dekadal": 36, "monthly": 12}
+    names = list(periods)
+    name = str(aggregation[0]).lower()
+    count = periods[names[int(name) - 1] if name.isdigit() else name] if aggregation[1] == VALUE else 0
+    result = expect(lambda: marovane.annual_cycle(given_latitude, *chosen), tags,
+                    latitudes.shape + (count,), np.float64)
+    if result is not None:
+        for index in np.ndindex(latitudes.shape):
+            np.testing.assert_array_equal(result[index], marovane.annual_cycle(latitudes[index], *chosen))
+
+
 def test_arrays_too_large_are_refused_cleanly():
     huge = np.broadcast_to(np.float64(0.0), (2**45,))  # 256 TiB of results
     for call in [lambda: marovane.annual_cycle(huge), lambda: marovane.day_length(huge, 1),
@@ -430,7 +657,6 @@ def test_version_and_stubs():
 
 
 def test_the_readmes_example_runs(tmp_path, monkeypatch):
-    import pandas
     readme = (ROOT / "README.md").read_text()
     example = re.search(r"## Python\n.*?```python\n(.*?)```", readme, re.S).group(1)
     days = pandas.date_range("2023-01-01", "2024-12-31", name="date")
@@ -460,7 +686,6 @@ TABLES = [  # marovane-cli's options and to_dataset's arguments
 
 @pytest.mark.parametrize("options, arguments", TABLES)
 def test_datasets_equal_the_command_lines_netcdf_tables(tmp_path, options, arguments):
-    import pandas
     import xarray
     latitudes = ["-89.5", "0", "41:54:00N", "66.56"]
     given = [option for latitude in latitudes for option in ("--latitude", latitude)]
