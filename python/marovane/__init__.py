@@ -24,6 +24,7 @@ from __future__ import annotations
 import datetime as _datetime
 import math as _math
 import numbers as _numbers
+import sys as _sys
 from fractions import Fraction as _Fraction
 from typing import TYPE_CHECKING, Any, Union
 
@@ -216,8 +217,8 @@ def _check_dates(days: _np.ndarray, shown: _np.ndarray) -> _np.ndarray:
 
 
 def _is_missing(item: Any) -> bool:
-    """None, NaN, or NaT of numpy or pandas (a date, to Python, unequal to itself)."""
-    if item is None:
+    """None, NaN, NaT of numpy or pandas (a date, to Python, unequal to itself), or pandas' NA."""
+    if item is None or item is getattr(_sys.modules.get("pandas"), "NA", None):
         return True
     return isinstance(item, (_numbers.Real, _datetime.date, _np.datetime64)) and bool(item != item)
 
@@ -419,7 +420,7 @@ def for_dates(
     dates : str, datetime.date, numpy.datetime64 or array_like of them
         ISO dates (``"2024-02-29"``), dates or datetimes (their date; a time of day plays no
         part), in the years 1 to 9999. A pandas DatetimeIndex or Series works as it is. A date
-        not given (NaT, None or NaN) has the value NaN.
+        not given (NaT, pandas' NA, None or NaN) has the value NaN.
     aggregation : str or int
         ``"daily"`` (the default), ``"dekadal"`` or ``"monthly"``; weekly has no real periods.
     unit, quantity, method

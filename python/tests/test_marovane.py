@@ -190,6 +190,7 @@ MISSING = [  # "2024-02-29", a date not given, "2023-07-01"
     ("pandas", ["2024-02-29 06:00", None, "2023-07-01"], None),
     ("pandas", ["2024-02-29 06:00", None, "2023-07-01"], "Australia/Sydney"),
     ("pandas", ["2024-02-29 23:00", None, "2023-07-01"], "UTC"),
+    pandas.Series(["2024-02-29", None, "2023-07-01"], dtype="string"),  # pandas' NA
 ]
 
 
@@ -391,8 +392,8 @@ ZONES = [None, datetime.timezone.utc, datetime.timezone(datetime.timedelta(hours
          datetime.timezone(datetime.timedelta(hours=-12, minutes=-30))]
 
 
-def tagged(strategy, tag):
-    return strategy.map(lambda value: (value, tag, None))
+def tagged(strategy, tag):  # (atom, tag, MISSING for a date not given)
+    return strategy.map(lambda value: (value, tag, MISSING if tag == MISSING else None))
 
 
 def dated(strategy, make):  # (atom, VALUE, its date)
@@ -441,7 +442,7 @@ DATES = st.one_of(
     st.builds(lambda when, zone: (pandas.Timestamp(when).tz_localize(zone), VALUE, when.date()),
               TIMES, st.sampled_from(["UTC", "Australia/Sydney", "America/Los_Angeles"])),
     tagged(st.sampled_from([None, float("nan"), np.float32("nan"), np.datetime64("NaT"),
-                            np.datetime64("NaT", "ns"), pandas.NaT]), MISSING),
+                            np.datetime64("NaT", "ns"), pandas.NaT, pandas.NA]), MISSING),
 )
 DATE_ATOMS = st.one_of(
     DATES,
@@ -554,9 +555,9 @@ def test_fuzz_dates(latitude, dates, aggregation, method):
         # Each date is read as the day it names, where it was taken; one not given has no value.
         for date, day in zip(days.flat, when):
             value = alone(41.9, date)
-            if day is not None:
+            if isinstance(day, datetime.date):
                 assert value == alone(41.9, day.isoformat()), (date, day)
-            elif date is None or date != date:
+            elif day == MISSING:
                 assert np.isnan(value), date
 
 
