@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Python module against the reference files, the model's reference table and the command
-# line; its shapes, dates, errors and threads.
+# line; its shapes, dates, errors and threads; random arguments of every kind.
 import ast
 import datetime
 import doctest
@@ -10,14 +10,19 @@ import pathlib
 import re
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
 import numpy as np
 import pandas
 import pytest
-from hypothesis import HealthCheck, given, settings
-from hypothesis import strategies as st
+
+# Hypothesis keeps its cache of Unicode's tables out of the sources, wherever pytest runs.
+os.environ.setdefault("HYPOTHESIS_STORAGE_DIRECTORY",
+                      os.path.join(tempfile.gettempdir(), "marovane-hypothesis"))
+from hypothesis import HealthCheck, given, settings  # noqa: E402
+from hypothesis import strategies as st  # noqa: E402
 
 import marovane
 
