@@ -22,7 +22,10 @@ without the GIL, on every core for large arrays.
 from __future__ import annotations
 
 import datetime as _datetime
+import math as _math
 import numbers as _numbers
+import sys as _sys
+from fractions import Fraction as _Fraction
 from typing import TYPE_CHECKING, Any, Union
 
 import numpy as _np
@@ -52,6 +55,18 @@ Choice = Union[str, int]
 
 _EPOCH_ORDINAL = _datetime.date(1970, 1, 1).toordinal()
 
+# A date not given (NaT, None or NaN), as days: its value is NaN.
+_MISSING = int(_np.iinfo(_np.int64).min)
+
+# The seconds in one unit of numpy.datetime64 of a fixed length.
+_UNIT_SECONDS = {"W": 604800, "D": 86400, "h": 3600, "m": 60, "s": 1,
+                 **{unit: _Fraction(1, 1000**n) for n, unit in enumerate(
+                     ["ms", "us", "ns", "ps", "fs", "as"], start=1)}}
+# The days in one unit, near enough to tell a date in the years 1 to 9999 from one that
+# numpy's conversion to days has wrapped around.
+_UNIT_DAYS = {"Y": 365.2425, "M": 30.436875,
+              **{unit: float(seconds) / 86400 for unit, seconds in _UNIT_SECONDS.items()}}
+
 
 def _where(index: tuple[int, ...]) -> str:
     return f" at index {index}" if index else ""
@@ -63,6 +78,41 @@ def _first_false(ok: _np.ndarray) -> tuple[int, ...]:
 
 def _type_name(value: Any) -> str:
     return type(value).__name__
+
+
+def _shown(value: Any) -> str:
+    shown = str(value)
+    return shown if len(shown) <= 40 else shown[:40] + "\u2026"
+
+
+def _units(items: _np.ndarray) -> set[tuple[str, int]]:
+    return {_np.datetime_data(item.dtype) for item in items.flat
+            if isinstance(item, _np.datetime64) and not _np.isnat(item)}
+
+
+def _array(value: Any, what: str, mixed: str = "USM") -> _np.ndarray:
+    """The value as numpy reads it; but the items of a list that numpy would turn into others
+    of the kinds `mixed` are kept as they are: numbers, dates and None of a list that holds
+    texts, which numpy writes as texts; days in several units, which numpy turns into the
+    finest, wrapping around those that do not fit; integers it makes floats of."""
+    try:
+        values = _np.asarray(value)
+        if isinstance(value, (list, tuple)) and values.dtype.kind in mixed:
+            items = _np.asarray(value, dtype=object)
+            if values.dtype.kind != "M" or len(_units(items)) > 1:
+                values = items
+    except ValueError:
+        raise ValueError(f"{what} must be one value or an array of one shape, not lists of "
+                         f"different lengths") from None
+    return values
+
+
+def _broadcast(latitudes: _np.ndarray, other: _np.ndarray, what: str) -> list[_np.ndarray]:
+    try:
+        return _np.broadcast_arrays(latitudes, other)
+    except ValueError:
+        raise ValueError(f"shape mismatch: latitude of shape {latitudes.shape} and {what} of "
+                         f"shape {other.shape} do not broadcast to one shape") from None
 
 
 def _choice_name(value: Any, what: str) -> str:
@@ -89,8 +139,7 @@ def _latitude_of_number(number: Any, index: tuple[int, ...]) -> _np.float32:
     except OverflowError:  # an integer beyond any double
         value = _np.inf
     if not -90.0 <= value <= 90.0:
-        shown = repr(number if value == _np.inf else value)
-        shown = shown if len(shown) <= 40 else shown[:40] + "\u2026"
+        shown = _shown(repr(number if value == _np.inf else value))
         raise ValueError(f"{_marovane.LATITUDE_OUT_OF_RANGE} Got {shown}{_where(index)}.")
     return _np.float32(value)
 
@@ -108,7 +157,7 @@ def _latitudes(latitude: Any) -> _np.ndarray:
     """The latitudes in single precision, in the shape given, after the program's checks."""
     if isinstance(latitude, str):
         return _np.asarray(_latitude_of_text(latitude, ()))
-    values = _np.asarray(latitude)
+    values = _array(latitude, "latitude")
     kind = values.dtype.kind
     if kind in "iuf":
         doubles = values.astype(_np.float64, copy=False)
@@ -136,33 +185,47 @@ def _days(day: Any) -> _np.ndarray:
     """Days of the year 1..366 as int16, in the shape given."""
     if isinstance(day, (bool, _np.bool_)):
         raise TypeError("day must be an integer day of the year, not bool")
-    values = _np.asarray(day)
-    if values.dtype.kind == "O":
+    values = _array(day, "day", "USMf")
+    kind = values.dtype.kind
+    if kind == "O":  # integers beyond int64, or numbers of any type
         for index, item in _np.ndenumerate(values):
             if not isinstance(item, _numbers.Integral) or isinstance(item, (bool, _np.bool_)):
                 raise TypeError(
                     f"day must be an integer day of the year, not {_type_name(item)}{_where(index)}"
                 )
-        ok = _np.frompyfunc(lambda d: 1 <= d <= 366, 1, 1)(values).astype(bool)
-    elif values.dtype.kind in "iu":
+        ok = _np.asarray(_np.frompyfunc(lambda d: 1 <= d <= 366, 1, 1)(values), dtype=bool)
+    elif kind in "iu":
         ok = (values >= 1) & (values <= 366)
+    elif kind == "f" and values.size == 0:  # an empty list
+        ok = _np.ones(values.shape, dtype=bool)
     else:
         raise TypeError(f"day must be integer days of the year, not an array of {values.dtype}")
     if not ok.all():
         index = _first_false(ok)
-        raise ValueError(f"day must be a day of the year, 1..366; got {values[index]}{_where(index)}")
+        raise ValueError(
+            f"day must be a day of the year, 1..366; got {_shown(values[index])}{_where(index)}")
     return values.astype(_np.int16)
 
 
 def _check_dates(days: _np.ndarray, shown: _np.ndarray) -> _np.ndarray:
-    ok = (days >= _marovane.FIRST_DATE) & (days <= _marovane.LAST_DATE)
+    ok = ((days >= _marovane.FIRST_DATE) & (days <= _marovane.LAST_DATE)) | (days == _MISSING)
     if not ok.all():
         index = _first_false(ok)
-        raise ValueError(f"dates must lie in the years 1 to 9999; got {shown[index]}{_where(index)}")
+        raise ValueError(
+            f"dates must lie in the years 1 to 9999; got {_shown(shown[index])}{_where(index)}")
     return days
 
 
+def _is_missing(item: Any) -> bool:
+    """None, NaN, NaT of numpy or pandas (a date, to Python, unequal to itself), or pandas' NA."""
+    if item is None or item is getattr(_sys.modules.get("pandas"), "NA", None):
+        return True
+    return isinstance(item, (_numbers.Real, _datetime.date, _np.datetime64)) and bool(item != item)
+
+
 def _date_days(item: Any, index: tuple[int, ...]) -> int:
+    if _is_missing(item):
+        return _MISSING
     if isinstance(item, _datetime.datetime):
         item = item.date()  # the date where it was taken, whatever its time zone
     if isinstance(item, _datetime.date):
@@ -178,9 +241,25 @@ def _date_days(item: Any, index: tuple[int, ...]) -> int:
 
 def _datetime_days(values: _np.ndarray) -> _np.ndarray:
     nat = _np.isnat(values)
-    if nat.any():
-        raise ValueError(f"dates: NaT is not a date{_where(_first_false(~nat))}")
-    days = values.astype("datetime64[D]").astype(_np.int64)
+    unit, count = _np.datetime_data(values.dtype)
+    days = _np.where(nat, _MISSING, values.astype("datetime64[D]").astype(_np.int64))
+    # numpy's conversion to days does not look for overflow: near the ends of int64, or in a
+    # unit of many hours or years, a date may wrap around. Reckoned roughly too, the two agree.
+    ticks = values.astype(_np.int64)
+    rough = ticks.astype(_np.float64) * (count * _UNIT_DAYS.get(unit, 1.0))
+    with _np.errstate(invalid="ignore"):
+        agree = _np.array(nat | (_np.abs(rough - days) <= 3))  # an array even of one date
+    if not agree.all() and unit in _UNIT_SECONDS:  # those of a fixed unit are reckoned exactly
+        tick = _Fraction(_UNIT_SECONDS[unit]) * count / 86400
+        flat_days, flat_agree = days.reshape(-1), agree.reshape(-1)
+        for i in _np.flatnonzero(~flat_agree):
+            exact = _math.floor(int(ticks.reshape(-1)[i]) * tick)
+            if _marovane.FIRST_DATE <= exact <= _marovane.LAST_DATE:
+                flat_days[i], flat_agree[i] = exact, True
+    if not agree.all():  # numpy prints such a date as the one it wraps to: its count is shown
+        index = _first_false(agree)
+        raise ValueError(f"dates must lie in the years 1 to 9999; got {_shown(ticks[index])} in "
+                         f"{values.dtype}{_where(index)}")
     return _check_dates(days, values)
 
 
@@ -188,17 +267,24 @@ def _dates(dates: Any) -> _np.ndarray:
     """Dates as days since 1970-01-01 (int64), in the shape given."""
     if isinstance(dates, (str, _datetime.date, _np.datetime64)):
         return _np.asarray(_date_days(dates, ()), dtype=_np.int64)
-    values = _np.asarray(dates)
+    values = _array(dates, "dates")
     kind = values.dtype.kind
     if kind == "M":
         return _datetime_days(values)
     if kind == "U":
         return _marovane.dates_of_texts(values.ravel().tolist()).reshape(values.shape)
     if kind == "O":
-        result = _np.empty(values.shape, dtype=_np.int64)
-        for index, item in _np.ndenumerate(values):
-            result[index] = _date_days(item, index)
-        return _check_dates(result, values)
+        items = values.ravel()
+        result = _np.empty(items.shape, dtype=_np.int64)
+        texts = _np.fromiter((isinstance(item, str) for item in items), bool, count=items.size)
+        if texts.any():  # read together, as an array of texts is
+            result[texts] = _marovane.dates_of_texts(items[texts].tolist())
+        for i in _np.flatnonzero(~texts):
+            index = tuple(int(n) for n in _np.unravel_index(i, values.shape))
+            result[i] = _date_days(items[i], index)
+        return _check_dates(result.reshape(values.shape), values)
+    if kind == "f" and _np.isnan(values).all():  # an empty list, or a column of missing dates
+        return _np.full(values.shape, _MISSING, dtype=_np.int64)
     raise TypeError(
         f"dates must be texts (YYYY-MM-DD) or numpy.datetime64, not an array of {values.dtype}"
     )
@@ -254,7 +340,7 @@ def annual_cycle(
 
 
 def _per_day(function: Any, latitude: Any, day: Any) -> Any:
-    latitudes, days = _np.broadcast_arrays(_latitudes(latitude), _days(day))
+    latitudes, days = _broadcast(_latitudes(latitude), _days(day), "day")
     values = function(_flat(latitudes, _np.float32), _flat(days, _np.int16))
     return values.reshape(latitudes.shape)[()]
 
@@ -334,7 +420,8 @@ def for_dates(
         Decimal degrees, -90..90, held in single precision; broadcast with dates.
     dates : str, datetime.date, numpy.datetime64 or array_like of them
         ISO dates (``"2024-02-29"``), dates or datetimes (their date; a time of day plays no
-        part), in the years 1 to 9999. A pandas DatetimeIndex or Series works as it is.
+        part), in the years 1 to 9999. A pandas DatetimeIndex or Series works as it is. A date
+        not given (NaT, pandas' NA, None or NaN) has the value NaN.
     aggregation : str or int
         ``"daily"`` (the default), ``"dekadal"``, ``"monthly"`` or ``"pentadal"``; weekly has
         no real periods.
@@ -358,9 +445,14 @@ def for_dates(
     [9.219, 9.323, 9.428, 9.533]
     """
     names = _choices(aggregation, unit, quantity, method)
-    latitudes, days = _np.broadcast_arrays(_latitudes(latitude), _dates(dates))
+    latitudes, days = _broadcast(_latitudes(latitude), _dates(dates), "dates")
+    missing = days == _MISSING
+    if missing.any():
+        days = _np.where(missing, 0, days)  # any date: its value is replaced
     values = _marovane.for_dates(_flat(latitudes, _np.float32), _flat(days, _np.int64), *names)
-    return values.reshape(latitudes.shape)[()]
+    values = values.reshape(latitudes.shape)
+    values[missing] = _np.nan
+    return values[()]
 
 
 def _date_range(dates: Any) -> str:
@@ -370,6 +462,8 @@ def _date_range(dates: Any) -> str:
     if isinstance(dates, (tuple, list)) and len(dates) == 2:
         ends = [_dates(end) for end in dates]
         if all(end.ndim == 0 for end in ends):
+            if any(int(end) == _MISSING for end in ends):
+                raise ValueError("dates: FROM and TO must be dates, not NaT, None or NaN")
             return "/".join(str(_np.datetime64(int(end), "D")) for end in ends)
     raise TypeError("dates must be 'FROM/TO' (ISO dates) or a pair (from, to) of dates")
 

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Python module against the reference files, the model's reference table and the command
-# line; its shapes, dates, errors and threads.
+# line; its shapes, dates, errors and threads; random arguments of every kind.
 import ast
 import datetime
 import doctest
@@ -10,11 +10,19 @@ import pathlib
 import re
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
 import numpy as np
+import pandas
 import pytest
+
+# Hypothesis keeps its cache of Unicode's tables out of the sources, wherever pytest runs.
+os.environ.setdefault("HYPOTHESIS_STORAGE_DIRECTORY",
+                      os.path.join(tempfile.gettempdir(), "marovane-hypothesis"))
+from hypothesis import HealthCheck, given, settings  # noqa: E402
+from hypothesis import strategies as st  # noqa: E402
 
 import marovane
 
@@ -131,6 +139,22 @@ def test_real_dates_are_means_over_the_real_calendar(aggregation, unit):
         assert marovane.for_dates(latitude, "2023-12-31") == table[364]
 
 
+@pytest.mark.parametrize("quantity", ["radiation", "daylength"])
+@pytest.mark.parametrize("method", ["harmonic", "fao56"])
+@pytest.mark.parametrize("aggregation", ["daily", "dekadal", "monthly"])
+def test_each_latitude_has_its_own_value_for_one_date(aggregation, method, quantity):
+    # Dates of one period at several latitudes: a value kept from one latitude must not pass
+    # to the next.
+    latitudes = [0, 41.9, -33.9, 0, 41.9, 66.6, 41.9]
+    dates = ["2024-01-01"] * 3 + ["2024-01-05"] * 2 + ["2024-06-30", "2024-06-30"]
+    got = marovane.for_dates(latitudes, dates, aggregation, 1, quantity, method)
+    alone = [marovane.for_dates(lat, date, aggregation, 1, quantity, method)
+             for lat, date in zip(latitudes, dates)]
+    np.testing.assert_array_equal(got, alone)
+    assert len(set(alone[:3])) == 3 and alone[5] != alone[6]
+    np.testing.assert_array_equal(
+        marovane.for_dates([0, 41.9], "2024-01-01", aggregation, 1, quantity, method), alone[:2])
+
 def test_dates_in_every_form_give_the_same_values():
     expected = marovane.for_dates(-33.8675, ["2024-02-29", "2023-07-01"], "dekadal", "mm/dekad")
     forms = [
@@ -139,19 +163,62 @@ def test_dates_in_every_form_give_the_same_values():
         [datetime.date(2024, 2, 29), datetime.datetime(2023, 7, 1, 12, 30)],
         np.array(["2024-02-29", np.datetime64("2023-07-01")], dtype=object),
         (np.datetime64("2024-02-29"), "2023-07-01"),
+        [np.datetime64("2024-02-29T12", "h"), np.datetime64("2023-07-01", "ns")],
     ]
     for dates in forms:
         np.testing.assert_array_equal(
             marovane.for_dates("-33.8675", dates, 3, "mm/dekad"), expected, err_msg=str(dates))
-    import pandas
     index = pandas.DatetimeIndex(["2024-02-29 06:00", "2023-07-01"])
     np.testing.assert_array_equal(marovane.for_dates(-33.8675, index, 3, 7), expected)
     np.testing.assert_array_equal(
         marovane.for_dates(-33.8675, index.tz_localize("Australia/Sydney"), 3, 7), expected)
-    # Dates before 1970 and at the ends of the ISO years.
+    # Dates before 1970 and at the ends of the ISO years; at the far end of nanoseconds, where
+    # numpy's own conversion to days wraps around.
     assert marovane.for_dates(0, np.datetime64("1969-12-31T23:00")) == marovane.for_dates(0, "1969-12-31")
+    np.testing.assert_array_equal(
+        marovane.for_dates(0, np.array([-2**63 + 1, 2**63 - 1], dtype="M8[ns]")),
+        marovane.for_dates(0, ["1677-09-21", "2262-04-11"]))
     assert marovane.for_dates(0, ["0001-01-01", "9999-12-31"]).shape == (2,)
+    # A list of several units, which numpy would bring to the finest, wrapping 5000 round to 2077.
+    np.testing.assert_array_equal(
+        marovane.for_dates(41.9, [np.datetime64("5000-06-01", "s"), np.datetime64("2000-01-01", "ns")]),
+        marovane.for_dates(41.9, ["5000-06-01", "2000-01-01"]))
 
+
+
+MISSING = [  # "2024-02-29", a date not given, "2023-07-01"
+    np.array(["2024-02-29", "NaT", "2023-07-01"], dtype="datetime64[D]"),
+    np.array(["2024-02-29T06", "NaT", "2023-07-01T23"], dtype="datetime64[ns]"),
+    ["2024-02-29", None, "2023-07-01"],
+    ["2024-02-29", float("nan"), "2023-07-01"],
+    np.array(["2024-02-29", np.float32("nan"), "2023-07-01"], dtype=object),
+    [datetime.date(2024, 2, 29), np.datetime64("NaT"), datetime.datetime(2023, 7, 1, 12)],
+    ("pandas", ["2024-02-29 06:00", None, "2023-07-01"], None),
+    ("pandas", ["2024-02-29 06:00", None, "2023-07-01"], "Australia/Sydney"),
+    ("pandas", ["2024-02-29 23:00", None, "2023-07-01"], "UTC"),
+    pandas.Series(["2024-02-29", None, "2023-07-01"], dtype="string"),  # pandas' NA
+]
+
+
+@pytest.mark.parametrize("dates", MISSING, ids=range(len(MISSING)))
+def test_missing_dates_have_no_value(dates):
+    if isinstance(dates, tuple):  # a pandas index and series, naive or in a time zone
+        _, texts, zone = dates
+        index = pandas.DatetimeIndex(texts)
+        dates = index if zone is None else index.tz_localize(zone)
+        assert np.isnan(marovane.for_dates(41.9, dates[1]))  # pandas' NaT, of any zone
+        assert np.isnan(marovane.for_dates(41.9, pandas.Series(dates))[1])
+    expected = marovane.for_dates(41.9, ["2024-02-29", "2023-07-01"], "dekadal", "mm/dekad")
+    for latitude in [41.9, [[41.9], ["41:54:00N"]]]:
+        got = marovane.for_dates(latitude, dates, "dekadal", "mm/dekad")
+        assert got.dtype == np.float64 and got.shape == np.broadcast_shapes(np.shape(latitude), (3,))
+        np.testing.assert_array_equal(got, np.broadcast_to([expected[0], np.nan, expected[1]], got.shape))
+    # Alone, and columns with nothing in them.
+    for nothing in [None, float("nan"), np.datetime64("NaT"), np.datetime64("NaT", "ns"),
+                    np.full(2, np.nan), np.array([None, None])]:
+        got = marovane.for_dates([0, 41.9], nothing, "monthly")
+        assert got.shape == (2,) and np.isnan(got).all(), nothing
+    assert isinstance(marovane.for_dates(0, None), np.float64)
 
 SHAPES = [  # latitude, day or dates, the result's shape
     (41.9, 172, ()),
@@ -163,20 +230,31 @@ SHAPES = [  # latitude, day or dates, the result's shape
     (np.zeros((2, 1, 4)), np.ones((3, 1), dtype=np.uint8), (2, 3, 4)),
     (np.zeros(0), 1, (0,)),
     (np.zeros((3, 0)), [[1], [2], [3]], (3, 0)),
+    (1, [], (0,)),
+    ([], [], (0,)),
+    ([[1], [2]], [], (2, 0)),
+    (np.array([], dtype=object), np.array([], dtype=object), (0,)),
+    (np.array(41.9, dtype=object), np.array(60, dtype=object), ()),
+    (np.array([[41.9], ["0"]], dtype=object), np.array([1, 2**3, np.uint8(3)], dtype=object), (2, 3)),
 ]
 
 
 @pytest.mark.parametrize("latitude, day, shape", SHAPES)
 def test_shapes_broadcast(latitude, day, shape):
-    dates = np.datetime64("2024-01-01") + np.asarray(day) - 1
-    for function, argument, dtype in [
-        (marovane.daily_radiation, day, np.float64),
-        (marovane.day_length, day, np.float32),
-        (marovane.for_dates, dates, np.float64),
+    days = np.asarray(day).astype(np.int16)
+    dates = np.datetime64("2024-01-01") + days.astype(np.int64) - 1
+    given_dates = day if days.size == 0 else dates.astype(object if np.asarray(day).dtype == object else "M8[D]")
+    plain_latitude = np.asarray(latitude).astype(np.float32)
+    for function, argument, plain, dtype in [
+        (marovane.daily_radiation, day, days, np.float64),
+        (marovane.day_length, day, days, np.float32),
+        (marovane.for_dates, given_dates, dates, np.float64),
     ]:
         result = function(latitude, argument)
         assert np.shape(result) == shape and result.dtype == dtype
         assert isinstance(result, np.ndarray) == (shape != ())
+        # Lists and object arrays, empty ones too, are the numeric arrays of their numbers.
+        np.testing.assert_array_equal(result, function(plain_latitude, plain))
     for aggregation, periods in [("daily", 365), ("weekly", 53), ("dekadal", 36), ("monthly", 12)]:
         assert marovane.annual_cycle(latitude, aggregation).shape == np.shape(latitude) + (periods,)
 
@@ -195,6 +273,13 @@ def test_any_memory_layout_or_number_type_gives_the_same_values():
     for form in [whole, whole.astype(np.int8), whole.astype(np.float32), whole.astype(np.float16),
                  whole.tolist(), np.array(whole.tolist(), dtype=object), [str(x) for x in whole]]:
         np.testing.assert_array_equal(marovane.annual_cycle(form), expected)
+    # So are days of any integer type, in object arrays too.
+    days = np.arange(1, 367)
+    expected = marovane.daily_radiation(41.9, days)
+    for form in [days.astype(np.uint16), days.tolist(), np.array(days.tolist(), dtype=object),
+                 np.array([np.int8(d) if d < 128 else d for d in days], dtype=object),
+                 [np.uint64(d) if d % 2 else d for d in days]]:  # numpy makes floats of this list
+        np.testing.assert_array_equal(marovane.daily_radiation(41.9, form), expected)
     # The latitude is held in single precision: two doubles of one single are one latitude.
     assert np.float32(41.9) == np.float32(41.900000001)
     np.testing.assert_array_equal(marovane.annual_cycle(41.9), marovane.annual_cycle(41.900000001))
@@ -212,6 +297,11 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.annual_cycle, ("\ud800",), ValueError, "not numeric"),
     (marovane.annual_cycle, ([1, "x"],), ValueError, "not numeric! Got 'x' at index (1,)."),
     (marovane.annual_cycle, ([0, 10**400],), ValueError, "Got 1000000000000000000000000000000000000000\u2026 at index (1,)."),
+    (marovane.annual_cycle, (-(10**400),), ValueError, OUT_OF_RANGE + " Got -100000000000000000000000000000000000000\u2026."),
+    (marovane.annual_cycle, (np.array(2**64, dtype=object),), ValueError, OUT_OF_RANGE + " Got 1.8446744073709552e+19."),
+    (marovane.annual_cycle, ([0.5, "41:54:00X"],), ValueError, "not numeric! Got '41:54:00X' at index (1,)."),
+    (marovane.annual_cycle, ([[0, 1], [2]],), ValueError,
+     "latitude must be one value or an array of one shape, not lists of different lengths"),
     (marovane.annual_cycle, (0, "yearly"), ValueError,
      "unknown aggregation 'yearly'; give daily (1), weekly (2), dekadal (3), monthly (4) or "
      "pentadal (5)."),
@@ -239,22 +329,45 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.day_length, (0, [1, 367]), ValueError, "got 367 at index (1,)"),
     (marovane.day_length, (0, np.uint64(2**63)), ValueError, "1..366"),
     (marovane.day_length, (0, [1, 2**70]), ValueError, "1..366"),
+    (marovane.daily_radiation, (0, 2**64), ValueError, "day must be a day of the year, 1..366; got 18446744073709551616"),
+    (marovane.daily_radiation, (0, -(2**70)), ValueError, "1..366; got -1180591620717411303424"),
+    (marovane.day_length, (0, [[1], [10**400]]), ValueError, "got 1000000000000000000000000000000000000000\u2026 at index (1, 0)"),
+    (marovane.daily_radiation, (0, np.array(0, dtype=object)), ValueError, "1..366; got 0"),
     (marovane.daily_radiation, (0, 1.0), TypeError, "day must be integer days of the year, not an array of float64"),
+    (marovane.daily_radiation, (0, [1, 2.0]), TypeError, "day must be an integer day of the year, not float at index (1,)"),
     (marovane.daily_radiation, (0, True), TypeError, "not bool"),
-    (marovane.daily_radiation, (0, [1, "2"]), TypeError, "not an array of <U21"),
+    (marovane.daily_radiation, (0, "2"), TypeError, "not an array of <U1"),
+    (marovane.daily_radiation, (0, [1, "2"]), TypeError, "day must be an integer day of the year, not str at index (1,)"),
+    (marovane.daily_radiation, (0, [1, None]), TypeError, "not NoneType at index (1,)"),
     (marovane.daily_radiation, (0, np.array([1, 2.5], dtype=object)), TypeError, "not float at index (1,)"),
-    (marovane.daily_radiation, ([0, 1], [1, 2, 3]), ValueError, "shape mismatch"),
+    (marovane.daily_radiation, (0, [[1, 2], [3]]), ValueError, "day must be one value or an array of one shape"),
+    (marovane.daily_radiation, ([0, 1], [1, 2, 3]), ValueError,
+     "shape mismatch: latitude of shape (2,) and day of shape (3,) do not broadcast to one shape"),
     (marovane.for_dates, (0, "2024-01-01", "weekly"), ValueError,
      "weeks have no place in the real calendar; give daily, dekadal, monthly or pentadal."),
     (marovane.for_dates, (0, "2023-02-29"), ValueError,
      "'2023-02-29' is no date: give an existing date as YYYY-MM-DD, years 0001 to 9999."),
     (marovane.for_dates, (0, ["2024-01-01", "2024-13-01"]), ValueError, "'2024-13-01' is no date"),
     (marovane.for_dates, (0, "20240101"), ValueError, "is no date"),
-    (marovane.for_dates, (0, np.array(["2024-01-01", "NaT"], dtype="datetime64[D]")), ValueError,
-     "dates: NaT is not a date at index (1,)"),
+    (marovane.for_dates, (0, ["2024-01-01", "NaT"]), ValueError, "'NaT' is no date"),
+    (marovane.for_dates, (0, [None, "2024-02-30"]), ValueError, "'2024-02-30' is no date"),
+    (marovane.for_dates, (0, ["2024-01-01", ""]), ValueError, "'' is no date"),
     (marovane.for_dates, (0, np.datetime64("10000-01-01")), ValueError, "dates must lie in the years 1 to 9999"),
+    (marovane.for_dates, (0, [np.datetime64("NaT"), np.datetime64(2**62, "Y")]), ValueError,
+     "dates must lie in the years 1 to 9999; got 4611686018427387904 in datetime64[Y] at index (1,)"),
+    # numpy's own conversion to days wraps these around into the years 1 to 9999.
+    (marovane.for_dates, (0, np.array([737869762948382065], dtype="M8[25h]")), ValueError,
+     "dates must lie in the years 1 to 9999; got 737869762948382065 in datetime64[25h] at index (0,)"),
+    (marovane.for_dates, (0, np.array(["NaT", 2635249153387078803], dtype="M8[W]")), ValueError,
+     "got 2635249153387078803 in datetime64[W] at index (1,)"),
     (marovane.for_dates, (0, 20240101), TypeError, "not an array of int64"),
+    (marovane.for_dates, (0, [float("nan"), 1.5]), TypeError, "not an array of float64"),
     (marovane.for_dates, (0, [datetime.date(2024, 1, 1), 5]), TypeError, "not int at index (1,)"),
+    (marovane.for_dates, (0, np.array(["2024-01-01", np.timedelta64(1, "D")], dtype=object)), TypeError,
+     "not timedelta64 at index (1,)"),
+    (marovane.for_dates, (0, [["2024-01-01"], []]), ValueError, "dates must be one value or an array of one shape"),
+    (marovane.for_dates, ([0, 1], ["2024-01-01"] * 3), ValueError,
+     "shape mismatch: latitude of shape (2,) and dates of shape (3,)"),
     (marovane.for_dates, (91, "2024-01-01"), ValueError, OUT_OF_RANGE),
     (marovane.to_dataset, (np.zeros((2, 2)),), ValueError, "not of shape (2, 2)"),
     (marovane.to_dataset, (0, "weekly", 1, "radiation", "harmonic", "2024-01-01/2024-02-01"),
@@ -264,6 +377,8 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("2024-02-01", "2024-01-31")),
      ValueError, "dates: FROM 2024-02-01 is after TO 2024-01-31."),
     (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", 2024), TypeError, "'FROM/TO'"),
+    (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("2024-01-01", None)), ValueError,
+     "dates: FROM and TO must be dates, not NaT, None or NaN"),
 ]
 
 
@@ -272,6 +387,232 @@ def test_errors_say_what_is_wrong(function, arguments, error, message):
     with pytest.raises(error) as raised:
         function(*arguments)
     assert message in str(raised.value)
+
+
+
+# The module's reading of its arguments, as a fuzz target: random atoms, each tagged with what
+# it alone gives (a value, NaN, ValueError, TypeError, or a value or ValueError), in random
+# containers. A call returns the expected shape, each value that of its atoms alone, or
+# refuses with ValueError or TypeError and a message; nothing else.
+VALUE, MISSING, BAD_VALUE, BAD_TYPE, ANY = "value", "missing", "ValueError", "TypeError", "any"
+ZONES = [None, datetime.timezone.utc, datetime.timezone(datetime.timedelta(hours=14)),
+         datetime.timezone(datetime.timedelta(hours=-12, minutes=-30))]
+
+
+def tagged(strategy, tag):  # (atom, tag, MISSING for a date not given)
+    return strategy.map(lambda value: (value, tag, MISSING if tag == MISSING else None))
+
+
+def dated(strategy, make):  # (atom, VALUE, its date)
+    return strategy.map(lambda when: (make(when), VALUE, when if type(when) is datetime.date else when.date()))
+
+
+LATITUDES = st.one_of(
+    tagged(st.floats(-90, 90), VALUE),
+    tagged(st.floats(-90, 90).map(np.float32), VALUE),
+    tagged(st.integers(-90, 90), VALUE),
+    tagged(st.integers(-90, 90).map(np.int8), VALUE),
+    tagged(st.floats(-90, 90).map(lambda x: f"{x:.6f}"), VALUE),
+    tagged(st.builds("{}:{:02d}:{:02d}{}".format, st.integers(0, 89), st.integers(0, 59),
+                     st.integers(0, 59), st.sampled_from("NS")), VALUE),
+)
+LATITUDE_ATOMS = st.one_of(
+    LATITUDES,
+    tagged(st.floats().filter(lambda x: not -90 <= x <= 90), BAD_VALUE),
+    tagged(st.one_of(st.integers(91), st.integers(max_value=-91),
+                     st.sampled_from([2**63, 2**64, -(2**70), 10**400, -(10**400)])), BAD_VALUE),
+    tagged(st.sampled_from(["91", "-90.001", "41:54:00X", "", "nan", "1e400"]), BAD_VALUE),
+    tagged(st.text(max_size=12), ANY),
+    tagged(st.sampled_from([None, 1j, b"41", datetime.date(2024, 1, 1), np.datetime64("NaT")]), BAD_TYPE),
+)
+DAYS = st.one_of(
+    tagged(st.integers(1, 366), VALUE),
+    tagged(st.integers(1, 366).map(np.int16), VALUE),
+    tagged(st.integers(1, 366).map(np.uint64), VALUE),
+)
+DAY_ATOMS = st.one_of(
+    DAYS,
+    tagged(st.integers().filter(lambda d: not 1 <= d <= 366), BAD_VALUE),
+    tagged(st.sampled_from([0, 367, 2**63, 2**64, -(2**70), 10**400]), BAD_VALUE),
+    tagged(st.one_of(st.floats(), st.none(), st.text(max_size=4), st.just(b"1"),
+                     st.just(np.datetime64("2024-01-01"))), BAD_TYPE),
+)
+TIMES = st.datetimes(min_value=datetime.datetime(1678, 1, 1), max_value=datetime.datetime(2261, 12, 31))
+DATES = st.one_of(
+    dated(st.dates(), datetime.date.isoformat),
+    dated(st.dates(), lambda day: day),
+    dated(st.datetimes(timezones=st.sampled_from(ZONES)), lambda when: when),
+    dated(st.dates(), np.datetime64),
+    dated(st.datetimes(), lambda when: np.datetime64(when, "s")),
+    dated(TIMES, lambda when: np.datetime64(when, "ns")),
+    dated(TIMES, pandas.Timestamp),
+    st.builds(lambda when, zone: (pandas.Timestamp(when).tz_localize(zone), VALUE, when.date()),
+              TIMES, st.sampled_from(["UTC", "Australia/Sydney", "America/Los_Angeles"])),
+    tagged(st.sampled_from([None, float("nan"), np.float32("nan"), np.datetime64("NaT"),
+                            np.datetime64("NaT", "ns"), pandas.NaT, pandas.NA]), MISSING),
+)
+DATE_ATOMS = st.one_of(
+    DATES,
+    tagged(st.sampled_from(["2023-02-29", "2024-13-01", "20240101", "0000-01-01", "NaT", "",
+                            np.datetime64("10000-01-01"), np.datetime64(2**62, "Y")]), BAD_VALUE),
+    tagged(st.text(max_size=12), ANY),
+    tagged(st.sampled_from([20240101, 1.5, 2**70, np.timedelta64(1, "D"), b"2024-01-01", True]), BAD_TYPE),
+)
+SHAPES_DRAWN = [(), (1,), (2,), (3,), (2, 1), (1, 3), (2, 3), (0,), (2, 0)]
+
+
+@st.composite
+def argument(draw, valid, atoms):
+    """An argument of atoms in a drawn shape and container, the atoms as an object array; all
+    valid two times in three."""
+    atoms = draw(st.sampled_from([valid, valid, atoms]))
+    shape = draw(st.sampled_from(SHAPES_DRAWN))
+    size = int(np.prod(shape))
+    drawn = draw(st.lists(atoms, min_size=size, max_size=size))
+    grid = np.empty(size, dtype=object)
+    grid[:] = [atom[0] for atom in drawn]
+    grid = grid.reshape(shape)
+    tags = {atom[1] for atom in drawn}
+    dates = [atom[2] for atom in drawn]
+    container = draw(st.sampled_from(["list", "tuple", "objects", "numpy", "pandas", "ragged"]))
+    # numpy's own array of atoms of one type (and one unit), which it keeps as they are.
+    if container == "numpy" and len({(type(value), getattr(value, "dtype", None)) for value in grid.flat}) == 1:
+        return np.array(grid.tolist()), grid, tags, dates
+    if container == "ragged" and size >= 3:  # refused whatever its atoms
+        items = grid.ravel().tolist()
+        return [items[:1], items[1:]], grid, tags | {BAD_VALUE}, dates
+    if shape == ():
+        given = grid[()] if container != "objects" else grid
+    elif size == 0:
+        given = draw(st.sampled_from([grid.tolist(), np.zeros(shape), np.empty(shape, dtype=object)]))
+    elif container == "objects":
+        given = grid
+    elif container == "pandas" and len(shape) == 1:
+        given = pandas.Series(grid.tolist(), dtype=object)
+    else:
+        # No True or False inside a list: numpy makes numbers of them beside numbers.
+        given = grid.tolist() if container == "list" else tuple(grid.tolist())
+        if any(isinstance(atom[0], (bool, np.bool_)) for atom in drawn):
+            given = grid
+    return given, grid, tags, dates
+
+
+def expect(call, tags, shape, dtype):
+    """The call's result if its atoms all give values; otherwise that it refused them."""
+    if tags <= {VALUE, MISSING, ANY}:
+        try:
+            result = call()
+        except ValueError as error:  # a text of ANY may be refused
+            assert ANY in tags and str(error), error
+            return None
+        assert np.shape(result) == shape and result.dtype == dtype
+        assert isinstance(result, np.ndarray) == (shape != ())
+        return result
+    with pytest.raises((ValueError, TypeError)) as raised:
+        call()
+    assert str(raised.value)
+    if tags - {VALUE, MISSING, ANY} == {BAD_TYPE}:
+        assert raised.type is TypeError or ANY in tags, raised.value
+    return None
+
+
+def same_values(result, latitudes, others, alone):
+    """Each value of the result is that of its latitude and day or date alone."""
+    latitudes, others = np.broadcast_arrays(latitudes, others)
+    for index in np.ndindex(result.shape):
+        np.testing.assert_array_equal(result[index], alone(latitudes[index], others[index]))
+
+
+FUZZ = settings(max_examples=200, deadline=None, database=None,
+                suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large])
+
+
+@FUZZ
+@given(latitude=argument(LATITUDES, LATITUDE_ATOMS), day=argument(DAYS, DAY_ATOMS),
+       function=st.sampled_from([marovane.daily_radiation, marovane.day_length]))
+def test_fuzz_days(latitude, day, function):
+    (given_latitude, latitudes, latitude_tags, _), (given_day, days, day_tags, _) = latitude, day
+    try:
+        shape = np.broadcast_shapes(latitudes.shape, days.shape)
+    except ValueError:
+        shape, day_tags = None, day_tags | {BAD_VALUE}
+    dtype = np.float64 if function is marovane.daily_radiation else np.float32
+    result = expect(lambda: function(given_latitude, given_day), latitude_tags | day_tags, shape, dtype)
+    if result is not None:
+        same_values(result, latitudes, days, function)
+
+
+@FUZZ
+@given(latitude=argument(LATITUDES, LATITUDE_ATOMS), dates=argument(DATES, DATE_ATOMS),
+       aggregation=st.sampled_from(["daily", "dekadal", "monthly", 1, 3, 4]),
+       method=st.sampled_from(["harmonic", "fao56"]))
+def test_fuzz_dates(latitude, dates, aggregation, method):
+    (given_latitude, latitudes, latitude_tags, _), (given_dates, days, date_tags, when) = latitude, dates
+    try:
+        shape = np.broadcast_shapes(latitudes.shape, days.shape)
+    except ValueError:
+        shape, date_tags = None, date_tags | {BAD_VALUE}
+
+    def alone(lat, date):
+        return marovane.for_dates(lat, date, aggregation, method=method)
+
+    result = expect(lambda: alone(given_latitude, given_dates), latitude_tags | date_tags, shape, np.float64)
+    if result is not None:
+        same_values(result, latitudes, days, alone)
+        # Each date is read as the day it names, where it was taken; one not given has no value.
+        for date, day in zip(days.flat, when):
+            value = alone(41.9, date)
+            if isinstance(day, datetime.date):
+                assert value == alone(41.9, day.isoformat()), (date, day)
+            elif day == MISSING:
+                assert np.isnan(value), date
+
+
+CHOICES = {  # what: the valid names (of any case, but units) and codes, then values refused
+    "aggregation": (["daily", "weekly", "Dekadal", "MONTHLY", 1, 2, 3, 4, np.int64(4), "4"], [0, 5, "05"]),
+    "unit": (["MJ/m^2/day", "mm/day", "W/m^2", "mm/dekad", 1, 7, np.uint8(5), "3"], [0, 8, "mm/DAY"]),
+    "quantity": (["radiation", "DayLength"], ["sunshine", "radiation "]),
+    "method": (["harmonic", "FAO56"], ["fao 56", ""]),
+}
+
+
+def choice(what):
+    valid, refused = CHOICES[what]
+    return st.one_of(
+        tagged(st.sampled_from(valid), VALUE),
+        tagged(st.one_of(st.sampled_from(refused), st.integers().filter(lambda n: not 1 <= n <= 7),
+                         st.sampled_from([2**64, -(2**70), 10**400, "daily\0", "\udc80"])), BAD_VALUE),
+        tagged(st.text(max_size=10).filter(
+            lambda text: text.lower() not in {str(name).lower() for name in valid} | set("1234567")),
+            BAD_VALUE),
+        tagged(st.sampled_from([None, 1.0, True, np.bool_(False), b"daily", [1]]), BAD_TYPE),
+    )
+
+
+@FUZZ
+@given(latitude=argument(LATITUDES, LATITUDE_ATOMS), aggregation=choice("aggregation"), unit=choice("unit"),
+       quantity=choice("quantity"), method=choice("method"), dated=st.booleans())
+def test_fuzz_choices(latitude, aggregation, unit, quantity, method, dated):
+    given_latitude, latitudes, tags, _ = latitude
+    chosen = [aggregation[0], unit[0], quantity[0], method[0]]
+    tags = tags | {aggregation[1], unit[1], quantity[1], method[1]}
+    if dated:
+        if str(aggregation[0]).lower() in ("weekly", "2"):  # weeks have no place in the real calendar
+            tags = tags | {BAD_VALUE}
+        result = expect(lambda: marovane.for_dates(given_latitude, "2024-02-29", *chosen),
+                        tags, latitudes.shape, np.float64)
+        if result is not None:
+            same_values(result, latitudes, "2024-02-29", lambda lat, date: marovane.for_dates(lat, date, *chosen))
+        return
+    periods = {"daily": 365, "weekly": 53, "dekadal": 36, "monthly": 12}
+    names = list(periods)
+    name = str(aggregation[0]).lower()
+    count = periods[names[int(name) - 1] if name.isdigit() else name] if aggregation[1] == VALUE else 0
+    result = expect(lambda: marovane.annual_cycle(given_latitude, *chosen), tags,
+                    latitudes.shape + (count,), np.float64)
+    if result is not None:
+        for index in np.ndindex(latitudes.shape):
+            np.testing.assert_array_equal(result[index], marovane.annual_cycle(latitudes[index], *chosen))
 
 
 def test_arrays_too_large_are_refused_cleanly():
@@ -324,7 +665,6 @@ def test_version_and_stubs():
 
 
 def test_the_readmes_example_runs(tmp_path, monkeypatch):
-    import pandas
     readme = (ROOT / "README.md").read_text()
     example = re.search(r"## Python\n.*?```python\n(.*?)```", readme, re.S).group(1)
     days = pandas.date_range("2023-01-01", "2024-12-31", name="date")
@@ -357,7 +697,6 @@ TABLES = [  # marovane-cli's options and to_dataset's arguments
 
 @pytest.mark.parametrize("options, arguments", TABLES)
 def test_datasets_equal_the_command_lines_netcdf_tables(tmp_path, options, arguments):
-    import pandas
     import xarray
     latitudes = ["-89.5", "0", "41:54:00N", "66.56"]
     given = [option for latitude in latitudes for option in ("--latitude", latitude)]
