@@ -141,7 +141,7 @@ def test_real_dates_are_means_over_the_real_calendar(aggregation, unit):
 
 @pytest.mark.parametrize("quantity", ["radiation", "daylength"])
 @pytest.mark.parametrize("method", ["harmonic", "fao56"])
-@pytest.mark.parametrize("aggregation", ["daily", "dekadal", "monthly"])
+@pytest.mark.parametrize("aggregation", ["daily", "dekadal", "monthly", "pentadal"])
 def test_each_latitude_has_its_own_value_for_one_date(aggregation, method, quantity):
     # Dates of one period at several latitudes: a value kept from one latitude must not pass
     # to the next.
@@ -255,7 +255,8 @@ def test_shapes_broadcast(latitude, day, shape):
         assert isinstance(result, np.ndarray) == (shape != ())
         # Lists and object arrays, empty ones too, are the numeric arrays of their numbers.
         np.testing.assert_array_equal(result, function(plain_latitude, plain))
-    for aggregation, periods in [("daily", 365), ("weekly", 53), ("dekadal", 36), ("monthly", 12)]:
+    for aggregation, periods in [("daily", 365), ("weekly", 53), ("dekadal", 36), ("monthly", 12),
+                                 ("pentadal", 72)]:
         assert marovane.annual_cycle(latitude, aggregation).shape == np.shape(latitude) + (periods,)
 
 
@@ -544,7 +545,7 @@ def test_fuzz_days(latitude, day, function):
 
 @FUZZ
 @given(latitude=argument(LATITUDES, LATITUDE_ATOMS), dates=argument(DATES, DATE_ATOMS),
-       aggregation=st.sampled_from(["daily", "dekadal", "monthly", 1, 3, 4]),
+       aggregation=st.sampled_from(["daily", "dekadal", "monthly", "pentadal", 1, 3, 4, 5]),
        method=st.sampled_from(["harmonic", "fao56"]))
 def test_fuzz_dates(latitude, dates, aggregation, method):
     (given_latitude, latitudes, latitude_tags, _), (given_dates, days, date_tags, when) = latitude, dates
@@ -569,7 +570,8 @@ def test_fuzz_dates(latitude, dates, aggregation, method):
 
 
 CHOICES = {  # what: the valid names (of any case, but units) and codes, then values refused
-    "aggregation": (["daily", "weekly", "Dekadal", "MONTHLY", 1, 2, 3, 4, np.int64(4), "4"], [0, 5, "05"]),
+    "aggregation": (["daily", "weekly", "Dekadal", "MONTHLY", "pentadal", 1, 2, 3, 4, 5, np.int64(4), "4", "5"],
+                    [0, 6, "05"]),
     "unit": (["MJ/m^2/day", "mm/day", "W/m^2", "mm/dekad", 1, 7, np.uint8(5), "3"], [0, 8, "mm/DAY"]),
     "quantity": (["radiation", "DayLength"], ["sunshine", "radiation "]),
     "method": (["harmonic", "FAO56"], ["fao 56", ""]),
@@ -604,7 +606,7 @@ def test_fuzz_choices(latitude, aggregation, unit, quantity, method, dated):
         if result is not None:
             same_values(result, latitudes, "2024-02-29", lambda lat, date: marovane.for_dates(lat, date, *chosen))
         return
-    periods = {"daily": 365, "weekly": 53, "dekadal": 36, "monthly": 12}
+    periods = {"daily": 365, "weekly": 53, "dekadal": 36, "monthly": 12, "pentadal": 72}
     names = list(periods)
     name = str(aggregation[0]).lower()
     count = periods[names[int(name) - 1] if name.isdigit() else name] if aggregation[1] == VALUE else 0
