@@ -2,28 +2,12 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 
+#include "export/CycleText.hpp"
 #include "export/OutputFile.hpp"
-#include "model/AnnualCycle.hpp"
 
-// The annual cycle of one latitude as a comma-separated file: a header line, then one line
-// "latitude, period, value" per day, week, dekad or month, each line ending in CR LF.
+// The annual cycle of one latitude written to its file.
 namespace marovane {
-
-// What the values are, as a header names them: "extraterrestrial Radiation MJ/m^2/day", or
-// "Day length hours" (the first cell of a wide table, the value column of a long one).
-std::string QuantityHeader(const CycleChoice& choice);
-
-// The first line, without its line end: "Latitude, Dekad Number, extraterrestrial Radiation
-// MJ/m^2/day", or "Latitude, Dekad Number, Day length hours".
-std::string CycleHeader(const CycleChoice& choice);
-
-// The exact bytes of the file of `table`.
-std::string AnnualCycleText(const AnnualCycle& table);
-
-// The exact bytes of the file of `latitude`.
-std::string AnnualCycleText(float latitude, const CycleChoice& choice);
 
 // Writes AnnualCycleText to `file`, replacing what was there, as WriteFileBytes does.
 // Throws FileError when the file cannot be created or written.

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "export/CycleFile.hpp"
+#include "export/CycleText.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
 #include "text/ShownText.hpp"

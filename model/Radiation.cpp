@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <stdexcept>
 
@@ -40,7 +41,11 @@ DeclinationSeries SolarDeclinationSeries(std::int16_t day) {
 
 float DistanceDenominator(std::int16_t day) {
   if (day == std::numeric_limits<std::int16_t>::min()) {
+#if defined(__cpp_exceptions)
     throw std::overflow_error("InverseRelativeDistance: day - 1 overflows a 16-bit integer");
+#else
+    std::abort();  // no caller passes it: days come checked to 1..366
+#endif
   }
   const auto n = static_cast<std::int16_t>(day - 1);
   const double c = std::cos(static_cast<double>(n) * 0.017214);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <system_error>
 
+#include "model/DecimalText.hpp"
+
 namespace marovane {
 
 namespace {
@@ -23,9 +25,9 @@ double RoundByText(double value) {
   std::array<char, 400> buffer{};
   const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                        std::chars_format::fixed, 3);
-  double rounded = 0.0;
-  std::from_chars(buffer.data(), end, rounded, std::chars_format::fixed);
-  return ec == std::errc{} ? rounded : value;
+  return ec == std::errc{} ? DecimalValue(std::string_view(
+                                 buffer.data(), static_cast<std::size_t>(end - buffer.data())))
+                          : value;
 }
 
 bool Arithmetic(double value) { return std::fabs(value) < kArithmeticLimit; }
@@ -49,8 +51,8 @@ double RoundedArithmetically(double value) {
   const double e = (high * 1000.0 - t) + low * 1000.0;
   const double r = (t + kWhole) - kWhole;
   const double f = t - r;
-  const double up = (f == 0.5) & (e > 0.0) ? 1.0 : 0.0;
-  const double down = (f == -0.5) & (e < 0.0) ? 1.0 : 0.0;
+  const double up = ((f == 0.5) & (e > 0.0)) ? 1.0 : 0.0;
+  const double down = ((f == -0.5) & (e < 0.0)) ? 1.0 : 0.0;
   // n and 1000 are exact doubles, so the division gives the double nearest to n / 1000, as
   // reading its decimal text does; the sign is the value's, -0.0001 giving -0.
   return std::copysign(((r + up) - down) / 1000.0, value);

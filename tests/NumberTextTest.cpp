@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/DecimalText.hpp"
 #include "model/Rounding.hpp"
 #include "text/NumberText.hpp"
 
@@ -241,6 +242,52 @@ TEST(NumberText, RoundTo3DecimalsEqualsTheTextRounding) {
   flush();
   EXPECT_EQ(differing, 0u) << "of " << checked;
   EXPECT_GT(checked, 5000000u);
+}
+
+// The two ways of reading a decimal text, from_chars and strtod (which builds without the
+// former use), give the same double for every text the program makes: shortest texts of any
+// double, fixed texts of three decimals, and digits with exponents out to either end of the
+// range, subnormals, overflow and underflow included.
+TEST(NumberText, DecimalValueTheSameByFromCharsAndByStrtod) {
+  std::mt19937_64 random(20261208);
+  std::uint64_t differing = 0;
+  auto same = [&](const std::string& text) {
+    const double a = detail::DecimalValueByFromChars(text);
+    const double b = detail::DecimalValueByStrtod(text);
+    if (std::bit_cast<std::uint64_t>(a) != std::bit_cast<std::uint64_t>(b) && ++differing <= 10) {
+      ADD_FAILURE() << text << ": " << std::hexfloat << a << " by from_chars, " << b
+                    << " by strtod";
+    }
+    return a;
+  };
+  std::array<char, 400> buffer{};
+  for (int i = 0; i < 200000; ++i) {
+    double value = std::fabs(std::bit_cast<double>(random()));
+    if (!std::isfinite(value)) {
+      continue;
+    }
+    const auto shortest = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    EXPECT_EQ(same(std::string(buffer.data(), shortest.ptr)), value);
+    value = std::ldexp(value, -std::ilogb(value) + static_cast<int>(random() % 40));
+    const auto fixed = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                     std::chars_format::fixed, 3);
+    same(std::string(buffer.data(), fixed.ptr));
+  }
+  for (int i = 0; i < 200000; ++i) {
+    std::string digits = std::to_string(random() % 9 + 1);
+    for (int n = static_cast<int>(random() % 30); n > 0; --n) {
+      digits += static_cast<char>('0' + random() % 10);
+    }
+    const int exponent = static_cast<int>(random() % 700) - 360;
+    same(digits + "e" + std::to_string(exponent));
+    same(digits.substr(0, 1) + "." + digits.substr(1) + "e" + std::to_string(exponent));
+  }
+  EXPECT_EQ(differing, 0u);
+  EXPECT_EQ(DecimalValue("1e309"), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(DecimalValue("2e-324"), 0.0);
+  EXPECT_EQ(DecimalValue("4e-324"), std::numeric_limits<double>::denorm_min());
+  EXPECT_EQ(DecimalValue("0.001"), 0.001);
+  EXPECT_EQ(DecimalValue("12x"), 0.0);
 }
 
 // Texts must keep the point whatever the user's regional settings are.

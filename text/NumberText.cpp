@@ -8,6 +8,8 @@
 #include <limits>
 #include <system_error>
 
+#include "model/DecimalText.hpp"
+
 namespace marovane {
 
 namespace {
@@ -36,12 +38,7 @@ double DecimalValue(const std::string& digits, long long exponent, bool negative
     if (leading > kOverflowExponent) {
       magnitude = std::numeric_limits<double>::infinity();
     } else if (leading >= kUnderflowExponent) {
-      const std::string decimal = digits + 'e' + std::to_string(exponent);
-      const auto [end, ec] = std::from_chars(decimal.data(), decimal.data() + decimal.size(),
-                                             magnitude, std::chars_format::scientific);
-      if (ec == std::errc::result_out_of_range) {
-        magnitude = leading > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-      }
+      magnitude = marovane::DecimalValue(digits + 'e' + std::to_string(exponent));
     }
   }
   return negative ? -magnitude : magnitude;
