@@ -26,7 +26,9 @@ std::string ModulePath() {
   std::error_code error;
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error || !self.is_absolute()) {
-    const auto* started = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
+    // The auxiliary vector holds the address as a number.
+    const auto* started = reinterpret_cast<const char*>(  // NOLINT(performance-no-int-to-ptr)
+        ::getauxval(AT_EXECFN));
     self = started != nullptr && *started != '\0'
                ? std::filesystem::weakly_canonical(started, error)
                : std::filesystem::path();

@@ -22,7 +22,8 @@ struct Date {
   int day = 1;    // 1..31
 
   friend bool operator==(const Date&, const Date&) = default;
-  friend auto operator<=>(const Date&, const Date&) = default;
+  // clang-tidy 14 takes the defaulted comparison's 0 for a null pointer.
+  friend auto operator<=>(const Date&, const Date&) = default;  // NOLINT(modernize-use-nullptr)
 };
 
 // The first and last years a date may have: four-digit ISO years.

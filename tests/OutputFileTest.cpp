@@ -777,8 +777,8 @@ TEST_P(OutputFile, Holds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, OutputFile, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                           return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<Case>& tested) {
+                           return std::string(tested.param.name);
                          });
 
 }  // namespace

@@ -214,7 +214,7 @@ QString ChartData::UnitText(const AnnualCycle& table) {
 QList<QPointF> ChartData::CurvePoints(const AnnualCycle& table) {
   QList<QPointF> points;
   const bool daily = table.choice.aggregation == Aggregation::Daily;
-  points.reserve(static_cast<qsizetype>(table.periods.size() * (daily ? 1 : 2)));
+  points.reserve(static_cast<qsizetype>(table.periods.size()) * (daily ? 1 : 2));
   for (const CyclePeriod& p : table.periods) {
     points.append(QPointF(p.firstDay, p.value));
     if (!daily) {
