@@ -58,6 +58,7 @@ std::filesystem::path PathArgument(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// Why the last system call failed, in words.
 std::string SystemReason() {
   return errno != 0 ? std::generic_category().message(errno) : std::string("write error");
 }
@@ -77,6 +78,7 @@ bool WriteOut(std::ostream& out, std::string_view text, std::ostream& err, bool&
   return !failed;
 }
 
+// Writes the annual cycle of one latitude to its file or to `out`.
 int ExportSingle(float latitude, const std::string& output, const CycleChoice& choice,
                  std::ostream& out, std::ostream& err) {
   if (output.empty() || output == "-") {
@@ -135,12 +137,15 @@ int Batch(const std::filesystem::path& input, const CycleChoice& choice, std::os
   return result.complete() && !logFailed ? kExitWritten : kExitFileFailed;
 }
 
-// What --table, --layout and --dates ask for.
+// What --table, --layout and --dates ask for, and where the table's latitudes come from.
 struct TableRequest {
   std::string path;  // "-": standard output
   bool netcdf = false;
   TableLayout layout = TableLayout::Wide;
   std::optional<DateRange> dates;
+  const char* latitudesFrom = "--latitude";  // the option that gives them
+  std::vector<float> latitudes;              // of --latitude or --grid
+  std::optional<std::string> batch;          // read when the table is written
 };
 
 // A to Z in lower case, every other byte as it is.
@@ -295,102 +300,112 @@ int WriteTable(const std::vector<float>& latitudes, const TableRequest& request,
   return kExitWritten;
 }
 
-// The table options as given; a null pointer for an option not given.
-struct TableArguments {
-  const std::string& path;
-  const std::string* layout;
-  const std::string* dates;
-  const std::string* grid;
-  const std::string* batch;
-  const std::vector<std::string>& latitudes;
-};
-
-// --table: checks every table option, then gathers the latitudes and writes the table.
-int Table(const TableArguments& args, const CycleChoice& choice, std::ostream& out,
-          std::ostream& err) {
-  TableRequest request;
-  request.path = args.path;
-  const std::optional<bool> netcdf = IsNetcdf(args.path, err);
-  if (!netcdf) {
-    return kExitBadArguments;
-  }
-  request.netcdf = *netcdf;
-  if (args.layout != nullptr && *args.layout == "long") {
-    request.layout = TableLayout::Long;
-  } else if (args.layout != nullptr && *args.layout != "wide") {
-    err << "--layout: unknown layout '" << ShownText(*args.layout, 40) << "'; give wide or long.\n";
-    return kExitBadArguments;
-  }
-  if (request.netcdf && args.layout != nullptr) {
-    err << "--layout: a NetCDF table has one layout, a variable of latitude and period; "
-           "--layout is for CSV.\n";
-    return kExitBadArguments;
-  }
-  if (args.dates != nullptr) {
-    std::string refusal;
-    request.dates = ParseDateRange(*args.dates, refusal);
-    if (!request.dates) {
-      err << "--dates: " << refusal << ".\n";
-      return kExitBadArguments;
+// The table's latitudes, its --batch input read now, or nothing and the status after a message.
+std::optional<std::vector<float>> TableLatitudes(TableRequest& request, int& status,
+                                                 std::ostream& err) {
+  std::optional<std::vector<float>> tableLatitudes = std::move(request.latitudes);
+  status = kExitBadArguments;
+  if (request.batch) {
+    if (request.path != "-" && SameFile(IdentityOf(PathArgument(request.path)),
+                                        IdentityOf(PathArgument(*request.batch)))) {
+      err << "--table: '" << ShownPath(request.path) << "' would replace the --batch input '"
+          << ShownPath(*request.batch) << "'; no table written.\n";
+      return std::nullopt;
     }
-    if (!HasRealPeriods(choice.aggregation)) {
-      err << "--dates: " << NoRealPeriods(choice.aggregation) << "; give --aggregation "
-          << RealCalendarAggregations() << ".\n";
-      return kExitBadArguments;
-    }
-    if (args.layout != nullptr && request.layout == TableLayout::Wide) {
-      err << "--layout: a table of --dates is long only: one row per period and latitude.\n";
-      return kExitBadArguments;
-    }
-  }
-  std::optional<std::vector<float>> tableLatitudes;
-  int status = kExitBadArguments;
-  if (args.grid != nullptr) {
-    std::string refusal;
-    tableLatitudes = GridLatitudes(*args.grid, refusal);
+    tableLatitudes = TableBatchLatitudes(*request.batch, status, err);
     if (!tableLatitudes) {
-      err << "--grid: " << refusal << ".\n";
+      return std::nullopt;
     }
-  } else if (args.batch != nullptr) {
-    if (args.path != "-" &&
-        SameFile(IdentityOf(PathArgument(args.path)), IdentityOf(PathArgument(*args.batch)))) {
-      err << "--table: '" << ShownPath(args.path) << "' would replace the --batch input '"
-          << ShownPath(*args.batch) << "'; no table written.\n";
-      return kExitBadArguments;
-    }
-    tableLatitudes = TableBatchLatitudes(*args.batch, status, err);
-  } else {
-    tableLatitudes = CheckedLatitudes(args.latitudes, err);
-  }
-  if (!tableLatitudes) {
-    return status;
   }
   if (request.netcdf) {
     std::string refusal;
     tableLatitudes = CoordinateLatitudes(std::move(*tableLatitudes), refusal);
     if (!tableLatitudes) {
-      err << (args.grid != nullptr ? "--grid: " : args.batch != nullptr ? "--batch: " : "--latitude: ")
-          << refusal << "; a NetCDF table holds each latitude once, in ascending order (its "
+      err << request.latitudesFrom << ": " << refusal
+          << "; a NetCDF table holds each latitude once, in ascending order (its "
           << "lat is a coordinate). Give each latitude once, or write a .csv table.\n";
-      return kExitBadArguments;
+      status = kExitBadArguments;
     }
   }
-  return WriteTable(*tableLatitudes, request, choice, out, err);
+  return tableLatitudes;
 }
 
-}  // namespace
+// --table: gathers the latitudes and writes the table.
+int Table(TableRequest request, const CycleChoice& choice, std::ostream& out, std::ostream& err) {
+  int status = kExitBadArguments;
+  const std::optional<std::vector<float>> latitudes = TableLatitudes(request, status, err);
+  if (!latitudes) {
+    return status;
+  }
+  return WriteTable(*latitudes, request, choice, out, err);
+}
 
-int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-  const std::string aggregations = AcceptedAggregations();
-  const std::string units = AcceptedUnits();
-  const std::string quantities = AcceptedQuantities();
-  const std::string methods = AcceptedMethods();
+// The options as given: an option not given has no value, a choice not given its default.
+struct Arguments {
+  std::vector<std::string> latitudes;  // each --latitude, in order
+  std::optional<std::string> batch;
+  std::optional<std::string> grid;
+  std::optional<std::string> output;
+  std::optional<std::string> table;
+  std::optional<std::string> layout;
+  std::optional<std::string> dates;
+  std::string aggregation;
+  std::string unit;
+  std::string quantity;
+  std::string method;
+};
 
-  CLI::App app{
-      "Annual cycle of daily extraterrestrial solar radiation for a latitude, written as a\n"
-      "comma-separated file (one file per latitude in batch mode), or for many latitudes and\n"
-      "real calendar dates as one table (CSV or NetCDF).",
-      "marovane-cli"};
+// What the command line is asked to do, every option checked.
+struct Request {
+  enum class Kind { Export, Batch, Table };
+  Kind kind = Kind::Export;
+  CycleChoice choice;
+  float latitude = 0.0f;  // Export
+  std::string output;     // Export: empty or "-" for standard output
+  std::string batch;      // Batch: the input file
+  TableRequest table;     // Table
+};
+
+// The options' values as the parser fills them: an option not given keeps its default.
+struct Values {
+  std::vector<std::string> latitudes;
+  std::string batch;
+  std::string grid;
+  std::string table;
+  std::string layout = "wide";
+  std::string dates;
+  std::string output;
+  std::string aggregation = std::string(Describe(kDefaultAggregation).name);
+  std::string unit = std::string(UnitLabel(kDefaultUnit));
+  std::string quantity = std::string(Describe(Quantity::Radiation).name);
+  std::string method = std::string(Describe(Method::Harmonic).name);
+};
+
+// The options once defined, in the order --help lists them.
+struct Defined {
+  CLI::Option* latitude = nullptr;
+  CLI::Option* batch = nullptr;
+  CLI::Option* grid = nullptr;
+  CLI::Option* aggregation = nullptr;
+  CLI::Option* unit = nullptr;
+  CLI::Option* quantity = nullptr;
+  CLI::Option* method = nullptr;
+  CLI::Option* output = nullptr;
+  CLI::Option* table = nullptr;
+  CLI::Option* layout = nullptr;
+  CLI::Option* dates = nullptr;
+};
+
+// Each option with what it takes, as the messages say it.
+using Takes = std::vector<std::pair<const CLI::Option*, std::string>>;
+
+constexpr char kAbout[] =
+    "Annual cycle of daily extraterrestrial solar radiation for a latitude, written as a\n"
+    "comma-separated file (one file per latitude in batch mode), or for many latitudes and\n"
+    "real calendar dates as one table (CSV or NetCDF).";
+
+// Adds the examples and the exit statuses to --help, and --version.
+void AddFooterAndVersion(CLI::App& app) {
   app.footer(
       "Examples:\n"
       "  marovane-cli --latitude 41.9                      dekadal MJ/m^2/day to standard output\n"
@@ -405,125 +420,136 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       "\n"
       "Exit status: 0 everything written, 1 a file could not be read or written, 2 bad arguments.");
   app.set_version_flag("--version", std::string("marovane-cli ") + kVersion);
+}
 
-  std::vector<std::string> latitudes;
-  std::string batchFile;
-  std::string grid;
-  std::string tablePath;
-  std::string layoutName = "wide";
-  std::string datesText;
-  std::string output;
-  std::string aggregationName(Describe(kDefaultAggregation).name);
-  std::string unitName(UnitLabel(kDefaultUnit));
-  std::string quantityName(Describe(Quantity::Radiation).name);
-  std::string methodName(Describe(Method::Harmonic).name);
-
-  // Every refusal is in the program's own words: the parser is left to take the values, and
-  // what it would refuse (an unknown option, a value too many, options that clash) is
-  // checked below. An option given again keeps its last value until then.
-  app.allow_extras();
-  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-
-  auto* single = app.add_option(
-      "-l,--latitude", latitudes,
+// Defines --latitude, --batch and --grid, the three ways of giving the latitudes.
+void DefineLatitudeOptions(CLI::App& app, Values& values, Defined& options) {
+  options.latitude = app.add_option(
+      "-l,--latitude", values.latitudes,
       "Decimal degrees, north positive (41.9, -33.8675), or degrees:minutes:seconds with N or S "
       "(41:54:00N); give it again for more latitudes in one --table")
       ->option_text("LAT")
       ->expected(1)
       ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  auto* batch = app.add_option("-b,--batch", batchFile,
+  options.batch = app.add_option("-b,--batch", values.batch,
                                "Text file of latitudes separated by line breaks, blanks or commas")
       ->option_text("FILE");
-  auto* gridOption =
-      app.add_option("-g,--grid", grid,
+  options.grid =
+      app.add_option("-g,--grid", values.grid,
                      "Latitudes START, START+STEP, ... up to STOP (included when on the grid), "
                      "in decimal degrees, for a --table; at most 1,000,000")
           ->option_text("START:STOP:STEP");
-  auto* aggregationOption =
-      app.add_option("-a,--aggregation", aggregationName, aggregations + "; dekadal is the default")
+}
+
+// Defines --aggregation, --unit, --quantity and --method, what is computed.
+void DefineChoiceOptions(CLI::App& app, Values& values, Defined& options) {
+  options.aggregation =
+      app.add_option("-a,--aggregation", values.aggregation,
+                     AcceptedAggregations() + "; dekadal is the default")
           ->option_text("NAME");
-  auto* unitOption = app.add_option("-u,--unit", unitName,
-                                    "Label or code: " + units + "; MJ/m^2/day is the default")
-                         ->option_text("UNIT");
-  auto* quantityOption =
-      app.add_option("-q,--quantity", quantityName,
+  options.unit = app.add_option("-u,--unit", values.unit,
+                                "Label or code: " + AcceptedUnits() + "; MJ/m^2/day is the default")
+                     ->option_text("UNIT");
+  options.quantity =
+      app.add_option("-q,--quantity", values.quantity,
                      "radiation (the default) or daylength: the mean astronomical day length of "
                      "each period in hours, whatever the unit")
           ->option_text("NAME");
-  auto* methodOption =
-      app.add_option("-m,--method", methodName,
+  options.method =
+      app.add_option("-m,--method", values.method,
                      "harmonic (the default): Marovane's own model; fao56: the formulas of FAO "
                      "Irrigation and Drainage Paper 56 (eqs 21-25 and 34) in double precision")
           ->option_text("NAME");
-  auto* outputOption =
-      app.add_option("-o,--output", output, "Output file; - or none writes to standard output")
-          ->option_text("PATH");
-  auto* tableOption =
-      app.add_option("-t,--table", tablePath,
+}
+
+// Defines --output, --table, --layout and --dates, what is written and where.
+void DefineFileOptions(CLI::App& app, Values& values, Defined& options) {
+  options.output = app.add_option("-o,--output", values.output,
+                                  "Output file; - or none writes to standard output")
+                       ->option_text("PATH");
+  options.table =
+      app.add_option("-t,--table", values.table,
                      "One table of all the latitudes: a name ending in .csv (comma-separated) or "
                      ".nc (NetCDF, CF conventions, latitudes ascending, each once), or - for CSV "
                      "on standard output")
           ->option_text("PATH");
-  auto* layoutOption =
-      app.add_option("--layout", layoutName,
+  options.layout =
+      app.add_option("--layout", values.layout,
                      "wide (the default): a row per latitude, a column per period; long: a row "
                      "per latitude and period (CSV tables)")
           ->option_text("wide|long");
-  auto* datesOption =
-      app.add_option("-d,--dates", datesText,
+  options.dates =
+      app.add_option("-d,--dates", values.dates,
                      "Real calendar dates, ISO 8601, at most 100 years (2023-01-01/2024-12-31): "
                      "daily, dekadal, monthly or pentadal values in a long --table of date, "
                      "latitude, value; periods at the ends are taken whole")
           ->option_text("FROM/TO");
+}
 
-  // What each option takes, as the messages say it.
-  const std::pair<const CLI::Option*, std::string> takes[] = {
-      {single, "a latitude in decimal degrees (41.9, -33.8675) or degrees:minutes:seconds "
-               "(41:54:00N)"},
-      {batch, "a text file of latitudes"},
-      {gridOption, "START:STOP:STEP in decimal degrees (-89.75:89.75:0.5)"},
-      {aggregationOption, aggregations},
-      {unitOption, "a code 1..7 or a label: " + units},
-      {quantityOption, quantities},
-      {methodOption, methods},
-      {outputOption, "a path, or - for standard output"},
-      {tableOption, "a name ending in .csv or .nc, or - for a comma-separated table on standard "
-                    "output"},
-      {layoutOption, "wide or long"},
-      {datesOption, "FROM/TO, two ISO dates (2023-01-01/2024-12-31)"},
+// Defines every option, bound to `values`, in the order --help lists them.
+Defined DefineOptions(CLI::App& app, Values& values) {
+  // Every refusal is in the program's own words: the parser is left to take the values, and
+  // what it would refuse (an unknown option, a value too many, options that clash) is
+  // checked after it. An option given again keeps its last value until then.
+  app.allow_extras();
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  Defined options;
+  DefineLatitudeOptions(app, values, options);
+  DefineChoiceOptions(app, values, options);
+  DefineFileOptions(app, values, options);
+  return options;
+}
+
+// What each option takes, as the messages say it.
+Takes OptionTakes(const Defined& options) {
+  const std::string units = AcceptedUnits();
+  return {
+      {options.latitude, "a latitude in decimal degrees (41.9, -33.8675) or "
+                         "degrees:minutes:seconds (41:54:00N)"},
+      {options.batch, "a text file of latitudes"},
+      {options.grid, "START:STOP:STEP in decimal degrees (-89.75:89.75:0.5)"},
+      {options.aggregation, AcceptedAggregations()},
+      {options.unit, "a code 1..7 or a label: " + units},
+      {options.quantity, AcceptedQuantities()},
+      {options.method, AcceptedMethods()},
+      {options.output, "a path, or - for standard output"},
+      {options.table, "a name ending in .csv or .nc, or - for a comma-separated table on "
+                      "standard output"},
+      {options.layout, "wide or long"},
+      {options.dates, "FROM/TO, two ISO dates (2023-01-01/2024-12-31)"},
   };
+}
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::Success& e) {
-    // --help and --version: their text is the output, and a failed write is a failure. The
-    // version ends in std::endl, whose flush may already have failed: errno tells why.
-    errno = 0;
-    app.exit(e, out, err);
-    out.flush();
-    if (!out) {
-      err << "Cannot write standard output: " << SystemReason() << "\n";
-      return kExitFileFailed;
-    }
-    return kExitWritten;
-  } catch (const CLI::ArgumentMismatch& e) {
-    // An option last, or followed by another option, has no value: the parser names it first.
-    const std::string_view what = e.what();
-    for (const auto& [option, taken] : takes) {
-      const std::string name = option->get_name();
-      if (what.starts_with(name + ":")) {
-        err << name << " is given no value; give " << taken << ".\n";
-        return kExitBadArguments;
-      }
-    }
-    err << "An option is given no value; marovane-cli --help says what each one takes.\n";
-    return kExitBadArguments;
-  } catch (const CLI::ParseError&) {
-    err << "The arguments could not be read; marovane-cli --help says what each option takes.\n";
-    return kExitBadArguments;
+// Writes the text of --help or --version to `out`, where a failed write is a failure.
+int ShowHelpOrVersion(const CLI::App& app, const CLI::Success& e, std::ostream& out,
+                      std::ostream& err) {
+  // The version ends in std::endl, whose flush may already have failed: errno tells why.
+  errno = 0;
+  app.exit(e, out, err);
+  out.flush();
+  if (!out) {
+    err << "Cannot write standard output: " << SystemReason() << "\n";
+    return kExitFileFailed;
   }
+  return kExitWritten;
+}
 
+// Names the option the parser found with no value: one last, or followed by another option.
+void SayNoValue(const Takes& takes, const CLI::ArgumentMismatch& e, std::ostream& err) {
+  const std::string_view what = e.what();
+  for (const auto& [option, taken] : takes) {
+    const std::string name = option->get_name();
+    if (what.starts_with(name + ":")) {
+      err << name << " is given no value; give " << taken << ".\n";
+      return;
+    }
+  }
+  err << "An option is given no value; marovane-cli --help says what each one takes.\n";
+}
+
+// Whether an option took another option's name as its value, after a message.
+bool ValueIsOptionName(const Takes& takes, std::ostream& err) {
   // The parser gives an option the next argument as its value even when that is an option:
   // "--latitude --output x" is a --latitude without its value.
   const auto isOptionName = [&](const std::string& text) {
@@ -538,103 +564,297 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     for (const std::string& value : option->results()) {
       if (isOptionName(value)) {
         err << option->get_name() << " is given no value; give " << taken << ".\n";
-        return kExitBadArguments;
+        return true;
       }
     }
   }
+  return false;
+}
+
+// Whether an argument is left that no option took, after a message.
+bool ArgumentLeft(const CLI::App& app, std::ostream& err) {
   std::vector<std::string> extras = app.remaining();
   std::erase(extras, "--");  // "--" ends the options; what follows it is refused below
-  if (!extras.empty()) {
-    const std::string& first = extras.front();
-    const bool option = first.starts_with("--") ||
-                        (first.size() > 1 && first[0] == '-' &&
-                         ((first[1] >= 'a' && first[1] <= 'z') || (first[1] >= 'A' && first[1] <= 'Z')));
-    if (option) {
-      err << ShownText(first.substr(0, first.find('=')), 40)
-          << ": no such option; marovane-cli --help lists the options.\n";
-    } else {
-      err << "'" << ShownText(first, 40) << "' is the value of no option: each option takes one "
-          << "value (for more latitudes of a --table, give --latitude again before each).\n";
-    }
-    return kExitBadArguments;
+  if (extras.empty()) {
+    return false;
   }
+  const std::string& first = extras.front();
+  const bool option = first.starts_with("--") ||
+                      (first.size() > 1 && first[0] == '-' &&
+                       ((first[1] >= 'a' && first[1] <= 'z') || (first[1] >= 'A' && first[1] <= 'Z')));
+  if (option) {
+    err << ShownText(first.substr(0, first.find('=')), 40)
+        << ": no such option; marovane-cli --help lists the options.\n";
+  } else {
+    err << "'" << ShownText(first, 40) << "' is the value of no option: each option takes one "
+        << "value (for more latitudes of a --table, give --latitude again before each).\n";
+  }
+  return true;
+}
+
+// Whether an option other than --latitude is given more than once, after a message.
+bool GivenAgain(const Defined& options, const Takes& takes, std::ostream& err) {
   for (const auto& [option, taken] : takes) {
-    if (option != single && option->count() > 1) {
+    if (option != options.latitude && option->count() > 1) {
       err << option->get_name() << " is given " << option->count() << " times; give it once.\n";
-      return kExitBadArguments;
+      return true;
     }
   }
+  return false;
+}
+
+// Whether two options that cannot go together are given, after a message.
+bool Clash(const Defined& options, std::ostream& err) {
   // Two ways of giving the latitudes, or of naming the file, that cannot go together.
   const struct {
     const CLI::Option* first;
     const CLI::Option* second;
     const char* why;
   } clashes[] = {
-      {single, batch, "give the latitudes one way"},
-      {gridOption, single, "give the latitudes one way"},
-      {gridOption, batch, "give the latitudes one way"},
-      {outputOption, batch, "the batch names each file after its input"},
-      {outputOption, tableOption, "--table PATH names the table's file"},
+      {options.latitude, options.batch, "give the latitudes one way"},
+      {options.grid, options.latitude, "give the latitudes one way"},
+      {options.grid, options.batch, "give the latitudes one way"},
+      {options.output, options.batch, "the batch names each file after its input"},
+      {options.output, options.table, "--table PATH names the table's file"},
   };
   for (const auto& clash : clashes) {
     if (clash.first->count() > 0 && clash.second->count() > 0) {
       err << clash.first->get_name() << " and " << clash.second->get_name()
           << " cannot be used together: " << clash.why << ".\n";
-      return kExitBadArguments;
+      return true;
     }
   }
-  if (single->count() == 0 && batch->count() == 0 && gridOption->count() == 0) {
-    err << "No latitude given: give --latitude LAT, --batch FILE, or --grid START:STOP:STEP "
-           "with --table PATH; marovane-cli --help says more.\n";
-    return kExitBadArguments;
-  }
+  return false;
+}
 
-  const auto aggregation = Chosen(AggregationNamed(aggregationName), "--aggregation",
-                                  "aggregation", aggregationName, aggregations, err);
-  const auto unit = Chosen(UnitNamed(unitName), "--unit", "unit", unitName,
-                           "a code 1..7 or a label: " + units, err);
-  const auto quantity = Chosen(QuantityNamed(quantityName), "--quantity", "quantity",
-                               quantityName, quantities, err);
+// Whether no latitude is given at all, after a message.
+bool NoLatitude(const Defined& options, std::ostream& err) {
+  if (options.latitude->count() > 0 || options.batch->count() > 0 || options.grid->count() > 0) {
+    return false;
+  }
+  err << "No latitude given: give --latitude LAT, --batch FILE, or --grid START:STOP:STEP "
+         "with --table PATH; marovane-cli --help says more.\n";
+  return true;
+}
+
+// The values of the options given; those not given have none.
+Arguments GivenArguments(const Defined& options, Values values) {
+  const auto given = [](const CLI::Option* option, std::string& value) {
+    return option->count() > 0 ? std::optional<std::string>(std::move(value)) : std::nullopt;
+  };
+  return {.latitudes = std::move(values.latitudes),
+          .batch = given(options.batch, values.batch),
+          .grid = given(options.grid, values.grid),
+          .output = given(options.output, values.output),
+          .table = given(options.table, values.table),
+          .layout = given(options.layout, values.layout),
+          .dates = given(options.dates, values.dates),
+          .aggregation = std::move(values.aggregation),
+          .unit = std::move(values.unit),
+          .quantity = std::move(values.quantity),
+          .method = std::move(values.method)};
+}
+
+// The arguments parsed, or nothing and the exit status after --help, --version or a message.
+std::optional<Arguments> ParseArguments(int argc, const char* const* argv, std::ostream& out,
+                                        std::ostream& err, int& status) {
+  CLI::App app{kAbout, "marovane-cli"};
+  AddFooterAndVersion(app);
+  Values values;
+  const Defined options = DefineOptions(app, values);
+  const Takes takes = OptionTakes(options);
+  status = kExitBadArguments;
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& e) {
+    status = ShowHelpOrVersion(app, e, out, err);
+    return std::nullopt;
+  } catch (const CLI::ArgumentMismatch& e) {
+    SayNoValue(takes, e, err);
+    return std::nullopt;
+  } catch (const CLI::ParseError&) {
+    err << "The arguments could not be read; marovane-cli --help says what each option takes.\n";
+    return std::nullopt;
+  }
+  if (ValueIsOptionName(takes, err) || ArgumentLeft(app, err) || GivenAgain(options, takes, err) ||
+      Clash(options, err) || NoLatitude(options, err)) {
+    return std::nullopt;
+  }
+  return GivenArguments(options, std::move(values));
+}
+
+// The cycle chosen by its four options, or nothing after a message for each unknown name.
+std::optional<CycleChoice> CheckedChoice(const Arguments& args, std::ostream& err) {
+  const auto aggregation = Chosen(AggregationNamed(args.aggregation), "--aggregation",
+                                  "aggregation", args.aggregation, AcceptedAggregations(), err);
+  const auto unit = Chosen(UnitNamed(args.unit), "--unit", "unit", args.unit,
+                           "a code 1..7 or a label: " + AcceptedUnits(), err);
+  const auto quantity = Chosen(QuantityNamed(args.quantity), "--quantity", "quantity",
+                               args.quantity, AcceptedQuantities(), err);
   const auto method =
-      Chosen(MethodNamed(methodName), "--method", "method", methodName, methods, err);
+      Chosen(MethodNamed(args.method), "--method", "method", args.method, AcceptedMethods(), err);
   if (!aggregation || !unit || !quantity || !method) {
-    return kExitBadArguments;
+    return std::nullopt;
   }
-  if (outputOption->count() > 0 && output.empty()) {
-    err << "--output: an empty path names no file; give a path, or - for standard output.\n";
-    return kExitBadArguments;
-  }
+  return CycleChoice{*aggregation, *unit, *quantity, *method};
+}
 
-  const CycleChoice choice{*aggregation, *unit, *quantity, *method};
-  if (tableOption->count() == 0) {
-    const char* needsTable = latitudes.size() > 1    ? "--latitude given more than once"
-                             : gridOption->count() > 0  ? "--grid"
-                             : layoutOption->count() > 0 ? "--layout"
-                             : datesOption->count() > 0  ? "--dates"
-                                                         : nullptr;
-    if (needsTable != nullptr) {
-      err << needsTable << " makes one table of every latitude: add --table PATH (a name "
-          << "ending in .csv or .nc, or - for standard output).\n";
-      return kExitBadArguments;
+// --layout into `request`; false after a message.
+bool CheckedLayout(const Arguments& args, TableRequest& request, std::ostream& err) {
+  if (args.layout && *args.layout == "long") {
+    request.layout = TableLayout::Long;
+  } else if (args.layout && *args.layout != "wide") {
+    err << "--layout: unknown layout '" << ShownText(*args.layout, 40) << "'; give wide or long.\n";
+    return false;
+  }
+  if (request.netcdf && args.layout) {
+    err << "--layout: a NetCDF table has one layout, a variable of latitude and period; "
+           "--layout is for CSV.\n";
+    return false;
+  }
+  return true;
+}
+
+// --dates into `request`, for a table of `aggregation`; false after a message.
+bool CheckedDates(const Arguments& args, Aggregation aggregation, TableRequest& request,
+                  std::ostream& err) {
+  if (!args.dates) {
+    return true;
+  }
+  std::string refusal;
+  request.dates = ParseDateRange(*args.dates, refusal);
+  if (!request.dates) {
+    err << "--dates: " << refusal << ".\n";
+    return false;
+  }
+  if (!HasRealPeriods(aggregation)) {
+    err << "--dates: " << NoRealPeriods(aggregation) << "; give --aggregation "
+        << RealCalendarAggregations() << ".\n";
+    return false;
+  }
+  if (args.layout && request.layout == TableLayout::Wide) {
+    err << "--layout: a table of --dates is long only: one row per period and latitude.\n";
+    return false;
+  }
+  return true;
+}
+
+// --grid's or --latitude's checked latitudes, or the --batch input, into `request`.
+bool CheckedTableLatitudes(const Arguments& args, TableRequest& request, std::ostream& err) {
+  if (args.grid) {
+    request.latitudesFrom = "--grid";
+    std::string refusal;
+    std::optional<std::vector<float>> grid = GridLatitudes(*args.grid, refusal);
+    if (!grid) {
+      err << "--grid: " << refusal << ".\n";
+      return false;
     }
+    request.latitudes = std::move(*grid);
+  } else if (args.batch) {
+    request.latitudesFrom = "--batch";
+    request.batch = args.batch;
   } else {
-    const TableArguments table{tablePath,
-                               layoutOption->count() > 0 ? &layoutName : nullptr,
-                               datesOption->count() > 0 ? &datesText : nullptr,
-                               gridOption->count() > 0 ? &grid : nullptr,
-                               batch->count() > 0 ? &batchFile : nullptr,
-                               latitudes};
-    return Table(table, choice, out, err);
+    std::optional<std::vector<float>> latitudes = CheckedLatitudes(args.latitudes, err);
+    if (!latitudes) {
+      return false;
+    }
+    request.latitudes = std::move(*latitudes);
   }
+  return true;
+}
 
-  if (batch->count() > 0) {
-    return Batch(PathArgument(batchFile), choice, out, err);
+// --table with the options of a table: the table asked for, or nothing after a message.
+std::optional<TableRequest> CheckedTable(const Arguments& args, Aggregation aggregation,
+                                         std::ostream& err) {
+  TableRequest request;
+  request.path = *args.table;
+  const std::optional<bool> netcdf = IsNetcdf(request.path, err);
+  if (!netcdf) {
+    return std::nullopt;
   }
-  const std::optional<float> value = CheckedLatitude(latitudes.front(), err);
-  if (!value) {
+  request.netcdf = *netcdf;
+  if (!CheckedLayout(args, request, err) || !CheckedDates(args, aggregation, request, err) ||
+      !CheckedTableLatitudes(args, request, err)) {
+    return std::nullopt;
+  }
+  return request;
+}
+
+// The option given that asks for a table, or a null pointer.
+const char* NeedingTable(const Arguments& args) {
+  return args.latitudes.size() > 1 ? "--latitude given more than once"
+         : args.grid               ? "--grid"
+         : args.layout             ? "--layout"
+         : args.dates              ? "--dates"
+                                   : nullptr;
+}
+
+// The request the arguments make, every option checked, or nothing after a message.
+std::optional<Request> CheckArguments(const Arguments& args, std::ostream& err) {
+  const std::optional<CycleChoice> choice = CheckedChoice(args, err);
+  if (!choice) {
+    return std::nullopt;
+  }
+  if (args.output && args.output->empty()) {
+    err << "--output: an empty path names no file; give a path, or - for standard output.\n";
+    return std::nullopt;
+  }
+  Request request;
+  request.choice = *choice;
+  if (args.table) {
+    std::optional<TableRequest> table = CheckedTable(args, choice->aggregation, err);
+    if (!table) {
+      return std::nullopt;
+    }
+    request.kind = Request::Kind::Table;
+    request.table = std::move(*table);
+    return request;
+  }
+  if (const char* needsTable = NeedingTable(args)) {
+    err << needsTable << " makes one table of every latitude: add --table PATH (a name "
+        << "ending in .csv or .nc, or - for standard output).\n";
+    return std::nullopt;
+  }
+  if (args.batch) {
+    request.kind = Request::Kind::Batch;
+    request.batch = *args.batch;
+    return request;
+  }
+  const std::optional<float> latitude = CheckedLatitude(args.latitudes.front(), err);
+  if (!latitude) {
+    return std::nullopt;
+  }
+  request.latitude = *latitude;
+  request.output = args.output.value_or("");
+  return request;
+}
+
+// Does what the request asks: the export, the batch or the table.
+int Run(Request request, std::ostream& out, std::ostream& err) {
+  switch (request.kind) {
+    case Request::Kind::Table:
+      return Table(std::move(request.table), request.choice, out, err);
+    case Request::Kind::Batch:
+      return Batch(PathArgument(request.batch), request.choice, out, err);
+    case Request::Kind::Export:
+      break;
+  }
+  return ExportSingle(request.latitude, request.output, request.choice, out, err);
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  int status = kExitBadArguments;
+  std::optional<Arguments> arguments = ParseArguments(argc, argv, out, err, status);
+  if (!arguments) {
+    return status;
+  }
+  std::optional<Request> request = CheckArguments(*arguments, err);
+  if (!request) {
     return kExitBadArguments;
   }
-  return ExportSingle(*value, output, choice, out, err);
+  return Run(std::move(*request), out, err);
 }
 
 }  // namespace marovane
