@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The computing library for WebAssembly (wasm32-wasi), with Debian's clang-14, lld-14,
 # wasi-libc and libc++-14-dev-wasm32: no threads, no file system, no exceptions.
+list(APPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/cmake")  # Platform/WASI.cmake
 set(CMAKE_SYSTEM_NAME WASI)
 set(CMAKE_SYSTEM_VERSION 1)
 set(CMAKE_SYSTEM_PROCESSOR wasm32)

@@ -13,6 +13,7 @@
 #include <bit>
 #include <cstdint>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <numeric>
 #include <optional>
@@ -245,7 +246,9 @@ py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64
   RunReleased(count, std::size_t{1} << 20, 4096, [&](std::size_t begin, std::size_t end) {
     YearValues year{};
     std::optional<std::uint32_t> yearOf;
-    std::optional<long long> periodStart;
+    // No period starts before the year 1: this one is taken by none.
+    constexpr long long kNoPeriod = std::numeric_limits<long long>::min();
+    long long periodStart = kNoPeriod;
     double value = 0.0;
     for (std::size_t k = begin; k < end; ++k) {
       const std::size_t i = order[k];
@@ -253,7 +256,7 @@ py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64
       if (yearOf != bits) {
         year = DailyValues(latitude[i], choice.quantity, choice.method, 366);
         yearOf = bits;
-        periodStart.reset();
+        periodStart = kNoPeriod;
       }
       const DatedPeriod period = PeriodHolding(DateOfDaysSinceEpoch(date[i]), choice.aggregation);
       const long long start = DaysSinceEpoch(period.first);
