@@ -367,27 +367,57 @@ class ChartWindowTest : public QObject {
   }
 
   // The pointer on a curve reads its period as the file writes it, naming the method; off the
-  // curves it reads nothing.
+  // curves it reads nothing. Between two curves within reach it reads the nearer, whichever
+  // was drawn first; the last day of a daily curve is day 365.
   void pointerReading_data() {
+    QTest::addColumn<QStringList>("kept");
+    QTest::addColumn<int>("aggregation");
+    QTest::addColumn<QString>("box");  // the check box ticked as well
     QTest::addColumn<QString>("series");
     QTest::addColumn<double>("day");
+    QTest::addColumn<QString>("other");  // a curve the pointer lies between `series` and...
+    QTest::addColumn<double>("share");   // ...at this share of the way towards it
     QTest::addColumn<QString>("text");
-    QTest::newRow("dekad 17") << "radiation" << 166.0 << "Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day";
-    QTest::newRow("FAO-56, dekad 1") << "fao56" << 5.0 << "Dekad 1 at 41.9° (FAO-56): ";
-    QTest::newRow("day length") << "dayLength" << 176.0 << "Dekad 18 at 41.9° (day length): ";
-    QTest::newRow("kept") << "kept1" << 349.0 << "Dekad 35 at -41.9° (Harmonic): 44.623 MJ/m^2/day";
+    const QStringList one{"-41.9"};
+    const QStringList two{"-10", "-2"};
+    QTest::newRow("dekad 17") << one << 3 << "chkDayLength" << "radiation" << 166.0 << "" << 0.0 << "Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day";
+    QTest::newRow("FAO-56, dekad 1") << one << 3 << "chkFao56" << "fao56" << 5.0 << "" << 0.0 << "Dekad 1 at 41.9° (FAO-56): ";
+    QTest::newRow("day length") << one << 3 << "chkDayLength" << "dayLength" << 176.0 << "" << 0.0 << "Dekad 18 at 41.9° (day length): ";
+    QTest::newRow("kept") << one << 3 << "chkDayLength" << "kept1" << 349.0 << "" << 0.0 << "Dekad 35 at -41.9° (Harmonic): 44.623 MJ/m^2/day";
+    QTest::newRow("nearer the first kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.3 << "Dekad 17 at -10° (Harmonic): ";
+    QTest::newRow("nearer the second kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.7 << "Dekad 17 at -2° (Harmonic): ";
+    QTest::newRow("day 365") << one << 1 << "chkDayLength" << "radiation" << 365.0 << "" << 0.0 << "Day 365 at 41.9° (Harmonic): 12.599 MJ/m^2/day";
   }
   void pointerReading() {
+    QFETCH(QStringList, kept);
+    QFETCH(int, aggregation);
+    QFETCH(QString, box);
     QFETCH(QString, series);
     QFETCH(double, day);
+    QFETCH(QString, other);
+    QFETCH(double, share);
     QFETCH(QString, text);
-    c.typeLatitude(QStringLiteral("-41.9"));
-    c.click("cmdKeep");
+    c.choose(aggregation, 1);
+    for (const QString& latitude : kept) {
+      c.typeLatitude(latitude);
+      c.click("cmdKeep");
+    }
     c.typeLatitude(QStringLiteral("41.9"));
-    c.click(series == QLatin1String("fao56") ? "chkFao56" : "chkDayLength");
+    if (!box.isEmpty()) {
+      c.click(qPrintable(box));
+    }
     QWidget* viewport = c.view()->viewport();
     QTest::qWait(20);  // the chart lays out anew with the right axis
-    QTest::mouseMove(viewport, c.onViewport(c.series(series), day));
+    QPoint at = c.onViewport(c.series(series), day);
+    if (!other.isEmpty()) {
+      // Both within reach (14 pixels), one nearer.
+      const QPoint there = c.onViewport(c.series(other), day);
+      QCOMPARE(there.x(), at.x());
+      const int gap = std::abs(there.y() - at.y());
+      QVERIFY2(gap >= 8 && gap <= 18, qPrintable(QString::number(gap)));
+      at.setY(at.y() + static_cast<int>(std::lround(share * (there.y() - at.y()))));
+    }
+    QTest::mouseMove(viewport, at);
     QTRY_VERIFY2(c.reading().startsWith(text), qPrintable(c.reading()));
     bool boxShown = false;
     for (const QGraphicsItem* item : c.chart()->childItems()) {
