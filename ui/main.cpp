@@ -202,7 +202,7 @@ int main(int argc, char* argv[]) {
   window.activateWindow();
   const int status = QApplication::exec();
   if (marovane::ui::BatchProgress::WorkersLeft() > 0) {
-    // A batch worker still waits in its input (a named pipe that nobody writes to): end
+    // A batch worker is still held in a system call (a file system that does not answer): end
     // without tearing the libraries down, so that it cannot wake into a half-destroyed program.
     std::fflush(nullptr);
     std::_Exit(status);

@@ -19,7 +19,9 @@
 #include "ui/BatchProgress.hpp"
 #include "ui/HelpWindow.hpp"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -336,34 +338,57 @@ class ExportTest : public QObject {
     QCOMPARE(Read(path(QStringLiteral("many10.out"))), Expected(10.0f, 3, 1));
   }
 
-  // A named pipe that nobody writes to holds the batch in open(): the window goes on all the
-  // same, and Cancel ends the wait. The worker is left waiting; the program still ends cleanly
-  // after this test.
+  // A named pipe that nobody writes to, or whose writer writes nothing, holds the batch up:
+  // the window goes on all the same, and Cancel ends the wait and the batch's threads with it.
+  void batchCancelWhileInputBlocks_data() {
+    QTest::addColumn<bool>("writer");
+    QTest::newRow("nobody opens the pipe") << false;
+    QTest::newRow("its writer writes nothing") << true;
+  }
   void batchCancelWhileInputBlocks() {
+    QFETCH(bool, writer);
     const QString input = path(QStringLiteral("pipe"));
     QCOMPARE(::mkfifo(QFile::encodeName(input).constData(), 0600), 0);
     t.window->setBatchProgressDelay(0);
     const int leftBefore = marovane::ui::BatchProgress::WorkersLeft();
+    const auto threads = [] {
+      return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    };
+    const qsizetype threadsBefore = threads();
+    int writing = -1;
     QString label;
     int maximum = -1;
+    qsizetype threadsWaiting = 0;
     QElapsedTimer sinceCancel;
     QTimer::singleShot(0, [&] {
       auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
       QVERIFY(dialog != nullptr);
-      QTest::qWait(200);  // the worker is in open() by now
+      QTest::qWait(200);  // the batch waits for its input by now
+      if (writer) {
+        writing = ::open(QFile::encodeName(input).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        QTest::qWait(200);
+      }
       label = dialog->labelText();
       maximum = dialog->maximum();
+      threadsWaiting = threads();
       sinceCancel.start();
       QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
     });
     expectBatch(input, QStringLiteral("0 Files written.\nStopped by the user after item 0."));
     clickBatch();
+    if (writing >= 0) {
+      ::close(writing);
+    }
+    QVERIFY(!writer || writing >= 0);  // the batch had the pipe open for reading
     QVERIFY(sinceCancel.isValid() && sinceCancel.elapsed() < 3000);
     QCOMPARE(label, QStringLiteral("0 files written, 0 items read."));
     QCOMPARE(maximum, 0);  // a pipe has no size: a busy bar
     QCOMPARE(ListEntries(t.window.get()),
              QStringList{"Stopped by the user after item 0; the items after it were not written."});
-    QCOMPARE(marovane::ui::BatchProgress::WorkersLeft(), leftBefore + 1);
+    // Nothing is left waiting: the batch's threads have ended.
+    QVERIFY2(threadsWaiting > threadsBefore, qPrintable(QString::number(threadsWaiting)));
+    QCOMPARE(marovane::ui::BatchProgress::WorkersLeft(), leftBefore);
+    QTRY_COMPARE(threads(), threadsBefore);
     QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 
