@@ -18,8 +18,10 @@
 #include "export/Batch.hpp"
 #include "ui/BatchProgress.hpp"
 #include "ui/HelpWindow.hpp"
+#include "ui/LogModel.hpp"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -398,6 +400,47 @@ class ExportTest : public QObject {
     expectBatch(good, QStringLiteral("1 Files written."));
     clickBatch();
     QCOMPARE(ListEntries(t.window.get()).last(), "1 7 " + path("after7.out"));
+  }
+
+  // The list keeps every entry of a run as it was logged, in memory that follows what the
+  // entries show: a million failures of the same item, which differ from each other only in
+  // their number, take a few bytes each, and entries that differ more take about their text.
+  void logKeepsAMillionEntries_data() {
+    QTest::addColumn<QString>("entry");  // %1 the number, %2 something that varies, %3 a folder
+    QTest::addColumn<int>("mostBytes");  // per entry
+    QTest::newRow("written") << "%1 %2 %3/lats%2.out" << 60;  // 64 bytes of text
+    QTest::newRow("not a number") << "Item %1 (abc): not a number, no file written." << 10;
+    QTest::newRow("not written")
+        << "Item %1 (%2): Cannot write %3/lats%2.out: Permission denied" << 80;  // 84 bytes
+  }
+  void logKeepsAMillionEntries() {
+    QFETCH(QString, entry);
+    QFETCH(int, mostBytes);
+    constexpr int kEntries = 1000000;
+    const QString folder = QStringLiteral("/home/someone/latitudes of the south");
+    const auto logged = [&](int number) {
+      return entry.arg(number).arg(static_cast<double>(number % 1801) / 10.0 - 90.0).arg(folder);
+    };
+    const auto heap = [] {
+      const struct mallinfo2 info = ::mallinfo2();
+      return static_cast<qint64>(info.uordblks + info.hblkhd);
+    };
+    const qint64 before = heap();
+    marovane::ui::LogModel model;
+    for (int first = 1; first <= kEntries; first += 50000) {  // as a batch hands them over
+      marovane::ui::LogEntries handed;
+      for (int number = first; number < first + 50000; ++number) {
+        handed.append(logged(number).toStdString());
+      }
+      model.append(handed);
+    }
+    const qint64 held = heap() - before;
+    QCOMPARE(model.rowCount(), kEntries);
+    for (int row = 0; row < kEntries; row += row < 40 || row > kEntries - 40 ? 1 : 997) {
+      QCOMPARE(model.index(row, 0).data().toString(), logged(row + 1));
+    }
+    QVERIFY2(held <= qint64{mostBytes} * kEntries, qPrintable(QStringLiteral("%1 bytes an entry")
+                                                                 .arg(double(held) / kEntries)));
   }
 
   // Output names are cut by characters, and the log shows them as the user named them.
