@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <utility>
 
 namespace marovane::ui {
@@ -28,8 +29,58 @@ std::size_t TakeNumber(const char*& from) {
   }
 }
 
+// How far apart the same text may lie in two entries, where the fields before it differ in
+// length ("-45.5" after "-45"), for the one to be taken from the other.
+constexpr std::ptrdiff_t kShift = 8;
+// A stretch shorter than this costs more to point at than to keep.
+constexpr std::size_t kShortestCopy = 4;
+
+// Where a stretch starts in each of two texts, and its length.
+struct Stretch {
+  std::size_t inMiddle = 0;
+  std::size_t inBefore = 0;
+  std::size_t length = 0;
+};
+
+// The longest stretch of `middle` that `before` holds `shift` bytes further along, if longer
+// than `best`.
+void LongestAt(std::string_view middle, std::string_view before, std::ptrdiff_t shift,
+               Stretch& best) {
+  const auto size = static_cast<std::ptrdiff_t>(middle.size());
+  const auto beforeSize = static_cast<std::ptrdiff_t>(before.size());
+  std::size_t run = 0;
+  for (std::ptrdiff_t j = std::max<std::ptrdiff_t>(0, -shift); j < size && j + shift < beforeSize;
+       ++j) {
+    if (middle[static_cast<std::size_t>(j)] != before[static_cast<std::size_t>(j + shift)]) {
+      run = 0;
+    } else if (++run > best.length) {
+      const auto start = static_cast<std::size_t>(j + 1) - run;
+      best = {start, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(start) + shift), run};
+    }
+  }
+}
+
+// The longest stretch of `middle` that `before` holds no more than kShift bytes further
+// along or back. Entries of the same kind one after the other mostly line up, where the
+// stretch is found at once.
+Stretch LongestShared(std::string_view middle, std::string_view before) {
+  Stretch best;
+  LongestAt(middle, before, 0, best);
+  if (2 * best.length >= middle.size()) {
+    return best;
+  }
+  for (std::ptrdiff_t shift = 1; shift <= kShift; ++shift) {
+    LongestAt(middle, before, shift, best);
+    LongestAt(middle, before, -shift, best);
+  }
+  return best;
+}
+
 }  // namespace
 
+// An entry is kept as: the length of the start it shares with the one before and of the end
+// it shares with it; the bytes after that start; the length of a stretch taken from the one
+// before and, unless it is 0, its place there and the bytes from there up to that end.
 void LogEntries::append(std::string_view entry) {
   const bool runStarts = count_ % kRun == 0;
   std::size_t head = 0;
@@ -44,8 +95,15 @@ void LogEntries::append(std::string_view entry) {
     }
   }
   const std::string_view middle = entry.substr(head, entry.size() - head - tail);
-  // At most 10 bytes for each of the three numbers.
-  const std::size_t room = middle.size() + 30;
+  Stretch copied;
+  if (!runStarts) {
+    copied = LongestShared(middle, std::string_view(last_).substr(head, last_.size() - head - tail));
+  }
+  if (copied.length < kShortestCopy) {
+    copied = {middle.size(), 0, 0};
+  }
+  // At most 10 bytes for each of the six numbers.
+  const std::size_t room = middle.size() + 60;
   if (blocks_.empty() || blocks_.back().size() + room > blocks_.back().capacity()) {
     // Reserved once, never grown: a block that doubled would hold twice its text for a while.
     // A run begun in the full block moves along, so that it lies in one block.
@@ -68,8 +126,15 @@ void LogEntries::append(std::string_view entry) {
   }
   PutNumber(block, head);
   PutNumber(block, tail);
-  PutNumber(block, middle.size());
-  block.append(middle);
+  PutNumber(block, copied.inMiddle);
+  block.append(middle.substr(0, copied.inMiddle));
+  PutNumber(block, copied.length);
+  if (copied.length > 0) {
+    const std::string_view rest = middle.substr(copied.inMiddle + copied.length);
+    PutNumber(block, head + copied.inBefore);
+    PutNumber(block, rest.size());
+    block.append(rest);
+  }
   last_.assign(entry);
   ++count_;
 }
@@ -77,11 +142,17 @@ void LogEntries::append(std::string_view entry) {
 void LogEntries::Next(const char*& at, std::string& entry, std::string& room) {
   const std::size_t head = TakeNumber(at);
   const std::size_t tail = TakeNumber(at);
-  const std::size_t middle = TakeNumber(at);
   room.assign(entry, 0, head);
-  room.append(at, middle);
+  const std::size_t before = TakeNumber(at);
+  room.append(at, before);
+  at += before;
+  if (const std::size_t copied = TakeNumber(at); copied > 0) {
+    room.append(entry, TakeNumber(at), copied);
+    const std::size_t rest = TakeNumber(at);
+    room.append(at, rest);
+    at += rest;
+  }
   room.append(entry, entry.size() - tail, tail);
-  at += middle;
   entry.swap(room);
 }
 

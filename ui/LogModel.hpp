@@ -11,8 +11,9 @@
 
 // The batch log as the window lists it. Entries are only ever added, and those that follow
 // each other mostly repeat each other ("Item 7 (abc): not a number, no file written." after
-// "Item 6 (abc): ..."), so each is kept as what differs from the one before: the length of
-// the start and of the end it shares with it, and the bytes between. Every 16th entry is kept
+// "Item 6 (abc): ...", the same folder in every written file's entry), so each is kept as
+// what differs from the one before: the length of the start and of the end it shares with it,
+// and the bytes between, less one stretch taken from the one before. Every 16th entry is kept
 // whole, and only where each run of 16 starts is indexed, so that any entry is read back from
 // at most 16. A million failures of one item then take a few megabytes, and other entries
 // about their text, where a list of items would take hundreds. The batch's worker hands its
