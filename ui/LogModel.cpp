@@ -97,7 +97,8 @@ void LogEntries::append(std::string_view entry) {
   const std::string_view middle = entry.substr(head, entry.size() - head - tail);
   Stretch copied;
   if (!runStarts) {
-    copied = LongestShared(middle, std::string_view(last_).substr(head, last_.size() - head - tail));
+    const std::string_view before = std::string_view(last_).substr(head, last_.size() - head - tail);
+    copied = LongestShared(middle, before);
   }
   if (copied.length < kShortestCopy) {
     copied = {middle.size(), 0, 0};

@@ -15,9 +15,9 @@
 // what differs from the one before: the length of the start and of the end it shares with it,
 // and the bytes between, less one stretch taken from the one before. Every 16th entry is kept
 // whole, and only where each run of 16 starts is indexed, so that any entry is read back from
-// at most 16. A million failures of one item then take a few megabytes, and other entries
-// about their text, where a list of items would take hundreds. The batch's worker hands its
-// entries over kept so as well, so that many waiting to be shown cost as little.
+// at most 16. A million entries then take from a few megabytes (failures of one item) to a
+// few tens, where a list of items would take hundreds. The batch's worker hands its entries
+// over kept so as well, so that many waiting to be shown cost as little.
 namespace marovane::ui {
 
 class LogEntries {

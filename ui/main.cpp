@@ -64,7 +64,9 @@ bool Given(const char* variable) {
 // The value of Qt's option `name` (-platform, -display) in the arguments, or nullptr.
 const char* QtOption(int argc, char* argv[], const char* name) {
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], name) == 0 || (argv[i][0] == '-' && std::strcmp(argv[i] + 1, name) == 0)) {
+    // Qt takes "--platform" as well as "-platform".
+    if (std::strcmp(argv[i], name) == 0 ||
+        (argv[i][0] == '-' && std::strcmp(argv[i] + 1, name) == 0)) {
       return i + 1 < argc ? argv[i + 1] : "";
     }
   }
