@@ -157,7 +157,8 @@ class ItemReader {
       size_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
     }
     if (bytesRead_ == 0 && std::string_view(buffer_.data(), size_).starts_with(kByteOrderMark)) {
-      // fread fills the buffer unless the input ends first, so a mark is never split.
+      // fread fills the buffer unless the input ends first, and a pipe's mark was gathered
+      // above, so a mark is never split.
       position_ = kByteOrderMark.size();
     }
     bytesRead_ += size_;
