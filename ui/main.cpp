@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -103,18 +104,25 @@ std::optional<std::string> XDisplayToOpen(int argc, char* argv[]) {
   return Given("DISPLAY") ? std::optional<std::string>(std::getenv("DISPLAY")) : std::nullopt;
 }
 
-// Connects to `display` and lets go again; 0 where it opens, else libxcb's error, with the
-// server's own reason for a refusal in `refusal`: libxcb writes that to standard error, from
-// where it is taken into the program's one line.
-int TryDisplay(const std::string& display, std::string& refusal) {
+// A connection to the X display, held until Qt has its own: were it the server's only client,
+// its leaving would have the server reset (as Xvfb does without -noreset), refusing Qt's
+// connection meanwhile.
+struct Disconnect {
+  void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+};
+using XConnection = std::unique_ptr<xcb_connection_t, Disconnect>;
+
+// Connects to `display` into `held`; 0 where it opens, else libxcb's error, with the server's
+// own reason for a refusal in `refusal`: libxcb writes that to standard error, from where it
+// is taken into the program's one line.
+int TryDisplay(const std::string& display, std::string& refusal, XConnection& held) {
   int reason[2] = {-1, -1};
   const int savedError = ::pipe2(reason, O_CLOEXEC | O_NONBLOCK) == 0 ? ::dup(STDERR_FILENO) : -1;
   if (savedError >= 0) {
     ::dup2(reason[1], STDERR_FILENO);
   }
-  xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-  const int error = xcb_connection_has_error(connection);
-  xcb_disconnect(connection);
+  held.reset(xcb_connect(display.c_str(), nullptr));
+  const int error = xcb_connection_has_error(held.get());
   if (savedError >= 0) {
     ::dup2(savedError, STDERR_FILENO);
     ::close(savedError);
@@ -136,9 +144,9 @@ int TryDisplay(const std::string& display, std::string& refusal) {
 
 // Qt aborts where it cannot open the X display (none answers there, or it refuses this user,
 // as after ssh -X and then sudo); a connection of its own tries first. Nothing where it opens.
-std::optional<std::string> UnopenedDisplay(const std::string& display) {
+std::optional<std::string> UnopenedDisplay(const std::string& display, XConnection& held) {
   std::string refusal;
-  const int error = TryDisplay(display, refusal);
+  const int error = TryDisplay(display, refusal, held);
   if (error == 0) {
     return std::nullopt;
   }
@@ -181,8 +189,9 @@ int main(int argc, char* argv[]) {
                stderr);
     return 1;
   }
+  XConnection probe;
   if (const std::optional<std::string> display = XDisplayToOpen(argc, argv)) {
-    if (const std::optional<std::string> why = UnopenedDisplay(*display)) {
+    if (const std::optional<std::string> why = UnopenedDisplay(*display, probe)) {
       std::fprintf(stderr,
                    "marovane: %s; run \"xvfb-run -a marovane\" for a virtual one, or "
                    "marovane-cli for the same files without a window\n",
@@ -193,6 +202,7 @@ int main(int argc, char* argv[]) {
   // The batch writes on a thread of its own, and this one takes the signals.
   marovane::RemoveTemporariesOnInterruption();
   QApplication app(argc, argv);
+  probe.reset();
   QApplication::setApplicationName(QStringLiteral("Marovane"));
   QApplication::setApplicationVersion(QString::fromLatin1(marovane::kVersion));
   // The desktop entry's name, by which the desktop matches the window to its menu entry.
