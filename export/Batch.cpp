@@ -19,7 +19,11 @@
 
 #ifndef _WIN32
 #include <csignal>
+#include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "text/LatitudeForms.hpp"
@@ -49,13 +53,55 @@ std::string Utf8(const fs::path& path) {
   return {text.begin(), text.end()};
 }
 
+// How often a read that waits for a pipe looks whether the run was stopped meanwhile.
+constexpr int kStopLookMs = 50;
+
+// The input, opened; `waits` when reads must wait for data to come (a pipe, a socket, a
+// terminal), the stream then being non-blocking.
+struct OpenedInput {
+  std::FILE* stream = nullptr;
+  bool waits = false;
+};
+
+// Opens the input without waiting for a writer: open() of a named pipe that nobody writes to
+// would wait for one where no stop reaches it. Reads of such an input then wait in poll(),
+// in steps that see a stop. nullptr and errno set on failure.
+OpenedInput OpenInput(const fs::path& file) {
+#ifdef _WIN32
+  return {OpenFile(file, "rb"), false};
+#else
+  const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) {
+    return {};
+  }
+  struct stat status {};
+  const bool known = ::fstat(descriptor, &status) == 0;
+  const int flags = ::fcntl(descriptor, F_GETFL);
+  const bool waits = known && (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) ||
+                               S_ISCHR(status.st_mode));
+  std::FILE* stream = nullptr;
+  if (known && flags >= 0 && (waits || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0)) {
+    stream = ::fdopen(descriptor, "rb");
+  }
+  if (stream == nullptr) {
+    const int error = errno;
+    ::close(descriptor);
+    errno = error;
+  }
+  return {stream, waits};
+#endif
+}
+
 // Reads the items of the input one at a time, keeping no more than one short item in memory,
 // whatever the input's size.
 class ItemReader {
  public:
-  enum class Next { Item, End, ReadError, RunsOn };
+  enum class Next { Item, End, ReadError, RunsOn, Stopped };
 
-  explicit ItemReader(std::FILE* stream) : stream_(stream) {}
+  // `waits` as OpenInput tells; `stop`, when given, ends a wait for the input with Stopped.
+  explicit ItemReader(std::FILE* stream, bool waits = false,
+                      const std::atomic<bool>* stop = nullptr)
+      : stream_(stream), waits_(waits), stop_(stop) {}
 
   // The next item in `item` (at most kLongestItem + 1 bytes of it) and its whole length.
   Next next(std::string& item, std::uintmax_t& length) {
@@ -63,6 +109,9 @@ class ItemReader {
     length = 0;
     for (;;) {
       if (position_ == size_ && !fill()) {
+        if (stopped_) {
+          return Next::Stopped;
+        }
         if (error_ != 0) {
           return Next::ReadError;
         }
@@ -93,9 +142,23 @@ class ItemReader {
  private:
   bool fill() {
     position_ = 0;
-    size_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
+    if (waits_) {
+      size_ = readWhenReady(0);
+      // A pipe may hand over the start of a byte order mark alone: the rest is waited for.
+      while (bytesRead_ == 0 && size_ > 0 && size_ < kByteOrderMark.size() &&
+             kByteOrderMark.starts_with(std::string_view(buffer_.data(), size_))) {
+        const std::size_t more = readWhenReady(size_);
+        if (more == 0) {
+          break;
+        }
+        size_ += more;
+      }
+    } else {
+      size_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
+    }
     if (bytesRead_ == 0 && std::string_view(buffer_.data(), size_).starts_with(kByteOrderMark)) {
-      // fread fills the buffer unless the input ends first, so a mark is never split.
+      // fread fills the buffer unless the input ends first, and a pipe's mark was gathered
+      // above, so a mark is never split.
       position_ = kByteOrderMark.size();
     }
     bytesRead_ += size_;
@@ -105,12 +168,49 @@ class ItemReader {
     return position_ < size_;
   }
 
+  // What a pipe has, once it has something or its writers are gone, into the buffer from
+  // `at`; 0 at its end, on an error (in error_) or once stopped.
+  std::size_t readWhenReady(std::size_t at) {
+#ifdef _WIN32
+    return std::fread(buffer_.data() + at, 1, buffer_.size() - at, stream_);
+#else
+    const int descriptor = ::fileno(stream_);
+    for (;;) {
+      if (stop_ != nullptr && stop_->load()) {
+        stopped_ = true;
+        return 0;
+      }
+      // Polled before each read: a named pipe that no writer has opened yet reads as ended.
+      pollfd ready{descriptor, POLLIN, 0};
+      const int polled = ::poll(&ready, 1, stop_ != nullptr ? kStopLookMs : -1);
+      if (polled < 0 && errno != EINTR) {
+        error_ = errno;
+        return 0;
+      }
+      if (polled <= 0) {
+        continue;
+      }
+      const ssize_t got = ::read(descriptor, buffer_.data() + at, buffer_.size() - at);
+      if (got >= 0) {
+        return static_cast<std::size_t>(got);
+      }
+      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+        error_ = errno;
+        return 0;
+      }
+    }
+#endif
+  }
+
   std::FILE* stream_;
+  bool waits_;
+  const std::atomic<bool>* stop_;
   std::array<char, 65536> buffer_{};
   std::size_t position_ = 0;
   std::size_t size_ = 0;
   std::uintmax_t bytesRead_ = 0;
   int error_ = 0;
+  bool stopped_ = false;
 };
 
 // One item of the input: either the file to write for it, or why there is none.
@@ -250,8 +350,9 @@ class Planner {
   static constexpr std::size_t kBlock = 16;
   static constexpr std::size_t kQueued = 8;
 
-  Planner(std::FILE* input, const fs::path& inputPath, const CycleChoice& choice)
-      : reader_(input),
+  Planner(const OpenedInput& input, const fs::path& inputPath, const CycleChoice& choice,
+          const std::atomic<bool>* stop)
+      : reader_(input.stream, input.waits, stop),
         inputPath_(inputPath),
         choice_(choice),
         spent_(Reserved(kQueued)),
@@ -312,6 +413,12 @@ class Planner {
     return readFailure_;
   }
 
+  // After the last block: whether the reading ended on a stop, while it waited for the input.
+  bool readingStopped() {
+    const std::lock_guard lock(mutex_);
+    return readingStopped_;
+  }
+
  private:
   void run() {
     PlannedBlock block;
@@ -340,6 +447,10 @@ class Planner {
                     "latitudes";
         }
         ends = next != ItemReader::Next::Item;
+        if (next == ItemReader::Next::Stopped) {
+          const std::lock_guard lock(mutex_);
+          readingStopped_ = true;
+        }
         queue(block, ends, failure, {});
       }
     } catch (const std::bad_alloc&) {
@@ -436,6 +547,7 @@ class Planner {
   std::deque<PlannedBlock> queue_;  // read and not yet taken, in the order of the input
   bool ended_ = false;              // the last block is queued
   std::string readFailure_;
+  bool readingStopped_ = false;
   std::exception_ptr error_;
   bool stopping_ = false;
   bool writerWaits_ = false;         // in take(), for a block
@@ -480,7 +592,8 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
     log("Cannot read " + shownInput + ": " + reason);
   };
 
-  InputFile file{OpenFile(full, "rb")};
+  const OpenedInput opened = OpenInput(full);
+  InputFile file{opened.stream};
   if (file.stream == nullptr) {
     unread(std::generic_category().message(errno));
     return result;
@@ -494,9 +607,15 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
     folder->spare(inputIdentity);
   } catch (const FileError&) {
   }
-  Planner planner(file.stream, full, choice);
+  Planner planner(opened, full, choice, stop);
   PlannedBlock block;
   std::string entry;
+  auto stopped = [&] {
+    result.stopped = true;
+    log("Stopped by the user after item " + std::to_string(result.items) +
+        "; the items after it were not written.");
+    return result;
+  };
   for (bool last = false; !last;) {
     block = planner.take(last, std::move(block));
     if (block.error) {
@@ -507,12 +626,6 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
         return result;
       }
     }
-    auto stopped = [&] {
-      result.stopped = true;
-      log("Stopped by the user after item " + std::to_string(result.items) +
-          "; the items after it were not written.");
-      return result;
-    };
     for (const PlannedFile& planned : block.files) {
       if (stop != nullptr && stop->load()) {
         return stopped();
@@ -535,6 +648,8 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
   }
   if (const std::string failure = planner.readFailure(); !failure.empty()) {
     unread(failure);
+  } else if (planner.readingStopped()) {
+    return stopped();
   }
   return result;
 }

@@ -90,7 +90,7 @@ struct BatchProgress::Shared {
   std::mutex mutex;
   std::condition_variable endedCondition;
   // Guarded by `mutex`.
-  std::vector<std::string> entries;  // logged, not yet shown
+  LogEntries entries;                // logged, not yet shown, kept as the list keeps them
   BatchResult soFar;                 // counts only
   std::uintmax_t bytesRead = 0;
   bool finished = false;
@@ -135,7 +135,7 @@ BatchResult BatchProgress::run(Run batch) {
         if (shared->left) {
           return;
         }
-        shared->entries.push_back(entry);
+        shared->entries.append(entry);
       }
       shared->notify();
     };
@@ -214,7 +214,7 @@ BatchResult BatchProgress::run(Run batch) {
   bool left = false;
   BatchResult result;
   std::optional<std::string> error;
-  std::vector<std::string> entries;
+  LogEntries entries;
   {
     const std::lock_guard lock(shared_->mutex);
     entries.swap(shared_->entries);
@@ -225,12 +225,12 @@ BatchResult BatchProgress::run(Run batch) {
   if (left) {
     worker.detach();
     result.stopped = true;
-    entries.push_back("Stopped by the user after item " + std::to_string(result.items) +
-                      "; the items after it were not written.");
+    entries.append("Stopped by the user after item " + std::to_string(result.items) +
+                   "; the items after it were not written.");
   } else {
     worker.join();
   }
-  if (log_ != nullptr && !entries.empty()) {
+  if (log_ != nullptr && entries.size() > 0) {
     log_->append(entries);
     if (view_ != nullptr) {
       view_->scrollToBottom();
@@ -263,7 +263,7 @@ void BatchProgress::update() {
   updating_ = true;
   sinceUpdate_.restart();
   shared_->notified = false;
-  std::vector<std::string> entries;
+  LogEntries entries;
   BatchResult soFar;
   std::uintmax_t bytesRead = 0;
   bool finished = false;
@@ -274,7 +274,7 @@ void BatchProgress::update() {
     bytesRead = shared_->bytesRead;
     finished = shared_->finished;
   }
-  if (log_ != nullptr && !entries.empty()) {
+  if (log_ != nullptr && entries.size() > 0) {
     log_->append(entries);
     if (view_ != nullptr) {
       view_->scrollToBottom();

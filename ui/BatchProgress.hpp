@@ -22,10 +22,11 @@ class QWidget;
 // repaints all along. Once the run has taken longer than `showAfterMs` a modal progress dialog,
 // centred on the window, shows the count and a Cancel button; until then user input waits.
 //
-// Cancel asks the worker to stop after the file it is writing. A worker that does not come to
-// that point soon, because it waits in the input's open() or read() (a named pipe nobody
-// writes to), is left behind: the window tells that the batch was stopped and goes on, and the
-// worker ends at the first item it gets, writing nothing more into the window.
+// Cancel asks the worker to stop after the file it is writing; one that waits for its input (a
+// named pipe nobody writes to) sees the stop there and ends too. A worker that does not come
+// to that point soon, held in a system call that no stop reaches (a file system that does not
+// answer), is left behind: the window tells that the batch was stopped and goes on, and the
+// worker ends when the call returns, writing nothing more into the window.
 namespace marovane::ui {
 
 class LogModel;
@@ -49,7 +50,7 @@ class BatchProgress final : public QObject {
   // once the user stopped it. An exception on the worker is thrown again here.
   BatchResult run(Run run);
 
-  // Workers left behind and still waiting for their input. The program ends without tearing
+  // Workers left behind and still held up. The program ends without tearing
   // down its libraries while there are any, so that none wakes into a half-destroyed process.
   static int WorkersLeft();
 

@@ -222,6 +222,10 @@ class ChartDataTest : public QObject {
     QTest::addColumn<QString>("text");
     QTest::newRow("day 172") << 1 << false << 172.3 << "Day 172 at 41.9° (Harmonic): 41.93 MJ/m^2/day";
     QTest::newRow("before day 1") << 1 << false << 0.4 << "";
+    QTest::newRow("day 365, the last") << 1 << false << 365.0 << "Day 365 at 41.9° (Harmonic): 12.599 MJ/m^2/day";
+    QTest::newRow("day 365 from past 364.5") << 1 << false << 364.6 << "Day 365 at 41.9° (Harmonic): 12.599 MJ/m^2/day";
+    QTest::newRow("day 364") << 1 << false << 364.4 << "Day 364 at 41.9° (Harmonic): 12.552 MJ/m^2/day";
+    QTest::newRow("past day 365") << 1 << false << 365.6 << "";
     QTest::newRow("dekad 1") << 3 << false << 1.0 << "Dekad 1 at 41.9° (Harmonic): 12.969 MJ/m^2/day";
     QTest::newRow("dekad 3, 11 days") << 3 << false << 31.9 << "Dekad 3 at 41.9° (Harmonic): 15.55 MJ/m^2/day";
     QTest::newRow("dekad 17 from its first day") << 3 << false << 162.0 << "Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day";

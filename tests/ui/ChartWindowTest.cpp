@@ -8,6 +8,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QClipboard>
 #include <QFile>
 #include <QGraphicsItem>
@@ -30,6 +32,8 @@
 #include "text/NumberText.hpp"
 #include "ui/ChartWindow.hpp"
 #include "ui/Placement.hpp"
+
+#include <sys/stat.h>
 
 using marovane::ui::ChartWindow;
 
@@ -363,27 +367,57 @@ class ChartWindowTest : public QObject {
   }
 
   // The pointer on a curve reads its period as the file writes it, naming the method; off the
-  // curves it reads nothing.
+  // curves it reads nothing. Between two curves within reach it reads the nearer, whichever
+  // was drawn first; the last day of a daily curve is day 365.
   void pointerReading_data() {
+    QTest::addColumn<QStringList>("kept");
+    QTest::addColumn<int>("aggregation");
+    QTest::addColumn<QString>("box");  // the check box ticked as well
     QTest::addColumn<QString>("series");
     QTest::addColumn<double>("day");
+    QTest::addColumn<QString>("other");  // a curve the pointer lies between `series` and...
+    QTest::addColumn<double>("share");   // ...at this share of the way towards it
     QTest::addColumn<QString>("text");
-    QTest::newRow("dekad 17") << "radiation" << 166.0 << "Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day";
-    QTest::newRow("FAO-56, dekad 1") << "fao56" << 5.0 << "Dekad 1 at 41.9° (FAO-56): ";
-    QTest::newRow("day length") << "dayLength" << 176.0 << "Dekad 18 at 41.9° (day length): ";
-    QTest::newRow("kept") << "kept1" << 349.0 << "Dekad 35 at -41.9° (Harmonic): 44.623 MJ/m^2/day";
+    const QStringList one{"-41.9"};
+    const QStringList two{"-10", "-2"};
+    QTest::newRow("dekad 17") << one << 3 << "chkDayLength" << "radiation" << 166.0 << "" << 0.0 << "Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day";
+    QTest::newRow("FAO-56, dekad 1") << one << 3 << "chkFao56" << "fao56" << 5.0 << "" << 0.0 << "Dekad 1 at 41.9° (FAO-56): ";
+    QTest::newRow("day length") << one << 3 << "chkDayLength" << "dayLength" << 176.0 << "" << 0.0 << "Dekad 18 at 41.9° (day length): ";
+    QTest::newRow("kept") << one << 3 << "chkDayLength" << "kept1" << 349.0 << "" << 0.0 << "Dekad 35 at -41.9° (Harmonic): 44.623 MJ/m^2/day";
+    QTest::newRow("nearer the first kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.3 << "Dekad 17 at -10° (Harmonic): ";
+    QTest::newRow("nearer the second kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.7 << "Dekad 17 at -2° (Harmonic): ";
+    QTest::newRow("day 365") << one << 1 << "chkDayLength" << "radiation" << 365.0 << "" << 0.0 << "Day 365 at 41.9° (Harmonic): 12.599 MJ/m^2/day";
   }
   void pointerReading() {
+    QFETCH(QStringList, kept);
+    QFETCH(int, aggregation);
+    QFETCH(QString, box);
     QFETCH(QString, series);
     QFETCH(double, day);
+    QFETCH(QString, other);
+    QFETCH(double, share);
     QFETCH(QString, text);
-    c.typeLatitude(QStringLiteral("-41.9"));
-    c.click("cmdKeep");
+    c.choose(aggregation, 1);
+    for (const QString& latitude : kept) {
+      c.typeLatitude(latitude);
+      c.click("cmdKeep");
+    }
     c.typeLatitude(QStringLiteral("41.9"));
-    c.click(series == QLatin1String("fao56") ? "chkFao56" : "chkDayLength");
+    if (!box.isEmpty()) {
+      c.click(qPrintable(box));
+    }
     QWidget* viewport = c.view()->viewport();
     QTest::qWait(20);  // the chart lays out anew with the right axis
-    QTest::mouseMove(viewport, c.onViewport(c.series(series), day));
+    QPoint at = c.onViewport(c.series(series), day);
+    if (!other.isEmpty()) {
+      // Both within reach (14 pixels), one nearer.
+      const QPoint there = c.onViewport(c.series(other), day);
+      QCOMPARE(there.x(), at.x());
+      const int gap = std::abs(there.y() - at.y());
+      QVERIFY2(gap >= 8 && gap <= 18, qPrintable(QString::number(gap)));
+      at.setY(at.y() + static_cast<int>(std::lround(share * (there.y() - at.y()))));
+    }
+    QTest::mouseMove(viewport, at);
     QTRY_VERIFY2(c.reading().startsWith(text), qPrintable(c.reading()));
     bool boxShown = false;
     for (const QGraphicsItem* item : c.chart()->childItems()) {
@@ -394,34 +428,60 @@ class ChartWindowTest : public QObject {
     QTRY_COMPARE(c.reading(), QString());
   }
 
+  // A name the chart cannot be written to is told, naming it, and nothing is left behind; a
+  // named pipe, or a link to one, is refused at once, where opened it would hold both windows
+  // until read, and the window saves the next picture as ever.
   void saveImage_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("refusal");  // the start of the message, when refused
-    QTest::newRow("png") << "chart.png" << "";
-    QTest::newRow("png in capitals") << "CHART.PNG" << "";
-    QTest::newRow("svg") << "chart.svg" << "";
-    QTest::newRow("other ending") << "chart.jpg" << "was not written";
-    QTest::newRow("missing folder") << "no/chart.png" << "could not be written";
+    QTest::addColumn<QString>("made");     // what lies at the name beforehand
+    QTest::addColumn<QString>("refusal");  // the message after the name, when refused
+    QTest::newRow("png") << "chart.png" << "" << "";
+    QTest::newRow("png in capitals") << "CHART.PNG" << "" << "";
+    QTest::newRow("svg") << "chart.svg" << "" << "";
+    QTest::newRow("other ending") << "chart.jpg" << "" << "was not written: a chart is saved as .png or .svg.";
+    QTest::newRow("missing folder") << "no/chart.png" << "" << "could not be written: No such file or directory.";
+    QTest::newRow("named pipe") << "pipe.png" << "pipe" << "could not be written: it is not a regular file.";
+    QTest::newRow("link to a named pipe") << "link.svg" << "link" << "could not be written: it is not a regular file.";
   }
   void saveImage() {
     QFETCH(QString, name);
+    QFETCH(QString, made);
     QFETCH(QString, refusal);
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
+    if (!made.isEmpty()) {
+      const QString pipe = dir.filePath(QStringLiteral("fifo"));
+      QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+      QVERIFY(made == QLatin1String("pipe") ? QFile::rename(pipe, path) : QFile::link(pipe, path));
+    }
+    const auto everything = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
+    const QStringList before = QDir(dir.path()).entryList(everything);
     c.t.dialogs.expectImageFile(path);
     if (!refusal.isEmpty()) {
-      ScriptedDialogs::Box box(path + QLatin1Char(' ') + refusal, marovane::ui::kApplicationTitle,
-                               QMessageBox::Critical);
-      box.textIsPrefix = true;
-      c.t.dialogs.expectBox(box);
+      c.t.dialogs.expectBox({path + QLatin1Char(' ') + refusal, marovane::ui::kApplicationTitle,
+                             QMessageBox::Critical});
     }
     c.typeLatitude(QStringLiteral("-33.9"));
     c.click("cmdKeep");
     c.typeLatitude(QStringLiteral("41.9"));
-    c.click("cmdSaveImage");
+    QElapsedTimer clock;
+    clock.start();
+    {
+      const Watchdog watchdog("saving a chart to a named pipe", 10);
+      c.click("cmdSaveImage");
+    }
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(c.t.dialogs.done());
     if (!refusal.isEmpty()) {
-      QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+      QCOMPARE(QDir(dir.path()).entryList(everything), before);
+      if (!made.isEmpty()) {
+        const QString next = dir.filePath(QStringLiteral("next.png"));
+        c.t.dialogs.expectImageFile(next);
+        c.click("cmdSaveImage");
+        QImage image;
+        QVERIFY(image.load(next, "png"));
+        QCOMPARE(image.size(), QSize(1600, 1000));
+      }
       return;
     }
     if (name.endsWith(QLatin1String("png"), Qt::CaseInsensitive)) {
