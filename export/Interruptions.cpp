@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <ctime>
 
@@ -45,6 +46,7 @@ std::atomic<bool> gHandlersRemoveTemporaries{false};
 std::atomic<bool> gEnding{false};  // a handler is removing the temporaries
 
 extern "C" void RemoveTemporariesAndEnd(int signal) {
+  const int interruptedErrno = errno;  // the interrupted code's, as any handler leaves it
   gEnding.store(true);
   timespec start{};
   ::clock_gettime(CLOCK_MONOTONIC, &start);
@@ -65,6 +67,7 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
       ::unlinkat(slot.dir, slot.name.data(), 0);
     }
   }
+  errno = interruptedErrno;
   ::raise(signal);  // the default action again, as the handler was reset on entry
 }
 

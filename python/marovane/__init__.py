@@ -99,7 +99,9 @@ def _array(value: Any, what: str, mixed: str = "USM") -> _np.ndarray:
         values = _np.asarray(value)
         if isinstance(value, (list, tuple)) and values.dtype.kind in mixed:
             items = _np.asarray(value, dtype=object)
-            if values.dtype.kind != "M" or len(_units(items)) > 1:
+            # Dates of several units, or beside other things (a timedelta64 numpy takes for one).
+            if (values.dtype.kind != "M" or len(_units(items)) > 1
+                    or not all(isinstance(item, _np.datetime64) for item in items.flat)):
                 values = items
     except ValueError:
         raise ValueError(f"{what} must be one value or an array of one shape, not lists of "
