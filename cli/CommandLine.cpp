@@ -62,7 +62,7 @@ int ExportSingle(float latitude, const std::string& output, const CycleChoice& c
     err << ShownPath(e.what()) << "\n";
     return kExitFileFailed;
   }
-  err << "Data correctly written to " << ShownPath(output) << "\n";
+  err << kDataWrittenTo << ShownPath(output) << "\n";
   return kExitWritten;
 }
 

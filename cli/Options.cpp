@@ -159,14 +159,13 @@ Defined DefineOptions(CLI::App& app, Values& values) {
 
 // What each option takes, as the messages say it.
 Takes OptionTakes(const Defined& options) {
-  const std::string units = AcceptedUnits();
   return {
       {options.latitude, "a latitude in decimal degrees (41.9, -33.8675) or "
                          "degrees:minutes:seconds (41:54:00N)"},
       {options.batch, "a text file of latitudes"},
       {options.grid, "START:STOP:STEP in decimal degrees (-89.75:89.75:0.5)"},
       {options.aggregation, AcceptedAggregations()},
-      {options.unit, "a code 1..7 or a label: " + units},
+      {options.unit, AcceptedUnitForms()},
       {options.quantity, AcceptedQuantities()},
       {options.method, AcceptedMethods()},
       {options.output, "a path, or - for standard output"},
@@ -239,10 +238,10 @@ bool ArgumentLeft(const CLI::App& app, std::ostream& err) {
                       (first.size() > 1 && first[0] == '-' &&
                        ((first[1] >= 'a' && first[1] <= 'z') || (first[1] >= 'A' && first[1] <= 'Z')));
   if (option) {
-    err << ShownText(first.substr(0, first.find('=')), 40)
+    err << ShownText(first.substr(0, first.find('=')), kShownCharacters)
         << ": no such option; marovane-cli --help lists the options.\n";
   } else {
-    err << "'" << ShownText(first, 40) << "' is the value of no option: each option takes one "
+    err << "'" << ShownText(first, kShownCharacters) << "' is the value of no option: each option takes one "
         << "value (for more latitudes of a --table, give --latitude again before each).\n";
   }
   return true;
@@ -358,7 +357,7 @@ template <typename T>
 std::optional<T> Chosen(std::optional<T> value, const std::string& option, const std::string& what,
                         const std::string& text, const std::string& accepted, std::ostream& err) {
   if (!value) {
-    err << option << ": unknown " << what << " '" << ShownText(text, 40) << "'; give " << accepted
+    err << option << ": unknown " << what << " '" << ShownText(text, kShownCharacters) << "'; give " << accepted
         << ".\n";
   }
   return value;
@@ -421,7 +420,7 @@ std::optional<std::vector<float>> CheckedLatitudes(const std::vector<std::string
     float latitude = 0.0f;
     const LatitudeCheck check = CheckLatitudeArgument(argument, latitude);
     if (check != LatitudeCheck::Valid) {
-      err << "--latitude '" << ShownText(argument, 40) << "': " << LatitudeCheckMessage(check)
+      err << "--latitude '" << ShownText(argument, kShownCharacters) << "': " << LatitudeCheckMessage(check)
           << "\n";
       return std::nullopt;
     }
@@ -435,7 +434,7 @@ std::optional<CycleChoice> CheckedChoice(const Arguments& args, std::ostream& er
   const auto aggregation = Chosen(AggregationNamed(args.aggregation), "--aggregation",
                                   "aggregation", args.aggregation, AcceptedAggregations(), err);
   const auto unit = Chosen(UnitNamed(args.unit), "--unit", "unit", args.unit,
-                           "a code 1..7 or a label: " + AcceptedUnits(), err);
+                           AcceptedUnitForms(), err);
   const auto quantity = Chosen(QuantityNamed(args.quantity), "--quantity", "quantity",
                                args.quantity, AcceptedQuantities(), err);
   const auto method =
@@ -451,7 +450,7 @@ bool CheckedLayout(const Arguments& args, TableRequest& request, std::ostream& e
   if (args.layout && *args.layout == "long") {
     request.layout = TableLayout::Long;
   } else if (args.layout && *args.layout != "wide") {
-    err << "--layout: unknown layout '" << ShownText(*args.layout, 40) << "'; give wide or long.\n";
+    err << "--layout: unknown layout '" << ShownText(*args.layout, kShownCharacters) << "'; give wide or long.\n";
     return false;
   }
   if (request.netcdf && args.layout) {

@@ -26,6 +26,7 @@
 #include <unistd.h>
 #endif
 
+#include "export/BatchItems.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
 #include "text/ShownText.hpp"
@@ -35,18 +36,6 @@ namespace marovane {
 namespace {
 
 namespace fs = std::filesystem;
-
-// No latitude text is this long, whatever zeros it carries; a longer item is refused without
-// being kept whole.
-constexpr std::size_t kLongestItem = 4096;
-// How much of a refused item its log entry shows.
-constexpr std::size_t kShownItem = 40;
-// An item without a separator for this long means the input is no text of latitudes.
-constexpr std::uintmax_t kLongestRun = 1u << 20;
-// A UTF-8 byte order mark: at the very start of the input it is no part of the first item.
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; }
 
 std::string Utf8(const fs::path& path) {
   const std::u8string text = path.u8string();
@@ -119,7 +108,7 @@ class ItemReader {
       }
       const char* const begin = buffer_.data() + position_;
       const char* const end = buffer_.data() + size_;
-      const char* const stop = std::find_if(begin, end, IsSeparator);
+      const char* const stop = std::find_if(begin, end, IsBatchSeparator);
       const auto span = static_cast<std::size_t>(stop - begin);
       item.append(begin, std::min(span, kLongestItem + 1 - std::min(item.size(), kLongestItem + 1)));
       length += span;
@@ -229,20 +218,13 @@ struct PlannedFile {
 PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t length,
                  const fs::path& input) {
   PlannedFile file;
-  file.itemPrefix = "Item " + std::to_string(number) + " (" + ShownText(item, kShownItem) + "): ";
-  if (length > kLongestItem) {
-    file.refusal = "longer than any latitude (" + std::to_string(length) +
-                   " characters), no file written.";
+  file.itemPrefix = BatchItemPrefix(number, item);
+  const BatchItem checked = CheckBatchItem(item, length);
+  if (!checked.refusal.empty()) {
+    file.refusal = checked.refusal + ", no file written.";
     return file;
   }
-  float& latitude = file.latitude;
-  switch (CheckLatitudeText(item, latitude)) {
-    case LatitudeCheck::NotNumeric: file.refusal = "not a number, no file written."; return file;
-    case LatitudeCheck::OutOfRange:
-      file.refusal = "latitude outside -90..90, no file written.";
-      return file;
-    case LatitudeCheck::Valid: break;
-  }
+  const float latitude = file.latitude = checked.latitude;
   file.output = BatchOutputName(input, latitude);
   file.outputName = file.output.filename();
   file.writtenEntry.append(" ").append(SingleText(latitude)).append(" ");
@@ -612,8 +594,7 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
   std::string entry;
   auto stopped = [&] {
     result.stopped = true;
-    log("Stopped by the user after item " + std::to_string(result.items) +
-        "; the items after it were not written.");
+    log(StoppedEntry(result.items));
     return result;
   };
   for (bool last = false; !last;) {
@@ -661,7 +642,7 @@ std::string BatchSummary(const BatchResult& result) {
     summary += text;
   };
   if (result.stopped) {
-    line("Stopped by the user after item " + std::to_string(result.items) + ".");
+    line(StoppedAfterItem(result.items) + ".");
   }
   if (result.failed > 0) {
     line(std::to_string(result.failed) + (result.failed == 1 ? " item failed." : " items failed."));
@@ -696,31 +677,20 @@ BatchLatitudes ReadBatchLatitudes(const fs::path& input, std::size_t most) {
     if (next == ItemReader::Next::ReadError) {
       unread(std::generic_category().message(reader.error()));
     } else if (next == ItemReader::Next::RunsOn) {
-      unread("item " + std::to_string(number) +
-             " runs on for more than 1 MiB without a separator, so this is no file of latitudes");
+      unread(RunsOnReason(number));
     }
     if (next != ItemReader::Next::Item) {
       return result;
     }
-    float latitude = 0.0f;
-    std::string reason;
-    if (length > kLongestItem) {
-      reason = "longer than any latitude (" + std::to_string(length) + " characters).";
-    } else {
-      switch (CheckLatitudeText(item, latitude)) {
-        case LatitudeCheck::NotNumeric: reason = "not a number."; break;
-        case LatitudeCheck::OutOfRange: reason = "latitude outside -90..90."; break;
-        case LatitudeCheck::Valid: break;
-      }
-    }
-    if (!reason.empty()) {
+    const BatchItem checked = CheckBatchItem(item, length);
+    if (!checked.refusal.empty()) {
       if (result.refusals.size() < BatchLatitudes::kShownRefusals) {
-        result.refusals.push_back("Item " + std::to_string(number) + " (" +
-                                  ShownText(item, kShownItem) + "): " + reason);
+        result.refusals.push_back(BatchItemPrefix(number, item) + checked.refusal + ".");
       }
       ++result.refused;
       continue;
     }
+    const float latitude = checked.latitude;
     if (result.latitudes.size() == most) {
       result.tooMany = true;
       return result;

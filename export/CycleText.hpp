@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "model/AnnualCycle.hpp"
 
@@ -20,6 +21,9 @@ std::string CycleHeader(const CycleChoice& choice);
 
 // The exact bytes of the file of `table`.
 std::string AnnualCycleText(const AnnualCycle& table);
+
+// What confirms a file written, before its name.
+inline constexpr std::string_view kDataWrittenTo = "Data correctly written to ";
 
 // The exact bytes of the file of `latitude`.
 std::string AnnualCycleText(float latitude, const CycleChoice& choice);

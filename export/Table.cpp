@@ -36,7 +36,7 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
 // Appended piece by piece: GCC 12 warns of an overlap that cannot happen in "'" + text.
 std::string Quoted(std::string_view text) {
   std::string quoted(1, '\'');
-  quoted += ShownText(text, 40);
+  quoted += ShownText(text, kShownCharacters);
   quoted += '\'';
   return quoted;
 }
@@ -107,7 +107,7 @@ std::optional<DateRange> ParseDateRange(std::string_view text, std::string& refu
     const std::optional<Date> date = ParseIsoDate(parts[static_cast<std::size_t>(i)]);
     if (!date) {
       refusal = std::string(names[i]) + " " + Quoted(parts[static_cast<std::size_t>(i)]) +
-                " is no date: give an existing date as YYYY-MM-DD, years 0001 to 9999";
+                std::string(kNoDate);
       return std::nullopt;
     }
     dates[i] = *date;

@@ -70,6 +70,9 @@ std::string RealCalendarAggregations() {
   }
   return names;
 }
+std::string AcceptedUnitForms() {
+  return "a code 1.." + std::to_string(choice::kUnits.size()) + " or a label: " + AcceptedUnits();
+}
 std::string AcceptedQuantities() { return Listed(choice::kQuantities, kName, false); }
 std::string AcceptedMethods() { return Listed(choice::kMethods, kName, false); }
 

@@ -179,6 +179,8 @@ std::optional<Method> MethodNamed(std::string_view name);
 // dekadal (3), monthly (4) or pentadal (5)"; the units by label and code; quantities and methods by name.
 std::string AcceptedAggregations();
 std::string AcceptedUnits();
+// What a unit may be given as, as refusals say it: "a code 1..7 or a label: " and the list.
+std::string AcceptedUnitForms();
 std::string AcceptedQuantities();
 std::string AcceptedMethods();
 

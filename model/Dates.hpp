@@ -34,6 +34,10 @@ int DaysInMonth(int year, int month);
 // 365, or 366 in a leap year.
 int DaysInYear(int year);
 
+// What follows a text, quoted, that is no date.
+inline constexpr std::string_view kNoDate =
+    " is no date: give an existing date as YYYY-MM-DD, years 0001 to 9999";
+
 // "2024-02-29" as a date; nothing for any other text, a date that does not exist ("2023-02-29",
 // "2024-13-01") or a year outside 1..9999.
 std::optional<Date> ParseIsoDate(std::string_view text);

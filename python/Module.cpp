@@ -63,7 +63,7 @@ template <typename T>
 T Chosen(std::optional<T> value, const std::string& what, const std::string& text,
          const std::string& accepted) {
   if (!value) {
-    throw py::value_error("unknown " + what + " '" + ShownText(text, 40) + "'; give " + accepted +
+    throw py::value_error("unknown " + what + " '" + ShownText(text, kShownCharacters) + "'; give " + accepted +
                           ".");
   }
   return *value;
@@ -79,7 +79,7 @@ CycleChoice ChoiceNamed(const py::str& aggregationText, const py::str& unitText,
       Chosen(AggregationNamed(aggregation), "aggregation", aggregation,
              AcceptedAggregations()),
       Chosen(UnitNamed(unit), "unit", unit,
-             "a code 1..7 or a label: " + AcceptedUnits()),
+             AcceptedUnitForms()),
       Chosen(QuantityNamed(quantity), "quantity", quantity,
              AcceptedQuantities()),
       Chosen(MethodNamed(method), "method", method, AcceptedMethods()),
@@ -276,7 +276,7 @@ float LatitudeOfText(const py::str& text) {
   const LatitudeCheck check = CheckLatitudeArgument(bytes, latitude);
   if (check != LatitudeCheck::Valid) {
     throw py::value_error(std::string(LatitudeCheckMessage(check)) + " Got '" +
-                          ShownText(bytes, 40) + "'.");
+                          ShownText(bytes, kShownCharacters) + "'.");
   }
   return latitude;
 }
@@ -293,9 +293,8 @@ py::array_t<std::int64_t> DatesOfTexts(const py::list& texts) {
     const std::string text = Utf8(item);
     const std::optional<Date> parsed = ParseIsoDate(text);
     if (!parsed) {
-      throw py::value_error("'" + ShownText(text, 40) +
-                            "' is no date: give an existing date as YYYY-MM-DD, years 0001 to "
-                            "9999.");
+      throw py::value_error("'" + ShownText(text, kShownCharacters) + "'" + std::string(kNoDate) +
+                            ".");
     }
     out[i] = DaysSinceEpoch(*parsed);
   }
@@ -393,6 +392,7 @@ PYBIND11_MODULE(_marovane, module) {
   module.attr("__version__") = kVersion;
   module.attr("LATITUDE_OUT_OF_RANGE") =
       std::string(LatitudeCheckMessage(LatitudeCheck::OutOfRange));
+  module.attr("SHOWN_CHARACTERS") = kShownCharacters;
   module.attr("FIRST_DATE") = kFirstDate;
   module.attr("LAST_DATE") = kLastDate;
 

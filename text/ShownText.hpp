@@ -9,6 +9,9 @@
 // a terminal.
 namespace marovane {
 
+// How many characters of a text from outside a message shows before it cuts it.
+inline constexpr std::size_t kShownCharacters = 40;
+
 // `bytes` as UTF-8 that shows what is there and does nothing else: control characters, bytes
 // that are not UTF-8 (overlong forms and surrogates included), the invisible characters that
 // reorder or hide text, and the spaces other than the blank are written as \xHH per byte, a

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/BatchItems.hpp"
 #include "ui/LogModel.hpp"
 #include "ui/Placement.hpp"
 
@@ -225,8 +226,7 @@ BatchResult BatchProgress::run(Run batch) {
   if (left) {
     worker.detach();
     result.stopped = true;
-    entries.append("Stopped by the user after item " + std::to_string(result.items) +
-                   "; the items after it were not written.");
+    entries.append(StoppedEntry(result.items));
   } else {
     worker.join();
   }

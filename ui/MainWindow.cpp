@@ -161,7 +161,7 @@ void MainWindow::ExportSingle(const QString& path, const ExportChoice& choice) {
     say(QString::fromUtf8(e.what()), kApplicationTitle, QMessageBox::Critical);
     return;
   }
-  say(QStringLiteral("Data correctly written to ") + path, kApplicationTitle,
+  say(QString::fromUtf8(kDataWrittenTo) + path, kApplicationTitle,
       QMessageBox::Information);
 }
 

@@ -82,7 +82,8 @@ def _type_name(value: Any) -> str:
 
 def _shown(value: Any) -> str:
     shown = str(value)
-    return shown if len(shown) <= 40 else shown[:40] + "\u2026"
+    cut = _marovane.SHOWN_CHARACTERS
+    return shown if len(shown) <= cut else shown[:cut] + "\u2026"
 
 
 def _units(items: _np.ndarray) -> set[tuple[str, int]]:

@@ -7,6 +7,7 @@ import numpy.typing as npt
 
 __version__: str
 LATITUDE_OUT_OF_RANGE: str
+SHOWN_CHARACTERS: int
 FIRST_DATE: int
 LAST_DATE: int
 
