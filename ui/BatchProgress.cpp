@@ -129,59 +129,65 @@ BatchProgress::~BatchProgress() = default;
 int BatchProgress::WorkersLeft() { return workersLeft.load(); }
 
 BatchResult BatchProgress::run(Run batch) {
-  std::thread worker([shared = shared_, batch = std::move(batch)] {
-    const BatchLog log = [&shared](const std::string& entry) {
-      {
-        const std::lock_guard lock(shared->mutex);
-        if (shared->left) {
-          return;
-        }
-        shared->entries.append(entry);
-      }
-      shared->notify();
-    };
-    const marovane::BatchProgress advance = [&shared](const BatchResult& soFar,
-                                                      std::uintmax_t bytesRead) {
-      {
-        const std::lock_guard lock(shared->mutex);
-        if (shared->left) {
-          return false;
-        }
-        shared->soFar.written = soFar.written;
-        shared->soFar.failed = soFar.failed;
-        shared->soFar.items = soFar.items;
-        shared->bytesRead = bytesRead;
-      }
-      shared->notify();
-      return !shared->stop.load();
-    };
-    BatchResult result;
-    std::optional<std::string> error;
-    try {
-      result = batch(log, advance, shared->stop);
-    } catch (const std::exception& e) {
-      error = e.what();
-    } catch (...) {
-      error = "an unknown failure";
-    }
-    bool left = false;
+  std::thread worker([shared = shared_, batch = std::move(batch)] { Work(shared, batch); });
+  waitForTheWorker();
+  return collect(worker);
+}
+
+void BatchProgress::Work(const std::shared_ptr<Shared>& shared, const Run& batch) {
+  const BatchLog log = [&shared](const std::string& entry) {
     {
       const std::lock_guard lock(shared->mutex);
-      shared->finished = true;
-      shared->result = std::move(result);
-      shared->error = std::move(error);
-      left = shared->left;
-      if (left) {
-        --workersLeft;
+      if (shared->left) {
+        return;
       }
+      shared->entries.append(entry);
     }
-    shared->done = true;
-    shared->endedCondition.notify_all();
-    if (!left) {
-      shared->notify();
+    shared->notify();
+  };
+  const marovane::BatchProgress advance = [&shared](const BatchResult& soFar,
+                                                    std::uintmax_t bytesRead) {
+    {
+      const std::lock_guard lock(shared->mutex);
+      if (shared->left) {
+        return false;
+      }
+      shared->soFar.written = soFar.written;
+      shared->soFar.failed = soFar.failed;
+      shared->soFar.items = soFar.items;
+      shared->bytesRead = bytesRead;
     }
-  });
+    shared->notify();
+    return !shared->stop.load();
+  };
+  BatchResult result;
+  std::optional<std::string> error;
+  try {
+    result = batch(log, advance, shared->stop);
+  } catch (const std::exception& e) {
+    error = e.what();
+  } catch (...) {
+    error = "an unknown failure";
+  }
+  bool left = false;
+  {
+    const std::lock_guard lock(shared->mutex);
+    shared->finished = true;
+    shared->result = std::move(result);
+    shared->error = std::move(error);
+    left = shared->left;
+    if (left) {
+      --workersLeft;
+    }
+  }
+  shared->done = true;
+  shared->endedCondition.notify_all();
+  if (!left) {
+    shared->notify();
+  }
+}
 
+void BatchProgress::waitForTheWorker() {
   QEventLoop loop;
   loop_ = &loop;
   if (showAfterMs_ > 0) {
@@ -211,7 +217,9 @@ BatchResult BatchProgress::run(Run batch) {
   dialog_.reset();
   grace_.stop();
   nextUpdate_.stop();
+}
 
+BatchResult BatchProgress::collect(std::thread& worker) {
   bool left = false;
   BatchResult result;
   std::optional<std::string> error;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "export/Batch.hpp"
 
@@ -56,6 +57,13 @@ class BatchProgress final : public QObject {
 
  private:
   struct Shared;
+
+  // The worker's whole run: the batch, its entries and counts passed to `shared`, its end.
+  static void Work(const std::shared_ptr<Shared>& shared, const Run& batch);
+  // Runs the window's events until the worker ends or is left behind.
+  void waitForTheWorker();
+  // Takes the worker's entries into the log and its result, once it ended or was left.
+  BatchResult collect(std::thread& worker);
 
   void changed();
   void update();
