@@ -233,7 +233,10 @@ std::string DatedTableText(const std::vector<float>& latitudes,
   }
   std::string text;
   text.reserve(30 * (values.size() + 1));
-  text.append("Date").append(MethodNote(choice)).append(",Latitude,").append(QuantityHeader(choice))
+  text.append("Date")
+      .append(MethodNote(choice))
+      .append(",Latitude,")
+      .append(QuantityHeader(choice))
       .append("\r\n");
   std::size_t at = 0;
   for (const DatedPeriod& period : periods) {

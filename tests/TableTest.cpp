@@ -74,8 +74,8 @@ TEST(Table, CellsAreTheSingleFilesText) {
     const auto harmonicHeader =
         Cells(AnnualCycleText(0.0f, {choice.aggregation, choice.unit, choice.quantity}), ", ")[0];
     ASSERT_EQ(harmonicHeader.size(), 3u);
-    EXPECT_EQ(longRows[0], (std::vector<std::string>{"Latitude" + method, harmonicHeader[1],
-                                                      harmonicHeader[2]}))
+    EXPECT_EQ(longRows[0],
+              (std::vector<std::string>{"Latitude" + method, harmonicHeader[1], harmonicHeader[2]}))
         << what;
     for (std::size_t i = 0; i < latitudes.size(); ++i) {
       const auto single = Cells(AnnualCycleText(latitudes[i], choice), ", ");

@@ -74,7 +74,8 @@ void ChartData::rename() {
   current_.name = Degrees(latitude_);
   if (fao56_) {
     current_.name += QStringLiteral(", ") + Text(Describe(cycle_.method).caption);
-    fao56_->name = Degrees(latitude_) + QStringLiteral(", ") + Text(Describe(otherMethod()).caption);
+    fao56_->name =
+        Degrees(latitude_) + QStringLiteral(", ") + Text(Describe(otherMethod()).caption);
   }
   if (dayLength_) {
     dayLength_->name = QStringLiteral("Day length at %1").arg(Degrees(latitude_));

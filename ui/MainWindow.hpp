@@ -47,8 +47,8 @@ struct LatitudeState {
 };
 
 // The main window: latitude entry, aggregation and unit choice, the export and batch buttons,
-// the batch log, the Exit and Help commands, and the Method menu. It reads its controls and leaves the work to
-// the core library.
+// the batch log, the Exit and Help commands, and the Method menu. It reads its controls and leaves
+// the work to the core library.
 class MainWindow final : public QMainWindow {
   Q_OBJECT
 

@@ -159,8 +159,9 @@ class ExportTest : public QObject {
     if (!method.isEmpty()) {
       t.window->findChild<QAction*>(method)->trigger();
     }
-    const marovane::Method chosen =
-        method.endsWith(QLatin1String("fao56")) ? marovane::Method::Fao56 : marovane::Method::Harmonic;
+    const marovane::Method chosen = method.endsWith(QLatin1String("fao56"))
+                                        ? marovane::Method::Fao56
+                                        : marovane::Method::Harmonic;
     t.box("txtLat")->setText(latitude);
     t.find<QRadioButton>(qPrintable(aggregation))->setChecked(true);
     t.find<QRadioButton>(qPrintable(unit))->setChecked(true);
