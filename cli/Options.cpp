@@ -72,7 +72,7 @@ void AddFooterAndVersion(CLI::App& app) {
       "  marovane-cli --batch lats.txt --aggregation daily   writes lats<latitude>.out per latitude\n"
       "  marovane-cli -l 41.9 -l 33:52:03S --table -       one CSV table of both latitudes\n"
       "  marovane-cli --grid -89.75:89.75:0.5 --table bands.nc   every 0.5 degree band, NetCDF\n"
-      "  marovane-cli -l 41.9 --dates 2023-01-01/2024-12-31 -a daily --table ra.csv\n"
+      "  marovane-cli -l 41.9 --dates 2023-01-01/2024-12-31 --table ra.csv   daily values\n"
       "\n"
       "Exit status: 0 everything written, 1 a file could not be read or written, 2 bad arguments.");
   app.set_version_flag("--version", std::string("marovane-cli ") + kVersion);
@@ -102,7 +102,7 @@ void DefineLatitudeOptions(CLI::App& app, Values& values, Defined& options) {
 void DefineChoiceOptions(CLI::App& app, Values& values, Defined& options) {
   options.aggregation =
       app.add_option("-a,--aggregation", values.aggregation,
-                     AcceptedAggregations() + "; dekadal is the default")
+                     AcceptedAggregations() + "; dekadal is the default, daily with --dates")
           ->option_text("NAME");
   options.unit = app.add_option("-u,--unit", values.unit,
                                 "Label or code: " + AcceptedUnits() + "; MJ/m^2/day is the default")
@@ -138,8 +138,8 @@ void DefineFileOptions(CLI::App& app, Values& values, Defined& options) {
   options.dates =
       app.add_option("-d,--dates", values.dates,
                      "Real calendar dates, ISO 8601, at most 100 years (2023-01-01/2024-12-31): "
-                     "daily, dekadal, monthly or pentadal values in a long --table of date, "
-                     "latitude, value; periods at the ends are taken whole")
+                     "daily (the default), dekadal, monthly or pentadal values in a long "
+                     "--table of date, latitude, value; periods at the ends are taken whole")
           ->option_text("FROM/TO");
 }
 
@@ -304,7 +304,9 @@ Arguments GivenArguments(const Defined& options, Values values) {
           .table = given(options.table, values.table),
           .layout = given(options.layout, values.layout),
           .dates = given(options.dates, values.dates),
-          .aggregation = std::move(values.aggregation),
+          .aggregation = options.dates->count() > 0 && options.aggregation->count() == 0
+                             ? std::string(Describe(kDefaultDatesAggregation).name)
+                             : std::move(values.aggregation),
           .unit = std::move(values.unit),
           .quantity = std::move(values.quantity),
           .method = std::move(values.method)};

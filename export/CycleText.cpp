@@ -14,8 +14,16 @@ std::string QuantityHeader(const CycleChoice& choice) {
   return header;
 }
 
+std::string MethodNote(const CycleChoice& choice) {
+  return " (method " + std::string(Describe(choice.method).name) + ")";
+}
+
 std::string CycleHeader(const CycleChoice& choice) {
-  return std::string(Describe(choice.aggregation).header) + QuantityHeader(choice);
+  std::string header = std::string(Describe(choice.aggregation).header) + QuantityHeader(choice);
+  if (choice.method != Method::Harmonic) {
+    header += MethodNote(choice);
+  }
+  return header;
 }
 
 std::string AnnualCycleText(const AnnualCycle& table) {

@@ -15,8 +15,14 @@ namespace marovane {
 // "Day length hours" (the first cell of a wide table, the value column of a long one).
 std::string QuantityHeader(const CycleChoice& choice);
 
+// The method as a header names it: " (method fao56)", appended to the cell that says what a
+// table holds.
+std::string MethodNote(const CycleChoice& choice);
+
 // The first line, without its line end: "Latitude, Dekad Number, extraterrestrial Radiation
-// MJ/m^2/day", or "Latitude, Dekad Number, Day length hours".
+// MJ/m^2/day", or "Latitude, Dekad Number, Day length hours"; by FAO-56's formulas the last
+// field ends in MethodNote. The default method's header names none, so that its files keep
+// their bytes.
 std::string CycleHeader(const CycleChoice& choice);
 
 // The exact bytes of the file of `table`.

@@ -172,17 +172,18 @@ std::string TableText(const std::vector<float>& latitudes, const CycleChoice& ch
   std::string text;
   if (layout == TableLayout::Wide) {
     text.reserve(8 * (latitudes.size() + 1) * (periods + 1));
-    text += QuantityHeader(choice);
+    text += QuantityHeader(choice) + MethodNote(choice);
     for (std::size_t p = 1; p <= periods; ++p) {
       text.append(",").append(aggregation.period).append(" ").append(std::to_string(p));
     }
     text += "\r\n";
   } else {
     text.reserve(20 * (latitudes.size() * periods + 1));
-    std::string header = CycleHeader(choice);
+    std::string header = std::string(aggregation.header) + QuantityHeader(choice);
     for (std::size_t at = header.find(", "); at != std::string::npos; at = header.find(", ", at)) {
       header.erase(at + 1, 1);
     }
+    header.insert(header.find(','), MethodNote(choice));
     text.append(header).append("\r\n");
   }
   for (const float latitude : latitudes) {
@@ -232,7 +233,11 @@ std::string DatedTableText(const std::vector<float>& latitudes,
   }
   std::string text;
   text.reserve(30 * (values.size() + 1));
-  text.append("Date,Latitude,").append(QuantityHeader(choice)).append("\r\n");
+  text.append("Date")
+      .append(MethodNote(choice))
+      .append(",Latitude,")
+      .append(QuantityHeader(choice))
+      .append("\r\n");
   std::size_t at = 0;
   for (const DatedPeriod& period : periods) {
     const std::string date = IsoText(period.first);

@@ -54,13 +54,17 @@ std::optional<std::vector<float>> CoordinateLatitudes(std::vector<float> latitud
 // Whether latitudes x periods values fit in one table (kMostTableValues).
 bool TableFits(std::size_t latitudes, std::size_t periods);
 
-// The table of the 365-day year. Wide: header "quantity and unit,Dekad 1,...,Dekad 36", then
-// "latitude,value,...". Long: header "Latitude,Dekad Number,quantity and unit", then
-// "latitude,period,value" per latitude and period, latitudes in the order given.
+// The header's first cell ends in the method (MethodNote): a reader that takes the first
+// column for the index still names every other column as before, and no line is added.
+//
+// The table of the 365-day year. Wide: header "quantity and unit (method harmonic),Dekad 1,...,
+// Dekad 36", then "latitude,value,...". Long: header "Latitude (method harmonic),Dekad Number,
+// quantity and unit", then "latitude,period,value" per latitude and period, latitudes in the
+// order given.
 std::string TableText(const std::vector<float>& latitudes, const CycleChoice& choice,
                       TableLayout layout);
 
-// The values of real dates, long: header "Date,Latitude,quantity and unit", then
+// The values of real dates, long: header "Date (method harmonic),Latitude,quantity and unit", then
 // "first day of the period,latitude,value", period by period, each with every latitude.
 std::string DatedTableText(const std::vector<float>& latitudes,
                            const std::vector<DatedPeriod>& periods, const CycleChoice& choice);

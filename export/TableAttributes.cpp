@@ -95,7 +95,7 @@ std::vector<TableAttribute> GlobalAttributes(const CycleChoice& choice,
           {"title", Title(choice, calendar)},
           {"source", std::string("Marovane ") + kVersion + ", method " + std::string(method.name)},
           {"references", std::string(method.reference)},
-          {"comment", comment}};
+          {"comment", comment + " " + std::string(method.summary)}};
 }
 
 }  // namespace

@@ -81,6 +81,7 @@ struct MethodInfo {
   std::string_view name;       // command line: "fao56"
   std::string_view caption;    // window: "FAO-56"
   std::string_view reference;  // where its formulas come from
+  std::string_view summary;    // what it computes, in a sentence or two (a table's comment)
 };
 
 namespace choice {
@@ -129,16 +130,28 @@ inline constexpr std::array<QuantityInfo, 2> kQuantities{{
 inline constexpr std::array<MethodInfo, 2> kMethods{{
     {Method::Harmonic, "harmonic", "Harmonic",
      "Declination from a four-harmonic Fourier series of the day of the year; Marovane's own "
-     "model"},
+     "model",
+     "Method harmonic, Marovane's own model: the solar declination is a Fourier series of four "
+     "harmonics of the day of the year J, the inverse relative Earth-Sun distance is "
+     "(1 - 0.01673 cos((J - 1) 0.017214))^-2, the sunset hour angle is "
+     "arccos(-tan(latitude) tan(declination)), and the daily radiation takes the form of FAO-56's "
+     "equation 21 with a solar constant of 0.082 MJ m-2 min-1. Steps are rounded to single "
+     "precision and pi is 3.141592654; the Method section of Marovane's README sets out every "
+     "step and coefficient."},
     {Method::Fao56, "fao56", "FAO-56",
      "Allen, R. G., Pereira, L. S., Raes, D., Smith, M. (1998): Crop evapotranspiration. FAO "
-     "Irrigation and Drainage Paper 56, equations 21 to 25 and 34"},
+     "Irrigation and Drainage Paper 56, equations 21 to 25 and 34",
+     "Method fao56: equations 21 to 25 and 34 of FAO Irrigation and Drainage Paper 56 (see "
+     "references) as printed, every step in double precision."},
 }};
 
 }  // namespace choice
 
 // The defaults of the window and the command line.
 inline constexpr Aggregation kDefaultAggregation = Aggregation::Dekadal;
+// Real dates are daily unless told otherwise, on the command line as in Python's for_dates:
+// a date's own value.
+inline constexpr Aggregation kDefaultDatesAggregation = Aggregation::Daily;
 inline constexpr Unit kDefaultUnit = Unit::MJPerM2Day;
 
 // The row of a value. Every enumerator has one.

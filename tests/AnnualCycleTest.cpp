@@ -94,6 +94,8 @@ TEST(AnnualCycle, MethodOnTheCommandLine) {
       test::CallCli({"--batch", (dir / "lats.txt").string(), "-a", "daily", "-u", "5", "-m", "fao56"});
   EXPECT_EQ(batch.status, 0) << batch.err;
   EXPECT_EQ(test::ReadBytes(dir / "lats-20.out"), faoText);
+  EXPECT_TRUE(faoText.starts_with(
+      "Latitude, Julian Day, extraterrestrial Radiation mm/day (method fao56)\r\n-20, 1, "));
   EXPECT_EQ(test::ReadBytes(dir / "lats41.9.out"), AnnualCycleText(41.9f, fao56));
 }
 
@@ -103,9 +105,15 @@ TEST(AnnualCycle, WorkedExampleAt41_9) {
     std::int16_t unit;
     std::size_t line;  // 1 is the header
     const char* text;
+    Method method = Method::Harmonic;
   };
   const Case cases[] = {
       {3, 1, 1, "Latitude, Dekad Number, extraterrestrial Radiation MJ/m^2/day"},
+      // FAO-56's file says so at the header's end; its lines are as the default method's.
+      {3, 1, 1, "Latitude, Dekad Number, extraterrestrial Radiation MJ/m^2/day (method fao56)",
+       Method::Fao56},
+      {2, 5, 1, "Latitude, Week Number, extraterrestrial Radiation mm/day (method fao56)",
+       Method::Fao56},
       {3, 1, 2, "41.9, 1, 12.969"},   {3, 1, 3, "41.9, 2, 13.986"},
       {3, 1, 4, "41.9, 3, 15.55"},    {3, 6, 2, "41.9, 1, 129.689"},
       {3, 6, 4, "41.9, 3, 171.051"},  {1, 1, 2, "41.9, 1, 12.651"},
@@ -120,7 +128,9 @@ TEST(AnnualCycle, WorkedExampleAt41_9) {
       {5, 1, 73, "41.9, 72, 12.499"}, {5, 7, 13, "41.9, 12, 92.192"},
   };
   for (const Case& c : cases) {
-    const std::vector<std::string> lines = Lines(AnnualCycleText(41.9f, Choice(c.aggregation, c.unit)));
+    CycleChoice choice = Choice(c.aggregation, c.unit);
+    choice.method = c.method;
+    const std::vector<std::string> lines = Lines(AnnualCycleText(41.9f, choice));
     ASSERT_GE(lines.size(), c.line);
     EXPECT_EQ(lines[c.line - 1], c.text) << "aggregation " << c.aggregation << " unit " << c.unit;
   }

@@ -32,16 +32,18 @@ AnnualCycle TableOf(float latitude, CycleChoice choice, Quantity quantity, Metho
 
 }  // namespace
 
-bool ChartData::follow(const QString& latitudeText, Aggregation aggregation, Unit unit) {
+bool ChartData::follow(const QString& latitudeText, Aggregation aggregation, Unit unit,
+                       Method method) {
   latitudeText_ = latitudeText;
   const std::optional<float> latitude = ExportLatitude(latitudeText);
   textValid_ = latitude.has_value();
   const float target = latitude.value_or(latitude_);
   const bool same = drawn_ && aggregation == cycle_.aggregation && unit == cycle_.unit &&
-                    SameLatitude(target, latitude_);
+                    method == cycle_.method && SameLatitude(target, latitude_);
   latitude_ = target;
   cycle_.aggregation = aggregation;
   cycle_.unit = unit;
+  cycle_.method = method;
   drawn_ = true;
   if (!same) {
     recompute();
@@ -49,26 +51,31 @@ bool ChartData::follow(const QString& latitudeText, Aggregation aggregation, Uni
   return !same;
 }
 
+Method ChartData::otherMethod() const {
+  return cycle_.method == Method::Fao56 ? Method::Harmonic : Method::Fao56;
+}
+
 void ChartData::recompute() {
-  current_.table = TableOf(latitude_, cycle_, Quantity::Radiation, Method::Harmonic);
+  current_.table = TableOf(latitude_, cycle_, Quantity::Radiation, cycle_.method);
   if (fao56_) {
-    fao56_->table = TableOf(latitude_, cycle_, Quantity::Radiation, Method::Fao56);
+    fao56_->table = TableOf(latitude_, cycle_, Quantity::Radiation, otherMethod());
   }
   if (dayLength_) {
-    dayLength_->table = TableOf(latitude_, cycle_, Quantity::DayLength, Method::Harmonic);
+    dayLength_->table = TableOf(latitude_, cycle_, Quantity::DayLength, cycle_.method);
   }
   for (ChartCurve& k : kept_) {
-    k.table = TableOf(k.table.latitude, cycle_, Quantity::Radiation, Method::Harmonic);
+    k.table = TableOf(k.table.latitude, cycle_, Quantity::Radiation, cycle_.method);
   }
   rename();
 }
 
 void ChartData::rename() {
-  // Beside the FAO-56 curve the current one says which method drew it.
+  // Beside the other method's curve the current one says which method drew it.
   current_.name = Degrees(latitude_);
   if (fao56_) {
-    current_.name += QStringLiteral(", ") + Text(Describe(Method::Harmonic).caption);
-    fao56_->name = Degrees(latitude_) + QStringLiteral(", ") + Text(Describe(Method::Fao56).caption);
+    current_.name += QStringLiteral(", ") + Text(Describe(cycle_.method).caption);
+    fao56_->name =
+        Degrees(latitude_) + QStringLiteral(", ") + Text(Describe(otherMethod()).caption);
   }
   if (dayLength_) {
     dayLength_->name = QStringLiteral("Day length at %1").arg(Degrees(latitude_));

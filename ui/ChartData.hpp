@@ -26,17 +26,20 @@ struct ValueScale {
   bool operator==(const ValueScale&) const = default;
 };
 
-// The curve of the latitude that Export would write now, by the program's own model, and
-// beside it on request the FAO-56 curve of the same latitude, its day length and up to
-// kMostKept kept curves of other latitudes. Every curve follows the aggregation and unit.
+// The curve of the latitude that Export would write now, by the method chosen, and beside it
+// on request the curve of the other method for the same latitude (FAO-56 beside the program's
+// own model, the program's own beside FAO-56), its day length and up to kMostKept kept curves
+// of other latitudes. Every curve follows the aggregation, unit and method.
 class ChartData {
  public:
   static constexpr int kMostKept = 8;
 
-  // Takes the main window's latitude text, aggregation and unit. A text that Export would
-  // refuse leaves the last good latitude drawn. Whether any table changed.
-  bool follow(const QString& latitudeText, Aggregation aggregation, Unit unit);
-  // Adds or removes the FAO-56 curve and the day length of the latitude drawn.
+  // Takes the main window's latitude text, aggregation, unit and method. A text that Export
+  // would refuse leaves the last good latitude drawn. Whether any table changed.
+  bool follow(const QString& latitudeText, Aggregation aggregation, Unit unit,
+              Method method = Method::Harmonic);
+  // Adds or removes the other method's curve (FAO-56's unless FAO-56 is followed) and the
+  // day length of the latitude drawn.
   void showFao56(bool on);
   void showDayLength(bool on);
   // Pins the curve drawn; false where that latitude is kept already or kMostKept are.
@@ -47,7 +50,10 @@ class ChartData {
   float latitude() const { return latitude_; }
   const CycleChoice& cycle() const { return cycle_; }
   const ChartCurve& current() const { return current_; }
+  // The other method's curve: FAO-56's, or the program's own where FAO-56 is followed.
   const std::optional<ChartCurve>& fao56() const { return fao56_; }
+  // The method of that curve.
+  Method otherMethod() const;
   const std::optional<ChartCurve>& dayLength() const { return dayLength_; }
   const std::vector<ChartCurve>& kept() const { return kept_; }
   bool canKeep() const;

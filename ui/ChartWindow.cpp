@@ -136,7 +136,16 @@ void ChartWindow::placeBeside(const QWidget* owner, const QRect& keepClear) {
 }
 
 void ChartWindow::follow(const ExportChoice& choice) {
-  if (data_.follow(choice.latitudeText, choice.cycle.aggregation, choice.cycle.unit)) {
+  // The box beside the day length adds the method not followed, and says which.
+  const bool fao56 = choice.cycle.method == Method::Fao56;
+  chkFao56_->setText(QStringLiteral("&") +
+                     QString::fromUtf8(Describe(fao56 ? Method::Harmonic : Method::Fao56).caption));
+  chkFao56_->setToolTip(fao56 ? QStringLiteral("Adds the curve of the program's own model for "
+                                               "this latitude")
+                              : QStringLiteral("Adds the curve of FAO-56's formulas for this "
+                                               "latitude"));
+  if (data_.follow(choice.latitudeText, choice.cycle.aggregation, choice.cycle.unit,
+                   choice.cycle.method)) {
     redraw();
   } else {
     updateControls();

@@ -8,8 +8,8 @@
 namespace marovane::ui {
 
 // What an export would use right now: the decimal box's text, and the table the selected
-// aggregation and unit buttons ask for (radiation, by the program's own model). The text is as
-// typed; whether it is a latitude is for the reader to judge.
+// aggregation and unit buttons and the Method menu ask for (radiation). The text is as typed;
+// whether it is a latitude is for the reader to judge.
 struct ExportChoice {
   QString latitudeText;
   CycleChoice cycle;

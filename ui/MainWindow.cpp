@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/MainWindow.hpp"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFile>
@@ -99,6 +100,8 @@ ExportChoice MainWindow::exportChoice() const {
   }
   // With no unit button selected, the unit last read stays.
   choice.cycle.unit = UnitOfCode(units_->checkedId()).value_or(exportState_.gUnit.value_or(kDefaultUnit));
+  // The items hold their methods' codes; one of them is always checked.
+  choice.cycle.method = static_cast<Method>(methods_->checkedAction()->data().toInt());
   return choice;
 }
 
@@ -113,6 +116,7 @@ void MainWindow::announceChoiceChanges() {
       }
     });
   }
+  connect(methods_, &QActionGroup::triggered, this, announce);
 }
 
 QMessageBox::StandardButton MainWindow::say(const QString& text, const QString& title,

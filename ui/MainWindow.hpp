@@ -13,6 +13,7 @@
 #include "text/LatitudeEntry.hpp"
 #include "ui/ExportChoice.hpp"
 
+class QActionGroup;
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
@@ -46,8 +47,8 @@ struct LatitudeState {
 };
 
 // The main window: latitude entry, aggregation and unit choice, the export and batch buttons,
-// the batch log, and the Exit and Help commands. It reads its controls and leaves the work to
-// the core library.
+// the batch log, the Exit and Help commands, and the Method menu. It reads its controls and leaves
+// the work to the core library.
 class MainWindow final : public QMainWindow {
   Q_OBJECT
 
@@ -66,13 +67,14 @@ class MainWindow final : public QMainWindow {
   HelpWindow* helpWindow() const;
   // How long a batch runs before its progress dialog shows.
   void setBatchProgressDelay(int milliseconds) { batchProgressDelayMs_ = milliseconds; }
-  // The latitude text, aggregation and unit that an export would take now.
+  // The latitude text, aggregation, unit and method that an export would take now.
   ExportChoice exportChoice() const;
   // The open chart window, if any.
   ChartWindow* chartWindow() const;
 
  signals:
-  // After every key release in a latitude box and every change of aggregation or unit.
+  // After every key release in a latitude box and every change of aggregation, unit or
+  // method.
   void exportChoiceChanged(const marovane::ui::ExportChoice& choice);
 
  protected:
@@ -132,6 +134,7 @@ class MainWindow final : public QMainWindow {
   QAction* mnuExit_ = nullptr;
   QAction* mnuHelp_ = nullptr;
   QAction* mnuChart_ = nullptr;
+  QActionGroup* methods_ = nullptr;  // the Method menu's items, one checked; data: the code
   QGroupBox* frame1_ = nullptr;
   QGroupBox* frame2_ = nullptr;
   QGroupBox* frame3_ = nullptr;

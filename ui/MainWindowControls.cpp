@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Creation of the main window's controls: texts, fonts, colours, geometry and tab order.
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFrame>
@@ -110,6 +111,21 @@ void MainWindow::buildMenu() {
   connect(mnuExit_, &QAction::triggered, this, [this] { guarded([this] { mnuExitClick(); }); });
   connect(mnuHelp_, &QAction::triggered, this, [this] { guarded([this] { mnuHelpClick(); }); });
   connect(mnuChart_, &QAction::triggered, this, [this] { guarded([this] { mnuChartClick(); }); });
+
+  // Which formulas Export, Batch Mode and the chart use; the check mark shows it.
+  QMenu* method = bar->addMenu(QStringLiteral("Method"));
+  method->setObjectName(QStringLiteral("mnuMethod"));
+  methods_ = new QActionGroup(this);
+  methods_->setExclusive(true);
+  for (const MethodInfo& row : choice::kMethods) {
+    QAction* item = method->addAction(QString::fromUtf8(row.caption));
+    item->setObjectName(QStringLiteral("mnuMethod_") + QString::fromUtf8(row.name));
+    item->setCheckable(true);
+    item->setChecked(row.value == Method::Harmonic);
+    item->setData(static_cast<int>(row.value));
+    item->setToolTip(QString::fromUtf8(row.reference));
+    methods_->addAction(item);
+  }
 }
 
 void MainWindow::buildControls() {

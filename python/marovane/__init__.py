@@ -473,7 +473,7 @@ def _date_range(dates: Any) -> str:
 
 def to_dataset(
     latitude: Latitudes,
-    aggregation: Choice = "dekadal",
+    aggregation: Choice | None = None,
     unit: Choice = "MJ/m^2/day",
     quantity: Choice = "radiation",
     method: Choice = "harmonic",
@@ -495,7 +495,8 @@ def to_dataset(
         One latitude or a one-dimensional sequence, in the table's order.
     aggregation, unit, quantity, method
         As for :func:`annual_cycle`; with ``dates`` the aggregation is daily, dekadal,
-        monthly or pentadal (dekadal by default, as for the file).
+        monthly or pentadal. The aggregation is dekadal by default, and daily with ``dates``,
+        as for the file and for :func:`for_dates`.
     dates : str or (date, date), optional
         ``"2023-01-01/2024-12-31"`` or a pair of dates: FROM and TO, both included, at most
         100 years; every period that overlaps them is taken whole.
@@ -516,6 +517,8 @@ def to_dataset(
             "marovane.to_dataset needs xarray: install python3-xarray "
             "(sudo apt-get install python3-xarray), or use annual_cycle and for_dates"
         ) from error
+    if aggregation is None:
+        aggregation = "dekadal" if dates is None else "daily"
     names = _choices(aggregation, unit, quantity, method)
     latitudes = _latitudes(latitude)
     if latitudes.ndim > 1:

@@ -698,6 +698,8 @@ TABLES = [  # marovane-cli's options and to_dataset's arguments
     (["-a", "pentadal", "-u", "mm/dekad"], ("pentadal", "mm/dekad")),
     (["-a", "pentadal", "-u", "mm/day", "--dates", "2024-02-20/2024-03-03"],
      ("pentadal", "mm/day", "radiation", "harmonic", "2024-02-20/2024-03-03")),
+    # Real dates without an aggregation are daily, on the command line as in Python.
+    (["--dates", "2024-02-27/2024-03-02"], ("daily", 1, "radiation", "harmonic", "2024-02-27/2024-03-02")),
 ]
 
 
@@ -712,6 +714,8 @@ def test_datasets_equal_the_command_lines_netcdf_tables(tmp_path, options, argum
     dataset = marovane.to_dataset(latitudes, *arguments)
     with xarray.open_dataset(tmp_path / "t.nc") as written:
         xarray.testing.assert_identical(dataset, written)
+        if "-a" not in options:
+            xarray.testing.assert_identical(marovane.to_dataset(latitudes, dates=arguments[4]), written)
     if "--dates" in options:  # for_dates gives each period's value at any of its dates
         rows = pandas.read_csv(tmp_path / "t.csv")
         values = marovane.for_dates(rows.iloc[:, 1], rows.iloc[:, 0], *arguments[:4])

@@ -81,7 +81,8 @@ def check(condition, what):
 
 wide = pd.read_csv("bands.csv", index_col=0)
 check(wide.shape == (360, 36), f"pandas: bands.csv is 360 x 36 ({wide.shape})")
-check(wide.index.name == "extraterrestrial Radiation MJ/m^2/day", f"index name {wide.index.name!r}")
+check(wide.index.name == "extraterrestrial Radiation MJ/m^2/day (method harmonic)",
+      f"index name {wide.index.name!r}")
 check(list(wide.columns[:2]) == ["Dekad 1", "Dekad 2"], f"columns {list(wide.columns[:2])}")
 check(all(t == np.float64 for t in wide.dtypes), "every column float64")
 

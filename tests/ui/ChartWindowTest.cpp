@@ -4,6 +4,7 @@
 // reading, pictures and the clipboard. Run with MAROVANE_WINDOW_MANAGER set, on a display with
 // a window manager, it checks instead where the chart opens and that real pointer moves read
 // the curve.
+#include <QAction>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -173,9 +174,9 @@ class ChartWindowTest : public QObject {
     QStringList names;
     for (const QAction* action : c.t.window->menuBar()->actions()) {
       names.append(action->text());
-      QVERIFY(action->menu() == nullptr);
+      QCOMPARE(action->menu() != nullptr, action->text() == QLatin1String("Method"));
     }
-    QCOMPARE(names, (QStringList{"Exit", "Help", "Chart"}));
+    QCOMPARE(names, (QStringList{"Exit", "Help", "Chart", "Method"}));
     QVERIFY(c.window->isVisible());
     QVERIFY(c.window->isWindow());
     c.t.clickMenu("mnuChart");
@@ -364,6 +365,50 @@ class ChartWindowTest : public QObject {
     QCOMPARE(c.chart()->axes(), axes);
     QVERIFY(c.control<QPushButton>("cmdKeep")->isEnabled());
     QVERIFY(!c.control<QPushButton>("cmdClear")->isEnabled());
+  }
+
+  // The chart follows the Method menu: its main curve, kept curves and day length are the
+  // method's, and the box beside the day length adds the other method's curve.
+  void followsTheMethod() {
+    const marovane::CycleChoice fao56{marovane::Aggregation::Dekadal, marovane::kDefaultUnit,
+                                      marovane::Quantity::Radiation, marovane::Method::Fao56};
+    const marovane::CycleChoice harmonic{};
+    c.click("cmdKeep");  // 41.9
+    c.typeLatitude(QStringLiteral("-20"));
+    c.click("chkFao56");
+    c.click("chkDayLength");
+    struct Step {
+      const char* item;
+      marovane::CycleChoice chosen;
+      marovane::CycleChoice other;
+      QString box;
+      QStringList names;
+    };
+    const Step steps[] = {
+        {"mnuMethod_fao56", fao56, harmonic, QStringLiteral("&Harmonic"),
+         {"41.9°", "-20°, Harmonic", "Day length at -20°", "-20°, FAO-56"}},
+        {"mnuMethod_harmonic", harmonic, fao56, QStringLiteral("&FAO-56"),
+         {"41.9°", "-20°, FAO-56", "Day length at -20°", "-20°, Harmonic"}},
+    };
+    for (const Step& step : steps) {
+      c.t.window->findChild<QAction*>(QString::fromLatin1(step.item))->trigger();
+      QCOMPARE(c.control<QCheckBox>("chkFao56")->text(), step.box);
+      QCOMPARE(PlottedValues(c.series(QStringLiteral("radiation")), false),
+               FileValues(-20.0f, step.chosen));
+      QCOMPARE(PlottedValues(c.series(QStringLiteral("fao56")), false),
+               FileValues(-20.0f, step.other));
+      QCOMPARE(PlottedValues(c.shown(QStringLiteral("kept")).front(), false),
+               FileValues(41.9f, step.chosen));
+      marovane::CycleChoice hours = step.chosen;
+      hours.quantity = marovane::Quantity::DayLength;
+      QCOMPARE(PlottedValues(c.series(QStringLiteral("dayLength")), false),
+               FileValues(-20.0f, hours));
+      QStringList names;
+      for (QLineSeries* s : c.shown(QString())) {
+        names.append(s->name());
+      }
+      QCOMPARE(names, step.names);
+    }
   }
 
   // The pointer on a curve reads its period as the file writes it, naming the method; off the

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The export and batch buttons and the Exit command, with scripted boxes and real files.
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
@@ -45,9 +46,11 @@ void Write(const QString& path, const QByteArray& bytes) {
   QCOMPARE(file.write(bytes), bytes.size());
 }
 
-QByteArray Expected(float latitude, std::int16_t aggregation, std::int16_t unit) {
+QByteArray Expected(float latitude, std::int16_t aggregation, std::int16_t unit,
+                    marovane::Method method = marovane::Method::Harmonic) {
   return QByteArray::fromStdString(marovane::AnnualCycleText(
-      latitude, {*marovane::AggregationOfCode(aggregation), *marovane::UnitOfCode(unit)}));
+      latitude, {*marovane::AggregationOfCode(aggregation), *marovane::UnitOfCode(unit),
+                 marovane::Quantity::Radiation, method}));
 }
 
 }  // namespace
@@ -133,11 +136,18 @@ class ExportTest : public QObject {
     QTest::addColumn<QString>("unit");
     QTest::addColumn<int>("aggregationCode");
     QTest::addColumn<int>("unitCode");
-    QTest::newRow("start choice") << "41.9" << "Option3" << "Option5" << 3 << 1;
-    QTest::newRow("monthly W/m^2") << "-33.8675" << "Option4" << "Option8" << 4 << 4;
-    QTest::newRow("daily mm/dekad") << "0" << "Option1" << "Option11" << 1 << 7;
-    QTest::newRow("weekly cal") << "90" << "Option2" << "Option7" << 2 << 3;
-    QTest::newRow("dekadal per dekad") << "-12.5" << "Option3" << "Option10" << 3 << 6;
+    QTest::addColumn<QString>("method");  // the Method menu's item chosen; none: the default
+    const QString byDefault;
+    const QString harmonic = QStringLiteral("mnuMethod_harmonic");
+    const QString fao56 = QStringLiteral("mnuMethod_fao56");
+    QTest::newRow("start choice") << "41.9" << "Option3" << "Option5" << 3 << 1 << byDefault;
+    QTest::newRow("monthly W/m^2") << "-33.8675" << "Option4" << "Option8" << 4 << 4 << byDefault;
+    QTest::newRow("daily mm/dekad") << "0" << "Option1" << "Option11" << 1 << 7 << byDefault;
+    QTest::newRow("weekly cal") << "90" << "Option2" << "Option7" << 2 << 3 << byDefault;
+    QTest::newRow("dekadal per dekad") << "-12.5" << "Option3" << "Option10" << 3 << 6 << byDefault;
+    QTest::newRow("FAO-56 daily mm/day") << "-20" << "Option1" << "Option9" << 1 << 5 << fao56;
+    QTest::newRow("FAO-56 dekadal") << "41.9" << "Option3" << "Option5" << 3 << 1 << fao56;
+    QTest::newRow("harmonic chosen") << "41.9" << "Option3" << "Option5" << 3 << 1 << harmonic;
   }
   void exportWritesFile() {
     QFETCH(QString, latitude);
@@ -145,6 +155,13 @@ class ExportTest : public QObject {
     QFETCH(QString, unit);
     QFETCH(int, aggregationCode);
     QFETCH(int, unitCode);
+    QFETCH(QString, method);
+    if (!method.isEmpty()) {
+      t.window->findChild<QAction*>(method)->trigger();
+    }
+    const marovane::Method chosen = method.endsWith(QLatin1String("fao56"))
+                                        ? marovane::Method::Fao56
+                                        : marovane::Method::Harmonic;
     t.box("txtLat")->setText(latitude);
     t.find<QRadioButton>(qPrintable(aggregation))->setChecked(true);
     t.find<QRadioButton>(qPrintable(unit))->setChecked(true);
@@ -158,8 +175,12 @@ class ExportTest : public QObject {
     QCOMPARE(whileChoosing, Qt::WaitCursor);
     QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
     const float value = latitude.toFloat();
-    QCOMPARE(Read(out), Expected(value, static_cast<std::int16_t>(aggregationCode),
-                                 static_cast<std::int16_t>(unitCode)));
+    const QByteArray written = Read(out);
+    QCOMPARE(written, Expected(value, static_cast<std::int16_t>(aggregationCode),
+                               static_cast<std::int16_t>(unitCode), chosen));
+    // FAO-56's file says so in its header; the default method's names none.
+    QCOMPARE(written.left(written.indexOf('\r')).endsWith("(method fao56)"),
+             chosen == marovane::Method::Fao56);
     QCOMPARE(t.window->exportState().gLatitude, value);
     QCOMPARE(t.window->exportState().gUnit, marovane::UnitOfCode(unitCode));
     QCOMPARE(t.window->exportState().gAggregation, marovane::AggregationOfCode(aggregationCode));
@@ -243,15 +264,17 @@ class ExportTest : public QObject {
     QCOMPARE(Read(path("lats0.out")), Expected(0.0f, 1, 5));
     QCOMPARE(t.box("txtLat")->text(), QStringLiteral("41.9"));  // the boxes play no part
 
-    // A second run, with a repeated latitude, appends below and counts from 1 again.
+    // A second run, with a repeated latitude, appends below and counts from 1 again; it
+    // writes the files of the method chosen in between.
     const QString twice = path(QStringLiteral("twice.csv"));
     Write(twice, "5, 5");
     t.find<QRadioButton>("Option3")->setChecked(true);
+    t.window->findChild<QAction*>(QStringLiteral("mnuMethod_fao56"))->trigger();
     expectBatch(twice, QStringLiteral("2 Files written."));
     clickBatch();
     const QStringList second{"1 5 " + path("twice5.out"), "2 5 " + path("twice5.out")};
     QCOMPARE(ListEntries(t.window.get()), first + second);
-    QCOMPARE(Read(path("twice5.out")), Expected(5.0f, 3, 5));
+    QCOMPARE(Read(path("twice5.out")), Expected(5.0f, 3, 5, marovane::Method::Fao56));
   }
 
   void batchEmptyInput() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven through its controls: start state, layout, tab order and the
 // latitude boxes.
+#include <QAction>
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QGroupBox>
@@ -8,7 +9,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "TestWindow.hpp"
@@ -57,6 +61,21 @@ class MainWindowTest : public QObject {
     QCOMPARE(t.focusName(), QStringLiteral("txtLatNS"));
     QCOMPARE(t.box("txtLatNS")->selectedText(), QStringLiteral("N"));
     QVERIFY(!t.window->exportState().gUnit.has_value());
+    // The menu bar ends in Method, whose check mark is on the program's own model.
+    QStringList bar;
+    for (const QAction* action : t.window->menuBar()->actions()) {
+      bar.append(action->text());
+    }
+    QCOMPARE(bar, (QStringList{"Exit", "Help", "Chart", "Method"}));
+    auto* menu = t.window->findChild<QMenu*>(QStringLiteral("mnuMethod"));
+    QVERIFY(menu != nullptr);
+    QStringList items;
+    for (const QAction* item : menu->actions()) {
+      QVERIFY(item->isCheckable());
+      items.append(item->text() + (item->isChecked() ? QStringLiteral(" (checked)") : QString()));
+    }
+    QCOMPARE(items, (QStringList{"Harmonic (checked)", "FAO-56"}));
+    QCOMPARE(t.window->exportChoice().cycle.method, marovane::Method::Harmonic);
 
     const QRect screen = t.window->screen()->geometry();
     const QPoint offset = t.window->frameGeometry().center() - screen.center();
@@ -65,6 +84,33 @@ class MainWindowTest : public QObject {
                             .arg(t.window->frameGeometry().x()).arg(t.window->frameGeometry().y())
                             .arg(t.window->frameGeometry().width()).arg(t.window->frameGeometry().height())
                             .arg(screen.width()).arg(screen.height())));
+  }
+
+  // One method is checked at a time; choosing one tells the window's followers at once, and
+  // choosing it again changes nothing.
+  void methodMenu() {
+    auto* harmonic = t.window->findChild<QAction*>(QStringLiteral("mnuMethod_harmonic"));
+    auto* fao56 = t.window->findChild<QAction*>(QStringLiteral("mnuMethod_fao56"));
+    QVERIFY(harmonic != nullptr && fao56 != nullptr);
+    QSignalSpy told(t.window.get(), &marovane::ui::MainWindow::exportChoiceChanged);
+    struct Step {
+      QAction* chosen;
+      marovane::Method method;
+    };
+    for (const Step& step : {Step{fao56, marovane::Method::Fao56},
+                             Step{fao56, marovane::Method::Fao56},
+                             Step{harmonic, marovane::Method::Harmonic}}) {
+      step.chosen->trigger();
+      QCOMPARE(harmonic->isChecked(), step.method == marovane::Method::Harmonic);
+      QCOMPARE(fao56->isChecked(), step.method == marovane::Method::Fao56);
+      QCOMPARE(t.window->exportChoice().cycle.method, step.method);
+      QVERIFY(!told.isEmpty());
+      QCOMPARE(told.takeLast().at(0).value<marovane::ui::ExportChoice>().cycle.method,
+               step.method);
+    }
+    // The other choices stay as they were.
+    QCOMPARE(t.window->exportChoice().cycle.aggregation, marovane::Aggregation::Dekadal);
+    QCOMPARE(t.window->exportChoice().cycle.unit, marovane::Unit::MJPerM2Day);
   }
 
   void geometry_data() {
