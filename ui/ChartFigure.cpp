@@ -4,6 +4,7 @@
 #include <QCategoryAxis>
 #include <QFontMetricsF>
 #include <QGraphicsItem>
+#include <QGraphicsLayout>
 #include <QGraphicsSceneResizeEvent>
 #include <QLegend>
 #include <QLineSeries>
@@ -323,7 +324,16 @@ void ChartFigure::resizeEvent(QGraphicsSceneResizeEvent* event) {
 
 void ChartFigure::placeKey() {
   const QMargins around(4, 4, 4, 4);
-  const QRectF inside = rect().marginsRemoved(around.toMarginsF());
+  // Inside the chart's background, which the layout's own margins hold in from the edges.
+  qreal left = 0;
+  qreal top = 0;
+  qreal right = 0;
+  qreal bottom = 0;
+  if (layout() != nullptr) {
+    layout()->getContentsMargins(&left, &top, &right, &bottom);
+  }
+  const QRectF inside =
+      rect().adjusted(left, top, -right, -bottom).marginsRemoved(around.toMarginsF());
   const qreal height = key_->place(keyEntries_, legend()->font(), inside.width());
   // The chart's layout leaves the key its rows under the axis titles.
   const QMargins margins = around + QMargins(0, 0, 0, static_cast<int>(std::ceil(height)));

@@ -81,6 +81,8 @@ ChartWindow::ChartWindow(Dialogs& dialogs, QWidget* owner)
   view_ = new QChartView(figure_, this);
   view_->setObjectName(QStringLiteral("chartView"));
   view_->setRenderHint(QPainter::Antialiasing);
+  // The view gives the chart its own size, frame included: without a frame none of it is hidden.
+  view_->setFrameShape(QFrame::NoFrame);
   view_->setMinimumSize(320, 200);
   readout_ = new ChartReadout(view_, figure_);
 

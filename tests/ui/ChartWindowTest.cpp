@@ -33,6 +33,7 @@
 #include "export/CycleFile.hpp"
 #include "text/NumberText.hpp"
 #include "ui/ChartFigure.hpp"
+#include "ui/ChartPicture.hpp"
 #include "ui/ChartWindow.hpp"
 #include "ui/Placement.hpp"
 
@@ -655,19 +656,31 @@ class ChartWindowTest : public QObject {
     QImage drawn;
     QVERIFY(drawn.load(drawnPng, "png"));
     QCOMPARE(drawn.size(), QSize(1600, 1000));
-    int left = drawn.width();
-    int right = -1;
-    for (int y = 0; y < 60; ++y) {
-      for (int x = 0; x < drawn.width(); ++x) {
-        const QColor pixel = drawn.pixelColor(x, y);
-        if (pixel.alpha() > 128 && pixel.lightness() < 128) {
-          left = std::min(left, x);
-          right = std::max(right, x);
+    auto titleInk = [](const QImage& image) {
+      int left = image.width();
+      int right = -1;
+      for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          const QColor pixel = image.pixelColor(x, y);
+          if (pixel.alpha() > 128 && pixel.lightness() < 128) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+          }
         }
       }
-    }
+      return std::pair(left, right);
+    };
+    const auto [left, right] = titleInk(drawn);
     QVERIFY2(right > left && std::abs((left + right) / 2 - 800) <= 12,
              qPrintable(QStringLiteral("title from %1 to %2").arg(left).arg(right)));
+    // Type of the PNG's size: the title about as wide in both.
+    QString error;
+    QImage png;
+    QVERIFY(png.loadFromData(marovane::ui::ChartPicture(c.window->data(), marovane::ui::PictureKind::Png,
+                                                        marovane::ui::kSlideSize, &error), "png"));
+    const auto [pngLeft, pngRight] = titleInk(png);
+    QVERIFY2(std::abs((right - left) - (pngRight - pngLeft)) <= (pngRight - pngLeft) / 20,
+             qPrintable(QStringLiteral("%1 beside %2").arg(right - left).arg(pngRight - pngLeft)));
   }
 
   // Where the screen has room, the chart leaves the main window uncovered.
