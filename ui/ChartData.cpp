@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ChartData.hpp"
 
+#include <QStringList>
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -66,7 +67,20 @@ void ChartData::recompute() {
   for (ChartCurve& k : kept_) {
     k.table = TableOf(k.table.latitude, cycle_, Quantity::Radiation, cycle_.method);
   }
+  keepDayLengths();
   rename();
+}
+
+void ChartData::keepDayLengths() {
+  keptDayLengths_.clear();
+  if (!dayLength_) {
+    return;
+  }
+  for (const ChartCurve& k : kept_) {
+    keptDayLengths_.push_back(
+        {TableOf(k.table.latitude, cycle_, Quantity::DayLength, Method::Harmonic),
+         QStringLiteral("Day length at %1").arg(Degrees(k.table.latitude))});
+  }
 }
 
 void ChartData::rename() {
@@ -113,18 +127,36 @@ bool ChartData::keep() {
     return false;
   }
   kept_.push_back({current_.table, Degrees(latitude_)});
+  keepDayLengths();
   return true;
 }
 
-void ChartData::clearKept() { kept_.clear(); }
+void ChartData::clearKept() {
+  kept_.clear();
+  keptDayLengths_.clear();
+}
+
+bool ChartData::currentKept() const {
+  return std::any_of(kept_.begin(), kept_.end(), [&](const ChartCurve& k) {
+    return SameLatitude(k.table.latitude, latitude_);
+  });
+}
 
 QString ChartData::title() const {
-  const QString choice = QStringLiteral("%1, %2").arg(
-      Text(Describe(cycle_.aggregation).caption), Text(UnitLabel(cycle_.unit)));
-  if (!kept_.empty()) {
-    return QStringLiteral("Annual cycle, ") + choice;
+  // A dekad's value in a per-dekad unit is its total over the dekad's own days.
+  QString values = cycle_.aggregation == Aggregation::Daily ? QStringLiteral("daily values")
+                   : cycle_.aggregation == Aggregation::Dekadal && Describe(cycle_.unit).perDekad
+                       ? QStringLiteral("dekadal totals")
+                       : Text(Describe(cycle_.aggregation).name) + QStringLiteral(" means");
+  QString title = QStringLiteral("Extraterrestrial radiation");
+  if (kept_.empty()) {
+    title += QStringLiteral(" at ") + LatitudeName(latitude_);
   }
-  return windowTitle();
+  title += QStringLiteral(", %1, %2").arg(values, ChartUnit(current_.table));
+  if (dayLength_) {
+    title += QStringLiteral("; day length, hours");
+  }
+  return title;
 }
 
 QString ChartData::windowTitle() const {
@@ -171,15 +203,16 @@ QString ChartData::table() const {
   for (const ChartCurve& k : kept_) {
     columns.push_back(&k);
   }
-  if (std::none_of(kept_.begin(), kept_.end(), [&](const ChartCurve& k) {
-        return SameLatitude(k.table.latitude, latitude_);
-      })) {
+  if (!currentKept()) {
     columns.push_back(&current_);
   }
   if (fao56_) {
     columns.push_back(&*fao56_);
   }
-  if (dayLength_) {
+  for (const ChartCurve& k : keptDayLengths_) {
+    columns.push_back(&k);
+  }
+  if (dayLength_ && !currentKept()) {
     columns.push_back(&*dayLength_);
   }
   QString text = Text(Describe(cycle_.aggregation).period);
@@ -209,6 +242,30 @@ std::optional<float> ChartData::ExportLatitude(const QString& text) {
 
 QString ChartData::Degrees(float latitude) {
   return QString::fromStdString(SingleText(latitude)) + QStringLiteral("°");
+}
+
+QString ChartData::LatitudeName(float latitude) {
+  if (latitude == 0.0f) {
+    return QStringLiteral("0°");
+  }
+  return QString::fromStdString(SingleText(std::fabs(latitude))) +
+         (latitude > 0.0f ? QStringLiteral("° N") : QStringLiteral("° S"));
+}
+
+QString ChartData::ChartUnit(const AnnualCycle& table) {
+  // "MJ/m^2/day": each part after a slash is a negative power.
+  const QStringList parts = UnitText(table).split(QLatin1Char('/'));
+  QString unit = parts.front();
+  for (qsizetype i = 1; i < parts.size(); ++i) {
+    QString part = parts[i];
+    if (part.endsWith(QLatin1String("^2"))) {
+      part.chop(2);
+      unit += QLatin1Char(' ') + part + QStringLiteral("⁻²");
+    } else {
+      unit += QLatin1Char(' ') + part + QStringLiteral("⁻¹");
+    }
+  }
+  return unit;
 }
 
 QString ChartData::UnitText(const AnnualCycle& table) {
@@ -262,8 +319,8 @@ QString ChartData::Reading(const AnnualCycle& table, double day) {
   return QStringLiteral("%1 %2 at %3 (%4): %5 %6")
       .arg(Text(Describe(table.choice.aggregation).period))
       .arg(found->number)
-      .arg(Degrees(table.latitude), how, QString::fromStdString(DoubleText(found->value)),
-           UnitText(table));
+      .arg(LatitudeName(table.latitude), how, QString::fromStdString(DoubleText(found->value)),
+           ChartUnit(table));
 }
 
 ValueScale ChartData::NiceScale(double highest) {

@@ -56,10 +56,15 @@ class ChartData {
   Method otherMethod() const;
   const std::optional<ChartCurve>& dayLength() const { return dayLength_; }
   const std::vector<ChartCurve>& kept() const { return kept_; }
+  // The day length of each kept curve while the day length is shown, in the same order.
+  const std::vector<ChartCurve>& keptDayLengths() const { return keptDayLengths_; }
   bool canKeep() const;
+  // Whether the latitude drawn is one of the kept ones: its curve is drawn once, as kept.
+  bool currentKept() const;
 
-  // "Annual cycle at 41.9°, Dekadal, MJ/m^2/day"; with kept curves, whose latitudes the
-  // legend names, "Annual cycle, Dekadal, MJ/m^2/day".
+  // What the chart draws: "Extraterrestrial radiation at 41.9° N, dekadal means,
+  // MJ m⁻² day⁻¹"; with kept curves, whose latitudes the legend names, no latitude; with the
+  // day length, "; day length, hours" after.
   QString title() const;
   // Always the latitude that follows the main window.
   QString windowTitle() const;
@@ -75,18 +80,22 @@ class ChartData {
 
   // The latitude that Export takes from `text`, or nothing where Export refuses it.
   static std::optional<float> ExportLatitude(const QString& text);
-  // "41.9°".
+  // "41.9°", as the status line and Copy values write it.
   static QString Degrees(float latitude);
+  // "41.9° N", "33.9° S", "0°", as the chart writes it.
+  static QString LatitudeName(float latitude);
   // "MJ/m^2/day", or "hours" for a day length.
   static QString UnitText(const AnnualCycle& table);
+  // The same with superscripts, as the chart writes it: "MJ m⁻² day⁻¹", "hours".
+  static QString ChartUnit(const AnnualCycle& table);
   // One point per day, or a period's value from its first day to the first day after it.
   static QList<QPointF> CurvePoints(const AnnualCycle& table);
   // The period under day `day` (fractional, as on the axis): the nearest day, or the period
   // that holds it (a boundary belongs to the period that starts there, the year's end to the
   // last); nothing off the table.
   static const CyclePeriod* PeriodAt(const AnnualCycle& table, double day);
-  // "Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day", the value as the file writes it;
-  // "Day 172 at 41.9° (day length): 15.052 hours"; empty off the table.
+  // "Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹", the value as the file writes it;
+  // "Day 172 at 41.9° N (day length): 15.052 hours"; empty off the table.
   static QString Reading(const AnnualCycle& table, double day);
   // An axis from 0 with a step of 1, 2, 2.5 or 5 times a power of ten, about five steps,
   // that rises above `highest`.
@@ -94,6 +103,7 @@ class ChartData {
 
  private:
   void recompute();
+  void keepDayLengths();
   void rename();
 
   QString latitudeText_;
@@ -105,6 +115,7 @@ class ChartData {
   std::optional<ChartCurve> fao56_;
   std::optional<ChartCurve> dayLength_;
   std::vector<ChartCurve> kept_;
+  std::vector<ChartCurve> keptDayLengths_;
 };
 
 }  // namespace marovane::ui

@@ -3,11 +3,13 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgGenerator>
 
 #include "ui/ChartFigure.hpp"
@@ -18,6 +20,34 @@ namespace {
 
 // The width the chart is laid out at; the picture scales it to its own.
 constexpr qreal kLayoutWidth = 800.0;
+// The resolution of the PNG's image, at which a point of type has the same size in both.
+constexpr int kPictureDpi = 96;
+
+// What the generator writes, made to show alike in every viewer: a size in pixels rather than
+// millimetres, a family that every viewer has, and the title centred on its middle rather
+// than starting where this machine's face would centre it.
+QByteArray ForViewers(QByteArray svg, const QSize& pixels, const QString& title,
+                      qreal titleWidth) {
+  QString text = QString::fromUtf8(svg);
+  text.replace(QRegularExpression(QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\"")),
+               QStringLiteral("<svg width=\"%1\" height=\"%2\"")
+                   .arg(pixels.width())
+                   .arg(pixels.height()));
+  text.replace(QRegularExpression(QStringLiteral("font-family=\"[^\"]*\"")),
+               QStringLiteral("font-family=\"sans-serif\""));
+  const qsizetype end = text.indexOf(QLatin1Char('>') + title.toHtmlEscaped() + QStringLiteral("</text>"));
+  const qsizetype start = end < 0 ? -1 : text.lastIndexOf(QStringLiteral("<text "), end);
+  if (start >= 0) {
+    static const QRegularExpression x(QStringLiteral(" x=\"([^\"]*)\""));
+    const QRegularExpressionMatch found = x.match(text.mid(start, end - start));
+    if (found.hasMatch()) {
+      const double middle = found.captured(1).toDouble() + titleWidth / 2;
+      text.replace(start + found.capturedStart(), found.capturedLength(),
+                   QStringLiteral(" x=\"%1\" text-anchor=\"middle\"").arg(middle));
+    }
+  }
+  return text.toUtf8();
+}
 
 }  // namespace
 
@@ -69,11 +99,14 @@ QByteArray ChartPicture(const ChartData& data, PictureKind kind, const QSize& pi
     svg.setOutputDevice(&buffer);
     svg.setSize(pixels);
     svg.setViewBox(layout);
+    svg.setResolution(kPictureDpi);
     svg.setTitle(data.title());
     svg.setDescription(QStringLiteral("Marovane"));
     QPainter painter(&svg);
     scene.render(&painter, layout, layout);
     painter.end();
+    return ForViewers(buffer.data(), pixels, figure->title(),
+                      QFontMetricsF(figure->titleFont()).horizontalAdvance(figure->title()));
   }
   return buffer.data();
 }

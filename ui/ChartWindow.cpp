@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "export/OutputFile.hpp"
@@ -44,6 +46,32 @@ QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text,
 
 }  // namespace
 
+// A line of text that never widens the window: cut short with an ellipsis where the window
+// is narrower than the text, which its tooltip then holds whole.
+class FittedLabel final : public QLabel {
+ public:
+  FittedLabel(QWidget* parent, const char* name) : QLabel(parent) {
+    setObjectName(QString::fromLatin1(name));
+    setTextFormat(Qt::PlainText);
+  }
+
+  void setFittedText(const QString& text) {
+    setText(text);
+    setToolTip(text);
+  }
+
+  QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QRect room = contentsRect();
+    style()->drawItemText(&painter, room, static_cast<int>(alignment()), palette(), isEnabled(),
+                          fontMetrics().elidedText(text(), Qt::ElideRight, room.width()),
+                          foregroundRole());
+  }
+};
+
 ChartWindow::ChartWindow(Dialogs& dialogs, QWidget* owner)
     : QWidget(owner, Qt::Window), dialogs_(dialogs) {
   setObjectName(QStringLiteral("ChartWindow"));
@@ -53,6 +81,8 @@ ChartWindow::ChartWindow(Dialogs& dialogs, QWidget* owner)
   view_ = new QChartView(figure_, this);
   view_->setObjectName(QStringLiteral("chartView"));
   view_->setRenderHint(QPainter::Antialiasing);
+  // The view gives the chart its own size, frame included: without a frame none of it is hidden.
+  view_->setFrameShape(QFrame::NoFrame);
   view_->setMinimumSize(320, 200);
   readout_ = new ChartReadout(view_, figure_);
 
@@ -70,12 +100,10 @@ ChartWindow::ChartWindow(Dialogs& dialogs, QWidget* owner)
   auto* cmdCopy = MakeButton(
       this, "cmdCopyValues", QStringLiteral("&Copy values"),
       QStringLiteral("Copies the values drawn as a table, one column per curve"));
-  lblStatus_ = new QLabel(this);
-  lblStatus_->setObjectName(QStringLiteral("lblStatus"));
-  lblStatus_->setTextFormat(Qt::PlainText);
-  lblValue_ = new QLabel(this);
-  lblValue_->setObjectName(QStringLiteral("lblValue"));
-  lblValue_->setTextFormat(Qt::PlainText);
+  lblStatus_ = new FittedLabel(this, "lblStatus");
+  // Takes what room the reading leaves, however long its text.
+  lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  lblValue_ = new FittedLabel(this, "lblValue");
   lblValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   auto* buttons = new QHBoxLayout();
@@ -116,7 +144,7 @@ ChartWindow::ChartWindow(Dialogs& dialogs, QWidget* owner)
   });
   connect(cmdSave, &QPushButton::clicked, this, &ChartWindow::saveImage);
   connect(cmdCopy, &QPushButton::clicked, this, &ChartWindow::copyValues);
-  connect(readout_, &ChartReadout::textChanged, lblValue_, &QLabel::setText);
+  connect(readout_, &ChartReadout::textChanged, lblValue_, &FittedLabel::setFittedText);
   resize(kPreferredSize);
 }
 
@@ -160,7 +188,7 @@ void ChartWindow::redraw() {
 }
 
 void ChartWindow::updateControls() {
-  lblStatus_->setText(data_.status());
+  lblStatus_->setFittedText(data_.status());
   lblStatus_->setStyleSheet(data_.followsText() ? QString()
                                                 : QStringLiteral("color: #b00000;"));
   cmdKeep_->setEnabled(data_.canKeep());

@@ -16,6 +16,7 @@ namespace marovane::ui {
 
 class ChartFigure;
 class ChartReadout;
+class FittedLabel;
 class Dialogs;
 
 // The window of the chart: the annual cycle that Export would write now, following the main
@@ -55,8 +56,8 @@ class ChartWindow final : public QWidget {
   QCheckBox* chkDayLength_ = nullptr;
   QPushButton* cmdKeep_ = nullptr;
   QPushButton* cmdClear_ = nullptr;
-  QLabel* lblStatus_ = nullptr;
-  QLabel* lblValue_ = nullptr;
+  FittedLabel* lblStatus_ = nullptr;
+  FittedLabel* lblValue_ = nullptr;
 };
 
 }  // namespace marovane::ui

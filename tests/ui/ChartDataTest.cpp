@@ -90,19 +90,19 @@ class ChartDataTest : public QObject {
     QTest::addColumn<QString>("status");
     const QString follows = QStringLiteral("Follows the main window.");
     QTest::newRow("south") << QStringList{"-41.9"} << QStringList{}
-                           << "Annual cycle at -41.9°, Dekadal, MJ/m^2/day"
+                           << "Extraterrestrial radiation at 41.9° S, dekadal means, MJ m⁻² day⁻¹"
                            << "Annual cycle at -41.9°, Dekadal, MJ/m^2/day" << follows;
     QTest::newRow("refused text keeps the last")
         << QStringList{"12.5", "1.2.3"} << QStringList{}
-        << "Annual cycle at 12.5°, Dekadal, MJ/m^2/day" << "Annual cycle at 12.5°, Dekadal, MJ/m^2/day"
+        << "Extraterrestrial radiation at 12.5° N, dekadal means, MJ m⁻² day⁻¹" << "Annual cycle at 12.5°, Dekadal, MJ/m^2/day"
         << "\"1.2.3\" is not a latitude from -90 to 90: the chart keeps 12.5°.";
     QTest::newRow("double refused though single is 90")
-        << QStringList{"90.000001"} << QStringList{} << "Annual cycle at 0°, Dekadal, MJ/m^2/day"
+        << QStringList{"90.000001"} << QStringList{} << "Extraterrestrial radiation at 0°, dekadal means, MJ m⁻² day⁻¹"
         << "Annual cycle at 0°, Dekadal, MJ/m^2/day"
         << "\"90.000001\" is not a latitude from -90 to 90: the chart keeps 0°.";
     QTest::newRow("kept: the legend names the latitudes")
         << QStringList{"41.9"} << QStringList{"-33.9", "69.65"}
-        << "Annual cycle, Dekadal, MJ/m^2/day" << "Annual cycle at 41.9°, Dekadal, MJ/m^2/day"
+        << "Extraterrestrial radiation, dekadal means, MJ m⁻² day⁻¹" << "Annual cycle at 41.9°, Dekadal, MJ/m^2/day"
         << follows;
   }
   void follow() {
@@ -132,6 +132,46 @@ class ChartDataTest : public QObject {
     // The same text again changes nothing; another unit redraws.
     QVERIFY(!data.follow(typed.back(), Aggregation::Dekadal, Unit::MJPerM2Day));
     QVERIFY(data.follow(typed.back(), Aggregation::Dekadal, Unit::WPerM2));
+  }
+
+  // The chart's own texts: the latitude with its hemisphere, the unit with superscripts, what
+  // the values are; the files' texts stay as they are.
+  void chartTexts_data() {
+    QTest::addColumn<QString>("latitude");
+    QTest::addColumn<int>("aggregation");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<bool>("dayLength");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("fileUnit");
+    QTest::newRow("north, dekads") << "41.9" << 3 << 1 << false << "41.9° N"
+        << "Extraterrestrial radiation at 41.9° N, dekadal means, MJ m⁻² day⁻¹" << "MJ/m^2/day";
+    QTest::newRow("south, with the day length") << "-33.9" << 3 << 1 << true << "33.9° S"
+        << "Extraterrestrial radiation at 33.9° S, dekadal means, MJ m⁻² day⁻¹; day length, hours" << "MJ/m^2/day";
+    QTest::newRow("equator, days") << "0" << 1 << 2 << false << "0°"
+        << "Extraterrestrial radiation at 0°, daily values, J cm⁻² day⁻¹" << "J/cm^2/day";
+    QTest::newRow("months of W/m^2") << "-0.5" << 4 << 4 << false << "0.5° S"
+        << "Extraterrestrial radiation at 0.5° S, monthly means, W m⁻²" << "W/m^2";
+    QTest::newRow("a dekad's total") << "90" << 3 << 7 << false << "90° N"
+        << "Extraterrestrial radiation at 90° N, dekadal totals, mm dekad⁻¹" << "mm/dekad";
+    QTest::newRow("weeks per dekad") << "12.345" << 2 << 6 << false << "12.345° N"
+        << "Extraterrestrial radiation at 12.345° N, weekly means, MJ m⁻² dekad⁻¹" << "MJ/m^2/dekad";
+  }
+  void chartTexts() {
+    QFETCH(QString, latitude);
+    QFETCH(int, aggregation);
+    QFETCH(int, unit);
+    QFETCH(bool, dayLength);
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(QString, fileUnit);
+    ChartData data = Following(latitude, aggregation, unit);
+    data.showDayLength(dayLength);
+    QCOMPARE(ChartData::LatitudeName(data.latitude()), name);
+    QCOMPARE(data.title(), title);
+    QCOMPARE(ChartData::UnitText(data.current().table), fileUnit);
+    QVERIFY(data.table().section(QLatin1Char('\n'), 0, 0).contains(
+        QStringLiteral("%1° (%2)").arg(latitude, fileUnit)));
   }
 
   // Keep pins the latitude drawn, once, and at most 8; kept curves follow aggregation and unit.
@@ -220,20 +260,20 @@ class ChartDataTest : public QObject {
     QTest::addColumn<bool>("dayLength");
     QTest::addColumn<double>("day");
     QTest::addColumn<QString>("text");
-    QTest::newRow("day 172") << 1 << false << 172.3 << "Day 172 at 41.9° (Harmonic): 41.93 MJ/m^2/day";
+    QTest::newRow("day 172") << 1 << false << 172.3 << "Day 172 at 41.9° N (Harmonic): 41.93 MJ m⁻² day⁻¹";
     QTest::newRow("before day 1") << 1 << false << 0.4 << "";
-    QTest::newRow("day 365, the last") << 1 << false << 365.0 << "Day 365 at 41.9° (Harmonic): 12.599 MJ/m^2/day";
-    QTest::newRow("day 365 from past 364.5") << 1 << false << 364.6 << "Day 365 at 41.9° (Harmonic): 12.599 MJ/m^2/day";
-    QTest::newRow("day 364") << 1 << false << 364.4 << "Day 364 at 41.9° (Harmonic): 12.552 MJ/m^2/day";
+    QTest::newRow("day 365, the last") << 1 << false << 365.0 << "Day 365 at 41.9° N (Harmonic): 12.599 MJ m⁻² day⁻¹";
+    QTest::newRow("day 365 from past 364.5") << 1 << false << 364.6 << "Day 365 at 41.9° N (Harmonic): 12.599 MJ m⁻² day⁻¹";
+    QTest::newRow("day 364") << 1 << false << 364.4 << "Day 364 at 41.9° N (Harmonic): 12.552 MJ m⁻² day⁻¹";
     QTest::newRow("past day 365") << 1 << false << 365.6 << "";
-    QTest::newRow("dekad 1") << 3 << false << 1.0 << "Dekad 1 at 41.9° (Harmonic): 12.969 MJ/m^2/day";
-    QTest::newRow("dekad 3, 11 days") << 3 << false << 31.9 << "Dekad 3 at 41.9° (Harmonic): 15.55 MJ/m^2/day";
-    QTest::newRow("dekad 17 from its first day") << 3 << false << 162.0 << "Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day";
-    QTest::newRow("week 53 past the year") << 2 << false << 370.0 << "Week 53 at 41.9° (Harmonic): 12.781 MJ/m^2/day";
+    QTest::newRow("dekad 1") << 3 << false << 1.0 << "Dekad 1 at 41.9° N (Harmonic): 12.969 MJ m⁻² day⁻¹";
+    QTest::newRow("dekad 3, 11 days") << 3 << false << 31.9 << "Dekad 3 at 41.9° N (Harmonic): 15.55 MJ m⁻² day⁻¹";
+    QTest::newRow("dekad 17 from its first day") << 3 << false << 162.0 << "Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹";
+    QTest::newRow("week 53 past the year") << 2 << false << 370.0 << "Week 53 at 41.9° N (Harmonic): 12.781 MJ m⁻² day⁻¹";
     QTest::newRow("after week 53") << 2 << false << 372.5 << "";
-    QTest::newRow("month 6") << 4 << false << 160.0 << "Month 6 at 41.9° (Harmonic): 41.757 MJ/m^2/day";
-    QTest::newRow("year's end") << 4 << false << 366.0 << "Month 12 at 41.9° (Harmonic): 12.638 MJ/m^2/day";
-    QTest::newRow("day length") << 1 << true << 171.8 << "Day 172 at 41.9° (day length): 15.052 hours";
+    QTest::newRow("month 6") << 4 << false << 160.0 << "Month 6 at 41.9° N (Harmonic): 41.757 MJ m⁻² day⁻¹";
+    QTest::newRow("year's end") << 4 << false << 366.0 << "Month 12 at 41.9° N (Harmonic): 12.638 MJ m⁻² day⁻¹";
+    QTest::newRow("day length") << 1 << true << 171.8 << "Day 172 at 41.9° N (day length): 15.052 hours";
   }
   void reading() {
     QFETCH(int, aggregation);
@@ -257,9 +297,9 @@ class ChartDataTest : public QObject {
     QCOMPARE(data.current().name, QStringLiteral("-20°, Harmonic"));
     // FAO-56's Example 8: 20° S on 3 September (day 246), 32.2 MJ/m^2/day to one decimal.
     const QString reading = ChartData::Reading(fao, 246.0);
-    QVERIFY2(reading.startsWith(QStringLiteral("Day 246 at -20° (FAO-56): ")), qPrintable(reading));
-    QCOMPARE(std::round(reading.section(QLatin1Char(' '), -2, -2).toDouble() * 10) / 10, 32.2);
-    QVERIFY(ChartData::Reading(data.current().table, 246.0).startsWith(QStringLiteral("Day 246 at -20° (Harmonic): 31.877")));
+    QVERIFY2(reading.startsWith(QStringLiteral("Day 246 at 20° S (FAO-56): ")), qPrintable(reading));
+    QCOMPARE(std::round(reading.section(QStringLiteral(": "), 1).section(QLatin1Char(' '), 0, 0).toDouble() * 10) / 10, 32.2);
+    QVERIFY(ChartData::Reading(data.current().table, 246.0).startsWith(QStringLiteral("Day 246 at 20° S (Harmonic): 31.877")));
     data.follow(QStringLiteral("41.9"), Aggregation::Dekadal, Unit::MJPerM2Day);
     QCOMPARE(data.fao56()->table.latitude, 41.9f);
     data.showFao56(false);
@@ -280,19 +320,25 @@ class ChartDataTest : public QObject {
     QCOMPARE(rows.size(), 1 + 53 + 1);  // the last line ends too
     QCOMPARE(rows.back(), QString());
     QCOMPARE(rows.front(), QStringLiteral("Week\t-41.9° (J/cm^2/day)\t0° (J/cm^2/day)\t41.9° (J/cm^2/day)"
-                                          "\t90° (J/cm^2/day)\tDay length at 90° (hours)"));
+                                          "\t90° (J/cm^2/day)\tDay length at -41.9° (hours)"
+                                          "\tDay length at 0° (hours)\tDay length at 41.9° (hours)"
+                                          "\tDay length at 90° (hours)"));
     const QStringList latitudes{"-41.9", "0", "41.9", "90"};
     for (qsizetype column = 0; column < latitudes.size(); ++column) {
       QStringList values;
       for (qsizetype row = 1; row <= 53; ++row) {
         const QStringList cells = rows[row].split(QLatin1Char('\t'));
-        QCOMPARE(cells.size(), 6);
+        QCOMPARE(cells.size(), 9);
         QCOMPARE(cells.front(), QString::number(row));
         values.append(cells[column + 1]);
       }
       QCOMPARE(values, ReferenceValues(latitudes[column], 2, 2));
     }
+    // The latitude drawn, kept, is a column once, and so is its day length.
     data.follow(QStringLiteral("0"), Aggregation::Weekly, Unit::JPerCm2Day);
+    QVERIFY(data.currentKept());
+    QCOMPARE(data.table().section(QLatin1Char('\n'), 0, 0).count(QStringLiteral("at 0°")), 1);
+    QCOMPARE(data.table().section(QLatin1Char('\n'), 0, 0).count(QStringLiteral("\t0°")), 1);
     data.showDayLength(false);
     QVERIFY(data.table().startsWith(QStringLiteral("Week\t-41.9° (J/cm^2/day)\t0° (J/cm^2/day)\t41.9° (J/cm^2/day)\n1\t")));
   }

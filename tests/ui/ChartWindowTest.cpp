@@ -14,6 +14,8 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGraphicsItem>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
@@ -31,6 +33,8 @@
 #include "TestWindow.hpp"
 #include "export/CycleFile.hpp"
 #include "text/NumberText.hpp"
+#include "ui/ChartFigure.hpp"
+#include "ui/ChartPicture.hpp"
 #include "ui/ChartWindow.hpp"
 #include "ui/Placement.hpp"
 
@@ -200,17 +204,19 @@ class ChartWindowTest : public QObject {
     QTest::addColumn<int>("aggregation");
     QTest::addColumn<int>("unit");
     QTest::addColumn<double>("dayAxisEnd");
-    QTest::newRow("south, daily") << "-41.9" << 1 << 1 << 366.0;
-    QTest::newRow("south, weekly") << "-41.9" << 2 << 2 << 372.0;
-    QTest::newRow("equator, monthly") << "0" << 4 << 4 << 366.0;
-    QTest::newRow("north, weekly per dekad") << "41.9" << 2 << 6 << 372.0;
-    QTest::newRow("polar night, dekadal") << "67.0761566" << 3 << 7 << 366.0;
+    QTest::addColumn<QString>("axisTitle");
+    QTest::newRow("south, daily") << "-41.9" << 1 << 1 << 366.0 << "MJ m⁻² day⁻¹";
+    QTest::newRow("south, weekly") << "-41.9" << 2 << 2 << 372.0 << "J cm⁻² day⁻¹";
+    QTest::newRow("equator, monthly") << "0" << 4 << 4 << 366.0 << "W m⁻²";
+    QTest::newRow("north, weekly per dekad") << "41.9" << 2 << 6 << 372.0 << "MJ m⁻² dekad⁻¹";
+    QTest::newRow("polar night, dekadal") << "67.0761566" << 3 << 7 << 366.0 << "mm dekad⁻¹";
   }
   void drawsTheExportedValues() {
     QFETCH(QString, latitude);
     QFETCH(int, aggregation);
     QFETCH(int, unit);
     QFETCH(double, dayAxisEnd);
+    QFETCH(QString, axisTitle);
     c.choose(aggregation, unit);
     c.typeLatitude(latitude);
     const QByteArray file = ReferenceFile(
@@ -220,7 +226,7 @@ class ChartWindowTest : public QObject {
     QLineSeries* curve = c.series(QStringLiteral("radiation"));
     QCOMPARE(PlottedValues(curve, aggregation == 1), FileValues(file));
     const QValueAxis* values = c.axisOf(curve);
-    QCOMPARE(values->titleText(), QString::fromUtf8(marovane::UnitLabel(*marovane::UnitOfCode(unit))));
+    QCOMPARE(values->titleText(), axisTitle);
     QCOMPARE(values->min(), 0.0);
     for (const QPointF& p : curve->points()) {
       QVERIFY(p.y() <= values->max());
@@ -232,6 +238,9 @@ class ChartWindowTest : public QObject {
     QApplication::clipboard()->clear();
     c.click("cmdCopyValues");
     QCOMPARE(CopiedColumn(1), FileValues(file));
+    // The clipboard keeps the files' unit.
+    QVERIFY(QApplication::clipboard()->text().section(QLatin1Char('\n'), 0, 0).endsWith(
+        QStringLiteral("° (%1)").arg(QString::fromUtf8(marovane::UnitLabel(*marovane::UnitOfCode(unit))))));
   }
 
   // The months label the day axis in plain letters, each once.
@@ -303,7 +312,7 @@ class ChartWindowTest : public QObject {
   void keptCurvesFao56AndDayLength() {
     const QList<QAbstractSeries*> series = c.chart()->series();
     const QList<QAbstractAxis*> axes = c.chart()->axes();
-    QCOMPARE(series.size(), 3 + marovane::ui::ChartData::kMostKept);
+    QCOMPARE(series.size(), 3 + 2 * marovane::ui::ChartData::kMostKept);
     QCOMPARE(c.shown(QString()).size(), 1);
     for (const char* latitude : {"90", "-33.9", "69.65"}) {
       c.typeLatitude(QString::fromLatin1(latitude));
@@ -313,38 +322,42 @@ class ChartWindowTest : public QObject {
     c.click("chkFao56");
     c.click("chkDayLength");
     c.choose(3, 4);
-    QCOMPARE(c.chart()->title(), QStringLiteral("Annual cycle, Dekadal, W/m^2"));
+    QCOMPARE(c.chart()->title(),
+             QStringLiteral("Extraterrestrial radiation, dekadal means, W m⁻²; day length, hours"));
 
-    const QList<QLineSeries*> kept = c.shown(QStringLiteral("kept"));
-    QCOMPARE(kept.size(), 3);
+    QCOMPARE(c.shown(QStringLiteral("kept")).size(), 3 + 3);  // the kept curves, their day lengths
+    QLineSeries* pole = c.series(QStringLiteral("kept1"));
     QStringList names;
-    QSet<QString> strokes;
     for (QLineSeries* s : c.shown(QString())) {
       names.append(s->name());
       QVERIFY2(kOkabeIto.contains(s->pen().color().rgb()), qPrintable(s->objectName()));
-      strokes.insert(s->pen().color().name() + QString::number(s->pen().dashPattern().size()) +
-                     QString::number(s->pen().dashPattern().value(0)));
     }
-    QCOMPARE(names, (QStringList{"90°", "-33.9°", "69.65°", "0°, FAO-56", "Day length at 0°", "0°, Harmonic"}));
-    QCOMPARE(strokes.size(), 6);
+    QCOMPARE(names, (QStringList{"Day length at 90° N", "Day length at 33.9° S", "Day length at 69.65° N",
+                                 "Day length at 0°", "90° N", "33.9° S", "69.65° N", "0°, FAO-56", "0°, Harmonic"}));
     QSet<QList<qreal>> dashes;
-    for (QLineSeries* s : kept) {
+    for (QLineSeries* s : c.shown(QStringLiteral("kept"))) {
       QCOMPARE(s->pen().style(), Qt::CustomDashLine);
-      dashes.insert(s->pen().dashPattern());
+      if (!s->objectName().contains(QLatin1String("DayLength"))) {
+        dashes.insert(s->pen().dashPattern());
+      }
     }
     QCOMPARE(dashes.size(), 3);
+    QCOMPARE(PlottedValues(c.series(QStringLiteral("keptDayLength1")), false),
+             FileValues(90.0f, {marovane::Aggregation::Dekadal, marovane::kDefaultUnit,
+                                marovane::Quantity::DayLength}));
 
     // Kept at 90, then 0 typed: the axis still reaches the pole's summer.
-    QCOMPARE(PlottedValues(kept.front(), false), FileValues(90.0f, {marovane::Aggregation::Dekadal, marovane::Unit::WPerM2}));
+    QCOMPARE(PlottedValues(pole, false), FileValues(90.0f, {marovane::Aggregation::Dekadal, marovane::Unit::WPerM2}));
     double highest = 0.0;
-    for (const QPointF& p : kept.front()->points()) {
+    for (const QPointF& p : pole->points()) {
       highest = std::max(highest, p.y());
     }
-    QVERIFY(c.axisOf(kept.front())->max() >= highest);
+    QVERIFY(c.axisOf(pole)->max() >= highest);
     QVERIFY(highest > 1.2 * c.window->data().current().table.periods[16].value);
 
     QLineSeries* fao = c.series(QStringLiteral("fao56"));
     QCOMPARE(fao->pen().style(), Qt::CustomDashLine);
+    QVERIFY(fao->pen() != c.series(QStringLiteral("radiation"))->pen());
     QCOMPARE(PlottedValues(fao, false),
              FileValues(0.0f, {marovane::Aggregation::Dekadal, marovane::Unit::WPerM2,
                                marovane::Quantity::Radiation, marovane::Method::Fao56}));
@@ -411,6 +424,94 @@ class ChartWindowTest : public QObject {
     }
   }
 
+  // The key names each curve drawn once, whole, in the window and in the slide's picture,
+  // clear of the plot; no two curves drawn share a colour and a dash pattern.
+  void keyAndStrokes_data() {
+    QTest::addColumn<QStringList>("kept");
+    QTest::addColumn<QString>("drawn");
+    QTest::addColumn<bool>("fao56");
+    QTest::addColumn<bool>("dayLength");
+    QTest::addColumn<QStringList>("key");
+    QTest::addColumn<int>("curves");
+    QTest::newRow("one curve, named by the title") << QStringList{} << "41.9" << false << false << QStringList{} << 1;
+    QTest::newRow("the latitude drawn kept: drawn once")
+        << QStringList{"-33.9", "41.9"} << "41.9" << false << false << QStringList{"33.9° S", "41.9° N"} << 2;
+    QTest::newRow("kept, beside FAO-56") << QStringList{"41.9"} << "41.9" << true << true
+        << QStringList{"41.9° N, Harmonic", "41.9° N, FAO-56", "Day length (dotted, right axis)"} << 3;
+    QTest::newRow("8 kept, FAO-56, day length")
+        << QStringList{"-33.8675", "-20", "0", "20", "41.9", "60", "69.65", "90"} << "10" << true << true
+        << QStringList{"33.8675° S", "20° S", "0°", "20° N", "41.9° N", "60° N", "69.65° N", "90° N",
+                       "10° N, Harmonic", "10° N, FAO-56", "Day length (dotted, right axis)"}
+        << 8 + 1 + 1 + 9;
+  }
+  void keyAndStrokes() {
+    QFETCH(QStringList, kept);
+    QFETCH(QString, drawn);
+    QFETCH(bool, fao56);
+    QFETCH(bool, dayLength);
+    QFETCH(QStringList, key);
+    QFETCH(int, curves);
+    for (const QString& latitude : kept) {
+      c.typeLatitude(latitude);
+      c.click("cmdKeep");
+    }
+    c.typeLatitude(drawn);
+    c.control<QCheckBox>("chkFao56")->setChecked(fao56);
+    c.control<QCheckBox>("chkDayLength")->setChecked(dayLength);
+    QSet<QString> strokes;
+    for (const QLineSeries* s : c.shown(QString())) {
+      QStringList dashes;
+      for (const qreal d : s->pen().dashPattern()) {
+        dashes.append(QString::number(d));
+      }
+      strokes.insert(s->pen().color().name() + QLatin1Char(' ') +
+                     (s->pen().style() == Qt::SolidLine ? QStringLiteral("solid") : dashes.join(QLatin1Char(','))));
+    }
+    QCOMPARE(c.shown(QString()).size(), curves);
+    QCOMPARE(strokes.size(), curves);
+
+    // In the window as the test opens it, and laid out as the picture lays it out.
+    auto* inWindow = static_cast<marovane::ui::ChartFigure*>(c.chart());
+    QGraphicsScene scene;
+    auto* forPicture = new marovane::ui::ChartFigure();
+    scene.addItem(forPicture);
+    forPicture->draw(c.window->data());
+    forPicture->setGeometry(QRectF(0, 0, 800, 500));
+    forPicture->layout()->activate();
+    QTest::qWait(20);
+    for (const marovane::ui::ChartFigure* figure : {inWindow, forPicture}) {
+      QStringList texts;
+      const QList<marovane::ui::ChartFigure::KeyEntry>& entries = figure->key();
+      const QFontMetricsF metrics(figure->legend()->font());
+      for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QRectF& box = entries[i].box;
+        texts.append(entries[i].text);
+        QVERIFY2(figure->rect().contains(box), qPrintable(entries[i].text));
+        QVERIFY2(box.width() > metrics.horizontalAdvance(entries[i].text) + 30, qPrintable(entries[i].text));
+        QVERIFY2(box.top() > figure->plotArea().bottom() + 20, qPrintable(entries[i].text));
+        for (qsizetype j = 0; j < i; ++j) {
+          QVERIFY2(!box.intersects(entries[j].box), qPrintable(entries[i].text));
+        }
+      }
+      QCOMPARE(texts, key);
+      QVERIFY(!figure->legend()->isVisible());
+    }
+  }
+
+  // A long text in the decimal box says so on the status line without widening the window.
+  void longStatusKeepsTheWidth() {
+    const int width = c.window->width();
+    const QString typed = QStringLiteral("1.2.3.4.5.6.7.8.9.10.11.12.13.14.15.16.17.18.19.20");
+    c.typeLatitude(typed);
+    QTest::qWait(20);
+    const QString status = c.control<QLabel>("lblStatus")->text();
+    QVERIFY2(status.contains(QStringLiteral("is not a latitude")), qPrintable(status));
+    QVERIFY2(status.size() > 60, qPrintable(status));
+    QCOMPARE(c.window->width(), width);
+    QVERIFY(c.window->minimumSizeHint().width() <= width);
+    QCOMPARE(c.control<QLabel>("lblStatus")->toolTip(), status);
+  }
+
   // The pointer on a curve reads its period as the file writes it, naming the method; off the
   // curves it reads nothing. Between two curves within reach it reads the nearer, whichever
   // was drawn first; the last day of a daily curve is day 365.
@@ -425,13 +526,13 @@ class ChartWindowTest : public QObject {
     QTest::addColumn<QString>("text");
     const QStringList one{"-41.9"};
     const QStringList two{"-10", "-2"};
-    QTest::newRow("dekad 17") << one << 3 << "chkDayLength" << "radiation" << 166.0 << "" << 0.0 << "Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day";
-    QTest::newRow("FAO-56, dekad 1") << one << 3 << "chkFao56" << "fao56" << 5.0 << "" << 0.0 << "Dekad 1 at 41.9° (FAO-56): ";
-    QTest::newRow("day length") << one << 3 << "chkDayLength" << "dayLength" << 176.0 << "" << 0.0 << "Dekad 18 at 41.9° (day length): ";
-    QTest::newRow("kept") << one << 3 << "chkDayLength" << "kept1" << 349.0 << "" << 0.0 << "Dekad 35 at -41.9° (Harmonic): 44.623 MJ/m^2/day";
-    QTest::newRow("nearer the first kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.3 << "Dekad 17 at -10° (Harmonic): ";
-    QTest::newRow("nearer the second kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.7 << "Dekad 17 at -2° (Harmonic): ";
-    QTest::newRow("day 365") << one << 1 << "chkDayLength" << "radiation" << 365.0 << "" << 0.0 << "Day 365 at 41.9° (Harmonic): 12.599 MJ/m^2/day";
+    QTest::newRow("dekad 17") << one << 3 << "chkDayLength" << "radiation" << 166.0 << "" << 0.0 << "Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹";
+    QTest::newRow("FAO-56, dekad 1") << one << 3 << "chkFao56" << "fao56" << 5.0 << "" << 0.0 << "Dekad 1 at 41.9° N (FAO-56): ";
+    QTest::newRow("day length") << one << 3 << "chkDayLength" << "dayLength" << 176.0 << "" << 0.0 << "Dekad 18 at 41.9° N (day length): ";
+    QTest::newRow("kept") << one << 3 << "chkDayLength" << "kept1" << 349.0 << "" << 0.0 << "Dekad 35 at 41.9° S (Harmonic): 44.623 MJ m⁻² day⁻¹";
+    QTest::newRow("nearer the first kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.3 << "Dekad 17 at 10° S (Harmonic): ";
+    QTest::newRow("nearer the second kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.7 << "Dekad 17 at 2° S (Harmonic): ";
+    QTest::newRow("day 365") << one << 1 << "chkDayLength" << "radiation" << 365.0 << "" << 0.0 << "Day 365 at 41.9° N (Harmonic): 12.599 MJ m⁻² day⁻¹";
   }
   void pointerReading() {
     QFETCH(QStringList, kept);
@@ -543,23 +644,40 @@ class ChartWindowTest : public QObject {
     bool inCurveColour = false;
     QStringList texts;
     QString viewBox;
+    QSize size;
+    QSet<QString> families;
+    QString titleAnchor;
+    const QString title = QStringLiteral("Extraterrestrial radiation, dekadal means, MJ m⁻² day⁻¹");
     while (!xml.atEnd()) {
       if (xml.readNext() != QXmlStreamReader::StartElement) {
         continue;
       }
+      if (xml.attributes().hasAttribute(QLatin1String("font-family"))) {
+        families.insert(xml.attributes().value(QLatin1String("font-family")).toString());
+      }
       if (xml.name() == QLatin1String("svg")) {
         viewBox = xml.attributes().value(QLatin1String("viewBox")).toString();
+        // Pixels, as the PNG: a bare number, no page in millimetres.
+        size = QSize(xml.attributes().value(QLatin1String("width")).toInt(),
+                     xml.attributes().value(QLatin1String("height")).toInt());
       } else if (xml.name() == QLatin1String("g")) {
         inCurveColour = xml.attributes().value(QLatin1String("stroke")) == QLatin1String("#0072b2");
       } else if (xml.name() == QLatin1String("polyline") && inCurveColour) {
         segments.append(xml.attributes().value(QLatin1String("points")).toString().split(
             QLatin1Char(' '), Qt::SkipEmptyParts));
       } else if (xml.name() == QLatin1String("text")) {
+        const QString anchor = xml.attributes().value(QLatin1String("text-anchor")).toString();
         texts.append(xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified());
+        if (texts.back() == title) {
+          titleAnchor = anchor;
+        }
       }
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QCOMPARE(viewBox, QStringLiteral("0 0 800 500"));
+    QCOMPARE(size, QSize(1600, 1000));
+    QCOMPARE(families, QSet<QString>{QStringLiteral("sans-serif")});
+    QCOMPARE(titleAnchor, QStringLiteral("middle"));
     // The dekadal step curve, 72 points joined by 71 lines each starting where the last
     // ended, and the legend's stroke.
     QCOMPARE(segments.size(), 72);
@@ -568,7 +686,7 @@ class ChartWindowTest : public QObject {
       joined += segments[i].front() == segments[i - 1].back() ? 1 : 0;
     }
     QCOMPARE(joined, 70);
-    for (const char* text : {"Annual cycle, Dekadal, MJ/m^2/day", "-33.9°", "41.9°", "Jan", "Dec"}) {
+    for (const char* text : {"Extraterrestrial radiation, dekadal means, MJ m⁻² day⁻¹", "33.9° S", "41.9° N", "Jan", "Dec"}) {
       QVERIFY2(texts.contains(QString::fromUtf8(text)), text);
     }
     for (const QString& text : texts) {
@@ -577,6 +695,37 @@ class ChartWindowTest : public QObject {
         QVERIFY2(ch.isPrint() && ch.category() != QChar::Other_Format, qPrintable(text));
       }
     }
+    // As a viewer draws it: the PNG's size, the title's ink centred across it.
+    const QString drawnPng = dir.filePath(QStringLiteral("drawn.png"));
+    QCOMPARE(QProcess::execute(QStringLiteral("rsvg-convert"), {path, QStringLiteral("-o"), drawnPng}), 0);
+    QImage drawn;
+    QVERIFY(drawn.load(drawnPng, "png"));
+    QCOMPARE(drawn.size(), QSize(1600, 1000));
+    auto titleInk = [](const QImage& image) {
+      int left = image.width();
+      int right = -1;
+      for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+          const QColor pixel = image.pixelColor(x, y);
+          if (pixel.alpha() > 128 && pixel.lightness() < 128) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+          }
+        }
+      }
+      return std::pair(left, right);
+    };
+    const auto [left, right] = titleInk(drawn);
+    QVERIFY2(right > left && std::abs((left + right) / 2 - 800) <= 12,
+             qPrintable(QStringLiteral("title from %1 to %2").arg(left).arg(right)));
+    // Type of the PNG's size: the title about as wide in both.
+    QString error;
+    QImage png;
+    QVERIFY(png.loadFromData(marovane::ui::ChartPicture(c.window->data(), marovane::ui::PictureKind::Png,
+                                                        marovane::ui::kSlideSize, &error), "png"));
+    const auto [pngLeft, pngRight] = titleInk(png);
+    QVERIFY2(std::abs((right - left) - (pngRight - pngLeft)) <= (pngRight - pngLeft) / 20,
+             qPrintable(QStringLiteral("%1 beside %2").arg(right - left).arg(pngRight - pngLeft)));
   }
 
   // Where the screen has room, the chart leaves the main window uncovered.
@@ -664,7 +813,7 @@ class ChartUnderWindowManagerTest : public QObject {
     const QPoint onCurve = c.view()->viewport()->mapToGlobal(c.onViewport(curve, 166.0));
     QCOMPARE(moveTo(onCurve + QPoint(30, 30)), 0);
     QCOMPARE(moveTo(onCurve), 0);
-    QTRY_COMPARE(c.reading(), QStringLiteral("Dekad 17 at 41.9° (Harmonic): 41.879 MJ/m^2/day"));
+    QTRY_COMPARE(c.reading(), QStringLiteral("Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹"));
     QCOMPARE(moveTo(c.window->frameGeometry().topLeft() - QPoint(5, 5)), 0);
     QTRY_COMPARE(c.reading(), QString());
   }
