@@ -164,7 +164,7 @@ void RemoveTemporariesOnInterruption() {
     struct sigaction action {};
     action.sa_handler = RemoveTemporariesAndEnd;
     sigfillset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
+    action.sa_flags = static_cast<int>(SA_RESETHAND);  // an unsigned constant, an int field
     all = ::sigaction(signal, &action, nullptr) == 0 && all;
   }
   gHandlersRemoveTemporaries.store(all, std::memory_order_release);

@@ -202,7 +202,7 @@ py::array_t<Out> PerDay(const Flat<float>& latitudes, const Flat<std::int16_t>& 
   const std::int16_t* day = days.data();
   CheckSingleLatitudes(latitude, count);
   CheckDays(day, count);
-  py::array_t<Out> result(count);
+  py::array_t<Out> result(static_cast<py::ssize_t>(count));
   Out* out = result.mutable_data();
   RunReleased(count, std::size_t{1} << 20, 4096, [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
@@ -229,7 +229,7 @@ py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64
       throw py::value_error("dates must lie in the years 1 to 9999");
     }
   }
-  py::array_t<double> result(count);
+  py::array_t<double> result(static_cast<py::ssize_t>(count));
   double* out = result.mutable_data();
   // In the order of latitude, then date: each latitude's year is computed once, and each
   // period's value once for the dates that fall in it.

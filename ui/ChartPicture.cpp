@@ -26,7 +26,7 @@ constexpr int kPictureDpi = 96;
 // What the generator writes, made to show alike in every viewer: a size in pixels rather than
 // millimetres, a family that every viewer has, and the title centred on its middle rather
 // than starting where this machine's face would centre it.
-QByteArray ForViewers(QByteArray svg, const QSize& pixels, const QString& title,
+QByteArray ForViewers(const QByteArray& svg, const QSize& pixels, const QString& title,
                       qreal titleWidth) {
   QString text = QString::fromUtf8(svg);
   text.replace(QRegularExpression(QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\"")),
