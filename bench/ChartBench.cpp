@@ -32,7 +32,8 @@ double MedianMs(std::vector<qint64> nanoseconds) {
   const std::size_t n = nanoseconds.size();
   const double middle = n % 2 == 1 ? static_cast<double>(nanoseconds[n / 2])
                                    : (static_cast<double>(nanoseconds[n / 2 - 1]) +
-                                      static_cast<double>(nanoseconds[n / 2])) / 2.0;
+                                      static_cast<double>(nanoseconds[n / 2])) /
+                                         2.0;
   return middle / 1e6;
 }
 
@@ -74,8 +75,8 @@ std::vector<qint64> KeyTimes(MainWindow& window, QWidget* painted) {
 }
 
 bool Report(const char* what, double ms, const char* baseline, double baselineMs) {
-  std::printf("%-34s median %7.3f ms   %-34s median %7.3f ms   ratio %5.2f\n", what, ms,
-              baseline, baselineMs, ms / baselineMs);
+  std::printf("%-34s median %7.3f ms   %-34s median %7.3f ms   ratio %5.2f\n", what, ms, baseline,
+              baselineMs, ms / baselineMs);
   return ms < kLimitMs;
 }
 
@@ -117,9 +118,9 @@ int main(int argc, char** argv) {
   const double update = MedianMs(keyWithChart);
   std::printf("Chart window, offscreen, %d openings and %d key releases (limit %.0f ms each)\n",
               kOpenRuns, kKeyRuns, kLimitMs);
-  const bool openFast = Report("open the chart from the menu", open, "open the main window",
-                               MedianMs(openMain));
-  const bool updateFast = Report("key release, chart redrawn", update, "key release, no chart",
-                                 MedianMs(keyAlone));
+  const bool openFast =
+      Report("open the chart from the menu", open, "open the main window", MedianMs(openMain));
+  const bool updateFast =
+      Report("key release, chart redrawn", update, "key release, no chart", MedianMs(keyAlone));
   return openFast && updateFast ? 0 : 1;
 }

@@ -15,8 +15,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "export/CycleFile.hpp"
 #include "export/Batch.hpp"
+#include "export/CycleFile.hpp"
 #include "model/AnnualRadiation.hpp"
 #include "model/Radiation.hpp"
 

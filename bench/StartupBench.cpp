@@ -155,15 +155,16 @@ int main(int argc, char* argv[]) {
     return slash != nullptr ? slash + 1 : path;
   };
   std::printf("exec to a visible window, medians of %d alternating rounds:\n", rounds);
-  std::printf("  %-28s clock %5.1f ms   processor %5.1f ms\n", name(programs[0]),
-              Median(wall[0]), Median(cpu[0]));
+  std::printf("  %-28s clock %5.1f ms   processor %5.1f ms\n", name(programs[0]), Median(wall[0]),
+              Median(cpu[0]));
   double ratio = 0.0;
   for (std::size_t which = 1; which < programs.size(); ++which) {
     ratio = Median(wall[0]) / Median(wall[which]);
-    std::printf("  %-28s clock %5.1f ms   processor %5.1f ms   ratio %.2f on the clock, %.2f "
-                "in processor time\n",
-                name(programs[which]), Median(wall[which]), Median(cpu[which]), ratio,
-                Median(cpu[0]) / Median(cpu[which]));
+    std::printf(
+        "  %-28s clock %5.1f ms   processor %5.1f ms   ratio %.2f on the clock, %.2f "
+        "in processor time\n",
+        name(programs[which]), Median(wall[which]), Median(cpu[which]), ratio,
+        Median(cpu[0]) / Median(cpu[which]));
   }
   std::printf("target: at most 1.2 times %s on the clock\n", name(programs.back()));
   xcb_disconnect(connection);

@@ -81,7 +81,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-  const fs::path dir = fs::temp_directory_path() / ("marovane-window-bench-" + std::to_string(::getpid()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("marovane-window-bench-" + std::to_string(::getpid()));
   for (const int size : {10000, 100000}) {
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -99,9 +100,10 @@ int main(int argc, char** argv) {
       cli.push_back(SecondsOfCli(input));
       window.push_back(SecondsOfWindow(input));
     }
-    std::printf("%6d latitudes: command line %.3f s, window %.3f s (medians of %d), "
-                "window / command line = %.2f (target: at most 1.5)\n",
-                size, Median(cli), Median(window), runs, Median(window) / Median(cli));
+    std::printf(
+        "%6d latitudes: command line %.3f s, window %.3f s (medians of %d), "
+        "window / command line = %.2f (target: at most 1.5)\n",
+        size, Median(cli), Median(window), runs, Median(window) / Median(cli));
     std::fflush(stdout);
   }
   fs::remove_all(dir);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The batch's writer with nothing else: the files of a finished batch written again through
-// an OutputFolder, as the batch writes them, their bytes read before the clock runs. Beside the batch it shows how much
-// of the batch's time is its writer's. Prints the seconds the writing took.
+// an OutputFolder, as the batch writes them, their bytes read before the clock runs. Beside the
+// batch it shows how much of the batch's time is its writer's. Prints the seconds the writing took.
 //   marovane_writer_floor SOURCE TARGET   writes the *.out files of SOURCE into TARGET
 #include <chrono>
 #include <cstdio>

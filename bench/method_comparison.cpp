@@ -50,8 +50,7 @@ double TableValue(float latitude, Aggregation aggregation, Unit unit, Quantity q
 // distance factor: the same operations in the same order as Fao56DailyRadiation.
 double Eq21(double latitude, double declination, double dr) {
   const double phi = latitude * kFullPi / 180.0;
-  const double ws =
-      std::acos(std::clamp(-std::tan(phi) * std::tan(declination), -1.0, 1.0));
+  const double ws = std::acos(std::clamp(-std::tan(phi) * std::tan(declination), -1.0, 1.0));
   const double ra = (24.0 * 60.0 / kFullPi) * 0.0820 * dr *
                     (ws * std::sin(phi) * std::sin(declination) +
                      std::cos(phi) * std::cos(declination) * std::sin(ws));
@@ -66,7 +65,9 @@ double SolarDeclinationSeries(std::int16_t day) {
 double Fao56Declination(int day) {
   return 0.409 * std::sin(2.0 * kFullPi * day / 365.0 - 1.39);
 }
-double Fao56Distance(int day) { return 1.0 + 0.033 * std::cos(2.0 * kFullPi * day / 365.0); }
+double Fao56Distance(int day) {
+  return 1.0 + 0.033 * std::cos(2.0 * kFullPi * day / 365.0);
+}
 
 // The Sun's declination (radians) and 1 / R^2 at 12:00 UT of a date, from the low-precision
 // formulas for the Sun in section C of The Astronomical Almanac (about 0.01 degree for 1950 to
@@ -130,8 +131,7 @@ struct TableRow {
 std::vector<TableRow> ReadTable(const std::string& path) {
   std::ifstream in(path);
   if (!in) {
-    std::fprintf(stderr, "Cannot read %s: give the path of fao56_table2_6_ra.csv.\n",
-                 path.c_str());
+    std::fprintf(stderr, "Cannot read %s: give the path of fao56_table2_6_ra.csv.\n", path.c_str());
     std::exit(1);
   }
   std::vector<TableRow> rows;
@@ -191,10 +191,12 @@ void Declinations() {
     const auto j = static_cast<std::int16_t>(d);
     north = SolarDeclination(j) > SolarDeclination(static_cast<std::int16_t>(north)) ? d : north;
     south = SolarDeclination(j) < SolarDeclination(static_cast<std::int16_t>(south)) ? d : south;
-    near = InverseRelativeDistance(j) >
-                   InverseRelativeDistance(static_cast<std::int16_t>(near)) ? d : near;
-    far = InverseRelativeDistance(j) <
-                  InverseRelativeDistance(static_cast<std::int16_t>(far)) ? d : far;
+    near = InverseRelativeDistance(j) > InverseRelativeDistance(static_cast<std::int16_t>(near))
+               ? d
+               : near;
+    far = InverseRelativeDistance(j) < InverseRelativeDistance(static_cast<std::int16_t>(far))
+              ? d
+              : far;
     const double series = SolarDeclination(j) * toDegrees;
     const double fao = Fao56Declination(d) * toDegrees;
     int month = 0, dayOfMonth = 0;
@@ -221,8 +223,8 @@ void Declinations() {
   for (int d : {north, south}) {
     const auto j = static_cast<std::int16_t>(d);
     std::printf("  the series' %s: %.5f degrees, %.6f rad, on day %d\n",
-                d == north ? "largest" : "smallest", SolarDeclinationSeries(j),
-                SolarDeclination(j), d);
+                d == north ? "largest" : "smallest", SolarDeclinationSeries(j), SolarDeclination(j),
+                d);
   }
   std::printf("  dr: %.6f on day %d, %.6f on day %d\n",
               InverseRelativeDistance(static_cast<std::int16_t>(near)), near,

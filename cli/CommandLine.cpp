@@ -54,7 +54,7 @@ int ExportSingle(float latitude, const std::string& output, const CycleChoice& c
   if (output.empty() || output == "-") {
     bool failed = false;
     return WriteOut(out, AnnualCycleText(latitude, choice), err, failed) ? kExitWritten
-                                                                        : kExitFileFailed;
+                                                                         : kExitFileFailed;
   }
   try {
     WriteAnnualCycle(latitude, PathArgument(output), choice);
@@ -149,9 +149,8 @@ int WriteTable(const std::vector<float>& latitudes, const TableRequest& request,
   if (request.dates) {
     dated = DatedPeriods(request.dates->from, request.dates->to, choice.aggregation);
   }
-  const std::size_t periods = request.dates
-                                  ? dated.size()
-                                  : static_cast<std::size_t>(Describe(choice.aggregation).periods);
+  const std::size_t periods =
+      request.dates ? dated.size() : static_cast<std::size_t>(Describe(choice.aggregation).periods);
   if (!TableFits(latitudes.size(), periods)) {
     err << "--table: " << latitudes.size() << " latitudes of " << periods
         << " periods each make more than 100,000,000 values; give fewer latitudes or fewer "
@@ -236,12 +235,9 @@ int Table(TableRequest request, const CycleChoice& choice, std::ostream& out, st
 // Does what the request asks: the export, the batch or the table.
 int Run(Request request, std::ostream& out, std::ostream& err) {
   switch (request.kind) {
-    case Request::Kind::Table:
-      return Table(std::move(request.table), request.choice, out, err);
-    case Request::Kind::Batch:
-      return Batch(PathArgument(request.batch), request.choice, out, err);
-    case Request::Kind::Export:
-      break;
+    case Request::Kind::Table: return Table(std::move(request.table), request.choice, out, err);
+    case Request::Kind::Batch: return Batch(PathArgument(request.batch), request.choice, out, err);
+    case Request::Kind::Export: break;
   }
   return ExportSingle(request.latitude, request.output, request.choice, out, err);
 }

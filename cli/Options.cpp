@@ -65,11 +65,13 @@ void AddFooterAndVersion(CLI::App& app) {
   app.footer(
       "Examples:\n"
       "  marovane-cli --latitude 41.9                      dekadal MJ/m^2/day to standard output\n"
-      "  marovane-cli --latitude 33:52:03S --aggregation monthly --unit mm/day --output sydney.csv\n"
+      "  marovane-cli --latitude 33:52:03S --aggregation monthly --unit mm/day --output "
+      "sydney.csv\n"
       "  marovane-cli --latitude=-33.8675 --unit 4 --output sydney.csv\n"
       "  marovane-cli --latitude 69.65 -q daylength        dekadal day length in hours\n"
       "  marovane-cli --latitude -20 -a daily --method fao56   FAO-56's formulas instead\n"
-      "  marovane-cli --batch lats.txt --aggregation daily   writes lats<latitude>.out per latitude\n"
+      "  marovane-cli --batch lats.txt --aggregation daily   writes lats<latitude>.out per "
+      "latitude\n"
       "  marovane-cli -l 41.9 -l 33:52:03S --table -       one CSV table of both latitudes\n"
       "  marovane-cli --grid -89.75:89.75:0.5 --table bands.nc   every 0.5 degree band, NetCDF\n"
       "  marovane-cli -l 41.9 --dates 2023-01-01/2024-12-31 --table ra.csv   daily values\n"
@@ -80,17 +82,18 @@ void AddFooterAndVersion(CLI::App& app) {
 
 // Defines --latitude, --batch and --grid, the three ways of giving the latitudes.
 void DefineLatitudeOptions(CLI::App& app, Values& values, Defined& options) {
-  options.latitude = app.add_option(
-      "-l,--latitude", values.latitudes,
-      "Decimal degrees, north positive (41.9, -33.8675), or degrees:minutes:seconds with N or S "
-      "(41:54:00N); give it again for more latitudes in one --table")
-      ->option_text("LAT")
-      ->expected(1)
-      ->allow_extra_args(false)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  options.batch = app.add_option("-b,--batch", values.batch,
-                               "Text file of latitudes separated by line breaks, blanks or commas")
-      ->option_text("FILE");
+  options.latitude = app.add_option("-l,--latitude", values.latitudes,
+                                    "Decimal degrees, north positive (41.9, -33.8675), or "
+                                    "degrees:minutes:seconds with N or S "
+                                    "(41:54:00N); give it again for more latitudes in one --table")
+                         ->option_text("LAT")
+                         ->expected(1)
+                         ->allow_extra_args(false)
+                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  options.batch =
+      app.add_option("-b,--batch", values.batch,
+                     "Text file of latitudes separated by line breaks, blanks or commas")
+          ->option_text("FILE");
   options.grid =
       app.add_option("-g,--grid", values.grid,
                      "Latitudes START, START+STEP, ... up to STOP (included when on the grid), "
@@ -160,8 +163,9 @@ Defined DefineOptions(CLI::App& app, Values& values) {
 // What each option takes, as the messages say it.
 Takes OptionTakes(const Defined& options) {
   return {
-      {options.latitude, "a latitude in decimal degrees (41.9, -33.8675) or "
-                         "degrees:minutes:seconds (41:54:00N)"},
+      {options.latitude,
+       "a latitude in decimal degrees (41.9, -33.8675) or "
+       "degrees:minutes:seconds (41:54:00N)"},
       {options.batch, "a text file of latitudes"},
       {options.grid, "START:STOP:STEP in decimal degrees (-89.75:89.75:0.5)"},
       {options.aggregation, AcceptedAggregations()},
@@ -169,8 +173,9 @@ Takes OptionTakes(const Defined& options) {
       {options.quantity, AcceptedQuantities()},
       {options.method, AcceptedMethods()},
       {options.output, "a path, or - for standard output"},
-      {options.table, "a name ending in .csv or .nc, or - for a comma-separated table on "
-                      "standard output"},
+      {options.table,
+       "a name ending in .csv or .nc, or - for a comma-separated table on "
+       "standard output"},
       {options.layout, "wide or long"},
       {options.dates, "FROM/TO, two ISO dates (2023-01-01/2024-12-31)"},
   };
@@ -234,14 +239,16 @@ bool ArgumentLeft(const CLI::App& app, std::ostream& err) {
     return false;
   }
   const std::string& first = extras.front();
-  const bool option = first.starts_with("--") ||
-                      (first.size() > 1 && first[0] == '-' &&
-                       ((first[1] >= 'a' && first[1] <= 'z') || (first[1] >= 'A' && first[1] <= 'Z')));
+  const bool option =
+      first.starts_with("--") ||
+      (first.size() > 1 && first[0] == '-' &&
+       ((first[1] >= 'a' && first[1] <= 'z') || (first[1] >= 'A' && first[1] <= 'Z')));
   if (option) {
     err << ShownText(first.substr(0, first.find('=')), kShownCharacters)
         << ": no such option; marovane-cli --help lists the options.\n";
   } else {
-    err << "'" << ShownText(first, kShownCharacters) << "' is the value of no option: each option takes one "
+    err << "'" << ShownText(first, kShownCharacters)
+        << "' is the value of no option: each option takes one "
         << "value (for more latitudes of a --table, give --latitude again before each).\n";
   }
   return true;
@@ -359,8 +366,8 @@ template <typename T>
 std::optional<T> Chosen(std::optional<T> value, const std::string& option, const std::string& what,
                         const std::string& text, const std::string& accepted, std::ostream& err) {
   if (!value) {
-    err << option << ": unknown " << what << " '" << ShownText(text, kShownCharacters) << "'; give " << accepted
-        << ".\n";
+    err << option << ": unknown " << what << " '" << ShownText(text, kShownCharacters) << "'; give "
+        << accepted << ".\n";
   }
   return value;
 }
@@ -422,8 +429,8 @@ std::optional<std::vector<float>> CheckedLatitudes(const std::vector<std::string
     float latitude = 0.0f;
     const LatitudeCheck check = CheckLatitudeArgument(argument, latitude);
     if (check != LatitudeCheck::Valid) {
-      err << "--latitude '" << ShownText(argument, kShownCharacters) << "': " << LatitudeCheckMessage(check)
-          << "\n";
+      err << "--latitude '" << ShownText(argument, kShownCharacters)
+          << "': " << LatitudeCheckMessage(check) << "\n";
       return std::nullopt;
     }
     latitudes.push_back(latitude);
@@ -435,8 +442,8 @@ std::optional<std::vector<float>> CheckedLatitudes(const std::vector<std::string
 std::optional<CycleChoice> CheckedChoice(const Arguments& args, std::ostream& err) {
   const auto aggregation = Chosen(AggregationNamed(args.aggregation), "--aggregation",
                                   "aggregation", args.aggregation, AcceptedAggregations(), err);
-  const auto unit = Chosen(UnitNamed(args.unit), "--unit", "unit", args.unit,
-                           AcceptedUnitForms(), err);
+  const auto unit =
+      Chosen(UnitNamed(args.unit), "--unit", "unit", args.unit, AcceptedUnitForms(), err);
   const auto quantity = Chosen(QuantityNamed(args.quantity), "--quantity", "quantity",
                                args.quantity, AcceptedQuantities(), err);
   const auto method =
@@ -452,7 +459,8 @@ bool CheckedLayout(const Arguments& args, TableRequest& request, std::ostream& e
   if (args.layout && *args.layout == "long") {
     request.layout = TableLayout::Long;
   } else if (args.layout && *args.layout != "wide") {
-    err << "--layout: unknown layout '" << ShownText(*args.layout, kShownCharacters) << "'; give wide or long.\n";
+    err << "--layout: unknown layout '" << ShownText(*args.layout, kShownCharacters)
+        << "'; give wide or long.\n";
     return false;
   }
   if (request.netcdf && args.layout) {

@@ -55,8 +55,8 @@ class ConsoleBuffer : public std::streambuf {
     if (whole == 0) {
       return 0;
     }
-    const int size = MultiByteToWideChar(CP_UTF8, 0, pending_.data(), static_cast<int>(whole),
-                                         nullptr, 0);
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, pending_.data(), static_cast<int>(whole), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, pending_.data(), static_cast<int>(whole), wide.data(), size);
     pending_.erase(0, whole);

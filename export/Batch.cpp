@@ -18,12 +18,12 @@
 #include <vector>
 
 #ifndef _WIN32
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 #endif
 
 #include "export/BatchItems.hpp"
@@ -66,8 +66,8 @@ OpenedInput OpenInput(const fs::path& file) {
   struct stat status {};
   const bool known = ::fstat(descriptor, &status) == 0;
   const int flags = ::fcntl(descriptor, F_GETFL);
-  const bool waits = known && (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) ||
-                               S_ISCHR(status.st_mode));
+  const bool waits =
+      known && (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) || S_ISCHR(status.st_mode));
   std::FILE* stream = nullptr;
   if (known && flags >= 0 && (waits || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0)) {
     stream = ::fdopen(descriptor, "rb");
@@ -110,7 +110,8 @@ class ItemReader {
       const char* const end = buffer_.data() + size_;
       const char* const stop = std::find_if(begin, end, IsBatchSeparator);
       const auto span = static_cast<std::size_t>(stop - begin);
-      item.append(begin, std::min(span, kLongestItem + 1 - std::min(item.size(), kLongestItem + 1)));
+      item.append(begin,
+                  std::min(span, kLongestItem + 1 - std::min(item.size(), kLongestItem + 1)));
       length += span;
       position_ += span;
       if (length > kLongestRun) {
@@ -204,13 +205,13 @@ class ItemReader {
 
 // One item of the input: either the file to write for it, or why there is none.
 struct PlannedFile {
-  std::string itemPrefix;     // "Item 3 (abc): ", which starts an entry about a failure
-  std::string refusal;        // why the item gets no file; empty when it gets one
+  std::string itemPrefix;  // "Item 3 (abc): ", which starts an entry about a failure
+  std::string refusal;     // why the item gets no file; empty when it gets one
   float latitude = 0.0f;
   fs::path output;
-  fs::path outputName;        // its last part, made here rather than by the writing thread
-  std::string bytes;          // computed apart, by whichever thread is free
-  std::string writtenEntry;   // " 41.9 /data/lats41.9.out", the entry after its count
+  fs::path outputName;           // its last part, made here rather than by the writing thread
+  std::string bytes;             // computed apart, by whichever thread is free
+  std::string writtenEntry;      // " 41.9 /data/lats41.9.out", the entry after its count
   std::uintmax_t bytesRead = 0;  // of the input, up to the end of this item
 };
 
@@ -312,8 +313,7 @@ void Compute(PlannedBlock& block, const CycleChoice& choice) noexcept {
   try {
     for (PlannedFile& file : block.files) {
       if (file.refusal.empty()) {
-        file.bytes =
-            AnnualCycleText(file.latitude, choice);
+        file.bytes = AnnualCycleText(file.latitude, choice);
       }
     }
   } catch (...) {
@@ -546,8 +546,8 @@ fs::path BatchOutputName(const fs::path& input, float latitude) {
   std::size_t keep = name.size();
   for (int removed = 0; removed < 4 && keep > 0; ++removed) {
     std::size_t start = keep - 1;
-    for (int back = 0; back < 3 && start > 0 &&
-                       (static_cast<unsigned char>(name[start]) & 0xC0u) == 0x80u;
+    for (int back = 0;
+         back < 3 && start > 0 && (static_cast<unsigned char>(name[start]) & 0xC0u) == 0x80u;
          ++back) {
       --start;
     }

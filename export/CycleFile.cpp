@@ -3,8 +3,8 @@
 
 namespace marovane {
 
-void WriteAnnualCycle(float latitude, const std::filesystem::path& file,
-                      const CycleChoice& choice, Target target) {
+void WriteAnnualCycle(float latitude, const std::filesystem::path& file, const CycleChoice& choice,
+                      Target target) {
   WriteFileBytes(file, AnnualCycleText(latitude, choice), target);
 }
 

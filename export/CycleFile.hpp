@@ -11,7 +11,7 @@ namespace marovane {
 
 // Writes AnnualCycleText to `file`, replacing what was there, as WriteFileBytes does.
 // Throws FileError when the file cannot be created or written.
-void WriteAnnualCycle(float latitude, const std::filesystem::path& file,
-                      const CycleChoice& choice, Target target = Target::Any);
+void WriteAnnualCycle(float latitude, const std::filesystem::path& file, const CycleChoice& choice,
+                      Target target = Target::Any);
 
 }  // namespace marovane

@@ -52,9 +52,8 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
   ::clock_gettime(CLOCK_MONOTONIC, &start);
   for (TemporarySlot& slot : gTemporaries) {
     // Work under way on another thread is waited for, 10 seconds at most (a stuck disk).
-    for (Mark mark = slot.mark.load();
-         (mark == Mark::Making || mark == Mark::Rewriting) &&
-         !pthread_equal(slot.owner, pthread_self());
+    for (Mark mark = slot.mark.load(); (mark == Mark::Making || mark == Mark::Rewriting) &&
+                                       !pthread_equal(slot.owner, pthread_self());
          mark = slot.mark.load()) {
       timespec now{};
       ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -98,7 +97,9 @@ HeldSignals::HeldSignals() {
   pthread_sigmask(SIG_BLOCK, &held, &saved_);
 }
 
-HeldSignals::~HeldSignals() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+HeldSignals::~HeldSignals() {
+  pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+}
 
 GuardedRewrite::GuardedRewrite() : slot_(ClaimSlot()) {
   if (slot_ != nullptr) {

@@ -34,8 +34,9 @@ std::string ModulePath() {
                : std::filesystem::path();
   }
   if (error || !self.is_absolute()) {
-    throw NetcdfError("NetCDF: cannot load the NetCDF support: the program cannot tell its own "
-                      "folder, beside which the support lies");
+    throw NetcdfError(
+        "NetCDF: cannot load the NetCDF support: the program cannot tell its own "
+        "folder, beside which the support lies");
   }
   return (self.parent_path() / MAROVANE_NETCDF_MODULE_FROM_BINDIR / kModuleName)
       .lexically_normal()

@@ -25,12 +25,9 @@ void Check(int status, std::string_view doing) {
 
 nc_type TypeOf(NetcdfType type) {
   switch (type) {
-    case NetcdfType::Int:
-      return NC_INT;
-    case NetcdfType::Float:
-      return NC_FLOAT;
-    case NetcdfType::Double:
-      break;
+    case NetcdfType::Int: return NC_INT;
+    case NetcdfType::Float: return NC_FLOAT;
+    case NetcdfType::Double: break;
   }
   return NC_DOUBLE;
 }
@@ -75,8 +72,8 @@ class MemoryDataset final : public NetcdfDataset {
       }
     }
     int id = 0;
-    Check(nc_def_var(id_, variable.name.c_str(), TypeOf(type),
-                     static_cast<int>(dimensions.size()), dimensions.data(), &id),
+    Check(nc_def_var(id_, variable.name.c_str(), TypeOf(type), static_cast<int>(dimensions.size()),
+                     dimensions.data(), &id),
           "define variable " + variable.name);
     attributes(id, variable.attributes);
     return id;

@@ -44,8 +44,8 @@ std::atomic<bool> gNamedTemporaries{false};
 // taken is skipped by the caller.
 std::string TemporaryName() {
   static std::atomic<unsigned> counter{0};
-  const auto clock = static_cast<unsigned long long>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
+  const auto clock =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
   static const char digits[] = "0123456789abcdef";
   unsigned long long tag = clock * 2654435761u + counter.fetch_add(1);
   std::string name = ".marovane-";
@@ -60,8 +60,7 @@ std::string TemporaryName() {
 FileError::FileError(const std::filesystem::path& file, std::string_view action, int error)
     : FileError(file, action, std::generic_category().message(error)) {}
 
-FileError::FileError(const std::filesystem::path& file, std::string_view action,
-                     std::string reason)
+FileError::FileError(const std::filesystem::path& file, std::string_view action, std::string reason)
     : std::runtime_error(std::string(action) + " " + Utf8(file) + ": " + reason),
       file_(file),
       reason_(std::move(reason)) {}
@@ -71,7 +70,9 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
 }
 
 namespace detail {
-void UseNamedTemporaries(bool named) { gNamedTemporaries.store(named); }
+void UseNamedTemporaries(bool named) {
+  gNamedTemporaries.store(named);
+}
 }  // namespace detail
 
 }  // namespace marovane

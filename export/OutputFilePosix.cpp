@@ -36,7 +36,9 @@ struct Shown {
   fs::path path() const { return folder != nullptr ? *folder / name : name; }
 };
 
-[[noreturn]] void Fail(const Shown& shown, int error) { Fail(shown.path(), error); }
+[[noreturn]] void Fail(const Shown& shown, int error) {
+  Fail(shown.path(), error);
+}
 
 // Closes what it holds at the end of its scope.
 class Descriptor {
@@ -182,8 +184,7 @@ int WriteAll(int fd, std::string_view bytes) {
 void WriteDirectly(const Place& place, const struct stat& st, const Shown& shown,
                    std::string_view bytes) {
   const int append = S_ISREG(st.st_mode) ? O_APPEND : 0;
-  Descriptor fd(
-      ::openat(place.dir, place.name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | append));
+  Descriptor fd(::openat(place.dir, place.name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | append));
   if (fd.get() < 0) {
     Fail(shown, errno);
   }
@@ -232,7 +233,9 @@ void WriteInPlace(const Place& place, const Shown& shown, std::string_view bytes
 
 // The size of a list of extended attributes as listxattr gives it, 0 where the file system
 // keeps none; -1 where it cannot be listed.
-ssize_t ListedSize(ssize_t size) { return size < 0 && errno == ENOTSUP ? 0 : size; }
+ssize_t ListedSize(ssize_t size) {
+  return size < 0 && errno == ENOTSUP ? 0 : size;
+}
 
 // Reads a list or a value of extended attributes into `text` through `call(buffer, size)`,
 // which answers as listxattr and getxattr do; false where it fails.
@@ -388,8 +391,8 @@ bool Prepare(int fd, mode_t mode, const Place& place, bool replacing, const stru
     }
     madeAttributes = ListedSize(::flistxattr(fd, nullptr, 0)) != 0;
     if (habits != nullptr) {
-      *habits = {habits->lastNew, true, mode, made.st_uid, made.st_gid, made.st_mode & 07777,
-                 madeAttributes};
+      *habits = {habits->lastNew,      true,          mode, made.st_uid, made.st_gid,
+                 made.st_mode & 07777, madeAttributes};
     }
   }
   // The owner may write what has its write bit; anyone else asks the system.
@@ -416,7 +419,9 @@ bool Prepare(int fd, mode_t mode, const Place& place, bool replacing, const stru
   return true;
 }
 
-bool CannotCreate(int error) { return error == EACCES || error == EPERM; }
+bool CannotCreate(int error) {
+  return error == EACCES || error == EPERM;
+}
 
 // Links the unnamed file `fd` in as `name`; 0 or errno. Linking the descriptor itself is the
 // cheaper way; a system that allows it only to privilege refuses it with ENOENT, and then the
@@ -464,12 +469,10 @@ Outcome WriteUnnamed(const Place& place, const Shown& shown, std::string_view by
     Fail(shown, error);
   }
   switch (const int error = LinkUnnamed(fd.get(), place.dir, place.name)) {
-    case 0:
-      return Outcome::Done;
+    case 0: return Outcome::Done;
     case ENOENT:
       return guess ? Outcome::Taken : Outcome::Named;  // a link dangles, or no way to link
-    case EEXIST:
-      return Outcome::Taken;
+    case EEXIST: return Outcome::Taken;
     default:
       if (guess) {
         return Outcome::Taken;
@@ -481,8 +484,8 @@ Outcome WriteUnnamed(const Place& place, const Shown& shown, std::string_view by
 // Through a temporary name beside, renamed over the name: for a file replaced (on tmpfs this
 // costs less than an unnamed file linked under a temporary name and then renamed), and on file
 // systems without unnamed files.
-Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
-                   const Shown& shown, std::string_view bytes, OutputFolder::Habits* habits) {
+Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old, const Shown& shown,
+                   std::string_view bytes, OutputFolder::Habits* habits) {
   GuardedTemporary guard;
   const mode_t mode = replacing ? (old.st_mode & 0777) : 0666;
   std::string temporary;
@@ -519,8 +522,7 @@ Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old,
   if (fd.close() != 0 && error == 0) {
     error = errno;
   }
-  if (error == 0 &&
-      ::renameat(place.dir, temporary.c_str(), place.dir, place.name.c_str()) == 0) {
+  if (error == 0 && ::renameat(place.dir, temporary.c_str(), place.dir, place.name.c_str()) == 0) {
     return Outcome::Done;
   }
   if (error == 0) {

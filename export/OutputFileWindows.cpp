@@ -27,21 +27,15 @@ using namespace detail;  // OutputFileParts.hpp
 int ErrnoOf(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return ENOENT;
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return EACCES;
+    case ERROR_LOCK_VIOLATION: return EACCES;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
-    case ERROR_FILENAME_EXCED_RANGE:
-      return ENAMETOOLONG;
-    case ERROR_NOT_SAME_DEVICE:
-      return EXDEV;
-    default:
-      return EIO;
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+    case ERROR_NOT_SAME_DEVICE: return EXDEV;
+    default: return EIO;
   }
 }
 
@@ -65,8 +59,8 @@ fs::path FollowLinks(fs::path file, const fs::path& shown) {
 int WriteAndClose(int fd, std::string_view bytes) {
   int error = 0;
   while (!bytes.empty() && error == 0) {
-    const unsigned chunk = bytes.size() < (1u << 30) ? static_cast<unsigned>(bytes.size())
-                                                      : (1u << 30);
+    const unsigned chunk =
+        bytes.size() < (1u << 30) ? static_cast<unsigned>(bytes.size()) : (1u << 30);
     const int written = _write(fd, bytes.data(), chunk);
     if (written <= 0) {
       error = written < 0 && errno != 0 ? errno : EIO;
@@ -124,8 +118,8 @@ void WritePath(const fs::path& file, std::string_view bytes, Target allowed = Ta
   int fd = -1;
   for (int attempt = 0; fd < 0; ++attempt) {
     temporary = target.parent_path() / TemporaryName();
-    if (_wsopen_s(&fd, temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                  _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) {
+    if (_wsopen_s(&fd, temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYNO,
+                  _S_IREAD | _S_IWRITE) != 0) {
       const int error = errno;
       fd = -1;
       if (error == EEXIST && attempt < 100) {

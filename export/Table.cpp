@@ -164,7 +164,6 @@ bool TableFits(std::size_t latitudes, std::size_t periods) {
   return periods == 0 || latitudes <= kMostTableValues / periods;
 }
 
-
 std::string TableText(const std::vector<float>& latitudes, const CycleChoice& choice,
                       TableLayout layout) {
   const AggregationInfo& aggregation = Describe(choice.aggregation);

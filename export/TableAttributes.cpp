@@ -31,17 +31,17 @@ std::string UdunitsOf(const CycleChoice& choice) {
 // "extraterrestrial solar radiation in MJ/m^2/dekad, total over each dekad".
 std::string LongName(const CycleChoice& choice) {
   const std::string period(Describe(choice.aggregation).dimension);
-  std::string name = choice.quantity == Quantity::Radiation
-                         ? "extraterrestrial solar radiation in " +
-                               std::string(UnitLabel(choice.unit))
-                         : std::string("astronomical day length in hours");
+  std::string name =
+      choice.quantity == Quantity::Radiation
+          ? "extraterrestrial solar radiation in " + std::string(UnitLabel(choice.unit))
+          : std::string("astronomical day length in hours");
   if (PerDekadTotal(choice)) {
     return name + (choice.aggregation == Aggregation::Dekadal
                        ? ", total over each dekad"
                        : ", mean of each " + period + " as the total of a nominal 10-day dekad");
   }
-  return name + (choice.aggregation == Aggregation::Daily ? ", of each day"
-                                                          : ", mean of each " + period);
+  return name +
+         (choice.aggregation == Aggregation::Daily ? ", of each day" : ", mean of each " + period);
 }
 
 std::string CellMethods(const CycleChoice& choice, const std::string& dimension) {
@@ -59,8 +59,7 @@ TableVariable LatitudeVariable() {
 }
 
 TableVariable DataVariable(const CycleChoice& choice, std::vector<std::string> dimensions,
-                           const std::string& periodDimension,
-                           const std::string& numberVariable) {
+                           const std::string& periodDimension, const std::string& numberVariable) {
   TableVariable data{std::string(Describe(choice.quantity).name), std::move(dimensions), {}};
   data.attributes.push_back({"long_name", LongName(choice)});
   data.attributes.push_back({"units", UdunitsOf(choice)});
@@ -87,8 +86,7 @@ std::string Title(const CycleChoice& choice, const std::string& calendar) {
          ", " + calendar;
 }
 
-std::vector<TableAttribute> GlobalAttributes(const CycleChoice& choice,
-                                             const std::string& calendar,
+std::vector<TableAttribute> GlobalAttributes(const CycleChoice& choice, const std::string& calendar,
                                              const std::string& comment) {
   const MethodInfo& method = Describe(choice.method);
   return {{"Conventions", "CF-1.8"},
@@ -128,17 +126,17 @@ TableDescription DescribeTable(const CycleChoice& choice) {
                    {"units", "1"},
                    {"bounds", bounds}}};
   table.periodBounds = {bounds, {period, kBounds}, {}};
-  table.periodNumber = TableVariable{
-      number, {period}, {{"long_name", std::string(aggregation.period) + " number"}}};
+  table.periodNumber =
+      TableVariable{number, {period}, {{"long_name", std::string(aggregation.period) + " number"}}};
   table.data = DataVariable(choice, {kLatitude, period}, period, number);
-  table.global = GlobalAttributes(
-      choice, "365-day year",
-      "Days 1 to 365 of a year without 29 February. Each " + period +
-          "'s bounds are its first and last day of the year, both included" +
-          (choice.aggregation == Aggregation::Weekly
-               ? "; week 53 is day 365 and days 1 to 6, counted on as 366 to 371"
-               : "") +
-          ". Values are rounded to 3 decimals, as in Marovane's text files.");
+  table.global =
+      GlobalAttributes(choice, "365-day year",
+                       "Days 1 to 365 of a year without 29 February. Each " + period +
+                           "'s bounds are its first and last day of the year, both included" +
+                           (choice.aggregation == Aggregation::Weekly
+                                ? "; week 53 is day 365 and days 1 to 6, counted on as 366 to 371"
+                                : "") +
+                           ". Values are rounded to 3 decimals, as in Marovane's text files.");
   return table;
 }
 
@@ -149,15 +147,15 @@ TableDescription DescribeDatedTable(const CycleChoice& choice, const Date& epoch
   table.periodDimension = kTime;
   table.boundsDimension = kBounds;
   table.latitude = LatitudeVariable();
-  table.period = {kTime,
-                  {kTime},
-                  {{"standard_name", "time"},
-                   {"long_name", "first day of the " +
-                                     std::string(Describe(choice.aggregation).dimension)},
-                   {"units", "days since " + IsoText(epoch) + " 00:00:00"},
-                   {"calendar", "proleptic_gregorian"},
-                   {"axis", "T"},
-                   {"bounds", bounds}}};
+  table.period = {
+      kTime,
+      {kTime},
+      {{"standard_name", "time"},
+       {"long_name", "first day of the " + std::string(Describe(choice.aggregation).dimension)},
+       {"units", "days since " + IsoText(epoch) + " 00:00:00"},
+       {"calendar", "proleptic_gregorian"},
+       {"axis", "T"},
+       {"bounds", bounds}}};
   table.periodBounds = {bounds, {kTime, kBounds}, {}};
   table.data = DataVariable(choice, {kTime, kLatitude}, kTime, "");
   table.global = GlobalAttributes(
@@ -168,8 +166,7 @@ TableDescription DescribeDatedTable(const CycleChoice& choice, const Date& epoch
   return table;
 }
 
-std::string AttributeValue(const std::vector<TableAttribute>& attributes,
-                           const std::string& name) {
+std::string AttributeValue(const std::vector<TableAttribute>& attributes, const std::string& name) {
   for (const TableAttribute& a : attributes) {
     if (a.name == name) {
       return a.value;

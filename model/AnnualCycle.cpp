@@ -56,7 +56,8 @@ YearValues DailyValues(float latitude, Quantity quantity, Method method, int yea
     if (method == Method::Harmonic) {
       value = static_cast<double>(DayLength(latitude, day));
     } else {
-      value = quantity == Quantity::Radiation ? Fao56DailyRadiation(phi, d) : Fao56DayLength(phi, d);
+      value =
+          quantity == Quantity::Radiation ? Fao56DailyRadiation(phi, d) : Fao56DayLength(phi, d);
     }
   }
   return values;

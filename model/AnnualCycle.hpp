@@ -9,8 +9,8 @@
 #include "model/Choices.hpp"
 
 // The annual cycle of one latitude as a table: the 365 daily values of a quantity, aggregated
-// to days, weeks, dekads, months or pentads as means of daily values, converted to a unit and rounded
-// to 3 decimals. A plain value, the same for the file, the chart and every other front end.
+// to days, weeks, dekads, months or pentads as means of daily values, converted to a unit and
+// rounded to 3 decimals. A plain value, the same for the file, the chart and every other front end.
 namespace marovane {
 
 // What a table holds.

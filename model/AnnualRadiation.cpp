@@ -61,10 +61,10 @@ YearValues AnnualRadiation(float latitude) {
   }
   std::array<double, kDays> omega{};
   for (std::size_t d = 1; d < kDays; ++d) {
-    omega[d] = steps::IsPolar(latitude, year.polarLimit[d])
-                   ? steps::PolarHourAngle(latitude, year.declination[d])
-                   : steps::HourAngleOfArgument(t1, year.tanDeclination[d], radicand[d],
-                                                argument[d]);
+    omega[d] =
+        steps::IsPolar(latitude, year.polarLimit[d])
+            ? steps::PolarHourAngle(latitude, year.declination[d])
+            : steps::HourAngleOfArgument(t1, year.tanDeclination[d], radicand[d], argument[d]);
   }
   for (std::size_t d = 1; d < kDays; ++d) {
     omega[d] = steps::HourAngleOfDayLength(steps::DayLengthFromHourAngle(omega[d]));
@@ -75,9 +75,9 @@ YearValues AnnualRadiation(float latitude) {
   }
   YearValues ra{};
   for (std::size_t d = 1; d < kDays; ++d) {
-    ra[d] = steps::RadiationOfHourAngle(omega[d], sinOmega[d], sinLatitude, cosLatitude,
-                                        year.sinDeclination[d], year.cosDeclination[d],
-                                        year.scale[d]);
+    ra[d] =
+        steps::RadiationOfHourAngle(omega[d], sinOmega[d], sinLatitude, cosLatitude,
+                                    year.sinDeclination[d], year.cosDeclination[d], year.scale[d]);
   }
   return ra;
 }

@@ -15,10 +15,9 @@ inline constexpr std::int16_t kMonthsInYear = 12;
 
 // The first day of each part of a month; the last part runs to the month's end, and a part
 // that would begin after it (day 29 of February) has no place that month.
-inline constexpr std::array<std::int8_t, 31> kDayParts{1,  2,  3,  4,  5,  6,  7,  8,
-                                                       9,  10, 11, 12, 13, 14, 15, 16,
-                                                       17, 18, 19, 20, 21, 22, 23, 24,
-                                                       25, 26, 27, 28, 29, 30, 31};
+inline constexpr std::array<std::int8_t, 31> kDayParts{1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
+                                                       12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
+                                                       23, 24, 25, 26, 27, 28, 29, 30, 31};
 // Dekads: days 1-10, 11-20 and 21 to the month's end (8, 9, 10 or 11 days).
 inline constexpr std::array<std::int8_t, 3> kDekadParts{1, 11, 21};
 // Pentads as climate services count them: six a month, the sixth from day 26 to the end.
@@ -31,8 +30,8 @@ constexpr int MonthPartDays(std::span<const std::int8_t> parts, std::size_t part
   if (part >= parts.size() || parts[part] > monthDays) {
     return 0;
   }
-  const int next = part + 1 < parts.size() && parts[part + 1] <= monthDays ? parts[part + 1]
-                                                                           : monthDays + 1;
+  const int next =
+      part + 1 < parts.size() && parts[part + 1] <= monthDays ? parts[part + 1] : monthDays + 1;
   return next - parts[part];
 }
 

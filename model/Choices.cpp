@@ -17,8 +17,8 @@ const Row& RowOf(const std::array<Row, N>& rows, Value value) {
 
 bool SameLetters(std::string_view a, std::string_view b) {
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 template <typename Row, std::size_t N>
@@ -52,15 +52,18 @@ const auto kName = [](const auto& row) { return std::string(row.name); };
 
 }  // namespace
 
-std::string AcceptedAggregations() { return Listed(choice::kAggregations, kName, true); }
+std::string AcceptedAggregations() {
+  return Listed(choice::kAggregations, kName, true);
+}
 std::string AcceptedUnits() {
-  return Listed(choice::kUnits, [](const UnitInfo& row) { return std::string(row.label); }, true);
+  return Listed(
+      choice::kUnits, [](const UnitInfo& row) { return std::string(row.label); }, true);
 }
 std::string RealCalendarAggregations() {
   std::string names;
-  std::size_t left = static_cast<std::size_t>(std::count_if(
-      choice::kAggregations.begin(), choice::kAggregations.end(),
-      [](const AggregationInfo& row) { return !row.monthParts.empty(); }));
+  std::size_t left = static_cast<std::size_t>(
+      std::count_if(choice::kAggregations.begin(), choice::kAggregations.end(),
+                    [](const AggregationInfo& row) { return !row.monthParts.empty(); }));
   for (const AggregationInfo& row : choice::kAggregations) {
     if (!row.monthParts.empty()) {
       names += names.empty() ? "" : left == 1 ? " or " : ", ";
@@ -73,13 +76,25 @@ std::string RealCalendarAggregations() {
 std::string AcceptedUnitForms() {
   return "a code 1.." + std::to_string(choice::kUnits.size()) + " or a label: " + AcceptedUnits();
 }
-std::string AcceptedQuantities() { return Listed(choice::kQuantities, kName, false); }
-std::string AcceptedMethods() { return Listed(choice::kMethods, kName, false); }
+std::string AcceptedQuantities() {
+  return Listed(choice::kQuantities, kName, false);
+}
+std::string AcceptedMethods() {
+  return Listed(choice::kMethods, kName, false);
+}
 
-const AggregationInfo& Describe(Aggregation a) { return RowOf(choice::kAggregations, a); }
-const UnitInfo& Describe(Unit u) { return RowOf(choice::kUnits, u); }
-const QuantityInfo& Describe(Quantity q) { return RowOf(choice::kQuantities, q); }
-const MethodInfo& Describe(Method m) { return RowOf(choice::kMethods, m); }
+const AggregationInfo& Describe(Aggregation a) {
+  return RowOf(choice::kAggregations, a);
+}
+const UnitInfo& Describe(Unit u) {
+  return RowOf(choice::kUnits, u);
+}
+const QuantityInfo& Describe(Quantity q) {
+  return RowOf(choice::kQuantities, q);
+}
+const MethodInfo& Describe(Method m) {
+  return RowOf(choice::kMethods, m);
+}
 
 std::optional<Aggregation> AggregationOfCode(int code) {
   if (code < 1 || code > static_cast<int>(choice::kAggregations.size())) {
@@ -125,9 +140,13 @@ std::optional<Quantity> QuantityNamed(std::string_view name) {
   return NamedIn(choice::kQuantities, name);
 }
 
-std::optional<Method> MethodNamed(std::string_view name) { return NamedIn(choice::kMethods, name); }
+std::optional<Method> MethodNamed(std::string_view name) {
+  return NamedIn(choice::kMethods, name);
+}
 
-bool HasRealPeriods(Aggregation a) { return !Describe(a).monthParts.empty(); }
+bool HasRealPeriods(Aggregation a) {
+  return !Describe(a).monthParts.empty();
+}
 
 std::string NoRealPeriods(Aggregation a) {
   // Lower case: the message goes on after a prefix of the front end's.
@@ -136,7 +155,9 @@ std::string NoRealPeriods(Aggregation a) {
   return periods + "s have no place in the real calendar";
 }
 
-std::string_view UnitLabel(Unit unit) { return Describe(unit).label; }
+std::string_view UnitLabel(Unit unit) {
+  return Describe(unit).label;
+}
 
 double UnitFactor(Unit unit, std::int16_t period) {
   return UnitFactorOverDays(unit, DekadLength(period));

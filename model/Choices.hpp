@@ -70,10 +70,10 @@ struct UnitInfo {
 
 struct QuantityInfo {
   Quantity value;
-  std::string_view name;       // command line: "daylength"
-  std::string_view caption;    // "Day length"
-  std::string_view header;     // the file's header after the period, before any unit label
-  bool hasUnit;                // whether the header ends with the unit label
+  std::string_view name;     // command line: "daylength"
+  std::string_view caption;  // "Day length"
+  std::string_view header;   // the file's header after the period, before any unit label
+  bool hasUnit;              // whether the header ends with the unit label
 };
 
 struct MethodInfo {
@@ -92,25 +92,34 @@ inline constexpr std::string_view kWaterDepth =
     "Water depth that can be evaporated with this amount of energy.";
 
 inline constexpr std::array<AggregationInfo, 5> kAggregations{{
-    {Aggregation::Daily, "daily", "Daily", "Day", "Latitude, Julian Day, ", "day", 365,
-     kDayParts, true},
-    {Aggregation::Weekly, "weekly", "Weekly", "Week", "Latitude, Week Number, ", "week", 53, {},
+    {Aggregation::Daily, "daily", "Daily", "Day", "Latitude, Julian Day, ", "day", 365, kDayParts,
+     true},
+    {Aggregation::Weekly,
+     "weekly",
+     "Weekly",
+     "Week",
+     "Latitude, Week Number, ",
+     "week",
+     53,
+     {},
      true},
     {Aggregation::Dekadal, "dekadal", "Dekadal", "Dekad", "Latitude, Dekad Number, ", "dekad", 36,
      kDekadParts, true},
     {Aggregation::Monthly, "monthly", "Monthly", "Month", "Latitude, Month Number, ", "month", 12,
      kMonthParts, true},
-    {Aggregation::Pentadal, "pentadal", "Pentadal", "Pentad", "Latitude, Pentad Number, ",
-     "pentad", 72, kPentadParts, false},
+    {Aggregation::Pentadal, "pentadal", "Pentadal", "Pentad", "Latitude, Pentad Number, ", "pentad",
+     72, kPentadParts, false},
 }};
-static_assert([] {
-  for (const AggregationInfo& row : kAggregations) {
-    if (!row.monthParts.empty() && row.periods != PeriodsInYear(row.monthParts)) {
-      return false;
-    }
-  }
-  return true;
-}(), "an aggregation's count of periods differs from its parts of the months");
+static_assert(
+    [] {
+      for (const AggregationInfo& row : kAggregations) {
+        if (!row.monthParts.empty() && row.periods != PeriodsInYear(row.monthParts)) {
+          return false;
+        }
+      }
+      return true;
+    }(),
+    "an aggregation's count of periods differs from its parts of the months");
 
 inline constexpr std::array<UnitInfo, 7> kUnits{{
     {Unit::MJPerM2Day, "MJ/m^2/day", "", 1.0, false, "MJ m-2 day-1"},
@@ -189,7 +198,8 @@ std::optional<Quantity> QuantityNamed(std::string_view name);
 std::optional<Method> MethodNamed(std::string_view name);
 
 // What each choice accepts, as help texts and refusals list it: "daily (1), weekly (2),
-// dekadal (3), monthly (4) or pentadal (5)"; the units by label and code; quantities and methods by name.
+// dekadal (3), monthly (4) or pentadal (5)"; the units by label and code; quantities and methods by
+// name.
 std::string AcceptedAggregations();
 std::string AcceptedUnits();
 // What a unit may be given as, as refusals say it: "a code 1..7 or a label: " and the list.
@@ -197,8 +207,12 @@ std::string AcceptedUnitForms();
 std::string AcceptedQuantities();
 std::string AcceptedMethods();
 
-constexpr std::int16_t Code(Aggregation a) { return static_cast<std::int16_t>(a); }
-constexpr std::int16_t Code(Unit u) { return static_cast<std::int16_t>(u); }
+constexpr std::int16_t Code(Aggregation a) {
+  return static_cast<std::int16_t>(a);
+}
+constexpr std::int16_t Code(Unit u) {
+  return static_cast<std::int16_t>(u);
+}
 
 // The unit's label as it ends the file's header line ("MJ/m^2/day").
 std::string_view UnitLabel(Unit unit);

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 
-
 namespace marovane {
 
 namespace {
@@ -33,7 +32,9 @@ std::optional<int> Digits(std::string_view text, std::size_t count) {
 
 }  // namespace
 
-int DaysInYear(int y) { return year{y}.is_leap() ? 366 : 365; }
+int DaysInYear(int y) {
+  return year{y}.is_leap() ? 366 : 365;
+}
 
 int DaysInMonth(int y, int m) {
   return static_cast<int>(static_cast<unsigned>(

@@ -32,6 +32,8 @@ double DecimalValueByFromChars(std::string_view text) {
 
 }  // namespace detail
 
-double DecimalValue(std::string_view text) { return detail::DecimalValueByFromChars(text); }
+double DecimalValue(std::string_view text) {
+  return detail::DecimalValueByFromChars(text);
+}
 
 }  // namespace marovane

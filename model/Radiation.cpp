@@ -30,9 +30,9 @@ DeclinationSeries SolarDeclinationSeries(std::int16_t day) {
   for (std::size_t k = 0; k < kCosCoefficients.size(); ++k) {
     theta = static_cast<float>(static_cast<double>(theta) + static_cast<double>(series.dayAngle));
     const auto t = static_cast<double>(theta);
-    s = static_cast<float>((static_cast<double>(kCosCoefficients[k]) * std::cos(t) +
-                            static_cast<double>(s)) +
-                           static_cast<double>(kSinCoefficients[k]) * std::sin(t));
+    s = static_cast<float>(
+        (static_cast<double>(kCosCoefficients[k]) * std::cos(t) + static_cast<double>(s)) +
+        static_cast<double>(kSinCoefficients[k]) * std::sin(t));
     series.harmonicAngle[k] = theta;
     series.sum[k] = s;
   }

@@ -27,10 +27,12 @@ double RoundByText(double value) {
                                        std::chars_format::fixed, 3);
   return ec == std::errc{} ? DecimalValue(std::string_view(
                                  buffer.data(), static_cast<std::size_t>(end - buffer.data())))
-                          : value;
+                           : value;
 }
 
-bool Arithmetic(double value) { return std::fabs(value) < kArithmeticLimit; }
+bool Arithmetic(double value) {
+  return std::fabs(value) < kArithmeticLimit;
+}
 
 // The rounding of a value below kArithmeticLimit, in plain double arithmetic with no branch,
 // so that a loop of it runs in vector instructions.

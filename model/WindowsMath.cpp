@@ -16,9 +16,17 @@
 
 extern "C" {
 
-double sin(double x) { return static_cast<double>(sinq(x)); }
-double cos(double x) { return static_cast<double>(cosq(x)); }
-double tan(double x) { return static_cast<double>(tanq(x)); }
-double atan(double x) { return static_cast<double>(atanq(x)); }
+double sin(double x) {
+  return static_cast<double>(sinq(x));
+}
+double cos(double x) {
+  return static_cast<double>(cosq(x));
+}
+double tan(double x) {
+  return static_cast<double>(tanq(x));
+}
+double atan(double x) {
+  return static_cast<double>(atanq(x));
+}
 
 }  // extern "C"

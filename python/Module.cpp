@@ -63,8 +63,8 @@ template <typename T>
 T Chosen(std::optional<T> value, const std::string& what, const std::string& text,
          const std::string& accepted) {
   if (!value) {
-    throw py::value_error("unknown " + what + " '" + ShownText(text, kShownCharacters) + "'; give " + accepted +
-                          ".");
+    throw py::value_error("unknown " + what + " '" + ShownText(text, kShownCharacters) +
+                          "'; give " + accepted + ".");
   }
   return *value;
 }
@@ -76,12 +76,9 @@ CycleChoice ChoiceNamed(const py::str& aggregationText, const py::str& unitText,
   const std::string quantity = Utf8(quantityText);
   const std::string method = Utf8(methodText);
   return {
-      Chosen(AggregationNamed(aggregation), "aggregation", aggregation,
-             AcceptedAggregations()),
-      Chosen(UnitNamed(unit), "unit", unit,
-             AcceptedUnitForms()),
-      Chosen(QuantityNamed(quantity), "quantity", quantity,
-             AcceptedQuantities()),
+      Chosen(AggregationNamed(aggregation), "aggregation", aggregation, AcceptedAggregations()),
+      Chosen(UnitNamed(unit), "unit", unit, AcceptedUnitForms()),
+      Chosen(QuantityNamed(quantity), "quantity", quantity, AcceptedQuantities()),
       Chosen(MethodNamed(method), "method", method, AcceptedMethods()),
   };
 }
@@ -93,7 +90,9 @@ void RefuseWeeks(const CycleChoice& choice) {
   }
 }
 
-std::size_t Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+std::size_t Cores() {
+  return std::max(1u, std::thread::hardware_concurrency());
+}
 
 // Runs work(begin, end) over 0..count, `piece` items at a time, with the GIL released; within
 // a piece the cores take `grain` items at a time, as each is free, so that a core another
@@ -164,15 +163,14 @@ void CheckSingleLatitudes(const float* latitude, std::size_t count) {
 void CheckDays(const std::int16_t* day, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     if (day[i] < 1 || day[i] > kLastDayOfYear) {
-      throw py::value_error("day must be a day of the year, 1..366; got " +
-                            std::to_string(day[i]));
+      throw py::value_error("day must be a day of the year, 1..366; got " + std::to_string(day[i]));
     }
   }
 }
 
 py::array_t<double> AnnualCycles(const Flat<float>& latitudes, const py::str& aggregation,
-                                  const py::str& unit, const py::str& quantity,
-                                  const py::str& method) {
+                                 const py::str& unit, const py::str& quantity,
+                                 const py::str& method) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
   const std::size_t count = FlatSize(latitudes, "latitude");
   const float* latitude = latitudes.data();
@@ -192,8 +190,7 @@ py::array_t<double> AnnualCycles(const Flat<float>& latitudes, const py::str& ag
 
 // One value per latitude and day, both flat and of one length.
 template <typename Out, typename Value>
-py::array_t<Out> PerDay(const Flat<float>& latitudes, const Flat<std::int16_t>& days,
-                        Value value) {
+py::array_t<Out> PerDay(const Flat<float>& latitudes, const Flat<std::int16_t>& days, Value value) {
   const std::size_t count = FlatSize(latitudes, "latitude");
   if (FlatSize(days, "day") != count) {
     throw py::value_error("latitude and day must be of one length here");
@@ -314,11 +311,10 @@ py::dict VariableOf(const TableVariable& variable) {
 py::dict DescriptionOf(const TableDescription& table, bool dated) {
   py::list variables;
   const std::vector<const TableVariable*> order =
-      dated ? std::vector<const TableVariable*>{&table.period, &table.periodBounds,
-                                                &table.latitude, &table.data}
-            : std::vector<const TableVariable*>{&table.latitude, &table.period,
-                                                &table.periodBounds, &*table.periodNumber,
-                                                &table.data};
+      dated ? std::vector<const TableVariable*>{&table.period, &table.periodBounds, &table.latitude,
+                                                &table.data}
+            : std::vector<const TableVariable*>{&table.latitude, &table.period, &table.periodBounds,
+                                                &*table.periodNumber, &table.data};
   for (const TableVariable* variable : order) {
     variables.append(VariableOf(*variable));
   }
@@ -326,18 +322,17 @@ py::dict DescriptionOf(const TableDescription& table, bool dated) {
   for (const TableAttribute& attribute : table.global) {
     global.append(py::make_tuple(attribute.name, attribute.value));
   }
-  return py::dict(py::arg("latitude") = table.latitude.name,
-                  py::arg("period") = table.period.name,
+  return py::dict(py::arg("latitude") = table.latitude.name, py::arg("period") = table.period.name,
                   py::arg("period_bounds") = table.periodBounds.name,
-                  py::arg("period_number") =
-                      table.periodNumber ? py::object(py::str(table.periodNumber->name))
-                                         : py::object(py::none()),
+                  py::arg("period_number") = table.periodNumber
+                                                 ? py::object(py::str(table.periodNumber->name))
+                                                 : py::object(py::none()),
                   py::arg("data") = table.data.name, py::arg("variables") = variables,
                   py::arg("global") = global);
 }
 
 py::dict AnnualTableDescription(const py::str& aggregation, const py::str& unit,
-                             const py::str& quantity, const py::str& method) {
+                                const py::str& quantity, const py::str& method) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
   py::dict description = DescriptionOf(DescribeTable(choice), false);
   const std::vector<TablePeriodCell> cells = TablePeriodCells(choice.aggregation);
@@ -359,8 +354,8 @@ py::dict AnnualTableDescription(const py::str& aggregation, const py::str& unit,
 // The dated table of FROM/TO as the command line's --dates reads it: its description, and its
 // periods' first days (days since 1970-01-01) and lengths.
 py::dict DatedTableDescription(const py::str& range, const py::str& aggregation,
-                            const py::str& unit, const py::str& quantity,
-                            const py::str& method) {
+                               const py::str& unit, const py::str& quantity,
+                               const py::str& method) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
   std::string refusal;
   const std::optional<DateRange> dates = ParseDateRange(Utf8(range), refusal);
@@ -406,7 +401,8 @@ PYBIND11_MODULE(_marovane, module) {
           return DailyRadiation(latitude, day);
         });
       },
-      py::arg("latitudes"), py::arg("days"), "DailyRadiation of each latitude and day, MJ/m^2/day.");
+      py::arg("latitudes"), py::arg("days"),
+      "DailyRadiation of each latitude and day, MJ/m^2/day.");
   module.def(
       "day_length",
       [](const Flat<float>& latitudes, const Flat<std::int16_t>& days) {
@@ -415,8 +411,8 @@ PYBIND11_MODULE(_marovane, module) {
         });
       },
       py::arg("latitudes"), py::arg("days"), "DayLength of each latitude and day, hours.");
-  module.def("for_dates", &ForDates, py::arg("latitudes"), py::arg("dates"),
-             py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
+  module.def("for_dates", &ForDates, py::arg("latitudes"), py::arg("dates"), py::arg("aggregation"),
+             py::arg("unit"), py::arg("quantity"), py::arg("method"),
              "The value of the real-calendar period holding each date (days since 1970-01-01).");
   module.def("latitude_of_text", &LatitudeOfText, py::arg("text"),
              "A latitude text as the command line reads it, to single precision.");

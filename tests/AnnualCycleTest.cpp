@@ -26,7 +26,6 @@ CycleChoice Choice(int aggregation, int unit, Quantity quantity = Quantity::Radi
   return {*AggregationOfCode(aggregation), *UnitOfCode(unit), quantity, Method::Harmonic};
 }
 
-
 // Every reference file, made independently, byte for byte: each latitude, aggregation and unit,
 // by the harmonic method named, by the method left to its default, and on the command line
 // with and without --method harmonic.
@@ -73,8 +72,8 @@ TEST(AnnualCycle, MethodOnTheCommandLine) {
       {{"-l", "-20", "-a", "1", "-u", "5", "-m", "FAO56"}, 0, faoText, ""},
       {{"-l", "69.65", "-q", "daylength", "-m", "fao56"},
        0,
-       AnnualCycleText(69.65f, {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength,
-                                Method::Fao56}),
+       AnnualCycleText(
+           69.65f, {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength, Method::Fao56}),
        ""},
       {{"-l", "-20", "--method", "fao"},
        2,
@@ -90,8 +89,8 @@ TEST(AnnualCycle, MethodOnTheCommandLine) {
 
   test::ScratchDir dir;
   test::WriteText(dir / "lats.txt", "-20\n41.9\n");
-  const test::CliRun batch =
-      test::CallCli({"--batch", (dir / "lats.txt").string(), "-a", "daily", "-u", "5", "-m", "fao56"});
+  const test::CliRun batch = test::CallCli(
+      {"--batch", (dir / "lats.txt").string(), "-a", "daily", "-u", "5", "-m", "fao56"});
   EXPECT_EQ(batch.status, 0) << batch.err;
   EXPECT_EQ(test::ReadBytes(dir / "lats-20.out"), faoText);
   EXPECT_TRUE(faoText.starts_with(
@@ -114,18 +113,25 @@ TEST(AnnualCycle, WorkedExampleAt41_9) {
        Method::Fao56},
       {2, 5, 1, "Latitude, Week Number, extraterrestrial Radiation mm/day (method fao56)",
        Method::Fao56},
-      {3, 1, 2, "41.9, 1, 12.969"},   {3, 1, 3, "41.9, 2, 13.986"},
-      {3, 1, 4, "41.9, 3, 15.55"},    {3, 6, 2, "41.9, 1, 129.689"},
-      {3, 6, 4, "41.9, 3, 171.051"},  {1, 1, 2, "41.9, 1, 12.651"},
-      {1, 1, 173, "41.9, 172, 41.93"}, {2, 1, 54, "41.9, 53, 12.781"},
-      {4, 1, 7, "41.9, 6, 41.757"},   {4, 4, 7, "41.9, 6, 484.38"},
+      {3, 1, 2, "41.9, 1, 12.969"},
+      {3, 1, 3, "41.9, 2, 13.986"},
+      {3, 1, 4, "41.9, 3, 15.55"},
+      {3, 6, 2, "41.9, 1, 129.689"},
+      {3, 6, 4, "41.9, 3, 171.051"},
+      {1, 1, 2, "41.9, 1, 12.651"},
+      {1, 1, 173, "41.9, 172, 41.93"},
+      {2, 1, 54, "41.9, 53, 12.781"},
+      {4, 1, 7, "41.9, 6, 41.757"},
+      {4, 4, 7, "41.9, 6, 484.38"},
       {1, 1, 1, "Latitude, Julian Day, extraterrestrial Radiation MJ/m^2/day"},
       {2, 5, 1, "Latitude, Week Number, extraterrestrial Radiation mm/day"},
       {4, 7, 1, "Latitude, Month Number, extraterrestrial Radiation mm/dekad"},
       // Pentads: 1-5 January, 26-28 February, 26-31 December (means of the reference's days).
       {5, 1, 1, "Latitude, Pentad Number, extraterrestrial Radiation MJ/m^2/day"},
-      {5, 1, 2, "41.9, 1, 12.776"},   {5, 1, 13, "41.9, 12, 22.596"},
-      {5, 1, 73, "41.9, 72, 12.499"}, {5, 7, 13, "41.9, 12, 92.192"},
+      {5, 1, 2, "41.9, 1, 12.776"},
+      {5, 1, 13, "41.9, 12, 22.596"},
+      {5, 1, 73, "41.9, 72, 12.499"},
+      {5, 7, 13, "41.9, 12, 92.192"},
   };
   for (const Case& c : cases) {
     CycleChoice choice = Choice(c.aggregation, c.unit);
@@ -154,7 +160,7 @@ TEST(AnnualCycle, DayLengthLines) {
       {70.0f, 4, 7, "70, 6, 24"},            // a month of midnight sun
       {-70.0f, 4, 7, "-70, 6, 0"},
       {70.0f, 3, 36, "70, 35, 0"},
-      {69.65f, 3, 3, "69.65, 2, 0.113"},     // the sun comes back within dekad 2
+      {69.65f, 3, 3, "69.65, 2, 0.113"},  // the sun comes back within dekad 2
   };
   for (const Case& c : cases) {
     // The unit plays no part in a table of hours.

@@ -16,8 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "TestFiles.hpp"
-#include "export/CycleFile.hpp"
 #include "export/Batch.hpp"
+#include "export/CycleFile.hpp"
 #include "text/NumberText.hpp"
 
 namespace marovane {
@@ -38,12 +38,14 @@ BatchRun RunOn(const fs::path& input, int aggregation = 3, int unit = 1,
                const BatchProgress& progress = {}) {
   BatchRun run;
   run.result = RunBatch(
-      input, Choice(aggregation, unit),
-      [&](const std::string& entry) { run.log.push_back(entry); }, progress);
+      input, Choice(aggregation, unit), [&](const std::string& entry) { run.log.push_back(entry); },
+      progress);
   return run;
 }
 
-std::string Path(const fs::path& p) { return p.string(); }
+std::string Path(const fs::path& p) {
+  return p.string();
+}
 
 // One file per latitude beside the input: separators of every kind, a repeated latitude
 // (written and counted twice), an input with no item at all, and a byte order mark before
@@ -58,7 +60,9 @@ TEST(Batch, OneFilePerLatitudeBesideTheInput) {
       {"  1,2 3\n\n4\t5 ,6\r\n7", {"1", "2", "3", "4", "5", "6", "7"}},
       {"41.9\n41.90\n", {"41.9", "41.9"}},
       {"\r\n  \n", {}},
-      {"\xEF\xBB\xBF" "41.9\n-12", {"41.9", "-12"}},
+      {"\xEF\xBB\xBF"
+       "41.9\n-12",
+       {"41.9", "-12"}},
       {"\xEF\xBB\xBF", {}},
   };
   for (const Case& c : cases) {
@@ -69,7 +73,8 @@ TEST(Batch, OneFilePerLatitudeBesideTheInput) {
     for (const char* latitude : c.latitudes) {
       const fs::path output = dir / ("lats" + std::string(latitude) + ".out");
       expected.push_back(std::to_string(expected.size() + 1) + " " + latitude + " " + Path(output));
-      EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(latitude), Choice(4, 5))) << latitude;
+      EXPECT_EQ(test::ReadBytes(output), AnnualCycleText(std::stof(latitude), Choice(4, 5)))
+          << latitude;
     }
     EXPECT_EQ(run.log, expected) << c.text;
     EXPECT_TRUE(run.result.complete());
@@ -149,8 +154,8 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
   for (int i = 1; i <= kItems; ++i) {
     const std::string& entry = run.log[static_cast<std::size_t>(i - 1)];
     const std::string& item = items[static_cast<std::size_t>(i - 1)];
-    const auto badItem = std::find_if(std::begin(bad), std::end(bad),
-                                      [&](const Bad& b) { return b.position == i; });
+    const auto badItem =
+        std::find_if(std::begin(bad), std::end(bad), [&](const Bad& b) { return b.position == i; });
     if (badItem != std::end(bad)) {
       EXPECT_EQ(entry.rfind("Item " + std::to_string(i) + " (", 0), 0u) << entry;
       EXPECT_TRUE(entry.ends_with(badItem->reason)) << entry << " / " << badItem->reason;
@@ -169,7 +174,8 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
   EXPECT_EQ(run.result.written, written);
   EXPECT_EQ(run.result.failed, static_cast<std::int32_t>(std::size(bad)));
   EXPECT_EQ(run.result.items, kItems);
-  EXPECT_EQ(BatchSummary(run.result), std::to_string(written) + " Files written.\n12 items failed.");
+  EXPECT_EQ(BatchSummary(run.result),
+            std::to_string(written) + " Files written.\n12 items failed.");
   EXPECT_EQ(test::ReadBytes(input), text);
   EXPECT_TRUE(fs::is_symlink(inputNames[0]));
 }
@@ -199,7 +205,8 @@ TEST(Batch, UnreadableInputEndsTheRunAndIsNamed) {
     EXPECT_FALSE(run.result.inputRead());
     EXPECT_EQ(run.result.written, c.written);
     const std::string summary = BatchSummary(run.result);
-    const std::string unread = "The input file " + Path(c.input) + " could not be read: " + c.reason;
+    const std::string unread =
+        "The input file " + Path(c.input) + " could not be read: " + c.reason;
     EXPECT_EQ(summary.rfind(std::to_string(c.written) + " Files written.\n" + unread, 0), 0u)
         << summary;
   }
@@ -210,8 +217,9 @@ TEST(Batch, RefusedItemsAreShownSafely) {
   test::ScratchDir dir;
   const fs::path input = dir / "lats.txt";
   const std::string tooLong = std::string(30, '1') + "\x1b[2J" + std::string(4100, '2');
-  test::WriteText(input, "10 abc \x1b]0;x\x07 \xff\xfe" + std::string(1, '\0') + "9 " +
-                             tooLong + " 1.2.3 -90.5 90.000001 \xEF\xBB\xBF" "5");
+  test::WriteText(input, "10 abc \x1b]0;x\x07 \xff\xfe" + std::string(1, '\0') + "9 " + tooLong +
+                             " 1.2.3 -90.5 90.000001 \xEF\xBB\xBF"
+                             "5");
   fs::create_directory(dir / "lats10.out");  // an output that cannot be written
   const BatchRun run = RunOn(input);
   const std::vector<std::string> expected = {
@@ -219,8 +227,9 @@ TEST(Batch, RefusedItemsAreShownSafely) {
       "Item 2 (abc): not a number, no file written.",
       "Item 3 (\\x1b]0;x\\x07): not a number, no file written.",
       "Item 4 (\\xff\\xfe\\x009): not a number, no file written.",
-      "Item 5 (" + std::string(30, '1') + "\\x1b[2J222\u2026): longer than any latitude (4134 "
-      "characters), no file written.",
+      "Item 5 (" + std::string(30, '1') +
+          "\\x1b[2J222\u2026): longer than any latitude (4134 "
+          "characters), no file written.",
       "Item 6 (1.2.3): not a number, no file written.",
       "Item 7 (-90.5): latitude outside -90..90, no file written.",
       "Item 8 (90.000001): latitude outside -90..90, no file written.",
@@ -264,8 +273,8 @@ TEST(Batch, StopsAfterTheItemWhereItIsTold) {
     }
     EXPECT_TRUE(run.result.stopped);
     ASSERT_EQ(run.log.size(), static_cast<std::size_t>(c.stopAfter + 1));
-    EXPECT_EQ(run.log.back(), "Stopped by the user after item " + count +
-                                  "; the items after it were not written.");
+    EXPECT_EQ(run.log.back(),
+              "Stopped by the user after item " + count + "; the items after it were not written.");
     EXPECT_EQ(BatchSummary(run.result),
               count + " Files written.\nStopped by the user after item " + count + ".");
   }
@@ -328,8 +337,8 @@ TEST(Batch, InterruptedRunLeavesOnlyWholeFiles) {
     names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"lats-20.5.out", "lats.txt", "lats0.out",
-                                             "lats10.out", "lats41.9.out"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"lats-20.5.out", "lats.txt", "lats0.out", "lats10.out",
+                                             "lats41.9.out"}));
   for (const char* latitude : latitudes) {
     EXPECT_EQ(test::ReadBytes(dir / ("lats" + std::string(latitude) + ".out")),
               AnnualCycleText(std::stof(latitude), daily))
@@ -363,9 +372,17 @@ TEST(Batch, OutputNames) {
       {"abc", 5.0f, "5.out"},
       {"/data/in/ab", 10.0f, "/data/in/10.out"},
       {"/data/in/abcd", 10.0f, "/data/in/10.out"},
-      {"/data/lats\xc3\xa9" "123", 7.0f, "/data/lats7.out"},
-      {"/data/Breitengrade_S\xc3\xbc" "d", 10.0f, "/data/Breitengrade10.out"},
-      {"/data/\xf0\x9f\x8c\x9e" "sun.txt", 1.0f, "/data/\xf0\x9f\x8c\x9e" "sun1.out"},
+      {"/data/lats\xc3\xa9"
+       "123",
+       7.0f, "/data/lats7.out"},
+      {"/data/Breitengrade_S\xc3\xbc"
+       "d",
+       10.0f, "/data/Breitengrade10.out"},
+      {"/data/\xf0\x9f\x8c\x9e"
+       "sun.txt",
+       1.0f,
+       "/data/\xf0\x9f\x8c\x9e"
+       "sun1.out"},
       {"/data/lats\xff\xfe.x", 1.0f, "/data/lats1.out"},
   };
   for (const Case& c : cases) {

@@ -91,10 +91,10 @@ TEST(Cli, EveryAggregationAndUnitByNameAndByCode) {
     for (int unit = 1; unit <= 7; ++unit) {
       for (const bool byName : {true, false}) {
         const char* latitude = kLatitudes[n++ % 7];
-        const Outcome o = CallCli(
-            {"--latitude", latitude, "--aggregation",
-             byName ? kAggregations[aggregation - 1] : std::to_string(aggregation), "--unit",
-             byName ? kUnitLabels[unit - 1] : std::to_string(unit)});
+        const Outcome o =
+            CallCli({"--latitude", latitude, "--aggregation",
+                     byName ? kAggregations[aggregation - 1] : std::to_string(aggregation),
+                     "--unit", byName ? kUnitLabels[unit - 1] : std::to_string(unit)});
         const std::string what = std::string(latitude) + " " + std::to_string(aggregation) + " " +
                                  std::to_string(unit) + (byName ? " by name" : " by code");
         ASSERT_EQ(o.status, 0) << what << ": " << o.err;
@@ -116,8 +116,9 @@ TEST(Cli, ReferenceFilesThroughOutputAndStandardOutput) {
     const std::string name = "lat_" + std::string(kLatitudes[i]) + "_agg" +
                              std::to_string(aggregation) + "_unit" + std::to_string(unit) + ".csv";
     const std::string reference = test::ReadBytes(test::DataPath("reference/files/" + name));
-    std::vector<std::string> args = {"--latitude", kLatitudes[i], "--aggregation",
-                                     std::to_string(aggregation), "--unit", kUnitLabels[unit - 1]};
+    std::vector<std::string> args = {"--latitude",    kLatitudes[i],
+                                     "--aggregation", std::to_string(aggregation),
+                                     "--unit",        kUnitLabels[unit - 1]};
     const bool toFile = i % 2 == 0;
     if (toFile) {
       args.insert(args.end(), {"--output", (dir / name).string()});
@@ -167,9 +168,16 @@ TEST(Cli, LatitudeForms) {
       {{"--latitude", "41.9", "--quantity", "radiation"}, 41.9f},
       {{"--latitude", "41.9", "--quantity", "daylength"}, 41.9f, 3, 1, Quantity::DayLength},
       {{"--latitude", "-69.65", "-q", "DayLength", "-u", "5"}, -69.65f, 3, 5, Quantity::DayLength},
-      {{"--latitude", "0", "-a", "weekly", "--quantity=DAYLENGTH"}, 0.0f, 2, 1,
+      {{"--latitude", "0", "-a", "weekly", "--quantity=DAYLENGTH"},
+       0.0f,
+       2,
+       1,
        Quantity::DayLength},
-      {{"--latitude", "-20", "-a", "daily", "--method", "fao56"}, -20.0f, 1, 1, Quantity::Radiation,
+      {{"--latitude", "-20", "-a", "daily", "--method", "fao56"},
+       -20.0f,
+       1,
+       1,
+       Quantity::Radiation,
        Method::Fao56},
       {{"--latitude", "41.9", "-m", "HARMONIC"}, 41.9f},
   };
@@ -207,7 +215,10 @@ TEST(Cli, BadArgumentsWriteNothing) {
       {{"--latitude", "1 2"}, notNumeric},  // a blank inside a number
       {{"--latitude", "4 1.9"}, notNumeric},
       {{"--latitude", "4\r5"}, notNumeric},
-      {{"--latitude", "4\xc2\xa0" "5"}, notNumeric},
+      {{"--latitude",
+        "4\xc2\xa0"
+        "5"},
+       notNumeric},
       {{"--latitude", "41:54N"}, notNumeric},
       {{"--latitude", "141:54:00N"}, notNumeric},
       {{"--latitude", "x41:54:00N"}, notNumeric},
@@ -230,22 +241,29 @@ TEST(Cli, BadArgumentsWriteNothing) {
       {{"--latitude", "41.9", "--method", "fao"}, "--method: unknown method 'fao'"},
       {{"--latitude", "41.9", "--output", ""}, "--output: an empty path names no file"},
       // What the parser would refuse, in the program's own words.
-      {{"--latitude", "41.9", "--foo"}, "--foo: no such option; marovane-cli --help lists the "
-                                        "options.\n"},
-      {{"-x", "--latitude", "41.9"}, "-x: no such option; marovane-cli --help lists the options.\n"},
-      {{"--latitude", "41.9", "--foo=bar"}, "--foo: no such option; marovane-cli --help lists "
-                                            "the options.\n"},
-      {{"--latitude"}, "--latitude is given no value; give a latitude in decimal degrees (41.9, "
-                       "-33.8675) or degrees:minutes:seconds (41:54:00N).\n"},
-      {{"-l", "41.9", "--output"}, "--output is given no value; give a path, or - for standard "
-                                   "output.\n"},
+      {{"--latitude", "41.9", "--foo"},
+       "--foo: no such option; marovane-cli --help lists the "
+       "options.\n"},
+      {{"-x", "--latitude", "41.9"},
+       "-x: no such option; marovane-cli --help lists the options.\n"},
+      {{"--latitude", "41.9", "--foo=bar"},
+       "--foo: no such option; marovane-cli --help lists "
+       "the options.\n"},
+      {{"--latitude"},
+       "--latitude is given no value; give a latitude in decimal degrees (41.9, "
+       "-33.8675) or degrees:minutes:seconds (41:54:00N).\n"},
+      {{"-l", "41.9", "--output"},
+       "--output is given no value; give a path, or - for standard "
+       "output.\n"},
       {{"-l", "41.9", "--table", "--output", out},
        "--table is given no value; give a name ending in .csv or .nc, or - for a comma-separated "
        "table on standard output.\n"},
-      {{"-l", "41.9", "-a"}, "--aggregation is given no value; give daily (1), weekly (2), "
-                             "dekadal (3), monthly (4) or pentadal (5).\n"},
-      {{"-l", "41.9", "--output", out, "--output", out}, "--output is given 2 times; give it "
-                                                         "once.\n"},
+      {{"-l", "41.9", "-a"},
+       "--aggregation is given no value; give daily (1), weekly (2), "
+       "dekadal (3), monthly (4) or pentadal (5).\n"},
+      {{"-l", "41.9", "--output", out, "--output", out},
+       "--output is given 2 times; give it "
+       "once.\n"},
       {{"-l", "41.9", "-a", "daily", "--aggregation", "monthly"},
        "--aggregation is given 2 times; give it once.\n"},
       {{"-l", "41.9", "45"}, "'45" + notAValue},
@@ -255,8 +273,9 @@ TEST(Cli, BadArgumentsWriteNothing) {
       {{"--batch", "x.txt", "--output", out},
        "--output and --batch cannot be used together: the batch names each file after its "
        "input.\n"},
-      {{}, "No latitude given: give --latitude LAT, --batch FILE, or --grid START:STOP:STEP with "
-           "--table PATH; marovane-cli --help says more.\n"},
+      {{},
+       "No latitude given: give --latitude LAT, --batch FILE, or --grid START:STOP:STEP with "
+       "--table PATH; marovane-cli --help says more.\n"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
@@ -296,7 +315,9 @@ TEST(Cli, PathsAreShownAsTheSystemShowsThem) {
       {"lats.csv", "lats.csv"},
       {"x\\y.csv", "x\\y.csv"},
       {"\xff\x1b.csv", "\\xff\\x1b.csv"},
-      {"no\xc2\xa0" "break.csv", "no\\xc2\\xa0break.csv"},
+      {"no\xc2\xa0"
+       "break.csv",
+       "no\\xc2\\xa0break.csv"},
   };
   for (const Case& c : cases) {
     const Outcome o = CallCli({"-l", "41.9", "--output", (folder / c.name).string()});
@@ -310,15 +331,19 @@ TEST(Cli, PathsAreShownAsTheSystemShowsThem) {
   EXPECT_NE(folderMissing.err.find(missing + ": No such file or directory\n"), std::string::npos)
       << folderMissing.err;
 
-  test::WriteText(folder / "lats.txt", "10 4\xc2\xa0" "5\n");
+  test::WriteText(folder / "lats.txt",
+                  "10 4\xc2\xa0"
+                  "5\n");
   const Outcome batch = CallCli({"--batch", (folder / "lats.txt").string()});
   EXPECT_EQ(batch.status, 1);
-  EXPECT_EQ(batch.out, "1 10 " + shownFolder + "/lats10.out\n"
-                       "Item 2 (4\\xc2\\xa05): not a number, no file written.\n"
-                       "1 Files written.\n");
+  EXPECT_EQ(batch.out, "1 10 " + shownFolder +
+                           "/lats10.out\n"
+                           "Item 2 (4\\xc2\\xa05): not a number, no file written.\n"
+                           "1 Files written.\n");
   const Outcome unread = CallCli({"--batch", (folder / "none\\.txt").string()});
-  EXPECT_EQ(unread.out, "Cannot read " + shownFolder + "/none\\.txt: No such file or directory\n"
-                        "0 Files written.\n");
+  EXPECT_EQ(unread.out, "Cannot read " + shownFolder +
+                            "/none\\.txt: No such file or directory\n"
+                            "0 Files written.\n");
 }
 
 // Both programs answer --help and --version without a display, and their manual pages,
@@ -331,14 +356,15 @@ TEST(Cli, HelpVersionAndManualPage) {
     std::vector<std::string> someOptions;  // some that the help must list
   };
   std::vector<Case> cases = {
-      {"marovane-cli", MAROVANE_CLI,
+      {"marovane-cli",
+       MAROVANE_CLI,
        {"-h", "--version", "-l", "--latitude", "--batch", "-o", "--quantity", "--method"}}};
 #ifdef MAROVANE_GUI
   cases.push_back({"marovane", MAROVANE_GUI, {"-h", "--help", "--version"}});
 #endif
   for (const Case& c : cases) {
-    const std::vector<std::string> noDisplay = {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
-                                                "-u", "QT_QPA_PLATFORM", c.program};
+    const std::vector<std::string> noDisplay = {
+        "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", c.program};
     std::vector<std::string> args = noDisplay;
     args.push_back("--help");
     const Outcome help = RunProgram("env", dir, args);
@@ -398,17 +424,27 @@ TEST(Cli, BatchLogsEachFileAndTheCount) {
     std::vector<std::string> args;
     std::string stdoutPath;  // standard output of the program goes there when given
     int status;
-    std::string out;         // the whole of standard output, unless it was redirected
-    std::string err;         // the whole of standard error, or found in it when redirected
+    std::string out;  // the whole of standard output, unless it was redirected
+    std::string err;  // the whole of standard error, or found in it when redirected
   };
   const Case cases[] = {
       {{"--batch", lats, "-a", "monthly", "-u", "4"}, "", 0, written3, ""},
-      {{"--batch", (dir / "bad.txt").string()}, "", 1,
-       "1 10 " + (dir / "bad10.out").string() + "\nItem 2 (x): not a number, no file written.\n"
-       "1 Files written.\n", "1 item failed.\n"},
-      {{"--batch", none}, "", 1, "Cannot read " + none + ": No such file or directory\n0 Files written.\n",
+      {{"--batch", (dir / "bad.txt").string()},
+       "",
+       1,
+       "1 10 " + (dir / "bad10.out").string() +
+           "\nItem 2 (x): not a number, no file written.\n"
+           "1 Files written.\n",
+       "1 item failed.\n"},
+      {{"--batch", none},
+       "",
+       1,
+       "Cannot read " + none + ": No such file or directory\n0 Files written.\n",
        "The input file " + none + " could not be read: No such file or directory.\n"},
-      {{"--batch", lats, "-a", "Monthly", "-u", "4"}, "/dev/full", 1, "",
+      {{"--batch", lats, "-a", "Monthly", "-u", "4"},
+       "/dev/full",
+       1,
+       "",
        "Cannot write standard output: No space left on device\n"},
   };
   for (const Case& c : cases) {

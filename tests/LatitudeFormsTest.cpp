@@ -16,15 +16,15 @@ TEST(LatitudeForms, DecimalTextToDegreesMinutesSeconds) {
     const char* hemisphere;
   };
   const Case cases[] = {
-      {"41.9", 41, 54, 0, "N"},       // the single lies just above 41.9
-      {"41.8", 41, 47, 59, "N"},      // the single lies just below 41.8
-      {"-33.8675", 33, 52, 3, "S"},   {"12.5083333", 12, 30, 29, "N"},
-      {"0.9", 0, 53, 59, "N"},        {"7.5", 7, 30, 0, "N"},
-      {"-0.5", 0, 30, 0, "S"},        {"0", 0, 0, 0, "S"},
-      {"-0", 0, 0, 0, "S"},           {"-", 0, 0, 0, "S"},
-      {".", 0, 0, 0, "S"},            {"", 0, 0, 0, "S"},
-      {"4-5", 4, 0, 0, "N"},          {"90", 90, 0, 0, "N"},
-      {"-90", 90, 0, 0, "S"},         {"90.000001", 90, 0, 0, "N"},
+      {"41.9", 41, 54, 0, "N"},   // the single lies just above 41.9
+      {"41.8", 41, 47, 59, "N"},  // the single lies just below 41.8
+      {"-33.8675", 33, 52, 3, "S"}, {"12.5083333", 12, 30, 29, "N"},
+      {"0.9", 0, 53, 59, "N"},      {"7.5", 7, 30, 0, "N"},
+      {"-0.5", 0, 30, 0, "S"},      {"0", 0, 0, 0, "S"},
+      {"-0", 0, 0, 0, "S"},         {"-", 0, 0, 0, "S"},
+      {".", 0, 0, 0, "S"},          {"", 0, 0, 0, "S"},
+      {"4-5", 4, 0, 0, "N"},        {"90", 90, 0, 0, "N"},
+      {"-90", 90, 0, 0, "S"},       {"90.000001", 90, 0, 0, "N"},
   };
   for (const Case& c : cases) {
     const Dms dms = DecimalToDms(c.text);
@@ -48,7 +48,7 @@ TEST(LatitudeForms, DegreesMinutesSecondsToDecimalText) {
       {"10", "3", "45", "N", "10.062"},   // exactly 10.0625: to the even digit
       {"10", "11", "15", "N", "10.188"},  // exactly 10.1875: to the even digit
       {"0", "3", "45", "S", "-0.062"},
-      {"0", "0", "9", "N", "0.002"},      // the single of 0.0025 lies below the half
+      {"0", "0", "9", "N", "0.002"},  // the single of 0.0025 lies below the half
       {"0", "0", "1", "N", "0"},
       {"0", "59", "59", "N", "1"},
       {"89", "59", "59", "S", "-90"},
@@ -123,10 +123,12 @@ TEST(LatitudeEntry, CharactersEachBoxTakes) {
   };
   for (const Case& c : cases) {
     for (const char32_t* p = c.taken; *p != 0; ++p) {
-      EXPECT_TRUE(LatitudeBoxAccepts(c.box, *p)) << static_cast<int>(c.box) << " " << static_cast<unsigned>(*p);
+      EXPECT_TRUE(LatitudeBoxAccepts(c.box, *p))
+          << static_cast<int>(c.box) << " " << static_cast<unsigned>(*p);
     }
     for (const char32_t* p = c.refused; *p != 0; ++p) {
-      EXPECT_FALSE(LatitudeBoxAccepts(c.box, *p)) << static_cast<int>(c.box) << " " << static_cast<unsigned>(*p);
+      EXPECT_FALSE(LatitudeBoxAccepts(c.box, *p))
+          << static_cast<int>(c.box) << " " << static_cast<unsigned>(*p);
     }
   }
 }
@@ -140,17 +142,25 @@ TEST(LatitudeEntry, AKeyReleasedFillsTheOtherBoxes) {
   };
   const Case cases[] = {
       {LatitudeBox::Decimal, {"41.9", "", "", "", ""}, {"41.9", "41", "54", "0", "N"}, false},
-      {LatitudeBox::Decimal, {"-33.8675", "1", "2", "3", "N"}, {"-33.8675", "33", "52", "3", "S"},
+      {LatitudeBox::Decimal,
+       {"-33.8675", "1", "2", "3", "N"},
+       {"-33.8675", "33", "52", "3", "S"},
        false},
-      {LatitudeBox::Decimal, {"90.000001", "", "", "", ""}, {"90.000001", "90", "0", "0", "N"},
+      {LatitudeBox::Decimal,
+       {"90.000001", "", "", "", ""},
+       {"90.000001", "90", "0", "0", "N"},
        false},
       // Out of range: the boxes stay as they were.
       {LatitudeBox::Decimal, {"95", "41", "54", "0", "N"}, {"95", "41", "54", "0", "N"}, true},
       {LatitudeBox::Decimal, {"-90.1", "", "", "", ""}, {"-90.1", "", "", "", ""}, true},
       {LatitudeBox::Degrees, {"", "41", "54", "00", "N"}, {"41.9", "41", "54", "00", "N"}, false},
-      {LatitudeBox::Hemisphere, {"41.9", "33", "52", "3", "s"}, {"-33.868", "33", "52", "3", "s"},
+      {LatitudeBox::Hemisphere,
+       {"41.9", "33", "52", "3", "s"},
+       {"-33.868", "33", "52", "3", "s"},
        false},
-      {LatitudeBox::Minutes, {"1", "99", "99", "99", "S"}, {"-100.677", "99", "99", "99", "S"},
+      {LatitudeBox::Minutes,
+       {"1", "99", "99", "99", "S"},
+       {"-100.677", "99", "99", "99", "S"},
        false},
   };
   for (const Case& c : cases) {

@@ -27,13 +27,20 @@ TEST(NumberText, LeadingNumber) {
     double value;
   };
   const Case cases[] = {
-      {"41.9", 41.9},       {"-33.8675", -33.8675}, {"+7", 7.0},        {"4-5", 4.0},
-      {"1.2.3", 1.2},       {".5", 0.5},            {"5.", 5.0},        {"-", 0.0},
-      {".", 0.0},           {"", 0.0},              {"abc", 0.0},       {"12abc", 12.0},
-      {"  \t-12.5", -12.5}, {"1 2", 12.0},          {"- 3\n.5", -3.5},  {"1E3", 1000.0},
-      {"1e-2", 0.01},       {"2D2", 200.0},         {"2d+1", 20.0},     {"3E", 3.0},
-      {"3E+", 3.0},         {"1,5", 1.0},           {"0.1", 0.1},       {"90.000001", 90.000001},
-      {"00012", 12.0},      {"4 1.9", 41.9},        {"1 e5", 1e5},      {"4\r5", 4.0},
+      {"41.9", 41.9},       {"-33.8675", -33.8675},
+      {"+7", 7.0},          {"4-5", 4.0},
+      {"1.2.3", 1.2},       {".5", 0.5},
+      {"5.", 5.0},          {"-", 0.0},
+      {".", 0.0},           {"", 0.0},
+      {"abc", 0.0},         {"12abc", 12.0},
+      {"  \t-12.5", -12.5}, {"1 2", 12.0},
+      {"- 3\n.5", -3.5},    {"1E3", 1000.0},
+      {"1e-2", 0.01},       {"2D2", 200.0},
+      {"2d+1", 20.0},       {"3E", 3.0},
+      {"3E+", 3.0},         {"1,5", 1.0},
+      {"0.1", 0.1},         {"90.000001", 90.000001},
+      {"00012", 12.0},      {"4 1.9", 41.9},
+      {"1 e5", 1e5},        {"4\r5", 4.0},
       {"\r4", 0.0},         {"4\r\n5", 4.0},
   };
   for (const Case& c : cases) {
@@ -44,9 +51,13 @@ TEST(NumberText, LeadingNumber) {
   const std::string zeros310(310, '0');
   const std::string zeros330(330, '0');
   const Case beyond[] = {
-      {"1e400", inf},        {"-1e400", -inf},     {"1e-400", 0.0},
-      {"1e99999999999999999999", inf},            {"1e-99999999999999999999", 0.0},
-      {"1e18446744073709551617", inf},            {"-1e-18446744073709551617", 0.0},
+      {"1e400", inf},
+      {"-1e400", -inf},
+      {"1e-400", 0.0},
+      {"1e99999999999999999999", inf},
+      {"1e-99999999999999999999", 0.0},
+      {"1e18446744073709551617", inf},
+      {"-1e-18446744073709551617", 0.0},
   };
   for (const Case& c : beyond) {
     EXPECT_EQ(LeadingNumber(c.text), c.value) << c.text;
@@ -66,17 +77,56 @@ TEST(NumberText, IsNumeric) {
     bool numeric;
   };
   const Case cases[] = {
-      {"41.9", true},   {"-41.9", true}, {"+3", true},    {" 12 ", true},  {"\t12", true},
-      {".5", true},     {"5.", true},    {"1e5", true},   {"1E-5", true},  {"2D3", true},
-      {"2d+3", true},   {"0", true},     {"-0", true},    {"", false},     {"-", false},
-      {".", false},     {"1.2.3", false}, {"4-5", false}, {"1e", false},   {"1e+", false},
-      {"abc", false},   {"12a", false},  {"1,5", false},  {"--1", false},  {"1 2", false},
-      {" ", false},     {"-.", false},   {"e5", false},   {"4\n", true},  {"4\r\n", true},
-      {"\n-4 ", true}, {"1e5x", false}, {"3E", false},   {"1e 5", false}, {"1\x1b", false},
+      {"41.9", true},
+      {"-41.9", true},
+      {"+3", true},
+      {" 12 ", true},
+      {"\t12", true},
+      {".5", true},
+      {"5.", true},
+      {"1e5", true},
+      {"1E-5", true},
+      {"2D3", true},
+      {"2d+3", true},
+      {"0", true},
+      {"-0", true},
+      {"", false},
+      {"-", false},
+      {".", false},
+      {"1.2.3", false},
+      {"4-5", false},
+      {"1e", false},
+      {"1e+", false},
+      {"abc", false},
+      {"12a", false},
+      {"1,5", false},
+      {"--1", false},
+      {"1 2", false},
+      {" ", false},
+      {"-.", false},
+      {"e5", false},
+      {"4\n", true},
+      {"4\r\n", true},
+      {"\n-4 ", true},
+      {"1e5x", false},
+      {"3E", false},
+      {"1e 5", false},
+      {"1\x1b", false},
       // Blanks before and after a number, never inside it; a carriage return only after it.
-      {"4 1.9", false}, {"- 3", false},  {"1 e5", false}, {"1e- 5", false}, {"1. 5", false},
-      {"4\t5", false},  {"4\n5", false}, {"4\r5", false}, {"\r4", false},  {"4\r", true},
-      {" \t4.5 \r\n", true},           {"1e5 \r", true}, {"3E ", false},  {"1 e", false},
+      {"4 1.9", false},
+      {"- 3", false},
+      {"1 e5", false},
+      {"1e- 5", false},
+      {"1. 5", false},
+      {"4\t5", false},
+      {"4\n5", false},
+      {"4\r5", false},
+      {"\r4", false},
+      {"4\r", true},
+      {" \t4.5 \r\n", true},
+      {"1e5 \r", true},
+      {"3E ", false},
+      {"1 e", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsNumeric(c.text), c.numeric) << '"' << c.text << '"';
@@ -94,10 +144,20 @@ TEST(NumberText, DefaultTextOfSingles) {
     const char* text;
   };
   const Case cases[] = {
-      {41.9f, "41.9"},   {45.0f, "45"},         {0.0f, "0"},          {-0.0f, "0"},
-      {-12.5f, "-12.5"}, {0.5f, "0.5"},         {-0.062f, "-0.062"},  {67.0761566f, "67.07616"},
-      {-90.0f, "-90"},   {12.508f, "12.508"},   {1234567.0f, "1234567"}, {0.0001f, "0.0001"},
-      {1e-5f, "1E-05"},  {-100.677f, "-100.677"},
+      {41.9f, "41.9"},
+      {45.0f, "45"},
+      {0.0f, "0"},
+      {-0.0f, "0"},
+      {-12.5f, "-12.5"},
+      {0.5f, "0.5"},
+      {-0.062f, "-0.062"},
+      {67.0761566f, "67.07616"},
+      {-90.0f, "-90"},
+      {12.508f, "12.508"},
+      {1234567.0f, "1234567"},
+      {0.0001f, "0.0001"},
+      {1e-5f, "1E-05"},
+      {-100.677f, "-100.677"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SingleText(c.value), c.text);
@@ -110,11 +170,24 @@ TEST(NumberText, DefaultTextOfDoubles) {
     const char* text;
   };
   const Case cases[] = {
-      {12.3, "12.3"},     {0.0, "0"},           {-0.0, "0"},         {7.0, "7"},
-      {2.0004, "2.0004"}, {41.93, "41.93"},     {484.38, "484.38"},  {0.1, "0.1"},
-      {-0.5, "-0.5"},     {123456.789, "123456.789"}, {1.0 / 3.0, "0.333333333333333"},
-      {0.001, "0.001"},   {-0.05, "-0.05"},     {1000.0, "1000"},    {0.0001, "0.0001"},
-      {999999999.999, "999999999.999"},         {1e9, "1000000000"}, {1e-5, "1E-05"},
+      {12.3, "12.3"},
+      {0.0, "0"},
+      {-0.0, "0"},
+      {7.0, "7"},
+      {2.0004, "2.0004"},
+      {41.93, "41.93"},
+      {484.38, "484.38"},
+      {0.1, "0.1"},
+      {-0.5, "-0.5"},
+      {123456.789, "123456.789"},
+      {1.0 / 3.0, "0.333333333333333"},
+      {0.001, "0.001"},
+      {-0.05, "-0.05"},
+      {1000.0, "1000"},
+      {0.0001, "0.0001"},
+      {999999999.999, "999999999.999"},
+      {1e9, "1000000000"},
+      {1e-5, "1E-05"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DoubleText(c.value), c.text);
@@ -125,11 +198,11 @@ TEST(NumberText, DefaultTextOfDoubles) {
   for (int i = 0; i < 100000; ++i) {
     const long long ranges[] = {2000, 2000000, 2000000000000, 20000000000000000};
     const long long range = ranges[i % 4];
-    const double thousandths = static_cast<double>(static_cast<long long>(random() % range) -
-                                                   range / 2);
+    const double thousandths =
+        static_cast<double>(static_cast<long long>(random() % range) - range / 2);
     const double value = thousandths / 1000.0;
-    for (const double v : {value, std::nextafter(value, 0.0), std::nextafter(value, 1e10),
-                           thousandths / 10000.0}) {
+    for (const double v :
+         {value, std::nextafter(value, 0.0), std::nextafter(value, 1e10), thousandths / 10000.0}) {
       std::array<char, 64> expected{};
       std::snprintf(expected.data(), expected.size(), "%.15G", v);
       ASSERT_EQ(DoubleText(v), v == 0.0 ? "0" : expected.data()) << thousandths;
@@ -143,13 +216,18 @@ TEST(NumberText, RoundTo3DecimalsHalvesToEvenOnTheExactValue) {
     double rounded;
   };
   const Case cases[] = {
-      {10.0625, 10.062},   // exact half: to the even digit
-      {10.1875, 10.188},   // exact half: to the even digit
-      {0.0625, 0.062},     {-0.0625, -0.062},  {2.0004, 2.0},
-      {12.3, 12.3},        {0.0005, 0.001},    // 0.0005 lies just above the half
-      {0.0025, 0.003},     // the double of 0.0025 lies just above the half
+      {10.0625, 10.062},  // exact half: to the even digit
+      {10.1875, 10.188},  // exact half: to the even digit
+      {0.0625, 0.062},
+      {-0.0625, -0.062},
+      {2.0004, 2.0},
+      {12.3, 12.3},
+      {0.0005, 0.001},                        // 0.0005 lies just above the half
+      {0.0025, 0.003},                        // the double of 0.0025 lies just above the half
       {static_cast<double>(0.0025f), 0.002},  // the single lies below it
-      {129.6886, 129.689}, {1e300, 1e300},      {-0.0001, -0.0},
+      {129.6886, 129.689},
+      {1e300, 1e300},
+      {-0.0001, -0.0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(RoundTo3Decimals(c.value), c.rounded) << c.value;
@@ -233,8 +311,9 @@ TEST(NumberText, RoundTo3DecimalsEqualsTheTextRounding) {
     }
   }
   // Both sides of where the arithmetic hands over to the text, and the smallest values.
-  for (const double edge : {1e9, 1e12, 9007199254740992.0 / 1000.0, 0.0005, 0.0, 5e-324,
-                            std::numeric_limits<double>::min(), std::numeric_limits<double>::max()}) {
+  for (const double edge :
+       {1e9, 1e12, 9007199254740992.0 / 1000.0, 0.0005, 0.0, 5e-324,
+        std::numeric_limits<double>::min(), std::numeric_limits<double>::max()}) {
     for (int ulps = -20; ulps <= 20; ++ulps) {
       check(steps(edge, ulps));
     }
@@ -296,7 +375,8 @@ struct CommaDecimals : std::numpunct<char> {
 };
 
 TEST(NumberText, PointSeparatorUnderACommaLocale) {
-  const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
+  const std::locale previous =
+      std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
   const char* cLocale = std::setlocale(LC_ALL, nullptr);
   const std::string savedC = cLocale != nullptr ? cLocale : "C";
   bool commaC = false;

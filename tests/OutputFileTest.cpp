@@ -158,7 +158,9 @@ std::string Attributes(const fs::path& file) {
 }
 
 // Runs a command of the acl package; whether it did its work.
-bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool Run(const std::string& command) {
+  return std::system(command.c_str()) == 0;
+}
 
 class Umask {
  public:
@@ -191,9 +193,9 @@ void ModesOfNewAndReplacedFiles(const fs::path& dir, Way way, Findings& f) {
     const Umask set(mask);
     const fs::path file = dir / ("new" + std::to_string(mask));
     Write(way, file, kOld);
-    f.check((Status(file).st_mode & 07777) == mode,
-            "umask " + std::to_string(mask) + " gave " +
-                std::to_string(Status(file).st_mode & 07777));
+    f.check(
+        (Status(file).st_mode & 07777) == mode,
+        "umask " + std::to_string(mask) + " gave " + std::to_string(Status(file).st_mode & 07777));
   }
   for (const mode_t mode : {0600, 0640, 0666, 0750, 0602}) {
     const fs::path file = dir / ("kept" + std::to_string(mode));
@@ -241,11 +243,11 @@ void AccessListsAndAttributesKept(const fs::path& dir, Way way, Findings& f) {
                 "no attribute on the scratch file");
       }
       before.push_back(Attributes(path));
-      f.check((before.back().find("system.posix_acl_access") != std::string::npos) ==
-                      (file.acl != nullptr) &&
-                  (before.back().find("user.source=lats.txt") != std::string::npos) ==
-                      file.attribute,
-              file.name + std::string(": ") + before.back());
+      f.check(
+          (before.back().find("system.posix_acl_access") != std::string::npos) ==
+                  (file.acl != nullptr) &&
+              (before.back().find("user.source=lats.txt") != std::string::npos) == file.attribute,
+          file.name + std::string(": ") + before.back());
     }
     std::optional<OutputFolder> open;
     if (way == Way::Folder) {
@@ -318,9 +320,9 @@ void LinksKeepPointingWhereTheyDid(const fs::path& dir, Way way, Findings& f) {
   f.check(Names(dir) == std::vector<std::string>{"absolute.csv", "chain.csv", "chains",
                                                  "dangling.csv", "link.csv", "real"},
           Joined(Names(dir)));
-  f.check(Names(dir / "real") == std::vector<std::string>{"absolute.csv", "end39.csv",
-                                                          "end40.csv", "end5.csv", "new.csv",
-                                                          "target.csv", "up.csv"},
+  f.check(Names(dir / "real") == std::vector<std::string>{"absolute.csv", "end39.csv", "end40.csv",
+                                                          "end5.csv", "new.csv", "target.csv",
+                                                          "up.csv"},
           Joined(Names(dir / "real")));
 }
 
@@ -466,8 +468,7 @@ void OwnerAndGroupKept(const fs::path& dir, Way way, Findings& f) {
     Write(way, dir / file.name, "new");
     f.content(dir / file.name, "new");
     const struct stat st = Status(dir / file.name);
-    f.check(st.st_uid == file.owner && st.st_gid == file.group &&
-                (st.st_mode & 07777) == file.mode,
+    f.check(st.st_uid == file.owner && st.st_gid == file.group && (st.st_mode & 07777) == file.mode,
             std::string(file.name) + " lost its owner, group or mode");
   }
 }
@@ -711,8 +712,8 @@ std::string RunAsNobody(const Case& c, const fs::path& dir, Way way) {
     } else {
       found = RunCase(c, dir, way);
     }
-    const bool sent = ::write(channel[1], found.data(), found.size()) ==
-                      static_cast<ssize_t>(found.size());
+    const bool sent =
+        ::write(channel[1], found.data(), found.size()) == static_cast<ssize_t>(found.size());
     _exit(found.empty() && sent ? 0 : 1);
   }
   ::close(channel[1]);
@@ -730,7 +731,9 @@ std::string RunAsNobody(const Case& c, const fs::path& dir, Way way) {
   return found;
 }
 
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class OutputFile : public ::testing::TestWithParam<Case> {};
 

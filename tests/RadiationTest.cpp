@@ -112,8 +112,8 @@ TEST(Radiation, WorkedExampleAt41_9OnDay172WithItsIntermediates) {
   EXPECT_EQ(Significant7(InverseRelativeDistance(day)), "0.9679837");
   const float latitudeRad = DegToRad(latitude);
   EXPECT_EQ(Significant7(latitudeRad), "0.7312930");
-  const double r = steps::SunsetRadicand(std::tan(static_cast<double>(latitudeRad)),
-                                         std::tan(declination));
+  const double r =
+      steps::SunsetRadicand(std::tan(static_cast<double>(latitudeRad)), std::tan(declination));
   EXPECT_EQ(Significant7(r), "0.8487113");
   EXPECT_EQ(Significant7(SunsetHourAngle(latitude, declination)), "1.970297");
   const float dayLength = DayLength(latitude, day);
@@ -174,8 +174,8 @@ TEST(Radiation, PolarDayAndNight) {
     std::int16_t day;
     bool polarDay;
   };
-  const Case cases[] = {{70.0f, 172, true},  {70.0f, 355, false}, {-70.0f, 355, true},
-                        {-70.0f, 172, false}, {90.0f, 172, true}, {90.0f, 1, false},
+  const Case cases[] = {{70.0f, 172, true},   {70.0f, 355, false},  {-70.0f, 355, true},
+                        {-70.0f, 172, false}, {90.0f, 172, true},   {90.0f, 1, false},
                         {-90.0f, 355, true},  {-90.0f, 172, false}, {95.0f, 172, true},
                         {-95.0f, 172, false}};
   for (const Case& c : cases) {
@@ -325,10 +325,10 @@ TEST(Fao56, PolarDayNightAndTheEquator) {
     bool polarDay;
   };
   const Case cases[] = {
-      {70.0, 172, true},  {70.0, 355, false},  {-70.0, 355, true}, {-70.0, 172, false},
-      {90.0, 172, true},  {90.0, 1, false},    {90.0, 80, false},  {90.0, 81, true},
-      {90.0, 263, true},  {90.0, 264, false},  {-90.0, 355, true}, {-90.0, 172, false},
-      {-90.0, 80, true},  {-90.0, 81, false},  {-90.0, 264, true}, {-90.0, 1, true},
+      {70.0, 172, true}, {70.0, 355, false}, {-70.0, 355, true}, {-70.0, 172, false},
+      {90.0, 172, true}, {90.0, 1, false},   {90.0, 80, false},  {90.0, 81, true},
+      {90.0, 263, true}, {90.0, 264, false}, {-90.0, 355, true}, {-90.0, 172, false},
+      {-90.0, 80, true}, {-90.0, 81, false}, {-90.0, 264, true}, {-90.0, 1, true},
   };
   const double pi = std::acos(-1.0);
   for (const Case& c : cases) {

@@ -22,7 +22,10 @@ TEST(ShownText, EscapesWhatCannotBeSeen) {
       {"C:\\data\\lats41.9.out", "C:\\\\data\\\\lats41.9.out", "C:\\data\\lats41.9.out"},
       {"\x1b[2J\a\x7f", "\\x1b[2J\\x07\\x7f", "\\x1b[2J\\x07\\x7f"},
       {"/tmp/a\tb\n", "/tmp/a\\x09b\\x0a", "/tmp/a\\x09b\\x0a"},
-      {std::string("1\0" "2", 3), "1\\x002", "1\\x002"},
+      {std::string("1\0"
+                   "2",
+                   3),
+       "1\\x002", "1\\x002"},
       {"\xc2\x85", "\\xc2\\x85", "\\xc2\\x85"},  // C1 next line
       // Bytes that are not UTF-8: stray, cut short, overlong, surrogates, past U+10FFFF.
       {"\xff\xfe", "\\xff\\xfe", "\\xff\\xfe"},
@@ -41,14 +44,18 @@ TEST(ShownText, EscapesWhatCannotBeSeen) {
        "41.9\xc2\xb0 \xe2\x80\x90\xe2\x80\xb0\xe2\x80\xa6\xe2\x81\x9e",
        "41.9\xc2\xb0 \xe2\x80\x90\xe2\x80\xb0\xe2\x80\xa6\xe2\x81\x9e"},
       // Spaces that look like a blank: no-break, en to hair, narrow no-break, math, ideographic.
-      {"4\xc2\xa0" "5", "4\\xc2\\xa05", "4\\xc2\\xa05"},
+      {"4\xc2\xa0"
+       "5",
+       "4\\xc2\\xa05", "4\\xc2\\xa05"},
       {"\xe2\x80\x80\xe2\x80\x87\xe2\x80\x8a", "\\xe2\\x80\\x80\\xe2\\x80\\x87\\xe2\\x80\\x8a",
        "\\xe2\\x80\\x80\\xe2\\x80\\x87\\xe2\\x80\\x8a"},
       {"\xe2\x80\xaf\xe2\x81\x9f\xe3\x80\x80\xe1\x9a\x80",
        "\\xe2\\x80\\xaf\\xe2\\x81\\x9f\\xe3\\x80\\x80\\xe1\\x9a\\x80",
        "\\xe2\\x80\\xaf\\xe2\\x81\\x9f\\xe3\\x80\\x80\\xe1\\x9a\\x80"},
       // Bidi overrides, embeddings, isolates and marks turn the text round.
-      {"txt.\xe2\x80\xae" "fdp", "txt.\\xe2\\x80\\xaefdp", "txt.\\xe2\\x80\\xaefdp"},
+      {"txt.\xe2\x80\xae"
+       "fdp",
+       "txt.\\xe2\\x80\\xaefdp", "txt.\\xe2\\x80\\xaefdp"},
       {"\xe2\x80\xaa\xe2\x80\xab\xe2\x80\xac\xe2\x80\xad",
        "\\xe2\\x80\\xaa\\xe2\\x80\\xab\\xe2\\x80\\xac\\xe2\\x80\\xad",
        "\\xe2\\x80\\xaa\\xe2\\x80\\xab\\xe2\\x80\\xac\\xe2\\x80\\xad"},
@@ -59,7 +66,8 @@ TEST(ShownText, EscapesWhatCannotBeSeen) {
        "\\xe2\\x80\\x8e\\xe2\\x80\\x8f\\xd8\\x9c"},
       // Characters that draw nothing: zero-width space, joiners, word joiner, byte order mark,
       // soft hyphen, variation selector, tag.
-      {"1\xe2\x80\x8b\xe2\x80\x8c\xe2\x80\x8d" "2",
+      {"1\xe2\x80\x8b\xe2\x80\x8c\xe2\x80\x8d"
+       "2",
        "1\\xe2\\x80\\x8b\\xe2\\x80\\x8c\\xe2\\x80\\x8d2",
        "1\\xe2\\x80\\x8b\\xe2\\x80\\x8c\\xe2\\x80\\x8d2"},
       {"\xe2\x81\xa0\xef\xbb\xbf\xc2\xad", "\\xe2\\x81\\xa0\\xef\\xbb\\xbf\\xc2\\xad",

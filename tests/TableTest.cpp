@@ -92,8 +92,8 @@ TEST(Table, CellsAreTheSingleFilesText) {
 TEST(Table, Grids) {
   struct Case {
     const char* text;
-    std::size_t count;     // 0: refused
-    const char* first;     // or what the refusal says
+    std::size_t count;  // 0: refused
+    const char* first;  // or what the refusal says
     const char* last = "";
   };
   const Case cases[] = {
@@ -184,7 +184,8 @@ TEST(Table, CoordinateLatitudes) {
       {{45.0f, 45.000002f}, {}, "latitude 45 comes more than once"},  // alike in the files
       {{45.0f, 45.00001f}, {45.0f, 45.00001f}},
       {{3.0f, 1.0f, 3.0f, 1.0f}, {}, "latitudes 1, 3 come more than once"},
-      {many, {},
+      {many,
+       {},
        "latitudes 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19 and 3 "
        "more come more than once"},
   };
@@ -197,8 +198,8 @@ TEST(Table, CoordinateLatitudes) {
   // The file itself takes them in no other order.
   EXPECT_THROW(NetcdfTable({1.0f, 0.0f}, CycleChoice{}), NetcdfError);
   EXPECT_THROW(NetcdfTable({1.0f, 1.0f}, CycleChoice{}), NetcdfError);
-  const auto periods = DatedPeriods(*ParseIsoDate("2024-01-01"), *ParseIsoDate("2024-01-01"),
-                                    Aggregation::Daily);
+  const auto periods =
+      DatedPeriods(*ParseIsoDate("2024-01-01"), *ParseIsoDate("2024-01-01"), Aggregation::Daily);
   EXPECT_THROW(NetcdfDatedTable({1.0f, 0.0f}, periods, CycleChoice{Aggregation::Daily}),
                NetcdfError);
 }
@@ -211,8 +212,8 @@ TEST(Table, DatedTable) {
        {Aggregation::Daily, Aggregation::Dekadal, Aggregation::Monthly}) {
     for (const Unit unit : {Unit::MJPerM2Day, Unit::MmPerDekad}) {
       const CycleChoice choice{aggregation, unit, Quantity::Radiation, Method::Fao56};
-      const auto periods = DatedPeriods(*ParseIsoDate("2023-01-01"), *ParseIsoDate("2024-12-31"),
-                                        aggregation);
+      const auto periods =
+          DatedPeriods(*ParseIsoDate("2023-01-01"), *ParseIsoDate("2024-12-31"), aggregation);
       const auto rows = Cells(DatedTableText(latitudes, periods, choice), ",");
       ASSERT_EQ(rows.size(), periods.size() * 2 + 1);
       EXPECT_EQ(rows[0][0] + "," + rows[0][1], "Date (method fao56),Latitude");
@@ -228,10 +229,9 @@ TEST(Table, DatedTable) {
           }
         }
       }
-      EXPECT_EQ(rows[rows.size() - 2][0],
-                aggregation == Aggregation::Daily     ? "2024-12-31"
-                : aggregation == Aggregation::Dekadal ? "2024-12-21"
-                                                      : "2024-12-01");
+      EXPECT_EQ(rows[rows.size() - 2][0], aggregation == Aggregation::Daily     ? "2024-12-31"
+                                          : aggregation == Aggregation::Dekadal ? "2024-12-21"
+                                                                                : "2024-12-01");
     }
   }
 }
@@ -340,8 +340,9 @@ TEST(Table, NetcdfOfRealDates) {
   EXPECT_EQ(file.text(file.variable(table.data.name), "cell_methods"), "time: sum");
   const std::string comment = file.text(NC_GLOBAL, "comment");
   EXPECT_TRUE(comment.starts_with("Each day takes its day of the year J")) << comment;
-  EXPECT_TRUE(comment.ends_with("the Method section of Marovane's README sets out every step "
-                                "and coefficient."))
+  EXPECT_TRUE(
+      comment.ends_with("the Method section of Marovane's README sets out every step "
+                        "and coefficient."))
       << comment;
   std::vector<double> ends(periods.size() * 2);
   nc_get_var_double(file.id, file.variable("time_bounds"), ends.data());
@@ -378,8 +379,8 @@ TEST(Table, UnitsAndCellMethods) {
        "(none)"},
       {Aggregation::Dekadal, Unit::MmPerDekad, Quantity::Radiation, "mm", "dekad: sum", "(none)"},
       {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength, "h", "dekad: mean", "(none)"},
-      {Aggregation::Monthly, Unit::MmPerDekad, Quantity::Radiation, "mm (10 day)-1",
-       "month: mean", "(none)"},
+      {Aggregation::Monthly, Unit::MmPerDekad, Quantity::Radiation, "mm (10 day)-1", "month: mean",
+       "(none)"},
       {Aggregation::Daily, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2 (10 day)-1",
        "day: mean", "(none)"},
       {Aggregation::Weekly, Unit::WPerM2, Quantity::Radiation, "W m-2", "week: mean", flux},
@@ -389,14 +390,15 @@ TEST(Table, UnitsAndCellMethods) {
   };
   for (const Case& c : cases) {
     const CycleChoice choice{c.aggregation, c.unit, c.quantity};
-    const std::string what = QuantityHeader(choice) + " " +
-                             std::string(Describe(c.aggregation).name);
+    const std::string what =
+        QuantityHeader(choice) + " " + std::string(Describe(c.aggregation).name);
     const TableDescription table = DescribeTable(choice);
     const std::vector<TableAttribute>& attributes = table.data.attributes;
     EXPECT_EQ(AttributeValue(attributes, "units"), c.units) << what;
     EXPECT_EQ(AttributeValue(attributes, "cell_methods"), c.cellMethods) << what;
-    const bool named = std::any_of(attributes.begin(), attributes.end(),
-                                   [](const TableAttribute& a) { return a.name == "standard_name"; });
+    const bool named =
+        std::any_of(attributes.begin(), attributes.end(),
+                    [](const TableAttribute& a) { return a.name == "standard_name"; });
     EXPECT_EQ(named ? AttributeValue(attributes, "standard_name") : "(none)", c.standardName)
         << what;
     // The real dates' table says the same of its values.
@@ -404,8 +406,7 @@ TEST(Table, UnitsAndCellMethods) {
       const TableDescription dated = DescribeDatedTable(choice, Date{2024, 1, 1});
       EXPECT_EQ(dated.data.attributes.size(), attributes.size() - 1) << what;  // no coordinates
       EXPECT_EQ(AttributeValue(dated.data.attributes, "units"), c.units) << what;
-      EXPECT_EQ(AttributeValue(dated.data.attributes, "standard_name"),
-                named ? c.standardName : "")
+      EXPECT_EQ(AttributeValue(dated.data.attributes, "standard_name"), named ? c.standardName : "")
           << what;
     }
   }
@@ -437,29 +438,36 @@ TEST(Table, CommandLine) {
   test::WriteText(lats, "41.9 10\n");
   fs::create_symlink("lats.csv", link);
   const CycleChoice monthly{Aggregation::Monthly, Unit::MmPerDay};
-  const std::string twoLatitudes =
-      TableText({41.9f, -33.868f}, CycleChoice{}, TableLayout::Wide);
+  const std::string twoLatitudes = TableText({41.9f, -33.868f}, CycleChoice{}, TableLayout::Wide);
 
   struct Case {
     std::vector<std::string> args;
     int status;
-    std::string out;         // exactly, when written to standard output
-    std::string err;         // a part of the message; all of it when it ends in a line end
-    std::string file = "";   // the file it writes, and its text when CSV
+    std::string out;        // exactly, when written to standard output
+    std::string err;        // a part of the message; all of it when it ends in a line end
+    std::string file = "";  // the file it writes, and its text when CSV
     std::string text = "";
   };
   const Case cases[] = {
       {{"-l", "41.9", "-l", "33:52:03S", "--table", "-"}, 0, twoLatitudes, ""},
-      {{"-l", "41.9", "-l", "33:52:03S", "--table=" + csv}, 0, "", "Table written to", csv,
+      {{"-l", "41.9", "-l", "33:52:03S", "--table=" + csv},
+       0,
+       "",
+       "Table written to",
+       csv,
        twoLatitudes},
-      {{"--batch", good, "-t", "-", "-a", "monthly", "-u", "5", "--layout", "long"}, 0,
-       TableText({41.9f, -33.8675f, 0.0f}, monthly, TableLayout::Long), ""},
-      {{"--grid", "-1:1:1", "--table", "-", "-q", "daylength", "-m", "fao56"}, 0,
-       TableText({-1.0f, 0.0f, 1.0f}, {kDefaultAggregation, kDefaultUnit, Quantity::DayLength,
-                                       Method::Fao56},
+      {{"--batch", good, "-t", "-", "-a", "monthly", "-u", "5", "--layout", "long"},
+       0,
+       TableText({41.9f, -33.8675f, 0.0f}, monthly, TableLayout::Long),
+       ""},
+      {{"--grid", "-1:1:1", "--table", "-", "-q", "daylength", "-m", "fao56"},
+       0,
+       TableText({-1.0f, 0.0f, 1.0f},
+                 {kDefaultAggregation, kDefaultUnit, Quantity::DayLength, Method::Fao56},
                  TableLayout::Wide),
        ""},
-      {{"-l", "0", "--dates", "2024-12-31/2024-12-31", "-a", "daily", "--table", "-"}, 0,
+      {{"-l", "0", "--dates", "2024-12-31/2024-12-31", "-a", "daily", "--table", "-"},
+       0,
        "Date (method harmonic),Latitude,extraterrestrial Radiation MJ/m^2/day\r\n2024-12-31,0," +
            DoubleText(DatedValue(DailyValues(0.0f, Quantity::Radiation, Method::Harmonic, 366),
                                  {*ParseIsoDate("2024-12-31"), 1}, {Aggregation::Daily})) +
@@ -481,9 +489,11 @@ TEST(Table, CommandLine) {
        "Date (method fao56),Latitude,Day length hours\r\n2024-12-31,41.9,9.019\r\n"
        "2024-12-31,66.5,1.709\r\n",
        ""},
-      {{"-l", "41.9", "-d", "2024-12-01/2024-12-31", "-m", "fao56", "-a", "monthly", "-u",
-        "mm/day", "-t", "-"},
-       0, "Date (method fao56),Latitude,extraterrestrial Radiation mm/day\r\n2024-12-01,41.9,5.119\r\n",
+      {{"-l", "41.9", "-d", "2024-12-01/2024-12-31", "-m", "fao56", "-a", "monthly", "-u", "mm/day",
+        "-t", "-"},
+       0,
+       "Date (method fao56),Latitude,extraterrestrial Radiation "
+       "mm/day\r\n2024-12-01,41.9,5.119\r\n",
        ""},
       {{"-l", "-33.8675", "-d", "2024-12-25/2024-12-31", "-m", "fao56", "-a", "dekadal", "-u",
         "mm/dekad", "-t", "-"},
@@ -499,33 +509,56 @@ TEST(Table, CommandLine) {
        ""},
       {{"--grid", "0:10:5", "--table", nc}, 0, "", "Table written to", nc},
       // The CSV keeps the latitudes as given, repeats and all; NetCDF refuses a repeat.
-      {{"-l", "41.9", "-l", "10", "-l", "41.9", "--table", "-"}, 0,
-       TableText({41.9f, 10.0f, 41.9f}, CycleChoice{}, TableLayout::Wide), ""},
-      {{"-l", "41.9", "-l", "10", "-l", "41.9", "--table", nc}, 2, "",
+      {{"-l", "41.9", "-l", "10", "-l", "41.9", "--table", "-"},
+       0,
+       TableText({41.9f, 10.0f, 41.9f}, CycleChoice{}, TableLayout::Wide),
+       ""},
+      {{"-l", "41.9", "-l", "10", "-l", "41.9", "--table", nc},
+       2,
+       "",
        "--latitude: latitude 41.9" + repeated},
-      {{"--grid", "45:45.00001:0.000001", "--table", nc}, 2, "",
+      {{"--grid", "45:45.00001:0.000001", "--table", nc},
+       2,
+       "",
        "--grid: latitudes 45, 45.00001 come more than once; a NetCDF table"},
-      {{"--batch", twice, "-d", "2024-01-01/2024-01-31", "--table", nc}, 2, "",
+      {{"--batch", twice, "-d", "2024-01-01/2024-01-31", "--table", nc},
+       2,
+       "",
        "--batch: latitude 0" + repeated},
-      {{"-l", "1", "--table", upperCsv}, 0, "", "Table written to " + upperCsv + "\n", upperCsv,
+      {{"-l", "1", "--table", upperCsv},
+       0,
+       "",
+       "Table written to " + upperCsv + "\n",
+       upperCsv,
        TableText({1.0f}, CycleChoice{}, TableLayout::Wide)},
       {{"-l", "1", "--table", upperNc}, 0, "", "Table written to " + upperNc + "\n", upperNc},
-      {{"-l", "1", "--table", endingOnly}, 2, "",
-       "--table '" + endingOnly + "' has no file name before .csv; give a name such as "
-       "table.csv.\n"},
-      {{"-l", "1", "--table", ".NC"}, 2, "",
+      {{"-l", "1", "--table", endingOnly},
+       2,
+       "",
+       "--table '" + endingOnly +
+           "' has no file name before .csv; give a name such as "
+           "table.csv.\n"},
+      {{"-l", "1", "--table", ".NC"},
+       2,
+       "",
        "--table '.NC' has no file name before .NC; give a name such as table.nc.\n"},
       // Paths are shown as the system names them, a backslash as one.
-      {{"-l", "1", "--table", (dir / "a\\b.csv").string()}, 0, "",
+      {{"-l", "1", "--table", (dir / "a\\b.csv").string()},
+       0,
+       "",
        "Table written to " + (dir / "a\\b.csv").string() + "\n"},
       {{"-l", "41.9", "-l", "10"}, 2, "", "--latitude given more than once makes one table"},
       {{"--grid", "0:10:1"}, 2, "", "--grid makes one table of every latitude: add --table"},
       {{"-l", "1", "--dates", "2023-01-01/2023-01-02"}, 2, "", "add --table"},
       {{"-l", "1", "--layout", "long"}, 2, "", "add --table"},
-      {{"-l", "1", "--table", (dir / "t.txt").string()}, 2, "",
+      {{"-l", "1", "--table", (dir / "t.txt").string()},
+       2,
+       "",
        "ends neither in .csv (comma-separated) nor in .nc (NetCDF)"},
       {{"-l", "1", "--table", ""}, 2, "", "an empty path ends neither"},
-      {{"-l", "1", "--table", csv, "--output", csv}, 2, "",
+      {{"-l", "1", "--table", csv, "--output", csv},
+       2,
+       "",
        "--output and --table cannot be used together: --table PATH names the table's file.\n"},
       {{"--grid", "0:1:1", "--batch", good, "--table", csv}, 2, "", "--grid and --batch" + oneWay},
       {{"--batch", good, "--grid", "0:1:1", "--table", nc}, 2, "", "--grid and --batch" + oneWay},
@@ -535,31 +568,50 @@ TEST(Table, CommandLine) {
       {{"--grid", "0:1:1", "-l", "3", "--table", csv}, 2, "", "--grid and --latitude" + oneWay},
       {{"-l", "41.9", "-l", "91", "--table", csv}, 2, "", "--latitude '91': "},
       {{"-l", "x", "-l", "1", "--table", nc}, 2, "", "--latitude 'x': One of the inputs"},
-      {{"--batch", bad, "--table", csv}, 2, "",
+      {{"--batch", bad, "--table", csv},
+       2,
+       "",
        "Item 2 (abc): not a number.\nItem 3 (91): latitude outside -90..90.\n"
-       "--batch: 2 items of '" + bad + "' are no latitudes; no table written."},
-      {{"--batch", oneBad, "--table", csv}, 2, "",
+       "--batch: 2 items of '" +
+           bad + "' are no latitudes; no table written."},
+      {{"--batch", oneBad, "--table", csv},
+       2,
+       "",
        "Item 2 (abc): not a number.\n--batch: 1 item of '" + oneBad +
            "' is no latitude; no table written.\n"},
       {{"--batch", (dir / "none.txt").string(), "--table", csv}, 1, "", "could not be read"},
-      {{"--batch", lats, "--table", lats}, 2, "",
+      {{"--batch", lats, "--table", lats},
+       2,
+       "",
        "--table: '" + lats + "' would replace the --batch input '" + lats +
            "'; no table written.\n"},
-      {{"--batch", lats, "--table", link, "--layout", "long"}, 2, "",
+      {{"--batch", lats, "--table", link, "--layout", "long"},
+       2,
+       "",
        "--table: '" + link + "' would replace the --batch input '" + lats + "'"},
       {{"--batch", link, "--table", lats}, 2, "", "would replace the --batch input"},
-      {{"-l", "1", "--dates", "2023-02-29/2023-03-01", "--table", csv}, 2, "",
+      {{"-l", "1", "--dates", "2023-02-29/2023-03-01", "--table", csv},
+       2,
+       "",
        "--dates: FROM '2023-02-29' is no date"},
       {{"-l", "1", "--dates", "2023-03-01/2023-02-01", "--table", csv}, 2, "", "is after TO"},
-      {{"-l", "1", "--dates", "1900-01-01/2000-12-31", "--table", csv}, 2, "",
+      {{"-l", "1", "--dates", "1900-01-01/2000-12-31", "--table", csv},
+       2,
+       "",
        "more than 100 years"},
-      {{"-l", "1", "--dates", "2023-01-01/2023-02-01", "-a", "weekly", "--table", csv}, 2, "",
+      {{"-l", "1", "--dates", "2023-01-01/2023-02-01", "-a", "weekly", "--table", csv},
+       2,
+       "",
        "weeks have no place in the real calendar"},
-      {{"-l", "1", "--dates", "2023-01-01/2023-02-01", "--layout", "wide", "--table", csv}, 2,
-       "", "long only"},
+      {{"-l", "1", "--dates", "2023-01-01/2023-02-01", "--layout", "wide", "--table", csv},
+       2,
+       "",
+       "long only"},
       {{"-l", "1", "--layout", "tall", "--table", csv}, 2, "", "unknown layout 'tall'"},
       {{"-l", "1", "--layout", "long", "--table", nc}, 2, "", "--layout is for CSV"},
-      {{"--grid", "-90:90:0.0005", "-a", "daily", "--table", csv}, 2, "",
+      {{"--grid", "-90:90:0.0005", "-a", "daily", "--table", csv},
+       2,
+       "",
        "360001 latitudes of 365 periods each make more than 100,000,000 values"},
   };
   for (const Case& c : cases) {
@@ -601,8 +653,7 @@ TEST(Table, CommandLine) {
     detail::UseNetcdfModule(module);
     const test::CliRun run = test::CallCli({"-l", "1", "--table", nc});
     EXPECT_EQ(run.status, 1) << module;
-    EXPECT_NE(run.err.find("NetCDF: cannot load the NetCDF support: " + message),
-              std::string::npos)
+    EXPECT_NE(run.err.find("NetCDF: cannot load the NetCDF support: " + message), std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("; no table written.\n"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(nc)) << module;

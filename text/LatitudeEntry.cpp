@@ -17,10 +17,8 @@ struct BoxRule {
 
 const BoxRule& RuleOf(LatitudeBox box) {
   static constexpr BoxRule kRules[] = {
-      {99, 0, "Give Latitude as a decimal number"},
-      {2, 2, "Give Degrees of Latitude"},
-      {2, 2, "Give Minutes of Latitude"},
-      {2, 2, "Give Seconds of Latitude"},
+      {99, 0, "Give Latitude as a decimal number"}, {2, 2, "Give Degrees of Latitude"},
+      {2, 2, "Give Minutes of Latitude"},           {2, 2, "Give Seconds of Latitude"},
       {1, 1, "Give N for North or S for South"},
   };
   return kRules[static_cast<int>(box)];
@@ -34,21 +32,24 @@ bool LatitudeBoxAccepts(LatitudeBox box, char32_t c) {
   }
   const bool digit = c >= U'0' && c <= U'9';
   switch (box) {
-    case LatitudeBox::Decimal:
-      return digit || c == U'-' || c == U'.';
+    case LatitudeBox::Decimal: return digit || c == U'-' || c == U'.';
     case LatitudeBox::Degrees:
     case LatitudeBox::Minutes:
-    case LatitudeBox::Seconds:
-      return digit;
-    case LatitudeBox::Hemisphere:
-      return c == U'N' || c == U'S' || c == U'n' || c == U's';
+    case LatitudeBox::Seconds: return digit;
+    case LatitudeBox::Hemisphere: return c == U'N' || c == U'S' || c == U'n' || c == U's';
   }
   return false;
 }
 
-int LatitudeBoxSelection(LatitudeBox box) { return RuleOf(box).selection; }
-int LatitudeBoxMaxLength(LatitudeBox box) { return RuleOf(box).maxLength; }
-std::string_view LatitudeBoxToolTip(LatitudeBox box) { return RuleOf(box).toolTip; }
+int LatitudeBoxSelection(LatitudeBox box) {
+  return RuleOf(box).selection;
+}
+int LatitudeBoxMaxLength(LatitudeBox box) {
+  return RuleOf(box).maxLength;
+}
+std::string_view LatitudeBoxToolTip(LatitudeBox box) {
+  return RuleOf(box).toolTip;
+}
 
 LatitudeReaction FillDegreeBoxes(const LatitudeTexts& texts) {
   LatitudeReaction reaction{texts, DecimalToDms(texts.decimal), true, false};

@@ -16,7 +16,9 @@ std::int16_t AbsWhole(double whole) {
   return static_cast<std::int16_t>(std::fmin(std::fabs(whole), 32767.0));
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 }  // namespace
 

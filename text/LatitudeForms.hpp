@@ -11,15 +11,17 @@
 namespace marovane {
 
 struct Dms {
-  float latitude = 0.0f;       // the decimal text's value, rounded to single
-  std::int16_t degrees = 0;    // 0..90, without sign
-  std::int16_t minutes = 0;    // 0..59
-  std::int16_t seconds = 0;    // 0..59
-  std::string hemisphere;      // "N" for a latitude above 0, otherwise "S"
+  float latitude = 0.0f;     // the decimal text's value, rounded to single
+  std::int16_t degrees = 0;  // 0..90, without sign
+  std::int16_t minutes = 0;  // 0..59
+  std::int16_t seconds = 0;  // 0..59
+  std::string hemisphere;    // "N" for a latitude above 0, otherwise "S"
 };
 
 // The decimal boxes' range, both bounds included.
-inline bool IsLatitudeInRange(double latitude) { return latitude >= -90.0 && latitude <= 90.0; }
+inline bool IsLatitudeInRange(double latitude) {
+  return latitude >= -90.0 && latitude <= 90.0;
+}
 
 // The export's checks of a decimal latitude text: a number as a whole, then -90..90 on its
 // double value ("90.000001" is refused). On Valid, `latitude` holds the value as a single.

@@ -14,14 +14,22 @@ namespace marovane {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsExponentLetter(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsExponentLetter(char c) {
+  return c == 'E' || c == 'e' || c == 'D' || c == 'd';
+}
 // The leading-number reading ignores blanks, tabs and line feeds wherever they stand; a
 // carriage return ends it ("4\r5" reads 4).
-bool IsIgnoredBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsIgnoredBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
 // After a numeric text's number any line end may follow, so that a pasted line or an
 // argument from a Windows file is still a number.
-bool IsTrailingBlank(char c) { return IsIgnoredBlank(c) || c == '\r'; }
+bool IsTrailingBlank(char c) {
+  return IsIgnoredBlank(c) || c == '\r';
+}
 
 // Beyond these decimal exponents of the leading digit no double is left: the value is
 // +-infinity or +-0 whatever its digits.
@@ -126,8 +134,8 @@ ScannedNumber ScanNumber(std::string_view text) {
     negative = text[i] == '-';
     take();
   }
-  std::string digits;       // significant digits, leading zeros dropped
-  long long exponent = 0;   // power of ten of the last digit in `digits`
+  std::string digits;      // significant digits, leading zeros dropped
+  long long exponent = 0;  // power of ten of the last digit in `digits`
   bool seenPoint = false;
   bool seenDigit = false;
   for (;;) {
@@ -189,16 +197,22 @@ ScannedNumber ScanNumber(std::string_view text) {
   return scanned;
 }
 
-double LeadingNumber(std::string_view text) { return ScanNumber(text).value; }
+double LeadingNumber(std::string_view text) {
+  return ScanNumber(text).value;
+}
 
-bool IsNumeric(std::string_view text) { return ScanNumber(text).whole; }
+bool IsNumeric(std::string_view text) {
+  return ScanNumber(text).whole;
+}
 
 std::optional<double> NumericValue(std::string_view text) {
   const ScannedNumber scanned = ScanNumber(text);
   return scanned.whole ? std::optional<double>(scanned.value) : std::nullopt;
 }
 
-std::string SingleText(float value) { return DefaultText(value, 7); }
+std::string SingleText(float value) {
+  return DefaultText(value, 7);
+}
 
 std::string DoubleText(double value) {
   std::string text;

@@ -51,15 +51,16 @@ bool IsUnsafe(char32_t c) {
     char32_t last;
   };
   static constexpr Range kUnsafe[] = {
-      {0x0000, 0x001F}, {0x007F, 0x00A0},  // C0, DEL, C1, no-break space
-      {0x00AD, 0x00AD}, {0x034F, 0x034F}, {0x061C, 0x061C}, {0x115F, 0x1160},
-      {0x1680, 0x1680}, {0x17B4, 0x17B5}, {0x180B, 0x180F},
-      {0x2000, 0x200F},  // spaces, zero-width characters, left-to-right and right-to-left marks
+      {0x0000, 0x001F},   {0x007F, 0x00A0},  // C0, DEL, C1, no-break space
+      {0x00AD, 0x00AD},   {0x034F, 0x034F},   {0x061C, 0x061C},
+      {0x115F, 0x1160},   {0x1680, 0x1680},   {0x17B4, 0x17B5},
+      {0x180B, 0x180F},   {0x2000, 0x200F},  // spaces, zero-width characters, left-to-right and
+                                             // right-to-left marks
       {0x2028, 0x202F},  // line and paragraph separators, embeddings, overrides, narrow space
       {0x205F, 0x206F},  // math space, word joiner, invisible operators, isolates
-      {0x3000, 0x3000}, {0x3164, 0x3164}, {0xFE00, 0xFE0F}, {0xFEFF, 0xFEFF},
-      {0xFFA0, 0xFFA0}, {0xFFF0, 0xFFFB}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A},
-      {0xE0000, 0xE0FFF},
+      {0x3000, 0x3000},   {0x3164, 0x3164},   {0xFE00, 0xFE0F},
+      {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},   {0xFFF0, 0xFFFB},
+      {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
   };
   for (const Range& range : kUnsafe) {
     if (c < range.first) {
@@ -137,6 +138,8 @@ std::string ShownText(std::string_view bytes, std::size_t maxCharacters) {
   return Shown(bytes, maxCharacters, true);
 }
 
-std::string ShownPath(std::string_view bytes) { return Shown(bytes, std::string::npos, false); }
+std::string ShownPath(std::string_view bytes) {
+  return Shown(bytes, std::string::npos, false);
+}
 
 }  // namespace marovane

@@ -2,8 +2,8 @@
 #include "ui/BatchProgress.hpp"
 
 #include <QAbstractItemView>
-#include <QEventLoop>
 #include <QEvent>
+#include <QEventLoop>
 #include <QProgressDialog>
 #include <QRect>
 #include <QScreen>
@@ -37,7 +37,6 @@ std::atomic<int> workersLeft{0};
 QString CountText(const BatchResult& soFar) {
   return QStringLiteral("%1 files written, %2 items read.").arg(soFar.written).arg(soFar.items);
 }
-
 
 // Centres `dialog` on `owner`, whole on the screen: before it is shown as it stands, and once
 // more when a window manager has given it its frame, which moves its centre by half the title
@@ -91,8 +90,8 @@ struct BatchProgress::Shared {
   std::mutex mutex;
   std::condition_variable endedCondition;
   // Guarded by `mutex`.
-  LogEntries entries;                // logged, not yet shown, kept as the list keeps them
-  BatchResult soFar;                 // counts only
+  LogEntries entries;  // logged, not yet shown, kept as the list keeps them
+  BatchResult soFar;   // counts only
   std::uintmax_t bytesRead = 0;
   bool finished = false;
   BatchResult result;
@@ -113,7 +112,11 @@ struct BatchProgress::Shared {
 
 BatchProgress::BatchProgress(QWidget* window, QAbstractItemView* view, LogModel* log,
                              std::uintmax_t inputSize, int showAfterMs)
-    : window_(window), view_(view), log_(log), inputSize_(inputSize), showAfterMs_(showAfterMs),
+    : window_(window),
+      view_(view),
+      log_(log),
+      inputSize_(inputSize),
+      showAfterMs_(showAfterMs),
       shared_(std::make_shared<Shared>()) {
   connect(&shared_->signal, &BatchSignal::changed, this, &BatchProgress::changed,
           Qt::QueuedConnection);
@@ -126,7 +129,9 @@ BatchProgress::BatchProgress(QWidget* window, QAbstractItemView* view, LogModel*
 
 BatchProgress::~BatchProgress() = default;
 
-int BatchProgress::WorkersLeft() { return workersLeft.load(); }
+int BatchProgress::WorkersLeft() {
+  return workersLeft.load();
+}
 
 BatchResult BatchProgress::run(Run batch) {
   std::thread worker([shared = shared_, batch = std::move(batch)] { Work(shared, batch); });

@@ -224,8 +224,8 @@ QString ChartData::table() const {
   for (std::size_t row = 0; row < current_.table.periods.size(); ++row) {
     text += QString::number(current_.table.periods[row].number);
     for (const ChartCurve* curve : columns) {
-      text += QLatin1Char('\t') +
-              QString::fromStdString(DoubleText(curve->table.periods[row].value));
+      text +=
+          QLatin1Char('\t') + QString::fromStdString(DoubleText(curve->table.periods[row].value));
     }
     text += QLatin1Char('\n');
   }

@@ -57,8 +57,8 @@ const QColor kAxisGrey(80, 80, 80);
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-QLineSeries* AddSeries(QChart* chart, const QString& objectName, const QColor& colour,
-                       double width, const QList<qreal>& dashes) {
+QLineSeries* AddSeries(QChart* chart, const QString& objectName, const QColor& colour, double width,
+                       const QList<qreal>& dashes) {
   auto* series = new QLineSeries(chart);
   series->setObjectName(objectName);
   QPen pen(colour, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
@@ -194,9 +194,9 @@ ChartFigure::ChartFigure() {
   addAxis(hours_, Qt::AlignRight);
 
   for (std::size_t i = 0; i < keptDayLengths_.size(); ++i) {
-    keptDayLengths_[i] = AddSeries(this, QStringLiteral("keptDayLength%1").arg(i + 1),
-                                   kKeptStrokes[i].colour, kDayLengthWidth,
-                                   kKeptStrokes[i].dayDashes);
+    keptDayLengths_[i] =
+        AddSeries(this, QStringLiteral("keptDayLength%1").arg(i + 1), kKeptStrokes[i].colour,
+                  kDayLengthWidth, kKeptStrokes[i].dayDashes);
   }
   dayLength_ = AddSeries(this, QStringLiteral("dayLength"), kBlue, kDayLengthWidth, kDotted);
   for (std::size_t i = 0; i < kept_.size(); ++i) {
@@ -207,16 +207,18 @@ ChartFigure::ChartFigure() {
   current_ = AddSeries(this, QStringLiteral("radiation"), kBlue, 2.6, {});
   for (QAbstractSeries* series : this->series()) {
     series->attachAxis(days_);
-    const bool hours = series == dayLength_ || std::find(keptDayLengths_.begin(),
-                                                         keptDayLengths_.end(),
-                                                         series) != keptDayLengths_.end();
+    const bool hours =
+        series == dayLength_ ||
+        std::find(keptDayLengths_.begin(), keptDayLengths_.end(), series) != keptDayLengths_.end();
     series->attachAxis(hours ? hours_ : values_);
   }
 }
 
 ChartFigure::~ChartFigure() = default;
 
-const QList<ChartFigure::KeyEntry>& ChartFigure::key() const { return key_->entries(); }
+const QList<ChartFigure::KeyEntry>& ChartFigure::key() const {
+  return key_->entries();
+}
 
 void ChartFigure::draw(const ChartData& data) {
   data_ = &data;
@@ -251,15 +253,16 @@ void ChartFigure::draw(const ChartData& data) {
   show(current_, currentShown ? &data.current() : nullptr, true);
   show(fao56_, data.fao56() ? &*data.fao56() : nullptr, true);
   for (std::size_t i = 0; i < keptDayLengths_.size(); ++i) {
-    show(keptDayLengths_[i],
-         i < data.keptDayLengths().size() ? &data.keptDayLengths()[i] : nullptr, false);
+    show(keptDayLengths_[i], i < data.keptDayLengths().size() ? &data.keptDayLengths()[i] : nullptr,
+         false);
   }
   show(dayLength_, data.dayLength() && currentShown ? &*data.dayLength() : nullptr, false);
   hours_->setVisible(data.dayLength().has_value());
   if (data.dayLength()) {
     // One entry for every day length: each is dotted in its latitude's colour.
     entries.append({QStringLiteral("Day length (dotted, right axis)"),
-                    QPen(kAxisGrey, kDayLengthWidth, Qt::CustomDashLine, Qt::FlatCap), {}});
+                    QPen(kAxisGrey, kDayLengthWidth, Qt::CustomDashLine, Qt::FlatCap),
+                    {}});
     entries.back().pen.setDashPattern(kDotted);
   }
   if (entries.size() < 2) {
@@ -277,8 +280,7 @@ void ChartFigure::draw(const ChartData& data) {
   days_->setRange(1, data.dayAxisEnd());
 }
 
-std::optional<ChartFigure::Reading> ChartFigure::readingAt(const QPointF& position,
-                                                           qreal reach) {
+std::optional<ChartFigure::Reading> ChartFigure::readingAt(const QPointF& position, qreal reach) {
   if (data_ == nullptr || !plotArea().contains(position)) {
     return std::nullopt;
   }

@@ -29,13 +29,13 @@ constexpr int kPictureDpi = 96;
 QByteArray ForViewers(const QByteArray& svg, const QSize& pixels, const QString& title,
                       qreal titleWidth) {
   QString text = QString::fromUtf8(svg);
-  text.replace(QRegularExpression(QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\"")),
-               QStringLiteral("<svg width=\"%1\" height=\"%2\"")
-                   .arg(pixels.width())
-                   .arg(pixels.height()));
+  text.replace(
+      QRegularExpression(QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\"")),
+      QStringLiteral("<svg width=\"%1\" height=\"%2\"").arg(pixels.width()).arg(pixels.height()));
   text.replace(QRegularExpression(QStringLiteral("font-family=\"[^\"]*\"")),
                QStringLiteral("font-family=\"sans-serif\""));
-  const qsizetype end = text.indexOf(QLatin1Char('>') + title.toHtmlEscaped() + QStringLiteral("</text>"));
+  const qsizetype end =
+      text.indexOf(QLatin1Char('>') + title.toHtmlEscaped() + QStringLiteral("</text>"));
   const qsizetype start = end < 0 ? -1 : text.lastIndexOf(QStringLiteral("<text "), end);
   if (start >= 0) {
     static const QRegularExpression x(QStringLiteral(" x=\"([^\"]*)\""));

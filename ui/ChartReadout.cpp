@@ -44,7 +44,8 @@ class Callout final : public QGraphicsItem {
       corner.setY(point.y() + 8);
     }
     const QRectF chart = figure_->rect();
-    corner.setX(std::clamp(corner.x(), chart.left(), std::max(chart.left(), chart.right() - size.width())));
+    corner.setX(
+        std::clamp(corner.x(), chart.left(), std::max(chart.left(), chart.right() - size.width())));
     box_ = QRectF(corner, size);
     QGraphicsItem::show();
     update();
@@ -91,7 +92,9 @@ bool ChartReadout::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void ChartReadout::refresh() { pointAt(pointer_); }
+void ChartReadout::refresh() {
+  pointAt(pointer_);
+}
 
 void ChartReadout::pointAt(const std::optional<QPointF>& viewportPosition) {
   pointer_ = viewportPosition;

@@ -39,8 +39,8 @@ class ChartReadout final : public QObject {
   void pointAt(const std::optional<QPointF>& viewportPosition);
 
   QChartView* view_;
-  QPointer<ChartFigure> figure_;  // gone before the view's viewport while the view closes
-  Callout* callout_;              // the figure's
+  QPointer<ChartFigure> figure_;    // gone before the view's viewport while the view closes
+  Callout* callout_;                // the figure's
   std::optional<QPointF> pointer_;  // on the viewport, while the pointer is over it
   QString text_;
 };

@@ -90,16 +90,17 @@ ChartWindow::ChartWindow(Dialogs& dialogs, QWidget* owner)
                            QStringLiteral("Adds the curve of FAO-56's formulas for this latitude"));
   chkDayLength_ = MakeCheckBox(
       this, "chkDayLength", QStringLiteral("&Day length"),
-      QStringLiteral("The astronomical day length in hours, averaged over each period, on the right axis"));
+      QStringLiteral(
+          "The astronomical day length in hours, averaged over each period, on the right axis"));
   cmdKeep_ = MakeButton(this, "cmdKeep", QStringLiteral("&Keep"),
                         QStringLiteral("Keeps this latitude's curve to compare (up to 8)"));
   cmdClear_ = MakeButton(this, "cmdClear", QStringLiteral("C&lear"),
                          QStringLiteral("Removes the kept curves"));
   auto* cmdSave = MakeButton(this, "cmdSaveImage", QStringLiteral("&Save image…"),
                              QStringLiteral("Writes the chart alone as a PNG or SVG file"));
-  auto* cmdCopy = MakeButton(
-      this, "cmdCopyValues", QStringLiteral("&Copy values"),
-      QStringLiteral("Copies the values drawn as a table, one column per curve"));
+  auto* cmdCopy =
+      MakeButton(this, "cmdCopyValues", QStringLiteral("&Copy values"),
+                 QStringLiteral("Copies the values drawn as a table, one column per curve"));
   lblStatus_ = new FittedLabel(this, "lblStatus");
   // Takes what room the reading leaves, however long its text.
   lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -157,8 +158,8 @@ void ChartWindow::placeBeside(const QWidget* owner, const QRect& keepClear) {
   const QSize margins = frame.size() - owner->geometry().size();
   // No smaller than its controls allow.
   const QSize minimum = kMinimumSize.expandedTo(minimumSizeHint());
-  const QRect place = PlaceBeside(frame, keepClear, kPreferredSize + margins, minimum + margins,
-                                  available);
+  const QRect place =
+      PlaceBeside(frame, keepClear, kPreferredSize + margins, minimum + margins, available);
   resize(place.size() - margins);
   move(place.topLeft());
 }
@@ -189,13 +190,14 @@ void ChartWindow::redraw() {
 
 void ChartWindow::updateControls() {
   lblStatus_->setFittedText(data_.status());
-  lblStatus_->setStyleSheet(data_.followsText() ? QString()
-                                                : QStringLiteral("color: #b00000;"));
+  lblStatus_->setStyleSheet(data_.followsText() ? QString() : QStringLiteral("color: #b00000;"));
   cmdKeep_->setEnabled(data_.canKeep());
   cmdClear_->setEnabled(!data_.kept().empty());
 }
 
-void ChartWindow::copyValues() { QApplication::clipboard()->setText(data_.table()); }
+void ChartWindow::copyValues() {
+  QApplication::clipboard()->setText(data_.table());
+}
 
 void ChartWindow::saveImage() {
   const std::optional<QString> path = dialogs_.chooseImageFile(this);
@@ -216,8 +218,8 @@ void ChartWindow::saveImage() {
                      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                      Target::RegularFile);  // a pipe would hold the window until read
     } catch (const FileError& e) {
-      error = QStringLiteral("%1 could not be written: %2.")
-                  .arg(*path, QString::fromUtf8(e.reason()));
+      error =
+          QStringLiteral("%1 could not be written: %2.").arg(*path, QString::fromUtf8(e.reason()));
     }
   }
   if (!error.isEmpty()) {

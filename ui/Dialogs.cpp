@@ -106,13 +106,15 @@ std::optional<QString> QtDialogs::chooseImageFile(QWidget* parent) {
   MakePlain(dialog, icons);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilters({QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)")});
+  dialog.setNameFilters(
+      {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)")});
   dialog.setDefaultSuffix(QStringLiteral("png"));
   // The suffix follows the chosen filter when the name has none.
-  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-    dialog.setDefaultSuffix(filter.contains(QLatin1String("svg")) ? QStringLiteral("svg")
-                                                                  : QStringLiteral("png"));
-  });
+  QObject::connect(
+      &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter.contains(QLatin1String("svg")) ? QStringLiteral("svg")
+                                                                      : QStringLiteral("png"));
+      });
   if (dialog.exec() != QDialog::Accepted) {
     return std::nullopt;
   }

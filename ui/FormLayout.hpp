@@ -66,26 +66,24 @@ inline constexpr OptionPlace kAggregationOptions[] = {
 };
 
 inline constexpr OptionPlace kUnitOptions[] = {
-    {"Option5", {240, 360, 1335, 255}},
-    {"Option6", {240, 720, 1335, 255}},
-    {"Option7", {240, 1080, 1455, 255}},
-    {"Option8", {240, 1440, 1455, 255}},
-    {"Option9", {240, 1800, 1335, 255}},
-    {"Option10", {240, 2160, 1575, 255}},
+    {"Option5", {240, 360, 1335, 255}},   {"Option6", {240, 720, 1335, 255}},
+    {"Option7", {240, 1080, 1455, 255}},  {"Option8", {240, 1440, 1455, 255}},
+    {"Option9", {240, 1800, 1335, 255}},  {"Option10", {240, 2160, 1575, 255}},
     {"Option11", {240, 2520, 1455, 255}},
 };
 
 // A button for every choice the window offers, found by its code: those offered come first.
-static_assert(std::size(kAggregationOptions) == kWindowAggregations &&
-                  [] {
-                    for (const AggregationInfo& row : choice::kAggregations) {
-                      if (row.inWindow != (Code(row.value) <= std::ssize(kAggregationOptions))) {
-                        return false;
-                      }
-                    }
-                    return true;
-                  }(),
-              "each aggregation the window offers needs an option place, by its code");
+static_assert(
+    std::size(kAggregationOptions) == kWindowAggregations &&
+        [] {
+          for (const AggregationInfo& row : choice::kAggregations) {
+            if (row.inWindow != (Code(row.value) <= std::ssize(kAggregationOptions))) {
+              return false;
+            }
+          }
+          return true;
+        }(),
+    "each aggregation the window offers needs an option place, by its code");
 static_assert(std::size(kUnitOptions) == choice::kUnits.size(),
               "each unit needs an option place in the window");
 

@@ -20,7 +20,8 @@ HelpWindow::HelpWindow() : QWidget(nullptr) {
   setFont(font);
 
   const double dpi = screen()->logicalDotsPerInch();
-  resize(TwipsToPixels(layout::kHelpClientWidth, dpi), TwipsToPixels(layout::kHelpClientHeight, dpi));
+  resize(TwipsToPixels(layout::kHelpClientWidth, dpi),
+         TwipsToPixels(layout::kHelpClientHeight, dpi));
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("List1"));
   list_->setGeometry(TwipsToPixels(layout::kHelpList1, dpi));

@@ -156,8 +156,7 @@ bool LatitudeKeys::eventFilter(QObject* watched, QEvent* event) {
       }
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -97,7 +97,8 @@ void LogEntries::append(std::string_view entry) {
   const std::string_view middle = entry.substr(head, entry.size() - head - tail);
   Stretch copied;
   if (!runStarts) {
-    const std::string_view before = std::string_view(last_).substr(head, last_.size() - head - tail);
+    const std::string_view before =
+        std::string_view(last_).substr(head, last_.size() - head - tail);
     copied = LongestShared(middle, before);
   }
   if (copied.length < kShortestCopy) {
@@ -122,8 +123,8 @@ void LogEntries::append(std::string_view entry) {
   }
   std::string& block = blocks_.back();
   if (runStarts) {
-    runs_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1),
-                     static_cast<std::uint32_t>(block.size())});
+    runs_.push_back(
+        {static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size())});
   }
   PutNumber(block, head);
   PutNumber(block, tail);

@@ -40,8 +40,7 @@ std::filesystem::path FileSystemPath(const QString& path) {
 
 }  // namespace
 
-MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), dialogs_(dialogs) {
+MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral(
       "Marovane, annual cycle of extraterrestrial solar radiation, by Marovane developers, "
@@ -84,9 +83,13 @@ bool MainWindow::event(QEvent* event) {
   return handled;
 }
 
-HelpWindow* MainWindow::helpWindow() const { return help_.data(); }
+HelpWindow* MainWindow::helpWindow() const {
+  return help_.data();
+}
 
-ChartWindow* MainWindow::chartWindow() const { return chart_.data(); }
+ChartWindow* MainWindow::chartWindow() const {
+  return chart_.data();
+}
 
 ExportChoice MainWindow::exportChoice() const {
   ExportChoice choice{txtLat_->text(), {}};
@@ -99,7 +102,8 @@ ExportChoice MainWindow::exportChoice() const {
     }
   }
   // With no unit button selected, the unit last read stays.
-  choice.cycle.unit = UnitOfCode(units_->checkedId()).value_or(exportState_.gUnit.value_or(kDefaultUnit));
+  choice.cycle.unit =
+      UnitOfCode(units_->checkedId()).value_or(exportState_.gUnit.value_or(kDefaultUnit));
   // The items hold their methods' codes; one of them is always checked.
   choice.cycle.method = static_cast<Method>(methods_->checkedAction()->data().toInt());
   return choice;
@@ -132,7 +136,9 @@ void MainWindow::ReadUnitChoice(const ExportChoice& choice) {
   }
 }
 
-std::optional<QString> MainWindow::ChooseFile() { return dialogs_.chooseFile(this); }
+std::optional<QString> MainWindow::ChooseFile() {
+  return dialogs_.chooseFile(this);
+}
 
 void MainWindow::Command1Click() {
   const ExportChoice choice = exportChoice();
@@ -165,8 +171,7 @@ void MainWindow::ExportSingle(const QString& path, const ExportChoice& choice) {
     say(QString::fromUtf8(e.what()), kApplicationTitle, QMessageBox::Critical);
     return;
   }
-  say(QString::fromUtf8(kDataWrittenTo) + path, kApplicationTitle,
-      QMessageBox::Information);
+  say(QString::fromUtf8(kDataWrittenTo) + path, kApplicationTitle, QMessageBox::Information);
 }
 
 void MainWindow::Command2Click() {
@@ -206,7 +211,8 @@ void MainWindow::guarded(const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& e) {
-    say(QStringLiteral("Marovane could not finish this command: %1").arg(QString::fromUtf8(e.what())),
+    say(QStringLiteral("Marovane could not finish this command: %1")
+            .arg(QString::fromUtf8(e.what())),
         kApplicationTitle, QMessageBox::Critical);
   }
 }

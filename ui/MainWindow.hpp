@@ -114,8 +114,7 @@ class MainWindow final : public QMainWindow {
   // Runs a command of the user's; whatever goes wrong inside it is told in a message, and the
   // window goes on.
   void guarded(const std::function<void()>& command);
-  QMessageBox::StandardButton say(const QString& text, const QString& title,
-                                  QMessageBox::Icon icon,
+  QMessageBox::StandardButton say(const QString& text, const QString& title, QMessageBox::Icon icon,
                                   QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                   QMessageBox::StandardButton defaultButton = QMessageBox::Ok);
 

@@ -46,8 +46,8 @@ void KeepPlainText(QWidget* widget) {
   widget->setPalette(palette);
 }
 
-QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption,
-                     const TwipRect& rect, double dpi) {
+QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption, const TwipRect& rect,
+                     double dpi) {
   auto* frame = new QGroupBox(QString::fromLatin1(caption), parent);
   frame->setObjectName(QString::fromLatin1(name));
   frame->setGeometry(TwipsToPixels(rect, dpi));
@@ -60,9 +60,9 @@ QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption,
   }
   frame->setPalette(palette);
   // The caption sits on the frame's top line, and the line runs along the frame's own top.
-  frame->setStyleSheet(QStringLiteral(
-      "QGroupBox { border: 1px solid palette(mid); margin-top: 0.5em; }"
-      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+  frame->setStyleSheet(
+      QStringLiteral("QGroupBox { border: 1px solid palette(mid); margin-top: 0.5em; }"
+                     "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
   return frame;
 }
 

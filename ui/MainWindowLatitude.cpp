@@ -5,15 +5,17 @@
 
 #include "text/LatitudeEntry.hpp"
 #include "ui/Dialogs.hpp"
-#include "ui/LatitudeKeys.hpp"
 #include "ui/HelpWindow.hpp"
+#include "ui/LatitudeKeys.hpp"
 #include "ui/MainWindow.hpp"
 
 namespace marovane::ui {
 
 namespace {
 
-std::string Text(const QLineEdit* box) { return box->text().toStdString(); }
+std::string Text(const QLineEdit* box) {
+  return box->text().toStdString();
+}
 
 }  // namespace
 
@@ -58,7 +60,9 @@ void MainWindow::DmsToDecimal() {
   txtLat_->setText(QString::fromStdString(reaction.texts.decimal));
 }
 
-void MainWindow::giveOldies() { showDegrees(FillDegreeBoxes(latitudeTexts())); }
+void MainWindow::giveOldies() {
+  showDegrees(FillDegreeBoxes(latitudeTexts()));
+}
 
 void MainWindow::showDegrees(const LatitudeReaction& filled) {
   latitude_.Lat = filled.dms.latitude;

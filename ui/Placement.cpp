@@ -24,10 +24,10 @@ QRect CentredIn(const QRect& area, const QSize& outer) {
 }
 
 QRect KeptInside(const QRect& rect, const QRect& available) {
-  const int x = std::max(available.left(),
-                         std::min(rect.left(), available.right() + 1 - rect.width()));
-  const int y = std::max(available.top(),
-                         std::min(rect.top(), available.bottom() + 1 - rect.height()));
+  const int x =
+      std::max(available.left(), std::min(rect.left(), available.right() + 1 - rect.width()));
+  const int y =
+      std::max(available.top(), std::min(rect.top(), available.bottom() + 1 - rect.height()));
   return {QPoint(x, y), rect.size()};
 }
 
@@ -73,23 +73,29 @@ QRect PlaceBeside(const QRect& owner, const QRect& keepClear, const QSize& prefe
   const QRect clear = keepClear.adjusted(-gap, -gap, gap, gap);
   QRect best;
   std::tuple<qint64, qint64, qint64> bestCost{-1, 0, 0};
-  const std::array<QSize, 2> sizes{QSize(width, height),
-                                   minimum.boundedTo(QSize(width, height))};
+  const std::array<QSize, 2> sizes{QSize(width, height), minimum.boundedTo(QSize(width, height))};
   for (const QSize& size : sizes) {
     const int w = size.width();
     const int h = size.height();
-    const std::array<int, 7> xs{owner.right() + 1 + gap, available.right() + 1 - w,
-                                keepClear.right() + 1 + gap, owner.left(),
-                                owner.left() - gap - w, keepClear.left() - gap - w,
+    const std::array<int, 7> xs{owner.right() + 1 + gap,
+                                available.right() + 1 - w,
+                                keepClear.right() + 1 + gap,
+                                owner.left(),
+                                owner.left() - gap - w,
+                                keepClear.left() - gap - w,
                                 available.left()};
-    const std::array<int, 7> ys{owner.top(), available.top(), keepClear.bottom() + 1 + gap,
-                                owner.bottom() + 1 + gap, available.bottom() + 1 - h,
-                                owner.top() - gap - h, keepClear.top() - gap - h};
+    const std::array<int, 7> ys{owner.top(),
+                                available.top(),
+                                keepClear.bottom() + 1 + gap,
+                                owner.bottom() + 1 + gap,
+                                available.bottom() + 1 - h,
+                                owner.top() - gap - h,
+                                keepClear.top() - gap - h};
     for (const int x : xs) {
       for (const int y : ys) {
         const QRect place = KeptInside(QRect(x, y, w, h), available);
-        const std::tuple<qint64, qint64, qint64> cost{
-            Overlap(place, clear), Overlap(place, owner), -qint64{w} * h};
+        const std::tuple<qint64, qint64, qint64> cost{Overlap(place, clear), Overlap(place, owner),
+                                                      -qint64{w} * h};
         if (std::get<0>(bestCost) < 0 || cost < bestCost) {
           best = place;
           bestCost = cost;

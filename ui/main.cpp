@@ -183,10 +183,11 @@ int main(int argc, char* argv[]) {
     return answered;
   }
   if (DisplayMissing(argc, argv)) {
-    std::fputs("marovane: no display found (DISPLAY and WAYLAND_DISPLAY are not set); run "
-               "\"xvfb-run -a marovane\" for a virtual one, or marovane-cli for the same files "
-               "without a window\n",
-               stderr);
+    std::fputs(
+        "marovane: no display found (DISPLAY and WAYLAND_DISPLAY are not set); run "
+        "\"xvfb-run -a marovane\" for a virtual one, or marovane-cli for the same files "
+        "without a window\n",
+        stderr);
     return 1;
   }
   XConnection probe;

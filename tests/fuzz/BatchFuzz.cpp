@@ -17,8 +17,8 @@
 #include <unistd.h>
 
 #include "FuzzCheck.hpp"
-#include "export/CycleFile.hpp"
 #include "export/Batch.hpp"
+#include "export/CycleFile.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
 
@@ -52,7 +52,8 @@ std::string Expanded(std::string_view text) {
 
 const fs::path& Folder() {
   static const fs::path folder = [] {
-    const fs::path dir = fs::temp_directory_path() / ("marovane-fuzz-" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("marovane-fuzz-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -95,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::remove_all(entry.path());
   }
   const fs::path input = Folder() / "lats.txt";
-  std::ofstream(input, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+  std::ofstream(input, std::ios::binary)
+      .write(text.data(), static_cast<std::streamsize>(text.size()));
 
   std::vector<std::string> log;
   const BatchResult result =
@@ -103,8 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(!result.stopped);
   std::vector<std::string> items = Items(text);
   // An item that runs on past 1 MiB ends the run, with an entry of its own.
-  const auto runsOn = std::find_if(items.begin(), items.end(),
-                                   [](const std::string& item) { return item.size() > kLongestRun; });
+  const auto runsOn = std::find_if(items.begin(), items.end(), [](const std::string& item) {
+    return item.size() > kLongestRun;
+  });
   const bool endsEarly = runsOn != items.end();
   items.erase(runsOn, items.end());
   FUZZ_CHECK(result.inputRead() == !endsEarly);
@@ -124,10 +127,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < items.size(); ++i) {
     const std::string& entry = log[i];
     const std::string& item = items[i];
-    const std::string longer =
-        "longer than any latitude (" + std::to_string(item.size()) + " characters), no file written.";
+    const std::string longer = "longer than any latitude (" + std::to_string(item.size()) +
+                               " characters), no file written.";
     float value = 0.0f;
-    const bool latitude = item.size() <= kLongestItem && CheckLatitudeText(item, value) == LatitudeCheck::Valid;
+    const bool latitude =
+        item.size() <= kLongestItem && CheckLatitudeText(item, value) == LatitudeCheck::Valid;
     if (entry.starts_with("Item " + std::to_string(i + 1) + " (")) {
       // A refused item: refused as long exactly when it is.
       FUZZ_CHECK(!latitude);

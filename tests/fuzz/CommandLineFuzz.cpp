@@ -21,7 +21,8 @@ namespace fs = std::filesystem;
 // file elsewhere are left out (see Confined).
 const fs::path& Folder() {
   static const fs::path folder = [] {
-    const fs::path dir = fs::temp_directory_path() / ("marovane-fuzz-cli-" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("marovane-fuzz-cli-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::current_path(dir);

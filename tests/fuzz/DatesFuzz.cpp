@@ -14,7 +14,9 @@ namespace {
 
 using namespace marovane;
 
-bool Leap(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool Leap(int year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 int MonthDays(int year, int month) {
   constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -55,8 +57,8 @@ long long DayNumber(int year, int month, int day) {
 }
 
 int DayOfTheYear(const Date& date) {
-  return static_cast<int>(DayNumber(date.year, date.month, date.day) -
-                          DayNumber(date.year, 1, 1)) + 1;
+  return static_cast<int>(DayNumber(date.year, date.month, date.day) - DayNumber(date.year, 1, 1)) +
+         1;
 }
 
 }  // namespace
@@ -94,16 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(DayNumber(first.year, first.month, first.day) == next);
       FUZZ_CHECK(DayOfYear(first) == DayOfTheYear(first));
       switch (aggregation) {
-        case Aggregation::Daily:
-          FUZZ_CHECK(p.days == 1);
-          break;
+        case Aggregation::Daily: FUZZ_CHECK(p.days == 1); break;
         case Aggregation::Dekadal:
           FUZZ_CHECK(first.day == 1 || first.day == 11 || first.day == 21);
           FUZZ_CHECK(p.days == (first.day < 21 ? 10 : MonthDays(first.year, first.month) - 20));
           break;
-        default:
-          FUZZ_CHECK(first.day == 1 && p.days == MonthDays(first.year, first.month));
-          break;
+        default: FUZZ_CHECK(first.day == 1 && p.days == MonthDays(first.year, first.month)); break;
       }
       next += p.days;
     }

@@ -67,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const double stop = values[1];
   const double step = values[2];
   const bool sound = three && numbers[0] && numbers[1] && numbers[2] && start >= -90.0 &&
-                     start <= 90.0 && stop >= -90.0 && stop <= 90.0 && stop >= start &&
-                     step > 0.0;
+                     start <= 90.0 && stop >= -90.0 && stop <= 90.0 && stop >= start && step > 0.0;
   if (!grid) {
     FUZZ_CHECK(!refusal.empty());
     // A sound grid is refused only for its size.

@@ -36,8 +36,8 @@ void CheckFromDecimal(std::string_view text) {
 void CheckFromDms(std::int16_t degrees, std::int16_t minutes, std::int16_t seconds, char ns) {
   const std::string text = DmsToDecimalText(std::to_string(degrees), std::to_string(minutes),
                                             std::to_string(seconds), std::string(1, ns));
-  const double exact = (degrees + minutes / 60.0 + seconds / 3600.0) *
-                       (ns == 'S' || ns == 's' ? -1.0 : 1.0);
+  const double exact =
+      (degrees + minutes / 60.0 + seconds / 3600.0) * (ns == 'S' || ns == 's' ? -1.0 : 1.0);
   FUZZ_CHECK(IsNumeric(text));
   FUZZ_CHECK(std::fabs(LeadingNumber(text) - exact) <= 0.0005 + 1e-5);
   if (std::fabs(exact) <= 89.9 && minutes < 60 && seconds < 60) {

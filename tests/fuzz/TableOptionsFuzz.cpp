@@ -108,8 +108,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int source = flags % 4;
   const Aggregation aggregation =
       *AggregationOfCode(static_cast<std::int16_t>(1 + (flags >> 4) % 4));
-  std::vector<std::string> args = {"marovane-cli", "--table", name, "-a",
-                                   std::string(Describe(aggregation).name), "-u",
+  std::vector<std::string> args = {"marovane-cli",
+                                   "--table",
+                                   name,
+                                   "-a",
+                                   std::string(Describe(aggregation).name),
+                                   "-u",
                                    std::to_string(1 + data[1] % 7)};
   if (flags & 0x04) {
     args.insert(args.end(), {"--layout", fields[1]});

@@ -64,13 +64,14 @@ void ChooseHelp() {
   }
   ReportMessageBoxes();  // a failed load shows its box inside trigger()
   help->trigger();
-  When([] { return TopLevel("Form2") != nullptr; }, [] {
-    const auto* list = TopLevel("Form2")->findChild<QListWidget*>(QStringLiteral("List1"));
-    for (int i = 0; i < list->count(); ++i) {
-      std::printf("%s\n", list->item(i)->text().toUtf8().constData());
-    }
-    End(0);
-  });
+  When([] { return TopLevel("Form2") != nullptr; },
+       [] {
+         const auto* list = TopLevel("Form2")->findChild<QListWidget*>(QStringLiteral("List1"));
+         for (int i = 0; i < list->count(); ++i) {
+           std::printf("%s\n", list->item(i)->text().toUtf8().constData());
+         }
+         End(0);
+       });
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ namespace {
 // The value field of every data line of a reference file.
 QStringList ReferenceValues(const QString& latitude, int aggregation, int unit) {
   QFile file(QStringLiteral(MAROVANE_TEST_DATA "/reference/files/lat_%1_agg%2_unit%3.csv")
-                 .arg(latitude).arg(aggregation).arg(unit));
+                 .arg(latitude)
+                 .arg(aggregation)
+                 .arg(unit));
   QStringList values;
   if (!file.open(QIODevice::ReadOnly)) {
     return {QStringLiteral("<no reference file>")};
@@ -83,7 +85,7 @@ class ChartDataTest : public QObject {
 
   // The titles, the status line and what the text leaves drawn.
   void follow_data() {
-    QTest::addColumn<QStringList>("typed");  // one after the other
+    QTest::addColumn<QStringList>("typed");   // one after the other
     QTest::addColumn<QStringList>("keptAt");  // typed before each Keep, before `typed`
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("windowTitle");
@@ -94,16 +96,18 @@ class ChartDataTest : public QObject {
                            << "Annual cycle at -41.9°, Dekadal, MJ/m^2/day" << follows;
     QTest::newRow("refused text keeps the last")
         << QStringList{"12.5", "1.2.3"} << QStringList{}
-        << "Extraterrestrial radiation at 12.5° N, dekadal means, MJ m⁻² day⁻¹" << "Annual cycle at 12.5°, Dekadal, MJ/m^2/day"
+        << "Extraterrestrial radiation at 12.5° N, dekadal means, MJ m⁻² day⁻¹"
+        << "Annual cycle at 12.5°, Dekadal, MJ/m^2/day"
         << "\"1.2.3\" is not a latitude from -90 to 90: the chart keeps 12.5°.";
     QTest::newRow("double refused though single is 90")
-        << QStringList{"90.000001"} << QStringList{} << "Extraterrestrial radiation at 0°, dekadal means, MJ m⁻² day⁻¹"
+        << QStringList{"90.000001"} << QStringList{}
+        << "Extraterrestrial radiation at 0°, dekadal means, MJ m⁻² day⁻¹"
         << "Annual cycle at 0°, Dekadal, MJ/m^2/day"
         << "\"90.000001\" is not a latitude from -90 to 90: the chart keeps 0°.";
     QTest::newRow("kept: the legend names the latitudes")
         << QStringList{"41.9"} << QStringList{"-33.9", "69.65"}
-        << "Extraterrestrial radiation, dekadal means, MJ m⁻² day⁻¹" << "Annual cycle at 41.9°, Dekadal, MJ/m^2/day"
-        << follows;
+        << "Extraterrestrial radiation, dekadal means, MJ m⁻² day⁻¹"
+        << "Annual cycle at 41.9°, Dekadal, MJ/m^2/day" << follows;
   }
   void follow() {
     QFETCH(QStringList, typed);
@@ -127,8 +131,8 @@ class ChartDataTest : public QObject {
     for (const marovane::ui::ChartCurve& k : data.kept()) {
       names.append(k.name);
     }
-    QCOMPARE(names.join(QLatin1Char(' ')), QString(keptAt.join(QStringLiteral("° ")) +
-                                                   (keptAt.isEmpty() ? "" : "°")));
+    QCOMPARE(names.join(QLatin1Char(' ')),
+             QString(keptAt.join(QStringLiteral("° ")) + (keptAt.isEmpty() ? "" : "°")));
     // The same text again changes nothing; another unit redraws.
     QVERIFY(!data.follow(typed.back(), Aggregation::Dekadal, Unit::MJPerM2Day));
     QVERIFY(data.follow(typed.back(), Aggregation::Dekadal, Unit::WPerM2));
@@ -144,18 +148,28 @@ class ChartDataTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("fileUnit");
-    QTest::newRow("north, dekads") << "41.9" << 3 << 1 << false << "41.9° N"
-        << "Extraterrestrial radiation at 41.9° N, dekadal means, MJ m⁻² day⁻¹" << "MJ/m^2/day";
-    QTest::newRow("south, with the day length") << "-33.9" << 3 << 1 << true << "33.9° S"
-        << "Extraterrestrial radiation at 33.9° S, dekadal means, MJ m⁻² day⁻¹; day length, hours" << "MJ/m^2/day";
+    QTest::newRow("north, dekads")
+        << "41.9" << 3 << 1 << false << "41.9° N"
+        << "Extraterrestrial radiation at 41.9° N, dekadal means, MJ m⁻² day⁻¹"
+        << "MJ/m^2/day";
+    QTest::newRow("south, with the day length")
+        << "-33.9" << 3 << 1 << true << "33.9° S"
+        << "Extraterrestrial radiation at 33.9° S, dekadal means, MJ m⁻² day⁻¹; day length, hours"
+        << "MJ/m^2/day";
     QTest::newRow("equator, days") << "0" << 1 << 2 << false << "0°"
-        << "Extraterrestrial radiation at 0°, daily values, J cm⁻² day⁻¹" << "J/cm^2/day";
+                                   << "Extraterrestrial radiation at 0°, daily values, J cm⁻² day⁻¹"
+                                   << "J/cm^2/day";
     QTest::newRow("months of W/m^2") << "-0.5" << 4 << 4 << false << "0.5° S"
-        << "Extraterrestrial radiation at 0.5° S, monthly means, W m⁻²" << "W/m^2";
-    QTest::newRow("a dekad's total") << "90" << 3 << 7 << false << "90° N"
-        << "Extraterrestrial radiation at 90° N, dekadal totals, mm dekad⁻¹" << "mm/dekad";
-    QTest::newRow("weeks per dekad") << "12.345" << 2 << 6 << false << "12.345° N"
-        << "Extraterrestrial radiation at 12.345° N, weekly means, MJ m⁻² dekad⁻¹" << "MJ/m^2/dekad";
+                                     << "Extraterrestrial radiation at 0.5° S, monthly means, W m⁻²"
+                                     << "W/m^2";
+    QTest::newRow("a dekad's total")
+        << "90" << 3 << 7 << false << "90° N"
+        << "Extraterrestrial radiation at 90° N, dekadal totals, mm dekad⁻¹"
+        << "mm/dekad";
+    QTest::newRow("weeks per dekad")
+        << "12.345" << 2 << 6 << false << "12.345° N"
+        << "Extraterrestrial radiation at 12.345° N, weekly means, MJ m⁻² dekad⁻¹"
+        << "MJ/m^2/dekad";
   }
   void chartTexts() {
     QFETCH(QString, latitude);
@@ -170,8 +184,9 @@ class ChartDataTest : public QObject {
     QCOMPARE(ChartData::LatitudeName(data.latitude()), name);
     QCOMPARE(data.title(), title);
     QCOMPARE(ChartData::UnitText(data.current().table), fileUnit);
-    QVERIFY(data.table().section(QLatin1Char('\n'), 0, 0).contains(
-        QStringLiteral("%1° (%2)").arg(latitude, fileUnit)));
+    QVERIFY(data.table()
+                .section(QLatin1Char('\n'), 0, 0)
+                .contains(QStringLiteral("%1° (%2)").arg(latitude, fileUnit)));
   }
 
   // Keep pins the latitude drawn, once, and at most 8; kept curves follow aggregation and unit.
@@ -211,11 +226,16 @@ class ChartDataTest : public QObject {
     QTest::addColumn<bool>("fao56");
     QTest::addColumn<bool>("dayLength");
     QTest::addColumn<int>("unit");
-    QTest::newRow("41.9") << "" << "41.9" << false << false << 1;
-    QTest::newRow("kept pole, then the equator") << "90" << "0" << false << false << 1;
-    QTest::newRow("kept pole in W/m^2") << "90" << "0" << false << true << 4;
-    QTest::newRow("FAO-56 at 40") << "" << "40" << true << false << 3;
-    QTest::newRow("polar night in mm/dekad") << "" << "67.0761566" << false << true << 7;
+    QTest::newRow("41.9") << ""
+                          << "41.9" << false << false << 1;
+    QTest::newRow("kept pole, then the equator") << "90"
+                                                 << "0" << false << false << 1;
+    QTest::newRow("kept pole in W/m^2") << "90"
+                                        << "0" << false << true << 4;
+    QTest::newRow("FAO-56 at 40") << ""
+                                  << "40" << true << false << 3;
+    QTest::newRow("polar night in mm/dekad") << ""
+                                             << "67.0761566" << false << true << 7;
   }
   void valueAxis() {
     QFETCH(QString, keptAt);
@@ -260,20 +280,31 @@ class ChartDataTest : public QObject {
     QTest::addColumn<bool>("dayLength");
     QTest::addColumn<double>("day");
     QTest::addColumn<QString>("text");
-    QTest::newRow("day 172") << 1 << false << 172.3 << "Day 172 at 41.9° N (Harmonic): 41.93 MJ m⁻² day⁻¹";
+    QTest::newRow("day 172") << 1 << false << 172.3
+                             << "Day 172 at 41.9° N (Harmonic): 41.93 MJ m⁻² day⁻¹";
     QTest::newRow("before day 1") << 1 << false << 0.4 << "";
-    QTest::newRow("day 365, the last") << 1 << false << 365.0 << "Day 365 at 41.9° N (Harmonic): 12.599 MJ m⁻² day⁻¹";
-    QTest::newRow("day 365 from past 364.5") << 1 << false << 364.6 << "Day 365 at 41.9° N (Harmonic): 12.599 MJ m⁻² day⁻¹";
-    QTest::newRow("day 364") << 1 << false << 364.4 << "Day 364 at 41.9° N (Harmonic): 12.552 MJ m⁻² day⁻¹";
+    QTest::newRow("day 365, the last")
+        << 1 << false << 365.0 << "Day 365 at 41.9° N (Harmonic): 12.599 MJ m⁻² day⁻¹";
+    QTest::newRow("day 365 from past 364.5")
+        << 1 << false << 364.6 << "Day 365 at 41.9° N (Harmonic): 12.599 MJ m⁻² day⁻¹";
+    QTest::newRow("day 364") << 1 << false << 364.4
+                             << "Day 364 at 41.9° N (Harmonic): 12.552 MJ m⁻² day⁻¹";
     QTest::newRow("past day 365") << 1 << false << 365.6 << "";
-    QTest::newRow("dekad 1") << 3 << false << 1.0 << "Dekad 1 at 41.9° N (Harmonic): 12.969 MJ m⁻² day⁻¹";
-    QTest::newRow("dekad 3, 11 days") << 3 << false << 31.9 << "Dekad 3 at 41.9° N (Harmonic): 15.55 MJ m⁻² day⁻¹";
-    QTest::newRow("dekad 17 from its first day") << 3 << false << 162.0 << "Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹";
-    QTest::newRow("week 53 past the year") << 2 << false << 370.0 << "Week 53 at 41.9° N (Harmonic): 12.781 MJ m⁻² day⁻¹";
+    QTest::newRow("dekad 1") << 3 << false << 1.0
+                             << "Dekad 1 at 41.9° N (Harmonic): 12.969 MJ m⁻² day⁻¹";
+    QTest::newRow("dekad 3, 11 days")
+        << 3 << false << 31.9 << "Dekad 3 at 41.9° N (Harmonic): 15.55 MJ m⁻² day⁻¹";
+    QTest::newRow("dekad 17 from its first day")
+        << 3 << false << 162.0 << "Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹";
+    QTest::newRow("week 53 past the year")
+        << 2 << false << 370.0 << "Week 53 at 41.9° N (Harmonic): 12.781 MJ m⁻² day⁻¹";
     QTest::newRow("after week 53") << 2 << false << 372.5 << "";
-    QTest::newRow("month 6") << 4 << false << 160.0 << "Month 6 at 41.9° N (Harmonic): 41.757 MJ m⁻² day⁻¹";
-    QTest::newRow("year's end") << 4 << false << 366.0 << "Month 12 at 41.9° N (Harmonic): 12.638 MJ m⁻² day⁻¹";
-    QTest::newRow("day length") << 1 << true << 171.8 << "Day 172 at 41.9° N (day length): 15.052 hours";
+    QTest::newRow("month 6") << 4 << false << 160.0
+                             << "Month 6 at 41.9° N (Harmonic): 41.757 MJ m⁻² day⁻¹";
+    QTest::newRow("year's end") << 4 << false << 366.0
+                                << "Month 12 at 41.9° N (Harmonic): 12.638 MJ m⁻² day⁻¹";
+    QTest::newRow("day length") << 1 << true << 171.8
+                                << "Day 172 at 41.9° N (day length): 15.052 hours";
   }
   void reading() {
     QFETCH(int, aggregation);
@@ -282,7 +313,8 @@ class ChartDataTest : public QObject {
     QFETCH(QString, text);
     ChartData data = Following(QStringLiteral("41.9"), aggregation);
     data.showDayLength(dayLength);
-    QCOMPARE(ChartData::Reading(dayLength ? data.dayLength()->table : data.current().table, day), text);
+    QCOMPARE(ChartData::Reading(dayLength ? data.dayLength()->table : data.current().table, day),
+             text);
   }
 
   // FAO-56 beside the program's own curve: its own table, name and reading.
@@ -297,9 +329,16 @@ class ChartDataTest : public QObject {
     QCOMPARE(data.current().name, QStringLiteral("-20°, Harmonic"));
     // FAO-56's Example 8: 20° S on 3 September (day 246), 32.2 MJ/m^2/day to one decimal.
     const QString reading = ChartData::Reading(fao, 246.0);
-    QVERIFY2(reading.startsWith(QStringLiteral("Day 246 at 20° S (FAO-56): ")), qPrintable(reading));
-    QCOMPARE(std::round(reading.section(QStringLiteral(": "), 1).section(QLatin1Char(' '), 0, 0).toDouble() * 10) / 10, 32.2);
-    QVERIFY(ChartData::Reading(data.current().table, 246.0).startsWith(QStringLiteral("Day 246 at 20° S (Harmonic): 31.877")));
+    QVERIFY2(reading.startsWith(QStringLiteral("Day 246 at 20° S (FAO-56): ")),
+             qPrintable(reading));
+    QCOMPARE(
+        std::round(
+            reading.section(QStringLiteral(": "), 1).section(QLatin1Char(' '), 0, 0).toDouble() *
+            10) /
+            10,
+        32.2);
+    QVERIFY(ChartData::Reading(data.current().table, 246.0)
+                .startsWith(QStringLiteral("Day 246 at 20° S (Harmonic): 31.877")));
     data.follow(QStringLiteral("41.9"), Aggregation::Dekadal, Unit::MJPerM2Day);
     QCOMPARE(data.fao56()->table.latitude, 41.9f);
     data.showFao56(false);
@@ -319,10 +358,11 @@ class ChartDataTest : public QObject {
     const QStringList rows = data.table().split(QLatin1Char('\n'));
     QCOMPARE(rows.size(), 1 + 53 + 1);  // the last line ends too
     QCOMPARE(rows.back(), QString());
-    QCOMPARE(rows.front(), QStringLiteral("Week\t-41.9° (J/cm^2/day)\t0° (J/cm^2/day)\t41.9° (J/cm^2/day)"
-                                          "\t90° (J/cm^2/day)\tDay length at -41.9° (hours)"
-                                          "\tDay length at 0° (hours)\tDay length at 41.9° (hours)"
-                                          "\tDay length at 90° (hours)"));
+    QCOMPARE(rows.front(),
+             QStringLiteral("Week\t-41.9° (J/cm^2/day)\t0° (J/cm^2/day)\t41.9° (J/cm^2/day)"
+                            "\t90° (J/cm^2/day)\tDay length at -41.9° (hours)"
+                            "\tDay length at 0° (hours)\tDay length at 41.9° (hours)"
+                            "\tDay length at 90° (hours)"));
     const QStringList latitudes{"-41.9", "0", "41.9", "90"};
     for (qsizetype column = 0; column < latitudes.size(); ++column) {
       QStringList values;
@@ -340,7 +380,8 @@ class ChartDataTest : public QObject {
     QCOMPARE(data.table().section(QLatin1Char('\n'), 0, 0).count(QStringLiteral("at 0°")), 1);
     QCOMPARE(data.table().section(QLatin1Char('\n'), 0, 0).count(QStringLiteral("\t0°")), 1);
     data.showDayLength(false);
-    QVERIFY(data.table().startsWith(QStringLiteral("Week\t-41.9° (J/cm^2/day)\t0° (J/cm^2/day)\t41.9° (J/cm^2/day)\n1\t")));
+    QVERIFY(data.table().startsWith(
+        QStringLiteral("Week\t-41.9° (J/cm^2/day)\t0° (J/cm^2/day)\t41.9° (J/cm^2/day)\n1\t")));
   }
 
   void centring_data() {
@@ -350,11 +391,12 @@ class ChartDataTest : public QObject {
     QTest::addColumn<QRect>("centred");
     QTest::addColumn<QRect>("onOwner");
     const QRect screen(0, 0, 1280, 800);
-    QTest::newRow("halves round away from 0") << screen << QSize(727, 301) << screen
-                                     << QRect(277, 250, 727, 301) << QRect(277, 250, 727, 301);
+    QTest::newRow("halves round away from 0")
+        << screen << QSize(727, 301) << screen << QRect(277, 250, 727, 301)
+        << QRect(277, 250, 727, 301);
     QTest::newRow("larger than the area, kept on screen")
-        << QRect(10, 20, 300, 100) << QSize(401, 150) << screen
-        << QRect(-41, -5, 401, 150) << QRect(0, 0, 401, 150);
+        << QRect(10, 20, 300, 100) << QSize(401, 150) << screen << QRect(-41, -5, 401, 150)
+        << QRect(0, 0, 401, 150);
     QTest::newRow("owner at the right edge, second screen")
         << QRect(3700, 900, 140, 100) << QSize(300, 120) << QRect(1920, 0, 1920, 1040)
         << QRect(3620, 890, 300, 120) << QRect(3540, 890, 300, 120);
@@ -382,7 +424,8 @@ class ChartDataTest : public QObject {
     const QRect wide(0, 0, 1920, 1040);
     const QRect latitude(16, 46, 145, 209);  // the Latitude frame, from the owner's corner
     auto clear = [&](const QRect& owner) { return latitude.translated(owner.topLeft()); };
-    auto row = [&](const char* name, const QRect& owner, const QRect& available, const QRect& placed) {
+    auto row = [&](const char* name, const QRect& owner, const QRect& available,
+                   const QRect& placed) {
       QTest::newRow(name) << owner << clear(owner) << available << placed;
     };
     row("right, top aligned", QRect(597, 400, 725, 270), wide, QRect(1330, 400, 590, 460));
@@ -405,8 +448,8 @@ class ChartDataTest : public QObject {
     QFETCH(QRect, keepClear);
     QFETCH(QRect, available);
     QFETCH(QRect, placed);
-    const QRect place = marovane::ui::PlaceBeside(owner, keepClear, QSize(660, 460),
-                                                  QSize(480, 340), available);
+    const QRect place =
+        marovane::ui::PlaceBeside(owner, keepClear, QSize(660, 460), QSize(480, 340), available);
     QCOMPARE(place, placed);
     QVERIFY(available.contains(place));
     QVERIFY(!place.intersects(keepClear.adjusted(-8, -8, 8, 8)));

@@ -9,9 +9,9 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QClipboard>
 #include <QFile>
 #include <QGraphicsItem>
 #include <QGraphicsLayout>
@@ -79,7 +79,8 @@ QStringList PlottedValues(const QLineSeries* series, bool daily) {
 // Column `column` (from 0) of the copied table, without its header.
 QStringList CopiedColumn(int column) {
   QStringList values;
-  const QStringList rows = QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  const QStringList rows =
+      QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   for (qsizetype i = 1; i < rows.size(); ++i) {
     values.append(rows[i].section(QLatin1Char('\t'), column, column));
   }
@@ -122,13 +123,16 @@ struct ChartUnderTest {
     return found;
   }
   QValueAxis* axisOf(const QLineSeries* series) const {
-    return qobject_cast<QValueAxis*>(chart()->axes(Qt::Vertical, const_cast<QLineSeries*>(series)).front());
+    return qobject_cast<QValueAxis*>(
+        chart()->axes(Qt::Vertical, const_cast<QLineSeries*>(series)).front());
   }
   template <class T>
   T* control(const char* name) const {
     return window->findChild<T*>(QString::fromLatin1(name));
   }
-  void click(const char* name) const { QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton); }
+  void click(const char* name) const {
+    QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton);
+  }
   void choose(int aggregation, int unit) const {
     const char* const aggregations[] = {"Option1", "Option2", "Option3", "Option4"};
     QTest::mouseClick(t.find<QRadioButton>(aggregations[aggregation - 1]), Qt::LeftButton);
@@ -155,7 +159,7 @@ struct ChartUnderTest {
 };
 
 // Okabe and Ito's eight colours.
-const QSet<QRgb> kOkabeIto{qRgb(0, 0, 0),     qRgb(230, 159, 0), qRgb(86, 180, 233),
+const QSet<QRgb> kOkabeIto{qRgb(0, 0, 0),     qRgb(230, 159, 0),  qRgb(86, 180, 233),
                            qRgb(0, 158, 115), qRgb(240, 228, 66), qRgb(0, 114, 178),
                            qRgb(213, 94, 0),  qRgb(204, 121, 167)};
 
@@ -239,8 +243,11 @@ class ChartWindowTest : public QObject {
     c.click("cmdCopyValues");
     QCOMPARE(CopiedColumn(1), FileValues(file));
     // The clipboard keeps the files' unit.
-    QVERIFY(QApplication::clipboard()->text().section(QLatin1Char('\n'), 0, 0).endsWith(
-        QStringLiteral("° (%1)").arg(QString::fromUtf8(marovane::UnitLabel(*marovane::UnitOfCode(unit))))));
+    QVERIFY(QApplication::clipboard()
+                ->text()
+                .section(QLatin1Char('\n'), 0, 0)
+                .endsWith(QStringLiteral("° (%1)").arg(
+                    QString::fromUtf8(marovane::UnitLabel(*marovane::UnitOfCode(unit))))));
   }
 
   // The months label the day axis in plain letters, each once.
@@ -258,18 +265,30 @@ class ChartWindowTest : public QObject {
   // Typing in the main window, decimal or in degrees, redraws the chart at every key release
   // that leaves a latitude Export would take; any other text keeps the last curve.
   void followsTheTyping_data() {
-    QTest::addColumn<QString>("box");    // txtLat, or dms for degrees,minutes,seconds,hemisphere
+    QTest::addColumn<QString>("box");  // txtLat, or dms for degrees,minutes,seconds,hemisphere
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");  // the latitude drawn afterwards
     QTest::addColumn<bool>("follows");
-    QTest::addColumn<int>("strange");    // "Strange Location" messages while typing
-    QTest::newRow("decimal south") << "txtLat" << "-33.8675" << "-33.8675" << true << 0;
-    QTest::newRow("degrees south") << "dms" << "10,30,30,s" << "-10.508" << true << 0;
-    QTest::newRow("two points keep 1.2") << "txtLat" << "1.2.3" << "1.2" << false << 0;
-    QTest::newRow("empty box keeps the start") << "txtLat" << "" << "41.9" << false << 0;
-    QTest::newRow("out of range keeps 9") << "txtLat" << "95" << "9" << false << 1;
+    QTest::addColumn<int>("strange");  // "Strange Location" messages while typing
+    QTest::newRow("decimal south") << "txtLat"
+                                   << "-33.8675"
+                                   << "-33.8675" << true << 0;
+    QTest::newRow("degrees south") << "dms"
+                                   << "10,30,30,s"
+                                   << "-10.508" << true << 0;
+    QTest::newRow("two points keep 1.2") << "txtLat"
+                                         << "1.2.3"
+                                         << "1.2" << false << 0;
+    QTest::newRow("empty box keeps the start") << "txtLat"
+                                               << ""
+                                               << "41.9" << false << 0;
+    QTest::newRow("out of range keeps 9") << "txtLat"
+                                          << "95"
+                                          << "9" << false << 1;
     // 9 degrees (9.9 with the minutes there) is drawn, then nothing past the pole.
-    QTest::newRow("degrees beyond the pole") << "dms" << "99,99,99,S" << "9.9" << false << 0;
+    QTest::newRow("degrees beyond the pole") << "dms"
+                                             << "99,99,99,S"
+                                             << "9.9" << false << 0;
   }
   void followsTheTyping() {
     QFETCH(QString, box);
@@ -278,8 +297,9 @@ class ChartWindowTest : public QObject {
     QFETCH(bool, follows);
     QFETCH(int, strange);
     for (int i = 0; i < strange; ++i) {
-      c.t.dialogs.expectBox({QStringLiteral("Latitude of your location should be between -90° and +90°."),
-                             QStringLiteral("Strange Location"), QMessageBox::Critical});
+      c.t.dialogs.expectBox(
+          {QStringLiteral("Latitude of your location should be between -90° and +90°."),
+           QStringLiteral("Strange Location"), QMessageBox::Critical});
     }
     if (box == QLatin1String("dms")) {
       const QStringList parts = typed.split(QLatin1Char(','));
@@ -296,7 +316,8 @@ class ChartWindowTest : public QObject {
     } else {
       c.typeLatitude(typed);
     }
-    QCOMPARE(c.window->windowTitle(), QStringLiteral("Annual cycle at %1°, Dekadal, MJ/m^2/day").arg(shown));
+    QCOMPARE(c.window->windowTitle(),
+             QStringLiteral("Annual cycle at %1°, Dekadal, MJ/m^2/day").arg(shown));
     QCOMPARE(c.window->data().followsText(), follows);
     const QString status = c.control<QLabel>("lblStatus")->text();
     QCOMPARE(status.contains(QStringLiteral("is not a latitude")), !follows);
@@ -332,8 +353,9 @@ class ChartWindowTest : public QObject {
       names.append(s->name());
       QVERIFY2(kOkabeIto.contains(s->pen().color().rgb()), qPrintable(s->objectName()));
     }
-    QCOMPARE(names, (QStringList{"Day length at 90° N", "Day length at 33.9° S", "Day length at 69.65° N",
-                                 "Day length at 0°", "90° N", "33.9° S", "69.65° N", "0°, FAO-56", "0°, Harmonic"}));
+    QCOMPARE(names, (QStringList{"Day length at 90° N", "Day length at 33.9° S",
+                                 "Day length at 69.65° N", "Day length at 0°", "90° N", "33.9° S",
+                                 "69.65° N", "0°, FAO-56", "0°, Harmonic"}));
     QSet<QList<qreal>> dashes;
     for (QLineSeries* s : c.shown(QStringLiteral("kept"))) {
       QCOMPARE(s->pen().style(), Qt::CustomDashLine);
@@ -347,7 +369,8 @@ class ChartWindowTest : public QObject {
                                 marovane::Quantity::DayLength}));
 
     // Kept at 90, then 0 typed: the axis still reaches the pole's summer.
-    QCOMPARE(PlottedValues(pole, false), FileValues(90.0f, {marovane::Aggregation::Dekadal, marovane::Unit::WPerM2}));
+    QCOMPARE(PlottedValues(pole, false),
+             FileValues(90.0f, {marovane::Aggregation::Dekadal, marovane::Unit::WPerM2}));
     double highest = 0.0;
     for (const QPointF& p : pole->points()) {
       highest = std::max(highest, p.y());
@@ -398,10 +421,16 @@ class ChartWindowTest : public QObject {
       QStringList names;
     };
     const Step steps[] = {
-        {"mnuMethod_fao56", fao56, harmonic, QStringLiteral("&Harmonic"),
+        {"mnuMethod_fao56",
+         fao56,
+         harmonic,
+         QStringLiteral("&Harmonic"),
          {"Day length at 41.9° N", "Day length at 20° S", "41.9° N", "20° S, Harmonic",
           "20° S, FAO-56"}},
-        {"mnuMethod_harmonic", harmonic, fao56, QStringLiteral("&FAO-56"),
+        {"mnuMethod_harmonic",
+         harmonic,
+         fao56,
+         QStringLiteral("&FAO-56"),
          {"Day length at 41.9° N", "Day length at 20° S", "41.9° N", "20° S, FAO-56",
           "20° S, Harmonic"}},
     };
@@ -435,15 +464,29 @@ class ChartWindowTest : public QObject {
     QTest::addColumn<bool>("dayLength");
     QTest::addColumn<QStringList>("key");
     QTest::addColumn<int>("curves");
-    QTest::newRow("one curve, named by the title") << QStringList{} << "41.9" << false << false << QStringList{} << 1;
+    QTest::newRow("one curve, named by the title")
+        << QStringList{} << "41.9" << false << false << QStringList{} << 1;
     QTest::newRow("the latitude drawn kept: drawn once")
-        << QStringList{"-33.9", "41.9"} << "41.9" << false << false << QStringList{"33.9° S", "41.9° N"} << 2;
-    QTest::newRow("kept, beside FAO-56") << QStringList{"41.9"} << "41.9" << true << true
-        << QStringList{"41.9° N, Harmonic", "41.9° N, FAO-56", "Day length (dotted, right axis)"} << 3;
+        << QStringList{"-33.9", "41.9"} << "41.9" << false << false
+        << QStringList{"33.9° S", "41.9° N"} << 2;
+    QTest::newRow("kept, beside FAO-56")
+        << QStringList{"41.9"} << "41.9" << true << true
+        << QStringList{"41.9° N, Harmonic", "41.9° N, FAO-56", "Day length (dotted, right axis)"}
+        << 3;
     QTest::newRow("8 kept, FAO-56, day length")
-        << QStringList{"-33.8675", "-20", "0", "20", "41.9", "60", "69.65", "90"} << "10" << true << true
-        << QStringList{"33.8675° S", "20° S", "0°", "20° N", "41.9° N", "60° N", "69.65° N", "90° N",
-                       "10° N, Harmonic", "10° N, FAO-56", "Day length (dotted, right axis)"}
+        << QStringList{"-33.8675", "-20", "0", "20", "41.9", "60", "69.65", "90"} << "10" << true
+        << true
+        << QStringList{"33.8675° S",
+                       "20° S",
+                       "0°",
+                       "20° N",
+                       "41.9° N",
+                       "60° N",
+                       "69.65° N",
+                       "90° N",
+                       "10° N, Harmonic",
+                       "10° N, FAO-56",
+                       "Day length (dotted, right axis)"}
         << 8 + 1 + 1 + 9;
   }
   void keyAndStrokes() {
@@ -467,7 +510,8 @@ class ChartWindowTest : public QObject {
         dashes.append(QString::number(d));
       }
       strokes.insert(s->pen().color().name() + QLatin1Char(' ') +
-                     (s->pen().style() == Qt::SolidLine ? QStringLiteral("solid") : dashes.join(QLatin1Char(','))));
+                     (s->pen().style() == Qt::SolidLine ? QStringLiteral("solid")
+                                                        : dashes.join(QLatin1Char(','))));
     }
     QCOMPARE(c.shown(QString()).size(), curves);
     QCOMPARE(strokes.size(), curves);
@@ -489,7 +533,8 @@ class ChartWindowTest : public QObject {
         const QRectF& box = entries[i].box;
         texts.append(entries[i].text);
         QVERIFY2(figure->rect().contains(box), qPrintable(entries[i].text));
-        QVERIFY2(box.width() > metrics.horizontalAdvance(entries[i].text) + 30, qPrintable(entries[i].text));
+        QVERIFY2(box.width() > metrics.horizontalAdvance(entries[i].text) + 30,
+                 qPrintable(entries[i].text));
         QVERIFY2(box.top() > figure->plotArea().bottom() + 20, qPrintable(entries[i].text));
         for (qsizetype j = 0; j < i; ++j) {
           QVERIFY2(!box.intersects(entries[j].box), qPrintable(entries[i].text));
@@ -528,13 +573,27 @@ class ChartWindowTest : public QObject {
     QTest::addColumn<QString>("text");
     const QStringList one{"-41.9"};
     const QStringList two{"-10", "-2"};
-    QTest::newRow("dekad 17") << one << 3 << "chkDayLength" << "radiation" << 166.0 << "" << 0.0 << "Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹";
-    QTest::newRow("FAO-56, dekad 1") << one << 3 << "chkFao56" << "fao56" << 5.0 << "" << 0.0 << "Dekad 1 at 41.9° N (FAO-56): ";
-    QTest::newRow("day length") << one << 3 << "chkDayLength" << "dayLength" << 176.0 << "" << 0.0 << "Dekad 18 at 41.9° N (day length): ";
-    QTest::newRow("kept") << one << 3 << "chkDayLength" << "kept1" << 349.0 << "" << 0.0 << "Dekad 35 at 41.9° S (Harmonic): 44.623 MJ m⁻² day⁻¹";
-    QTest::newRow("nearer the first kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.3 << "Dekad 17 at 10° S (Harmonic): ";
-    QTest::newRow("nearer the second kept") << two << 3 << "" << "kept1" << 166.0 << "kept2" << 0.7 << "Dekad 17 at 2° S (Harmonic): ";
-    QTest::newRow("day 365") << one << 1 << "chkDayLength" << "radiation" << 365.0 << "" << 0.0 << "Day 365 at 41.9° N (Harmonic): 12.599 MJ m⁻² day⁻¹";
+    QTest::newRow("dekad 17") << one << 3 << "chkDayLength"
+                              << "radiation" << 166.0 << "" << 0.0
+                              << "Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹";
+    QTest::newRow("FAO-56, dekad 1")
+        << one << 3 << "chkFao56"
+        << "fao56" << 5.0 << "" << 0.0 << "Dekad 1 at 41.9° N (FAO-56): ";
+    QTest::newRow("day length") << one << 3 << "chkDayLength"
+                                << "dayLength" << 176.0 << "" << 0.0
+                                << "Dekad 18 at 41.9° N (day length): ";
+    QTest::newRow("kept") << one << 3 << "chkDayLength"
+                          << "kept1" << 349.0 << "" << 0.0
+                          << "Dekad 35 at 41.9° S (Harmonic): 44.623 MJ m⁻² day⁻¹";
+    QTest::newRow("nearer the first kept")
+        << two << 3 << ""
+        << "kept1" << 166.0 << "kept2" << 0.3 << "Dekad 17 at 10° S (Harmonic): ";
+    QTest::newRow("nearer the second kept")
+        << two << 3 << ""
+        << "kept1" << 166.0 << "kept2" << 0.7 << "Dekad 17 at 2° S (Harmonic): ";
+    QTest::newRow("day 365") << one << 1 << "chkDayLength"
+                             << "radiation" << 365.0 << "" << 0.0
+                             << "Day 365 at 41.9° N (Harmonic): 12.599 MJ m⁻² day⁻¹";
   }
   void pointerReading() {
     QFETCH(QStringList, kept);
@@ -583,13 +642,27 @@ class ChartWindowTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("made");     // what lies at the name beforehand
     QTest::addColumn<QString>("refusal");  // the message after the name, when refused
-    QTest::newRow("png") << "chart.png" << "" << "";
-    QTest::newRow("png in capitals") << "CHART.PNG" << "" << "";
-    QTest::newRow("svg") << "chart.svg" << "" << "";
-    QTest::newRow("other ending") << "chart.jpg" << "" << "was not written: a chart is saved as .png or .svg.";
-    QTest::newRow("missing folder") << "no/chart.png" << "" << "could not be written: No such file or directory.";
-    QTest::newRow("named pipe") << "pipe.png" << "pipe" << "could not be written: it is not a regular file.";
-    QTest::newRow("link to a named pipe") << "link.svg" << "link" << "could not be written: it is not a regular file.";
+    QTest::newRow("png") << "chart.png"
+                         << ""
+                         << "";
+    QTest::newRow("png in capitals") << "CHART.PNG"
+                                     << ""
+                                     << "";
+    QTest::newRow("svg") << "chart.svg"
+                         << ""
+                         << "";
+    QTest::newRow("other ending") << "chart.jpg"
+                                  << ""
+                                  << "was not written: a chart is saved as .png or .svg.";
+    QTest::newRow("missing folder") << "no/chart.png"
+                                    << ""
+                                    << "could not be written: No such file or directory.";
+    QTest::newRow("named pipe") << "pipe.png"
+                                << "pipe"
+                                << "could not be written: it is not a regular file.";
+    QTest::newRow("link to a named pipe") << "link.svg"
+                                          << "link"
+                                          << "could not be written: it is not a regular file.";
   }
   void saveImage() {
     QFETCH(QString, name);
@@ -665,8 +738,10 @@ class ChartWindowTest : public QObject {
       } else if (xml.name() == QLatin1String("g")) {
         inCurveColour = xml.attributes().value(QLatin1String("stroke")) == QLatin1String("#0072b2");
       } else if (xml.name() == QLatin1String("polyline") && inCurveColour) {
-        segments.append(xml.attributes().value(QLatin1String("points")).toString().split(
-            QLatin1Char(' '), Qt::SkipEmptyParts));
+        segments.append(xml.attributes()
+                            .value(QLatin1String("points"))
+                            .toString()
+                            .split(QLatin1Char(' '), Qt::SkipEmptyParts));
       } else if (xml.name() == QLatin1String("text")) {
         const QString anchor = xml.attributes().value(QLatin1String("text-anchor")).toString();
         texts.append(xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified());
@@ -688,7 +763,8 @@ class ChartWindowTest : public QObject {
       joined += segments[i].front() == segments[i - 1].back() ? 1 : 0;
     }
     QCOMPARE(joined, 70);
-    for (const char* text : {"Extraterrestrial radiation, dekadal means, MJ m⁻² day⁻¹", "33.9° S", "41.9° N", "Jan", "Dec"}) {
+    for (const char* text : {"Extraterrestrial radiation, dekadal means, MJ m⁻² day⁻¹", "33.9° S",
+                             "41.9° N", "Jan", "Dec"}) {
       QVERIFY2(texts.contains(QString::fromUtf8(text)), text);
     }
     for (const QString& text : texts) {
@@ -699,7 +775,9 @@ class ChartWindowTest : public QObject {
     }
     // As a viewer draws it: the PNG's size, the title's ink centred across it.
     const QString drawnPng = dir.filePath(QStringLiteral("drawn.png"));
-    QCOMPARE(QProcess::execute(QStringLiteral("rsvg-convert"), {path, QStringLiteral("-o"), drawnPng}), 0);
+    QCOMPARE(
+        QProcess::execute(QStringLiteral("rsvg-convert"), {path, QStringLiteral("-o"), drawnPng}),
+        0);
     QImage drawn;
     QVERIFY(drawn.load(drawnPng, "png"));
     QCOMPARE(drawn.size(), QSize(1600, 1000));
@@ -723,8 +801,10 @@ class ChartWindowTest : public QObject {
     // Type of the PNG's size: the title about as wide in both.
     QString error;
     QImage png;
-    QVERIFY(png.loadFromData(marovane::ui::ChartPicture(c.window->data(), marovane::ui::PictureKind::Png,
-                                                        marovane::ui::kSlideSize, &error), "png"));
+    QVERIFY(png.loadFromData(
+        marovane::ui::ChartPicture(c.window->data(), marovane::ui::PictureKind::Png,
+                                   marovane::ui::kSlideSize, &error),
+        "png"));
     const auto [pngLeft, pngRight] = titleInk(png);
     QVERIFY2(std::abs((right - left) - (pngRight - pngLeft)) <= (pngRight - pngLeft) / 20,
              qPrintable(QStringLiteral("%1 beside %2").arg(right - left).arg(pngRight - pngLeft)));
@@ -784,10 +864,12 @@ class ChartUnderWindowManagerTest : public QObject {
     const QRect main = c.t.window->frameGeometry();
     const QRect chart = c.window->frameGeometry();
     const QRect available = c.window->screen()->availableGeometry();
-    qInfo("screen %dx%d: main window at %d,%d %dx%d, Latitude frame at %d,%d %dx%d, chart at %d,%d %dx%d",
-          available.width(), available.height(), main.x(), main.y(), main.width(), main.height(),
-          clear.x(), clear.y(), clear.width(), clear.height(), chart.x(), chart.y(),
-          chart.width(), chart.height());
+    qInfo(
+        "screen %dx%d: main window at %d,%d %dx%d, Latitude frame at %d,%d %dx%d, chart at %d,%d "
+        "%dx%d",
+        available.width(), available.height(), main.x(), main.y(), main.width(), main.height(),
+        clear.x(), clear.y(), clear.width(), clear.height(), chart.x(), chart.y(), chart.width(),
+        chart.height());
     QVERIFY(!chart.intersects(clear));
     QVERIFY(available.contains(chart));
     const QSize margins = chart.size() - c.window->size();
@@ -803,19 +885,21 @@ class ChartUnderWindowManagerTest : public QObject {
   // The real pointer, moved by the X server while the main window keeps the focus, reads the
   // curve under it and nothing once it leaves the plot.
   void readoutFollowsTheRealPointer() {
-    // The window manager may give the new chart the focus: the user clicks back into the main window.
+    // The window manager may give the new chart the focus: the user clicks back into the main
+    // window.
     c.t.window->activateWindow();
     QTRY_VERIFY(QApplication::activeWindow() == c.t.window.get());
     QLineSeries* curve = c.series(QStringLiteral("radiation"));
     auto moveTo = [](const QPoint& global) {
-      return QProcess::execute(QStringLiteral("xdotool"),
-                               {QStringLiteral("mousemove"), QString::number(global.x()),
-                                QString::number(global.y())});
+      return QProcess::execute(
+          QStringLiteral("xdotool"),
+          {QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
     };
     const QPoint onCurve = c.view()->viewport()->mapToGlobal(c.onViewport(curve, 166.0));
     QCOMPARE(moveTo(onCurve + QPoint(30, 30)), 0);
     QCOMPARE(moveTo(onCurve), 0);
-    QTRY_COMPARE(c.reading(), QStringLiteral("Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹"));
+    QTRY_COMPARE(c.reading(),
+                 QStringLiteral("Dekad 17 at 41.9° N (Harmonic): 41.879 MJ m⁻² day⁻¹"));
     QCOMPARE(moveTo(c.window->frameGeometry().topLeft() - QPoint(5, 5)), 0);
     QTRY_COMPARE(c.reading(), QString());
   }

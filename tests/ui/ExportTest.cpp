@@ -2,21 +2,21 @@
 // The export and batch buttons and the Exit command, with scripted boxes and real files.
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QFile>
 #include <QProgressBar>
 #include <QProgressDialog>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 
 #include "TestWindow.hpp"
-#include "export/CycleFile.hpp"
 #include "export/Batch.hpp"
+#include "export/CycleFile.hpp"
 #include "ui/BatchProgress.hpp"
 #include "ui/HelpWindow.hpp"
 #include "ui/LogModel.hpp"
@@ -67,8 +67,12 @@ class ExportTest : public QObject {
 
   // The batch question, whose default button is OK, answered with `answer`.
   static Box BatchPrompt(QMessageBox::StandardButton answer) {
-    return {kBatchPrompt, kTitle, QMessageBox::Information,
-            QMessageBox::Ok | QMessageBox::Cancel, answer, QMessageBox::Ok};
+    return {kBatchPrompt,
+            kTitle,
+            QMessageBox::Information,
+            QMessageBox::Ok | QMessageBox::Cancel,
+            answer,
+            QMessageBox::Ok};
   }
 
   void expectBatch(const QString& input, const QString& summary, bool prefix = false) {
@@ -95,24 +99,34 @@ class ExportTest : public QObject {
   void latitudeChecks_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("refusal");  // M1, M2 or empty when the dialog opens
-    QTest::newRow("empty") << "" << "M1";
-    QTest::newRow("lone sign") << "-" << "M1";
-    QTest::newRow("lone point") << "." << "M1";
-    QTest::newRow("two points") << "1.2.3" << "M1";
-    QTest::newRow("sign inside") << "4-5" << "M1";
-    QTest::newRow("exactly 90") << "90" << "";
-    QTest::newRow("exactly -90") << "-90" << "";
-    QTest::newRow("90.000001") << "90.000001" << "M2";
-    QTest::newRow("-90.0000001") << "-90.0000001" << "M2";
-    QTest::newRow("95") << "95" << "M2";
+    QTest::newRow("empty") << ""
+                           << "M1";
+    QTest::newRow("lone sign") << "-"
+                               << "M1";
+    QTest::newRow("lone point") << "."
+                                << "M1";
+    QTest::newRow("two points") << "1.2.3"
+                                << "M1";
+    QTest::newRow("sign inside") << "4-5"
+                                 << "M1";
+    QTest::newRow("exactly 90") << "90"
+                                << "";
+    QTest::newRow("exactly -90") << "-90"
+                                 << "";
+    QTest::newRow("90.000001") << "90.000001"
+                               << "M2";
+    QTest::newRow("-90.0000001") << "-90.0000001"
+                                 << "M2";
+    QTest::newRow("95") << "95"
+                        << "M2";
   }
   void latitudeChecks() {
     QFETCH(QString, text);
     QFETCH(QString, refusal);
     t.box("txtLat")->setText(text);
     if (refusal == QLatin1String("M1")) {
-      t.dialogs.expectBox({QStringLiteral("One of the inputs is not numeric!"), kTitle,
-                           QMessageBox::Critical});
+      t.dialogs.expectBox(
+          {QStringLiteral("One of the inputs is not numeric!"), kTitle, QMessageBox::Critical});
     } else if (refusal == QLatin1String("M2")) {
       t.dialogs.expectBox({QStringLiteral("Latitude of your location should be between -90° "
                                           "and +90°."),
@@ -140,14 +154,30 @@ class ExportTest : public QObject {
     const QString byDefault;
     const QString harmonic = QStringLiteral("mnuMethod_harmonic");
     const QString fao56 = QStringLiteral("mnuMethod_fao56");
-    QTest::newRow("start choice") << "41.9" << "Option3" << "Option5" << 3 << 1 << byDefault;
-    QTest::newRow("monthly W/m^2") << "-33.8675" << "Option4" << "Option8" << 4 << 4 << byDefault;
-    QTest::newRow("daily mm/dekad") << "0" << "Option1" << "Option11" << 1 << 7 << byDefault;
-    QTest::newRow("weekly cal") << "90" << "Option2" << "Option7" << 2 << 3 << byDefault;
-    QTest::newRow("dekadal per dekad") << "-12.5" << "Option3" << "Option10" << 3 << 6 << byDefault;
-    QTest::newRow("FAO-56 daily mm/day") << "-20" << "Option1" << "Option9" << 1 << 5 << fao56;
-    QTest::newRow("FAO-56 dekadal") << "41.9" << "Option3" << "Option5" << 3 << 1 << fao56;
-    QTest::newRow("harmonic chosen") << "41.9" << "Option3" << "Option5" << 3 << 1 << harmonic;
+    QTest::newRow("start choice") << "41.9"
+                                  << "Option3"
+                                  << "Option5" << 3 << 1 << byDefault;
+    QTest::newRow("monthly W/m^2") << "-33.8675"
+                                   << "Option4"
+                                   << "Option8" << 4 << 4 << byDefault;
+    QTest::newRow("daily mm/dekad") << "0"
+                                    << "Option1"
+                                    << "Option11" << 1 << 7 << byDefault;
+    QTest::newRow("weekly cal") << "90"
+                                << "Option2"
+                                << "Option7" << 2 << 3 << byDefault;
+    QTest::newRow("dekadal per dekad") << "-12.5"
+                                       << "Option3"
+                                       << "Option10" << 3 << 6 << byDefault;
+    QTest::newRow("FAO-56 daily mm/day") << "-20"
+                                         << "Option1"
+                                         << "Option9" << 1 << 5 << fao56;
+    QTest::newRow("FAO-56 dekadal") << "41.9"
+                                    << "Option3"
+                                    << "Option5" << 3 << 1 << fao56;
+    QTest::newRow("harmonic chosen") << "41.9"
+                                     << "Option3"
+                                     << "Option5" << 3 << 1 << harmonic;
   }
   void exportWritesFile() {
     QFETCH(QString, latitude);
@@ -169,8 +199,8 @@ class ExportTest : public QObject {
     Write(out, QByteArray(100000, 'x'));  // an existing file is replaced without a question
     Qt::CursorShape whileChoosing = Qt::ArrowCursor;
     t.dialogs.expectFile(out, [&] { whileChoosing = t.window->cursor().shape(); });
-    t.dialogs.expectBox({QStringLiteral("Data correctly written to ") + out, kTitle,
-                         QMessageBox::Information});
+    t.dialogs.expectBox(
+        {QStringLiteral("Data correctly written to ") + out, kTitle, QMessageBox::Information});
     clickExport();
     QCOMPARE(whileChoosing, Qt::WaitCursor);
     QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
@@ -208,9 +238,15 @@ class ExportTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("made");  // what lies at the name beforehand
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "missing/folder/out.csv" << "" << "No such file";
-    QTest::newRow("named pipe") << "pipe.csv" << "pipe" << "it is not a regular file";
-    QTest::newRow("link to a named pipe") << "link.csv" << "link" << "it is not a regular file";
+    QTest::newRow("missing folder") << "missing/folder/out.csv"
+                                    << ""
+                                    << "No such file";
+    QTest::newRow("named pipe") << "pipe.csv"
+                                << "pipe"
+                                << "it is not a regular file";
+    QTest::newRow("link to a named pipe") << "link.csv"
+                                          << "link"
+                                          << "it is not a regular file";
   }
   void exportFailure() {
     QFETCH(QString, name);
@@ -243,8 +279,8 @@ class ExportTest : public QObject {
     // The window goes on working.
     const QString good = path(QStringLiteral("good.csv"));
     t.dialogs.expectFile(good);
-    t.dialogs.expectBox({QStringLiteral("Data correctly written to ") + good, kTitle,
-                         QMessageBox::Information});
+    t.dialogs.expectBox(
+        {QStringLiteral("Data correctly written to ") + good, kTitle, QMessageBox::Information});
     clickExport();
     QCOMPARE(Read(good), Expected(41.9f, 3, 1));
   }
@@ -325,7 +361,8 @@ class ExportTest : public QObject {
         QVERIFY(dialog != nullptr);
         if (qEnvironmentVariableIsSet("MAROVANE_WINDOW_MANAGER")) {
           // Under a window manager: centred with its frame, its title bar on the screen.
-          QVERIFY(QTest::qWaitFor([&] { return dialog->frameGeometry().size() != dialog->size(); }));
+          QVERIFY(
+              QTest::qWaitFor([&] { return dialog->frameGeometry().size() != dialog->size(); }));
           QTest::qWait(300);
           QVERIFY(t.window->screen()->availableGeometry().contains(dialog->frameGeometry()));
         }
@@ -343,9 +380,11 @@ class ExportTest : public QObject {
       });
       expectBatch(input, QString(), true);  // the count is checked below
       clickBatch();
-      QVERIFY2(std::abs(offset.x()) <= 2 && std::abs(offset.y()) <= 2,
-               qPrintable(QStringLiteral("dialog centre off by %1,%2").arg(offset.x()).arg(offset.y())));
-      QVERIFY2(!values.isEmpty() && values.last() < 1000, qPrintable(QString::number(values.size())));
+      QVERIFY2(
+          std::abs(offset.x()) <= 2 && std::abs(offset.y()) <= 2,
+          qPrintable(QStringLiteral("dialog centre off by %1,%2").arg(offset.x()).arg(offset.y())));
+      QVERIFY2(!values.isEmpty() && values.last() < 1000,
+               qPrintable(QString::number(values.size())));
       QCOMPARE(pointer, Qt::WaitCursor);
       QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
       const QStringList entries = ListEntries(t.window.get());
@@ -355,10 +394,13 @@ class ExportTest : public QObject {
           last.section(QLatin1Char(' '), 6, 6).chopped(1).toLongLong();  // "after item N;"
       QVERIFY2(stoppedAt > 0 && stoppedAt < 200000, qPrintable(last));
       QCOMPARE(last, QStringLiteral("Stopped by the user after item %1; the items after it "
-                                    "were not written.").arg(stoppedAt));
-      QCOMPARE(entries[entries.size() - 2], QStringLiteral("%1 10 %2").arg(stoppedAt).arg(path("many10.out")));
+                                    "were not written.")
+                         .arg(stoppedAt));
+      QCOMPARE(entries[entries.size() - 2],
+               QStringLiteral("%1 10 %2").arg(stoppedAt).arg(path("many10.out")));
       QCOMPARE(t.dialogs.lastText(), QStringLiteral("%1 Files written.\nStopped by the user after "
-                                                    "item %1.").arg(stoppedAt));
+                                                    "item %1.")
+                                         .arg(stoppedAt));
     }
     QCOMPARE(Read(path(QStringLiteral("many10.out"))), Expected(10.0f, 3, 1));
   }
@@ -377,7 +419,9 @@ class ExportTest : public QObject {
     t.window->setBatchProgressDelay(0);
     const int leftBefore = marovane::ui::BatchProgress::WorkersLeft();
     const auto threads = [] {
-      return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+      return QDir(QStringLiteral("/proc/self/task"))
+          .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+          .size();
     };
     const qsizetype threadsBefore = threads();
     int writing = -1;
@@ -433,8 +477,8 @@ class ExportTest : public QObject {
     QTest::addColumn<int>("mostBytes");  // per entry
     QTest::newRow("written") << "%1 %2 %3/lats%2.out" << 24;  // 55 bytes of text
     QTest::newRow("not a number") << "Item %1 (abc): not a number, no file written." << 12;
-    QTest::newRow("not written")
-        << "Item %1 (%2): Cannot write %3/lats%2.out: Permission denied" << 28;  // 75 bytes
+    QTest::newRow("not written") << "Item %1 (%2): Cannot write %3/lats%2.out: Permission denied"
+                                 << 28;  // 75 bytes
   }
   void logKeepsAMillionEntries() {
     QFETCH(QString, entry);
@@ -474,8 +518,8 @@ class ExportTest : public QObject {
     for (int row = 0; row < kEntries; row += row < 40 || row > kEntries - 40 ? 1 : 997) {
       QCOMPARE(model.index(row, 0).data().toString(), QString::fromStdString(logged(row + 1)));
     }
-    QVERIFY2(held <= qint64{mostBytes} * kEntries, qPrintable(QStringLiteral("%1 bytes an entry")
-                                                                 .arg(double(held) / kEntries)));
+    QVERIFY2(held <= qint64{mostBytes} * kEntries,
+             qPrintable(QStringLiteral("%1 bytes an entry").arg(double(held) / kEntries)));
   }
 
   // Output names are cut by characters, and the log shows them as the user named them.
@@ -503,8 +547,8 @@ class ExportTest : public QObject {
   void exitAnsweredNo() {
     t.box("txtLat")->setText(QStringLiteral("12.5"));
     t.dialogs.expectBox({QStringLiteral("Do you really want to end Marovane?"), kTitle,
-                         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
-                         QMessageBox::No, QMessageBox::Yes});
+                         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+                         QMessageBox::Yes});
     t.clickMenu("mnuExit");
     QVERIFY(t.window->isVisible());
     QCOMPARE(t.box("txtLat")->text(), QStringLiteral("12.5"));

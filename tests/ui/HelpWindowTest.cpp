@@ -14,11 +14,14 @@
 
 namespace {
 
-QString HelpFile() { return QCoreApplication::applicationDirPath() + "/Marovane.txt"; }
+QString HelpFile() {
+  return QCoreApplication::applicationDirPath() + "/Marovane.txt";
+}
 
 // Where an installed program keeps it: bin/marovane reads share/marovane/Marovane.txt.
 QString InstalledHelpFile() {
-  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/marovane/Marovane.txt");
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                         "/../share/marovane/Marovane.txt");
 }
 
 void WriteHelp(const QByteArray& bytes, const QString& path = HelpFile()) {
@@ -73,11 +76,11 @@ class HelpWindowTest : public QObject {
   void lines_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("entries");
-    QTest::newRow("three CR LF lines") << QByteArray("one\r\ntwo\r\nthree\r\n")
-                                       << QStringList{"one", "two", "three"};
+    QTest::newRow("three CR LF lines")
+        << QByteArray("one\r\ntwo\r\nthree\r\n") << QStringList{"one", "two", "three"};
     QTest::newRow("empty file") << QByteArray() << QStringList();
-    QTest::newRow("blanks and empty lines kept")
-        << QByteArray("  lead\r\n\r\ntrail \t\r\n\r\n") << QStringList{"  lead", "", "trail \t", ""};
+    QTest::newRow("blanks and empty lines kept") << QByteArray("  lead\r\n\r\ntrail \t\r\n\r\n")
+                                                 << QStringList{"  lead", "", "trail \t", ""};
     QTest::newRow("last line without end") << QByteArray("a\r\nlast") << QStringList{"a", "last"};
     QTest::newRow("bare CR and bare LF") << QByteArray("a\rb\nc\n") << QStringList{"a", "b", "c"};
     QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << QStringList{"a", "", "b"};
@@ -102,10 +105,10 @@ class HelpWindowTest : public QObject {
     QTest::addColumn<QByteArray>("installed");
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("own folder only") << QByteArray("own\n") << QByteArray() << QStringList{"own"};
-    QTest::newRow("installed only") << QByteArray() << QByteArray("installed\n")
-                                    << QStringList{"installed"};
-    QTest::newRow("own folder first") << QByteArray("own\n") << QByteArray("installed\n")
-                                      << QStringList{"own"};
+    QTest::newRow("installed only")
+        << QByteArray() << QByteArray("installed\n") << QStringList{"installed"};
+    QTest::newRow("own folder first")
+        << QByteArray("own\n") << QByteArray("installed\n") << QStringList{"own"};
   }
   void places() {
     QFETCH(QByteArray, own);

@@ -7,10 +7,10 @@
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -19,7 +19,8 @@
 
 namespace {
 
-const QString kStrange = QStringLiteral("Latitude of your location should be between -90° and +90°.");
+const QString kStrange =
+    QStringLiteral("Latitude of your location should be between -90° and +90°.");
 
 ScriptedDialogs::Box StrangeLocation() {
   return {kStrange, QStringLiteral("Strange Location"), QMessageBox::Critical};
@@ -81,9 +82,12 @@ class MainWindowTest : public QObject {
     const QPoint offset = t.window->frameGeometry().center() - screen.center();
     QVERIFY2(std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1,
              qPrintable(QStringLiteral("window at %1,%2 %3x%4 on a %5x%6 screen")
-                            .arg(t.window->frameGeometry().x()).arg(t.window->frameGeometry().y())
-                            .arg(t.window->frameGeometry().width()).arg(t.window->frameGeometry().height())
-                            .arg(screen.width()).arg(screen.height())));
+                            .arg(t.window->frameGeometry().x())
+                            .arg(t.window->frameGeometry().y())
+                            .arg(t.window->frameGeometry().width())
+                            .arg(t.window->frameGeometry().height())
+                            .arg(screen.width())
+                            .arg(screen.height())));
   }
 
   // One method is checked at a time; choosing one tells the window's followers at once, and
@@ -97,16 +101,15 @@ class MainWindowTest : public QObject {
       QAction* chosen;
       marovane::Method method;
     };
-    for (const Step& step : {Step{fao56, marovane::Method::Fao56},
-                             Step{fao56, marovane::Method::Fao56},
-                             Step{harmonic, marovane::Method::Harmonic}}) {
+    for (const Step& step :
+         {Step{fao56, marovane::Method::Fao56}, Step{fao56, marovane::Method::Fao56},
+          Step{harmonic, marovane::Method::Harmonic}}) {
       step.chosen->trigger();
       QCOMPARE(harmonic->isChecked(), step.method == marovane::Method::Harmonic);
       QCOMPARE(fao56->isChecked(), step.method == marovane::Method::Fao56);
       QCOMPARE(t.window->exportChoice().cycle.method, step.method);
       QVERIFY(!told.isEmpty());
-      QCOMPARE(told.takeLast().at(0).value<marovane::ui::ExportChoice>().cycle.method,
-               step.method);
+      QCOMPARE(told.takeLast().at(0).value<marovane::ui::ExportChoice>().cycle.method, step.method);
     }
     // The other choices stay as they were.
     QCOMPARE(t.window->exportChoice().cycle.aggregation, marovane::Aggregation::Dekadal);
@@ -181,8 +184,10 @@ class MainWindowTest : public QObject {
   void tabCycle_data() {
     QTest::addColumn<QString>("aggregation");
     QTest::addColumn<QString>("unit");
-    QTest::newRow("start") << "Option3" << "Option5";
-    QTest::newRow("other choice") << "Option1" << "Option11";
+    QTest::newRow("start") << "Option3"
+                           << "Option5";
+    QTest::newRow("other choice") << "Option1"
+                                  << "Option11";
   }
   void tabCycle() {
     QFETCH(QString, aggregation);
@@ -220,25 +225,57 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
     QTest::addColumn<bool>("composed");  // committed at once by an input method
-    QTest::newRow("degrees limit") << "txtLatGrad" << "123" << "12" << false;
-    QTest::newRow("minutes limit") << "txtLatMin" << "456" << "45" << false;
-    QTest::newRow("seconds limit") << "txtLatSec" << "789" << "78" << false;
-    QTest::newRow("hemisphere limit") << "txtLatNS" << "Sn" << "S" << false;
-    QTest::newRow("decimal has no limit")
-        << "txtLat" << "12.34567890123" << "12.34567890123" << false;
-    QTest::newRow("decimal sign and points anywhere") << "txtLat" << "1-2.-." << "1-2.-." << false;
-    QTest::newRow("decimal refuses comma, letters, plus")
-        << "txtLat" << "-1,5a+e " << "-15" << false;
-    QTest::newRow("degrees digits only") << "txtLatGrad" << "a-.4,5" << "45" << false;
-    QTest::newRow("minutes digits only") << "txtLatMin" << "x 3" << "3" << false;
-    QTest::newRow("hemisphere lower-case n") << "txtLatNS" << "n" << "n" << false;
-    QTest::newRow("hemisphere lower-case s") << "txtLatNS" << "s" << "s" << false;
-    QTest::newRow("composed digit") << "txtLat" << "5" << "5" << true;
-    QTest::newRow("composed letters dropped") << "txtLat" << "4á1.é9\u00a0" << "41.9" << true;
-    QTest::newRow("composed accent alone") << "txtLat" << "á" << "" << true;
-    QTest::newRow("composed into degrees") << "txtLatGrad" << "é5-" << "5" << true;
-    QTest::newRow("composed degrees limit") << "txtLatGrad" << "123" << "12" << true;
-    QTest::newRow("composed hemisphere letter") << "txtLatNS" << "S" << "S" << true;
+    QTest::newRow("degrees limit") << "txtLatGrad"
+                                   << "123"
+                                   << "12" << false;
+    QTest::newRow("minutes limit") << "txtLatMin"
+                                   << "456"
+                                   << "45" << false;
+    QTest::newRow("seconds limit") << "txtLatSec"
+                                   << "789"
+                                   << "78" << false;
+    QTest::newRow("hemisphere limit") << "txtLatNS"
+                                      << "Sn"
+                                      << "S" << false;
+    QTest::newRow("decimal has no limit") << "txtLat"
+                                          << "12.34567890123"
+                                          << "12.34567890123" << false;
+    QTest::newRow("decimal sign and points anywhere") << "txtLat"
+                                                      << "1-2.-."
+                                                      << "1-2.-." << false;
+    QTest::newRow("decimal refuses comma, letters, plus") << "txtLat"
+                                                          << "-1,5a+e "
+                                                          << "-15" << false;
+    QTest::newRow("degrees digits only") << "txtLatGrad"
+                                         << "a-.4,5"
+                                         << "45" << false;
+    QTest::newRow("minutes digits only") << "txtLatMin"
+                                         << "x 3"
+                                         << "3" << false;
+    QTest::newRow("hemisphere lower-case n") << "txtLatNS"
+                                             << "n"
+                                             << "n" << false;
+    QTest::newRow("hemisphere lower-case s") << "txtLatNS"
+                                             << "s"
+                                             << "s" << false;
+    QTest::newRow("composed digit") << "txtLat"
+                                    << "5"
+                                    << "5" << true;
+    QTest::newRow("composed letters dropped") << "txtLat"
+                                              << "4á1.é9\u00a0"
+                                              << "41.9" << true;
+    QTest::newRow("composed accent alone") << "txtLat"
+                                           << "á"
+                                           << "" << true;
+    QTest::newRow("composed into degrees") << "txtLatGrad"
+                                           << "é5-"
+                                           << "5" << true;
+    QTest::newRow("composed degrees limit") << "txtLatGrad"
+                                            << "123"
+                                            << "12" << true;
+    QTest::newRow("composed hemisphere letter") << "txtLatNS"
+                                                << "S"
+                                                << "S" << true;
   }
   void typing() {
     QFETCH(QString, name);
@@ -318,15 +355,27 @@ class MainWindowTest : public QObject {
     const int enter = Qt::Key_Return;
     const int keypad = Qt::Key_Enter;
     const int none = Qt::NoModifier;
-    QTest::newRow("hemisphere") << "txtLatNS" << "txtLatSec" << "0" << enter << none;
-    QTest::newRow("seconds") << "txtLatSec" << "txtLatMin" << "54" << enter << none;
-    QTest::newRow("minutes") << "txtLatMin" << "txtLatGrad" << "41" << enter << none;
-    QTest::newRow("degrees") << "txtLatGrad" << "txtLat" << "41.9" << enter << none;
-    QTest::newRow("decimal") << "txtLat" << "Option3" << "" << enter << none;
-    QTest::newRow("keypad, hemisphere")
-        << "txtLatNS" << "txtLatSec" << "0" << keypad << int{Qt::KeypadModifier};
-    QTest::newRow("keypad, decimal")
-        << "txtLat" << "Option3" << "" << keypad << int{Qt::KeypadModifier};
+    QTest::newRow("hemisphere") << "txtLatNS"
+                                << "txtLatSec"
+                                << "0" << enter << none;
+    QTest::newRow("seconds") << "txtLatSec"
+                             << "txtLatMin"
+                             << "54" << enter << none;
+    QTest::newRow("minutes") << "txtLatMin"
+                             << "txtLatGrad"
+                             << "41" << enter << none;
+    QTest::newRow("degrees") << "txtLatGrad"
+                             << "txtLat"
+                             << "41.9" << enter << none;
+    QTest::newRow("decimal") << "txtLat"
+                             << "Option3"
+                             << "" << enter << none;
+    QTest::newRow("keypad, hemisphere") << "txtLatNS"
+                                        << "txtLatSec"
+                                        << "0" << keypad << int{Qt::KeypadModifier};
+    QTest::newRow("keypad, decimal") << "txtLat"
+                                     << "Option3"
+                                     << "" << keypad << int{Qt::KeypadModifier};
   }
   void enterMovesOn() {
     QFETCH(QString, from);
@@ -360,25 +409,39 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("decimal");
     QTest::addColumn<QString>("dms");
     const int end = Qt::Key_End;
-    QTest::newRow("decimal, pressed there")
-        << "7.5" << "txtLat" << end << "txtLat" << false << "7.5" << "7,30,0,N";
+    QTest::newRow("decimal, pressed there") << "7.5"
+                                            << "txtLat" << end << "txtLat" << false << "7.5"
+                                            << "7,30,0,N";
     QTest::newRow("degrees, pressed there")
-        << "7.5" << "txtLatGrad" << end << "txtLatGrad" << false << "12.508" << "12,30,29,N";
-    QTest::newRow("pressed in the list")
-        << "7.5" << "List1" << end << "txtLat" << false << "7.5" << "12,30,29,N";
+        << "7.5"
+        << "txtLatGrad" << end << "txtLatGrad" << false << "12.508"
+        << "12,30,29,N";
+    QTest::newRow("pressed in the list") << "7.5"
+                                         << "List1" << end << "txtLat" << false << "7.5"
+                                         << "12,30,29,N";
     QTest::newRow("pressed in degrees, then the focus moved")
-        << "7.5" << "txtLatGrad" << end << "txtLat" << false << "7.5" << "12,30,29,N";
+        << "7.5"
+        << "txtLatGrad" << end << "txtLat" << false << "7.5"
+        << "12,30,29,N";
     QTest::newRow("pressed in seconds, released in degrees")
-        << "7.5" << "txtLatSec" << end << "txtLatGrad" << false << "7.5" << "12,30,29,N";
+        << "7.5"
+        << "txtLatSec" << end << "txtLatGrad" << false << "7.5"
+        << "12,30,29,N";
     QTest::newRow("Enter from degrees keeps the three decimals")
-        << "12.508" << "txtLatGrad" << int{Qt::Key_Return} << "txtLat" << false << "12.508"
+        << "12.508"
+        << "txtLatGrad" << int{Qt::Key_Return} << "txtLat" << false << "12.508"
         << "12,30,29,N";
     QTest::newRow("Enter from the decimal box, released there later")
-        << "7.5" << "txtLat" << int{Qt::Key_Return} << "txtLat" << false << "7.5" << "12,30,29,N";
-    QTest::newRow("held key, repeated release")
-        << "7.5" << "txtLat" << end << "txtLat" << true << "7.5" << "12,30,29,N";
+        << "7.5"
+        << "txtLat" << int{Qt::Key_Return} << "txtLat" << false << "7.5"
+        << "12,30,29,N";
+    QTest::newRow("held key, repeated release") << "7.5"
+                                                << "txtLat" << end << "txtLat" << true << "7.5"
+                                                << "12,30,29,N";
     QTest::newRow("composed, then the key released")
-        << "" << "composed" << int{Qt::Key_5} << "txtLat" << false << "7.5" << "7,30,0,N";
+        << ""
+        << "composed" << int{Qt::Key_5} << "txtLat" << false << "7.5"
+        << "7,30,0,N";
   }
   void releaseCountsWherePressed() {
     QFETCH(QString, before);
@@ -414,10 +477,18 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("selected");
-    QTest::newRow("decimal, whole text") << "txtLat" << "-12.3456789" << "-12.3456789";
-    QTest::newRow("degrees, 2 characters") << "txtLatGrad" << "41" << "41";
-    QTest::newRow("hemisphere, 1 character") << "txtLatNS" << "S" << "S";
-    QTest::newRow("empty box") << "txtLatSec" << "" << "";
+    QTest::newRow("decimal, whole text") << "txtLat"
+                                         << "-12.3456789"
+                                         << "-12.3456789";
+    QTest::newRow("degrees, 2 characters") << "txtLatGrad"
+                                           << "41"
+                                           << "41";
+    QTest::newRow("hemisphere, 1 character") << "txtLatNS"
+                                             << "S"
+                                             << "S";
+    QTest::newRow("empty box") << "txtLatSec"
+                               << ""
+                               << "";
   }
   void focusSelections() {
     QFETCH(QString, name);
@@ -437,30 +508,49 @@ class MainWindowTest : public QObject {
     QTest::addColumn<int>("strange");  // "Strange Location" messages while typing
     // The key whose press closed the last message; its release then comes to the decimal box.
     QTest::addColumn<int>("closedBy");
-    QTest::newRow("41.9") << "41.9" << "41,54,0,N" << 0 << 0;
-    QTest::newRow("41.8") << "41.8" << "41,47,59,N" << 0 << 0;
-    QTest::newRow("-33.8675") << "-33.8675" << "33,52,3,S" << 0 << 0;
-    QTest::newRow("12.5083333") << "12.5083333" << "12,30,29,N" << 0 << 0;
-    QTest::newRow("0.9") << "0.9" << "0,53,59,N" << 0 << 0;
-    QTest::newRow("7.5") << "7.5" << "7,30,0,N" << 0 << 0;
-    QTest::newRow("-0.5") << "-0.5" << "0,30,0,S" << 0 << 0;
-    QTest::newRow("0") << "0" << "0,0,0,S" << 0 << 0;
-    QTest::newRow("-0") << "-0" << "0,0,0,S" << 0 << 0;
-    QTest::newRow("lone -") << "-" << "0,0,0,S" << 0 << 0;
-    QTest::newRow("lone .") << "." << "0,0,0,S" << 0 << 0;
-    QTest::newRow("4-5") << "4-5" << "4,0,0,N" << 0 << 0;
-    QTest::newRow("90") << "90" << "90,0,0,N" << 0 << 0;
-    QTest::newRow("-90") << "-90" << "90,0,0,S" << 0 << 0;
-    QTest::newRow("90.000001") << "90.000001" << "90,0,0,N" << 0 << 0;
+    QTest::newRow("41.9") << "41.9"
+                          << "41,54,0,N" << 0 << 0;
+    QTest::newRow("41.8") << "41.8"
+                          << "41,47,59,N" << 0 << 0;
+    QTest::newRow("-33.8675") << "-33.8675"
+                              << "33,52,3,S" << 0 << 0;
+    QTest::newRow("12.5083333") << "12.5083333"
+                                << "12,30,29,N" << 0 << 0;
+    QTest::newRow("0.9") << "0.9"
+                         << "0,53,59,N" << 0 << 0;
+    QTest::newRow("7.5") << "7.5"
+                         << "7,30,0,N" << 0 << 0;
+    QTest::newRow("-0.5") << "-0.5"
+                          << "0,30,0,S" << 0 << 0;
+    QTest::newRow("0") << "0"
+                       << "0,0,0,S" << 0 << 0;
+    QTest::newRow("-0") << "-0"
+                        << "0,0,0,S" << 0 << 0;
+    QTest::newRow("lone -") << "-"
+                            << "0,0,0,S" << 0 << 0;
+    QTest::newRow("lone .") << "."
+                            << "0,0,0,S" << 0 << 0;
+    QTest::newRow("4-5") << "4-5"
+                         << "4,0,0,N" << 0 << 0;
+    QTest::newRow("90") << "90"
+                        << "90,0,0,N" << 0 << 0;
+    QTest::newRow("-90") << "-90"
+                         << "90,0,0,S" << 0 << 0;
+    QTest::newRow("90.000001") << "90.000001"
+                               << "90,0,0,N" << 0 << 0;
     // Out of range: the boxes keep what the text before the last key gave.
-    QTest::newRow("90.00001") << "90.00001" << "90,0,0,N" << 1 << 0;
-    QTest::newRow("-90.5") << "-90.5" << "90,0,0,S" << 1 << 0;
-    QTest::newRow("95") << "95" << "9,0,0,N" << 1 << 0;
-    QTest::newRow("950") << "950" << "9,0,0,N" << 2 << 0;
-    QTest::newRow("95, message closed with Enter")
-        << "95" << "9,0,0,N" << 1 << int{Qt::Key_Return};
-    QTest::newRow("95, message closed with Escape")
-        << "95" << "9,0,0,N" << 1 << int{Qt::Key_Escape};
+    QTest::newRow("90.00001") << "90.00001"
+                              << "90,0,0,N" << 1 << 0;
+    QTest::newRow("-90.5") << "-90.5"
+                           << "90,0,0,S" << 1 << 0;
+    QTest::newRow("95") << "95"
+                        << "9,0,0,N" << 1 << 0;
+    QTest::newRow("950") << "950"
+                         << "9,0,0,N" << 2 << 0;
+    QTest::newRow("95, message closed with Enter") << "95"
+                                                   << "9,0,0,N" << 1 << int{Qt::Key_Return};
+    QTest::newRow("95, message closed with Escape") << "95"
+                                                    << "9,0,0,N" << 1 << int{Qt::Key_Escape};
   }
   void decimalToDms() {
     QFETCH(QString, typed);
@@ -491,11 +581,16 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("dms");
     const QString none;
     const QString del = QStringLiteral("\x7f");
-    QTest::newRow("decimal, all") << "txtLat" << none << true << "" << "0,0,0,S";
-    QTest::newRow("decimal, all, \\x7f") << "txtLat" << del << true << "" << "0,0,0,S";
-    QTest::newRow("decimal, first, \\x7f") << "txtLat" << del << false << "1.9" << "1,53,59,N";
-    QTest::newRow("degrees, first, \\x7f") << "txtLatGrad" << del << false << "1" << "1,54,0,N";
-    QTest::newRow("hemisphere, all, \\x7f") << "txtLatNS" << del << true << "" << "41,54,0,";
+    QTest::newRow("decimal, all") << "txtLat" << none << true << ""
+                                  << "0,0,0,S";
+    QTest::newRow("decimal, all, \\x7f") << "txtLat" << del << true << ""
+                                         << "0,0,0,S";
+    QTest::newRow("decimal, first, \\x7f") << "txtLat" << del << false << "1.9"
+                                           << "1,53,59,N";
+    QTest::newRow("degrees, first, \\x7f") << "txtLatGrad" << del << false << "1"
+                                           << "1,54,0,N";
+    QTest::newRow("hemisphere, all, \\x7f") << "txtLatNS" << del << true << ""
+                                            << "41,54,0,";
   }
   void deleteKey() {
     QFETCH(QString, name);
@@ -520,9 +615,12 @@ class MainWindowTest : public QObject {
   void caretBlinksAfterTab_data() {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
-    QTest::newRow("seconds") << "txtLatNS" << "txtLatSec";
-    QTest::newRow("degrees") << "txtLatMin" << "txtLatGrad";
-    QTest::newRow("decimal") << "txtLatGrad" << "txtLat";
+    QTest::newRow("seconds") << "txtLatNS"
+                             << "txtLatSec";
+    QTest::newRow("degrees") << "txtLatMin"
+                             << "txtLatGrad";
+    QTest::newRow("decimal") << "txtLatGrad"
+                             << "txtLat";
   }
   void caretBlinksAfterTab() {
     QFETCH(QString, from);
@@ -550,21 +648,81 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("seconds");
     QTest::addColumn<QString>("hemisphere");
     QTest::addColumn<QString>("decimal");
-    QTest::newRow("41 54 0 N") << "41" << "54" << "0" << "N" << "41.9";
-    QTest::newRow("10 30 30 s") << "10" << "30" << "30" << "s" << "-10.508";
-    QTest::newRow("12 30 30 N") << "12" << "30" << "30" << "N" << "12.508";
-    QTest::newRow("half to even down") << "10" << "3" << "45" << "N" << "10.062";
-    QTest::newRow("half to even up") << "10" << "11" << "15" << "N" << "10.188";
-    QTest::newRow("0 3 45 S") << "0" << "3" << "45" << "S" << "-0.062";
-    QTest::newRow("0 0 9 N") << "0" << "0" << "9" << "N" << "0.002";
-    QTest::newRow("0 0 1 N") << "0" << "0" << "1" << "N" << "0";
-    QTest::newRow("0 59 59 N") << "0" << "59" << "59" << "N" << "1";
-    QTest::newRow("89 59 59 S") << "89" << "59" << "59" << "S" << "-90";
-    QTest::newRow("90 0 0 N") << "90" << "0" << "0" << "N" << "90";
-    QTest::newRow("10 75 0 N") << "10" << "75" << "0" << "N" << "11.25";
-    QTest::newRow("99 99 99 S, no message") << "99" << "99" << "99" << "S" << "-100.677";
-    QTest::newRow("all empty") << "" << "" << "" << "" << "0";
-    QTest::newRow("45 0 0 n") << "45" << "0" << "0" << "n" << "45";
+    QTest::newRow("41 54 0 N") << "41"
+                               << "54"
+                               << "0"
+                               << "N"
+                               << "41.9";
+    QTest::newRow("10 30 30 s") << "10"
+                                << "30"
+                                << "30"
+                                << "s"
+                                << "-10.508";
+    QTest::newRow("12 30 30 N") << "12"
+                                << "30"
+                                << "30"
+                                << "N"
+                                << "12.508";
+    QTest::newRow("half to even down") << "10"
+                                       << "3"
+                                       << "45"
+                                       << "N"
+                                       << "10.062";
+    QTest::newRow("half to even up") << "10"
+                                     << "11"
+                                     << "15"
+                                     << "N"
+                                     << "10.188";
+    QTest::newRow("0 3 45 S") << "0"
+                              << "3"
+                              << "45"
+                              << "S"
+                              << "-0.062";
+    QTest::newRow("0 0 9 N") << "0"
+                             << "0"
+                             << "9"
+                             << "N"
+                             << "0.002";
+    QTest::newRow("0 0 1 N") << "0"
+                             << "0"
+                             << "1"
+                             << "N"
+                             << "0";
+    QTest::newRow("0 59 59 N") << "0"
+                               << "59"
+                               << "59"
+                               << "N"
+                               << "1";
+    QTest::newRow("89 59 59 S") << "89"
+                                << "59"
+                                << "59"
+                                << "S"
+                                << "-90";
+    QTest::newRow("90 0 0 N") << "90"
+                              << "0"
+                              << "0"
+                              << "N"
+                              << "90";
+    QTest::newRow("10 75 0 N") << "10"
+                               << "75"
+                               << "0"
+                               << "N"
+                               << "11.25";
+    QTest::newRow("99 99 99 S, no message") << "99"
+                                            << "99"
+                                            << "99"
+                                            << "S"
+                                            << "-100.677";
+    QTest::newRow("all empty") << ""
+                               << ""
+                               << ""
+                               << ""
+                               << "0";
+    QTest::newRow("45 0 0 n") << "45"
+                              << "0"
+                              << "0"
+                              << "n"
+                              << "45";
   }
   void dmsToDecimal() {
     QFETCH(QString, degrees);

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QListView>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -160,7 +160,8 @@ class RealDialogsTest : public QObject {
     QVERIFY(answers.done());
     QFile file(out);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray::fromStdString(marovane::AnnualCycleText(41.9f, marovane::CycleChoice{})));
+    QCOMPARE(file.readAll(),
+             QByteArray::fromStdString(marovane::AnnualCycleText(41.9f, marovane::CycleChoice{})));
     QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
 
     // Keys reach the window again once it is active.
@@ -168,9 +169,9 @@ class RealDialogsTest : public QObject {
     auto* ns = window->findChild<QLineEdit*>(QStringLiteral("txtLatNS"));
     ns->setFocus();
     ns->clear();
-    ModalAnswers hemisphere({ClickBox(QStringLiteral("S for South or N for North. That's all."),
-                                      QString(), QMessageBox::NoIcon, QMessageBox::Ok,
-                                      QMessageBox::Ok)});
+    ModalAnswers hemisphere(
+        {ClickBox(QStringLiteral("S for South or N for North. That's all."), QString(),
+                  QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok)});
     QTest::keyClick(ns, Qt::Key_Q);
     QVERIFY(hemisphere.done());
     QCOMPARE(ns->text(), QString());
@@ -197,9 +198,12 @@ class RealDialogsTest : public QObject {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("written");
     QTest::addColumn<QByteArray>("start");
-    QTest::newRow("no ending, PNG") << false << "pic" << "pic.png" << QByteArray("\x89PNG");
-    QTest::newRow("no ending, SVG chosen") << true << "pic" << "pic.svg" << QByteArray("<?xml");
-    QTest::newRow("ending typed") << false << "pic.svg" << "pic.svg" << QByteArray("<?xml");
+    QTest::newRow("no ending, PNG") << false << "pic"
+                                    << "pic.png" << QByteArray("\x89PNG");
+    QTest::newRow("no ending, SVG chosen") << true << "pic"
+                                           << "pic.svg" << QByteArray("<?xml");
+    QTest::newRow("ending typed") << false << "pic.svg"
+                                  << "pic.svg" << QByteArray("<?xml");
   }
   void saveImageDialog() {
     QFETCH(bool, svgChosen);
@@ -215,10 +219,10 @@ class RealDialogsTest : public QObject {
       QVERIFY2(dialog != nullptr, qPrintable(modal->metaObject()->className()));
       QCOMPARE(dialog->windowTitle(), QStringLiteral("Save image"));
       QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
-      QCOMPARE(dialog->nameFilters(),
-               (QStringList{"PNG image (*.png)", "SVG drawing (*.svg)"}));
+      QCOMPARE(dialog->nameFilters(), (QStringList{"PNG image (*.png)", "SVG drawing (*.svg)"}));
       if (svgChosen) {
-        QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+        QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")),
+                        Qt::Key_Down);
       }
       auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
       name->setText(dir.filePath(typed));
@@ -327,16 +331,17 @@ class RealDialogsTest : public QObject {
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("dms");
     const int none = Qt::NoModifier;
-    QTest::newRow("Strange Location, Enter")
-        << "txtLat" << "95" << int{Qt::Key_Return} << none << "9,0,0,N";
+    QTest::newRow("Strange Location, Enter") << "txtLat"
+                                             << "95" << int{Qt::Key_Return} << none << "9,0,0,N";
     QTest::newRow("Strange Location, keypad Enter")
-        << "txtLat" << "95" << int{Qt::Key_Enter} << int{Qt::KeypadModifier} << "9,0,0,N";
-    QTest::newRow("Strange Location, Escape")
-        << "txtLat" << "95" << int{Qt::Key_Escape} << none << "9,0,0,N";
-    QTest::newRow("hemisphere, Enter")
-        << "txtLatNS" << "x" << int{Qt::Key_Return} << none << "41,54,0,N";
-    QTest::newRow("hemisphere, Escape")
-        << "txtLatNS" << "x" << int{Qt::Key_Escape} << none << "41,54,0,N";
+        << "txtLat"
+        << "95" << int{Qt::Key_Enter} << int{Qt::KeypadModifier} << "9,0,0,N";
+    QTest::newRow("Strange Location, Escape") << "txtLat"
+                                              << "95" << int{Qt::Key_Escape} << none << "9,0,0,N";
+    QTest::newRow("hemisphere, Enter") << "txtLatNS"
+                                       << "x" << int{Qt::Key_Return} << none << "41,54,0,N";
+    QTest::newRow("hemisphere, Escape") << "txtLatNS"
+                                        << "x" << int{Qt::Key_Escape} << none << "41,54,0,N";
   }
   void messageClosedByKey() {
     QFETCH(QString, box);
@@ -345,8 +350,9 @@ class RealDialogsTest : public QObject {
     QFETCH(int, modifiers);
     QFETCH(QString, dms);
     const bool strange = box == QLatin1String("txtLat");
-    const QString text = strange ? QStringLiteral("Latitude of your location should be between "
-                                                  "-90° and +90°.")
+    const QString text = strange ? QStringLiteral(
+                                       "Latitude of your location should be between "
+                                       "-90° and +90°.")
                                  : QStringLiteral("S for South or N for North. That's all.");
     const auto close = static_cast<Qt::Key>(key);
     const auto held = static_cast<Qt::KeyboardModifiers>(modifiers);
@@ -387,9 +393,9 @@ class RealDialogsTest : public QObject {
   }
 
   void exitAnsweredNo() {
-    ModalAnswers answers({ClickBox(QStringLiteral("Do you really want to end Marovane?"),
-                                   QStringLiteral("Marovane"), QMessageBox::Question,
-                                   QMessageBox::Yes, QMessageBox::No)});
+    ModalAnswers answers(
+        {ClickBox(QStringLiteral("Do you really want to end Marovane?"), QStringLiteral("Marovane"),
+                  QMessageBox::Question, QMessageBox::Yes, QMessageBox::No)});
     auto* bar = window->menuBar();
     auto* exit = window->findChild<QAction*>(QStringLiteral("mnuExit"));
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(exit).center());

@@ -11,7 +11,9 @@ void Fail(const QString& what) {
 
 }  // namespace
 
-void ScriptedDialogs::expectBox(Box box) { expected_.push_back({false, false, std::move(box), {}}); }
+void ScriptedDialogs::expectBox(Box box) {
+  expected_.push_back({false, false, std::move(box), {}});
+}
 
 void ScriptedDialogs::expectFile(std::optional<QString> answer, std::function<void()> whileOpen) {
   Box box(QString(), QString(), QMessageBox::NoIcon);
@@ -20,12 +22,12 @@ void ScriptedDialogs::expectFile(std::optional<QString> answer, std::function<vo
 }
 
 void ScriptedDialogs::expectImageFile(std::optional<QString> answer) {
-  expected_.push_back({true, true, Box(QString(), QString(), QMessageBox::NoIcon), std::move(answer)});
+  expected_.push_back(
+      {true, true, Box(QString(), QString(), QMessageBox::NoIcon), std::move(answer)});
 }
 
 QMessageBox::StandardButton ScriptedDialogs::message(QWidget* /*parent*/, const QString& text,
-                                                     const QString& title,
-                                                     QMessageBox::Icon icon,
+                                                     const QString& title, QMessageBox::Icon icon,
                                                      QMessageBox::StandardButtons buttons,
                                                      QMessageBox::StandardButton defaultButton) {
   ++shown_;
@@ -53,7 +55,9 @@ QMessageBox::StandardButton ScriptedDialogs::message(QWidget* /*parent*/, const 
              .arg(box.buttons.toInt()));
   }
   if (box.defaultButton && defaultButton != *box.defaultButton) {
-    Fail(QStringLiteral("default button %1, expected %2").arg(defaultButton).arg(*box.defaultButton));
+    Fail(QStringLiteral("default button %1, expected %2")
+             .arg(defaultButton)
+             .arg(*box.defaultButton));
   }
   if (box.whileOpen) {
     box.whileOpen();

@@ -19,8 +19,12 @@ class ScriptedDialogs final : public marovane::ui::Dialogs {
         QMessageBox::StandardButtons buttons_ = QMessageBox::Ok,
         QMessageBox::StandardButton answer_ = QMessageBox::Ok,
         std::optional<QMessageBox::StandardButton> defaultButton_ = std::nullopt)
-        : text(std::move(text_)), title(std::move(title_)), icon(icon_), buttons(buttons_),
-          answer(answer_), defaultButton(defaultButton_) {}
+        : text(std::move(text_)),
+          title(std::move(title_)),
+          icon(icon_),
+          buttons(buttons_),
+          answer(answer_),
+          defaultButton(defaultButton_) {}
 
     QString text;
     QString title;
@@ -28,8 +32,8 @@ class ScriptedDialogs final : public marovane::ui::Dialogs {
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     std::optional<QMessageBox::StandardButton> defaultButton;  // checked when given
-    bool textIsPrefix = false;           // the box's text need only start with `text`
-    std::function<void()> whileOpen;     // runs while the box would be on screen
+    bool textIsPrefix = false;        // the box's text need only start with `text`
+    std::function<void()> whileOpen;  // runs while the box would be on screen
   };
 
   void expectBox(Box box);

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QAbstractItemView>
-#include <QStringList>
-#include <QTimer>
 #include <QMenuBar>
+#include <QStringList>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
