@@ -37,11 +37,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return {text.begin(), text.end()};
-}
-
 // How often a read that waits for a pipe looks whether the run was stopped meanwhile.
 constexpr int kStopLookMs = 50;
 
@@ -229,7 +224,7 @@ PlannedFile Plan(std::int64_t number, const std::string& item, std::uintmax_t le
   file.output = BatchOutputName(input, latitude);
   file.outputName = file.output.filename();
   file.writtenEntry.append(" ").append(SingleText(latitude)).append(" ");
-  file.writtenEntry.append(ShownPath(Utf8(file.output)));
+  file.writtenEntry.append(ShownPath(Utf8Path(file.output)));
   return file;
 }
 
@@ -542,7 +537,7 @@ class Planner {
 
 fs::path BatchOutputName(const fs::path& input, float latitude) {
   // Four characters of the file name go, never a byte of a character nor of the folder.
-  const std::string name = Utf8(input.filename());
+  const std::string name = Utf8Path(input.filename());
   std::size_t keep = name.size();
   for (int removed = 0; removed < 4 && keep > 0; ++removed) {
     std::size_t start = keep - 1;
@@ -568,7 +563,7 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
   if (full.empty()) {
     full = input;
   }
-  const std::string shownInput = ShownPath(Utf8(full));
+  const std::string shownInput = ShownPath(Utf8Path(full));
   auto unread = [&](const std::string& reason) {
     result.unreadInput = "The input file " + shownInput + " could not be read: " + reason + ".";
     log("Cannot read " + shownInput + ": " + reason);
@@ -662,7 +657,7 @@ BatchLatitudes ReadBatchLatitudes(const fs::path& input, std::size_t most) {
   }
   auto unread = [&](const std::string& reason) {
     result.unreadInput =
-        "The input file " + ShownPath(Utf8(full)) + " could not be read: " + reason + ".";
+        "The input file " + ShownPath(Utf8Path(full)) + " could not be read: " + reason + ".";
   };
   InputFile file{OpenFile(full, "rb")};
   if (file.stream == nullptr) {

@@ -13,16 +13,7 @@
 // (OutputFilePosix.cpp, OutputFileWindows.cpp), and the signal handling in Interruptions.cpp.
 namespace marovane {
 
-namespace {
-
 namespace fs = std::filesystem;
-
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return {text.begin(), text.end()};
-}
-
-}  // namespace
 
 namespace detail {
 
@@ -57,11 +48,16 @@ std::string TemporaryName() {
 
 }  // namespace detail
 
+std::string Utf8Path(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
 FileError::FileError(const std::filesystem::path& file, std::string_view action, int error)
     : FileError(file, action, std::generic_category().message(error)) {}
 
 FileError::FileError(const std::filesystem::path& file, std::string_view action, std::string reason)
-    : std::runtime_error(std::string(action) + " " + Utf8(file) + ": " + reason),
+    : std::runtime_error(std::string(action) + " " + Utf8Path(file) + ": " + reason),
       file_(file),
       reason_(std::move(reason)) {}
 

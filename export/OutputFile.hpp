@@ -28,6 +28,9 @@ class FileError : public std::runtime_error {
   std::string reason_;
 };
 
+// A path's name in UTF-8, whatever the platform's own form of it (wide on Windows).
+std::string Utf8Path(const std::filesystem::path& path);
+
 // std::fopen for a path of any platform; nullptr and errno set on failure.
 std::FILE* OpenFile(const std::filesystem::path& file, const char* mode);
 
