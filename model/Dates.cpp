@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/Dates.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -80,14 +81,15 @@ Date DateOfDaysSinceEpoch(long long days) {
 }
 
 DatedPeriod PeriodHolding(const Date& date, Aggregation aggregation) {
+  // The last part that begins on or before the date; none for weeks.
   const std::span<const std::int8_t> parts = Describe(aggregation).monthParts;
-  const int monthDays = DaysInMonth(date.year, date.month);
-  for (std::size_t part = parts.size(); part-- > 0;) {
-    if (parts[part] <= date.day) {
-      return {{date.year, date.month, parts[part]}, MonthPartDays(parts, part, monthDays)};
-    }
+  const auto next = std::upper_bound(parts.begin(), parts.end(), date.day);
+  if (next == parts.begin()) {
+    return {date, 1};
   }
-  return {date, 1};
+  const auto part = static_cast<std::size_t>(next - parts.begin() - 1);
+  return {{date.year, date.month, parts[part]},
+          MonthPartDays(parts, part, DaysInMonth(date.year, date.month))};
 }
 
 std::vector<DatedPeriod> DatedPeriods(const Date& from, const Date& to, Aggregation aggregation) {
