@@ -87,8 +87,8 @@ std::string ChartStatus(std::string_view latitudeText, bool followsText, float l
   if (followsText) {
     return "Follows the main window.";
   }
-  return "\"" + std::string(latitudeText) + "\" is not a latitude from -90 to 90: the chart keeps " +
-         LatitudeDegrees(latitude) + ".";
+  return "\"" + std::string(latitudeText) +
+         "\" is not a latitude from -90 to 90: the chart keeps " + LatitudeDegrees(latitude) + ".";
 }
 
 ValueScale NiceScale(double highest) {
