@@ -322,14 +322,13 @@ py::dict DescriptionOf(const TableDescription& table) {
   for (const TableAttribute& attribute : table.global) {
     global.append(py::make_tuple(attribute.name, attribute.value));
   }
-  return py::dict(py::arg("latitude") = table.latitude.name,
-                  py::arg("longitude") = table.longitude
-                                             ? py::object(py::str(table.longitude->name))
-                                             : py::object(py::none()),
-                  py::arg("period") = table.period.name,
-                  py::arg("period_bounds") = table.periodBounds.name,
-                  py::arg("data") = table.data.name, py::arg("variables") = variables,
-                  py::arg("global") = global);
+  return py::dict(
+      py::arg("latitude") = table.latitude.name,
+      py::arg("longitude") =
+          table.longitude ? py::object(py::str(table.longitude->name)) : py::object(py::none()),
+      py::arg("period") = table.period.name, py::arg("period_bounds") = table.periodBounds.name,
+      py::arg("data") = table.data.name, py::arg("variables") = variables,
+      py::arg("global") = global);
 }
 
 py::dict AnnualTableDescription(const py::str& aggregation, const py::str& unit,

@@ -316,8 +316,9 @@ TEST(Table, NetcdfHoldsTheCsvNumbers) {
     EXPECT_EQ(names, (std::vector<std::string>{"time", "lat", "lon"})) << what;
     // The comment describes the calendar, then the method.
     const std::string comment = file.text(NC_GLOBAL, "comment");
-    EXPECT_TRUE(comment.starts_with("Days 1 to 365 of a year without 29 February, the year 1 of "
-                                    "the calendar noleap: "))
+    EXPECT_TRUE(
+        comment.starts_with("Days 1 to 365 of a year without 29 February, the year 1 of "
+                            "the calendar noleap: "))
         << comment;
     EXPECT_NE(comment.find(choice.method == Method::Harmonic
                                ? ". Method harmonic, Marovane's own model: the solar declination "
@@ -398,7 +399,7 @@ TEST(Table, UnitsAndCellMethods) {
     const char* units;
     const char* cellMethods;
     std::string standardName;  // "(none)": no such attribute
-    bool rounded = false;  // a comment names the rounded factor and how far it is off
+    bool rounded = false;      // a comment names the rounded factor and how far it is off
   };
   // W m-2 from MJ m-2 day-1: the files' factor against the one UDUNITS-2 converts with.
   const double factor = UnitFactor(Unit::WPerM2, 1);
