@@ -511,7 +511,8 @@ def to_dataset(
     Raises
     ------
     ImportError
-        When xarray is not installed (Debian: ``python3-xarray``).
+        When xarray is not installed (Debian: ``python3-xarray``), or, without ``dates``,
+        cftime (``python3-cftime``).
     """
     try:
         import xarray
@@ -520,6 +521,15 @@ def to_dataset(
             "marovane.to_dataset needs xarray: install python3-xarray "
             "(sudo apt-get install python3-xarray), or use annual_cycle and for_dates"
         ) from error
+    if dates is None:
+        # Without cftime, xarray would leave the noleap time as plain numbers, with a warning.
+        try:
+            import cftime  # noqa: F401
+        except ImportError as error:
+            raise ImportError(
+                "marovane.to_dataset needs cftime for the 365-day year's time: install "
+                "python3-cftime (sudo apt-get install python3-cftime), or give dates"
+            ) from error
     if aggregation is None:
         aggregation = "dekadal" if dates is None else "daily"
     names = _choices(aggregation, unit, quantity, method)

@@ -737,7 +737,17 @@ def test_datasets_equal_the_command_lines_netcdf_tables(tmp_path, options, argum
             dataset["radiation"].values)
 
 
-def test_to_dataset_without_xarray_says_what_to_install(monkeypatch):
-    monkeypatch.setitem(sys.modules, "xarray", None)
-    with pytest.raises(ImportError, match="install python3-xarray"):
-        marovane.to_dataset(41.9)
+@pytest.mark.parametrize("missing, dates, message", [
+    ("xarray", None, "install python3-xarray"),
+    ("xarray", "2024-01-01/2024-01-31", "install python3-xarray"),
+    ("cftime", None, "install python3-cftime"),
+])
+def test_to_dataset_without_xarray_says_what_to_install(monkeypatch, missing, dates, message):
+    monkeypatch.setitem(sys.modules, missing, None)
+    with pytest.raises(ImportError, match=message):
+        marovane.to_dataset(41.9, dates=dates)
+
+
+def test_real_dates_need_no_cftime(monkeypatch):
+    monkeypatch.setitem(sys.modules, "cftime", None)
+    assert marovane.to_dataset(41.9, dates="2024-01-01/2024-01-31").time.size == 31
