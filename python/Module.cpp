@@ -308,13 +308,13 @@ py::dict VariableOf(const TableVariable& variable) {
 }
 
 // The table's variables in the order the NetCDF file defines them, and its global attributes.
-py::dict DescriptionOf(const TableDescription& table, bool dated) {
+py::dict DescriptionOf(const TableDescription& table) {
   py::list variables;
-  const std::vector<const TableVariable*> order =
-      dated ? std::vector<const TableVariable*>{&table.period, &table.periodBounds, &table.latitude,
-                                                &table.data}
-            : std::vector<const TableVariable*>{&table.latitude, &table.period, &table.periodBounds,
-                                                &*table.periodNumber, &table.data};
+  std::vector<const TableVariable*> order = {&table.period, &table.periodBounds, &table.latitude};
+  if (table.longitude) {
+    order.push_back(&*table.longitude);
+  }
+  order.push_back(&table.data);
   for (const TableVariable* variable : order) {
     variables.append(VariableOf(*variable));
   }
@@ -322,31 +322,28 @@ py::dict DescriptionOf(const TableDescription& table, bool dated) {
   for (const TableAttribute& attribute : table.global) {
     global.append(py::make_tuple(attribute.name, attribute.value));
   }
-  return py::dict(py::arg("latitude") = table.latitude.name, py::arg("period") = table.period.name,
-                  py::arg("period_bounds") = table.periodBounds.name,
-                  py::arg("period_number") = table.periodNumber
-                                                 ? py::object(py::str(table.periodNumber->name))
-                                                 : py::object(py::none()),
-                  py::arg("data") = table.data.name, py::arg("variables") = variables,
-                  py::arg("global") = global);
+  return py::dict(
+      py::arg("latitude") = table.latitude.name,
+      py::arg("longitude") =
+          table.longitude ? py::object(py::str(table.longitude->name)) : py::object(py::none()),
+      py::arg("period") = table.period.name, py::arg("period_bounds") = table.periodBounds.name,
+      py::arg("data") = table.data.name, py::arg("variables") = variables,
+      py::arg("global") = global);
 }
 
 py::dict AnnualTableDescription(const py::str& aggregation, const py::str& unit,
                                 const py::str& quantity, const py::str& method) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
-  py::dict description = DescriptionOf(DescribeTable(choice), false);
+  py::dict description = DescriptionOf(DescribeTable(choice));
   const std::vector<TablePeriodCell> cells = TablePeriodCells(choice.aggregation);
-  py::array_t<std::int32_t> numbers(static_cast<py::ssize_t>(cells.size()));
-  py::array_t<double> middles(static_cast<py::ssize_t>(cells.size()));
+  py::array_t<double> starts(static_cast<py::ssize_t>(cells.size()));
   py::array_t<double> bounds({cells.size(), std::size_t{2}});
   for (std::size_t p = 0; p < cells.size(); ++p) {
-    numbers.mutable_data()[p] = cells[p].number;
-    middles.mutable_data()[p] = cells[p].middle;
-    bounds.mutable_data()[2 * p] = cells[p].first;
-    bounds.mutable_data()[2 * p + 1] = cells[p].last;
+    starts.mutable_data()[p] = cells[p].start;
+    bounds.mutable_data()[2 * p] = cells[p].start;
+    bounds.mutable_data()[2 * p + 1] = cells[p].end;
   }
-  description["numbers"] = numbers;
-  description["middles"] = middles;
+  description["times"] = starts;
   description["bounds"] = bounds;
   return description;
 }
@@ -364,7 +361,7 @@ py::dict DatedTableDescription(const py::str& range, const py::str& aggregation,
   }
   RefuseWeeks(choice);
   const std::vector<DatedPeriod> periods = DatedPeriods(dates->from, dates->to, choice.aggregation);
-  py::dict description = DescriptionOf(DescribeDatedTable(choice, periods.front().first), true);
+  py::dict description = DescriptionOf(DescribeDatedTable(choice, periods.front().first));
   py::array_t<std::int64_t> firsts(static_cast<py::ssize_t>(periods.size()));
   py::array_t<std::int64_t> days(static_cast<py::ssize_t>(periods.size()));
   for (std::size_t p = 0; p < periods.size(); ++p) {
@@ -420,8 +417,8 @@ PYBIND11_MODULE(_marovane, module) {
              "ISO dates (YYYY-MM-DD) as days since 1970-01-01.");
   module.def("describe_table", &AnnualTableDescription, py::arg("aggregation"), py::arg("unit"),
              py::arg("quantity"), py::arg("method"),
-             "The NetCDF table's variables and attributes, with its periods' numbers, middles "
-             "and bounds.");
+             "The NetCDF table's variables and attributes, with its periods' times and bounds "
+             "(days since 0001-01-01, calendar noleap).");
   module.def("describe_dated_table", &DatedTableDescription, py::arg("dates"),
              py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
              "The NetCDF table of FROM/TO: variables, attributes, periods' first days and "

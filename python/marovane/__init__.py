@@ -483,11 +483,14 @@ def to_dataset(
 
     The dataset holds the variables and attributes of the file that ``marovane-cli --table
     PATH.nc`` writes for the same choice, as ``xarray.open_dataset`` reads it back (CF
-    conventions 1.8): the coordinate ``lat`` in single precision, the period coordinate named
-    after the aggregation (``day``, ``week``, ``dekad``, ``month``: the day of the year at the
-    period's middle, its bounds and its number), and the data variable ``radiation`` or
-    ``daylength`` with its units, long_name and cell_methods. With ``dates``, the table of real
-    dates of ``--dates FROM/TO``: a ``time`` coordinate, each period's first day, with bounds.
+    conventions 1.8): the coordinate ``lat`` in single precision, a ``time`` coordinate in a
+    year of 365 days (calendar ``noleap``, the year 1, decoded to cftime dates: each period's
+    first day, with ``time_bounds`` from it to the next period's first day), one longitude
+    ``lon`` (0: the values hold at every longitude), and the data variable ``radiation`` or
+    ``daylength`` of dimensions (time, lat, lon) with its units, long_name and cell_methods.
+    Period n is ``ds.isel(time=n - 1)``; ``ds.radiation.groupby("time.month")`` groups the days
+    by month. With ``dates``, the table of real dates of ``--dates FROM/TO``: a ``time``
+    coordinate, each period's first day, with bounds, and the data of dimensions (time, lat).
 
     Parameters
     ----------
@@ -508,7 +511,8 @@ def to_dataset(
     Raises
     ------
     ImportError
-        When xarray is not installed (Debian: ``python3-xarray``).
+        When xarray is not installed (Debian: ``python3-xarray``), or, without ``dates``,
+        cftime (``python3-cftime``).
     """
     try:
         import xarray
@@ -517,6 +521,15 @@ def to_dataset(
             "marovane.to_dataset needs xarray: install python3-xarray "
             "(sudo apt-get install python3-xarray), or use annual_cycle and for_dates"
         ) from error
+    if dates is None:
+        # Without cftime, xarray would leave the noleap time as plain numbers, with a warning.
+        try:
+            import cftime  # noqa: F401
+        except ImportError as error:
+            raise ImportError(
+                "marovane.to_dataset needs cftime for the 365-day year's time: install "
+                "python3-cftime (sudo apt-get install python3-cftime), or give dates"
+            ) from error
     if aggregation is None:
         aggregation = "dekadal" if dates is None else "daily"
     names = _choices(aggregation, unit, quantity, method)
@@ -528,11 +541,11 @@ def to_dataset(
     if dates is None:
         table = _marovane.describe_table(*names)
         values = {
-            table["latitude"]: lat,
-            table["period"]: table["middles"],
+            table["period"]: table["times"],
             table["period_bounds"]: table["bounds"],
-            table["period_number"]: table["numbers"],
-            table["data"]: annual_cycle(lat, *names),
+            table["latitude"]: lat,
+            table["longitude"]: _np.zeros(1, _np.float32),
+            table["data"]: annual_cycle(lat, *names).T[:, :, None],
         }
     else:
         table = _marovane.describe_dated_table(_date_range(dates), *names)
