@@ -56,7 +56,27 @@ Choice = Union[str, int]
 _EPOCH_ORDINAL = _datetime.date(1970, 1, 1).toordinal()
 
 # A date not given (NaT, None or NaN), as days: its value is NaN.
-_MISSING = int(_np.iinfo(_np.int64).min)
+_MISSING = _marovane.MISSING_DATE
+
+# Whether a year is a leap year in each calendar of climate models' dates (cftime's), by which a
+# date takes its day of the year: the 365-day calendars take that of the 365-day year.
+_JULIAN_LEAP = (lambda year: year % 4 == 0)
+_GREGORIAN_LEAP = (lambda year: year % 4 == 0 and (year % 100 != 0 or year % 400 == 0))
+_CALENDAR_LEAP = {
+    "noleap": lambda year: False,
+    "365_day": lambda year: False,
+    "all_leap": lambda year: True,
+    "366_day": lambda year: True,
+    "proleptic_gregorian": _GREGORIAN_LEAP,
+    "julian": _JULIAN_LEAP,
+    # Julian before 15 October 1582, Gregorian after; 1582 is no leap year in either.
+    "standard": lambda year: _JULIAN_LEAP(year) if year < 1582 else _GREGORIAN_LEAP(year),
+    "gregorian": lambda year: _JULIAN_LEAP(year) if year < 1582 else _GREGORIAN_LEAP(year),
+}
+# Calendars whose years all have one length: the year plays no part, any year is taken.
+_ONE_LENGTH = {"noleap", "365_day", "all_leap", "366_day"}
+# A common year and a leap year, to hold the month and day of a date of another calendar.
+_COMMON_YEAR, _LEAP_YEAR = 1970, 1972
 
 # The seconds in one unit of numpy.datetime64 of a fixed length.
 _UNIT_SECONDS = {"W": 604800, "D": 86400, "h": 3600, "m": 60, "s": 1,
@@ -111,8 +131,12 @@ def _array(value: Any, what: str, mixed: str = "USM") -> _np.ndarray:
 
 
 def _broadcast(latitudes: _np.ndarray, other: _np.ndarray, what: str) -> list[_np.ndarray]:
+    """Both arrays with the dimensions of their broadcast, those they lack of length 1: views,
+    not copies."""
     try:
-        return _np.broadcast_arrays(latitudes, other)
+        dims = len(_np.broadcast_shapes(latitudes.shape, other.shape))
+        return [array.reshape((1,) * (dims - array.ndim) + array.shape)
+                for array in (latitudes, other)]
     except ValueError:
         raise ValueError(f"shape mismatch: latitude of shape {latitudes.shape} and {what} of "
                          f"shape {other.shape} do not broadcast to one shape") from None
@@ -226,9 +250,36 @@ def _is_missing(item: Any) -> bool:
     return isinstance(item, (_numbers.Real, _datetime.date, _np.datetime64)) and bool(item != item)
 
 
+def _is_cftime(item: Any) -> bool:
+    return type(item).__module__.partition(".")[0] == "cftime"
+
+
+def _cftime_days(item: Any, index: tuple[int, ...]) -> int:
+    """A date of a climate model's calendar, as the real date of its month and day in a year of
+    its own year's length."""
+    calendar = str(getattr(item, "calendar", "") or "")
+    if calendar in ("360_day",):
+        raise ValueError(
+            f"dates of the 360_day calendar have no day of the real year: all its months have "
+            f"30 days, so a date does not say where the Earth is on its orbit; convert them to "
+            f"a calendar of 365 or 366 days first (xarray: convert_calendar){_where(index)}")
+    leap = _CALENDAR_LEAP.get(calendar.lower())
+    if leap is None:
+        known = ", ".join(_CALENDAR_LEAP)
+        raise ValueError(f"dates of the calendar {_shown(repr(calendar))} have no day of the "
+                         f"real year known here; give dates of {known}{_where(index)}")
+    year = int(item.year)
+    if calendar.lower() not in _ONE_LENGTH and not 1 <= year <= 9999:
+        raise ValueError(f"dates must lie in the years 1 to 9999; got {_shown(item)}{_where(index)}")
+    held = _datetime.date(_LEAP_YEAR if leap(year) else _COMMON_YEAR, int(item.month), int(item.day))
+    return held.toordinal() - _EPOCH_ORDINAL
+
+
 def _date_days(item: Any, index: tuple[int, ...]) -> int:
     if _is_missing(item):
         return _MISSING
+    if _is_cftime(item):
+        return _cftime_days(item, index)
     if isinstance(item, _datetime.datetime):
         item = item.date()  # the date where it was taken, whatever its time zone
     if isinstance(item, _datetime.date):
@@ -238,7 +289,8 @@ def _date_days(item: Any, index: tuple[int, ...]) -> int:
     if isinstance(item, str):
         return int(_marovane.dates_of_texts([item])[0])
     raise TypeError(
-        f"dates must be texts (YYYY-MM-DD) or dates, not {_type_name(item)}{_where(index)}"
+        f"dates must be texts (YYYY-MM-DD), dates or cftime dates, not {_type_name(item)}"
+        f"{_where(index)}"
     )
 
 
@@ -268,7 +320,7 @@ def _datetime_days(values: _np.ndarray) -> _np.ndarray:
 
 def _dates(dates: Any) -> _np.ndarray:
     """Dates as days since 1970-01-01 (int64), in the shape given."""
-    if isinstance(dates, (str, _datetime.date, _np.datetime64)):
+    if isinstance(dates, (str, _datetime.date, _np.datetime64)) or _is_cftime(dates):
         return _np.asarray(_date_days(dates, ()), dtype=_np.int64)
     values = _array(dates, "dates")
     kind = values.dtype.kind
@@ -342,19 +394,23 @@ def annual_cycle(
     return table.reshape(latitudes.shape + table.shape[1:])
 
 
-def _per_day(function: Any, latitude: Any, day: Any) -> Any:
-    latitudes, days = _broadcast(_latitudes(latitude), _days(day), "day")
-    values = function(_flat(latitudes, _np.float32), _flat(days, _np.int16))
+def _per_day(function: Any, latitude: Any, day: Any, method: Any) -> Any:
+    name = _choice_name(method, "method")
+    latitudes, days = _np.broadcast_arrays(*_broadcast(_latitudes(latitude), _days(day), "day"))
+    values = function(_flat(latitudes, _np.float32), _flat(days, _np.int16), name)
     return values.reshape(latitudes.shape)[()]
 
 
-def daily_radiation(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float64] | _np.float64:
+def daily_radiation(
+    latitude: Latitudes, day: Days, method: Choice = "harmonic"
+) -> npt.NDArray[_np.float64] | _np.float64:
     """Extraterrestrial radiation Ra of each latitude on each day of the year, in MJ/m^2/day.
 
-    Bit for bit the program's daily value, by its own model (a four-harmonic declination,
-    single-precision steps). The program holds this value in double precision, so it is
-    returned as float64: rounding it to float32 would lose digits the program has. In polar
-    night the value is 0, a negative zero at exactly -90 or +90 degrees.
+    Bit for bit the program's daily value by the method: by default its own model (a
+    four-harmonic declination, single-precision steps), or FAO-56's eqs 21-25 in double
+    precision. The program holds this value in double precision, so it is returned as float64:
+    rounding it to float32 would lose digits the program has. In polar night the value is 0, by
+    the default method a negative zero at exactly -90 or +90 degrees.
 
     Parameters
     ----------
@@ -362,6 +418,8 @@ def daily_radiation(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float64] 
         Decimal degrees, -90..90, held in single precision.
     day : int or array_like of int
         Day of the year, 1..366 (366 is 31 December of a leap year); broadcast with latitude.
+    method : str
+        ``"harmonic"`` (the default) or ``"fao56"``.
 
     Returns
     -------
@@ -373,13 +431,16 @@ def daily_radiation(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float64] 
     >>> daily_radiation(41.9, [172, 366])
     array([41.93044559, 12.65090418])
     """
-    return _per_day(_marovane.daily_radiation, latitude, day)
+    return _per_day(_marovane.daily_radiation, latitude, day, method)
 
 
-def day_length(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float32] | _np.float32:
+def day_length(
+    latitude: Latitudes, day: Days, method: Choice = "harmonic"
+) -> npt.NDArray[_np.float32 | _np.float64] | _np.float32 | _np.float64:
     """Astronomical day length of each latitude on each day of the year, in hours.
 
-    Bit for bit the program's single-precision value: exactly 24 in polar day, 0 in polar
+    Bit for bit the program's value by the method: in single precision by default (its own
+    model), in double precision by ``"fao56"`` (eq. 34). Exactly 24 in polar day, 0 in polar
     night and 12 at the equator.
 
     Parameters
@@ -388,18 +449,21 @@ def day_length(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float32] | _np
         Decimal degrees, -90..90, held in single precision.
     day : int or array_like of int
         Day of the year, 1..366; broadcast with latitude.
+    method : str
+        ``"harmonic"`` (the default) or ``"fao56"``.
 
     Returns
     -------
-    numpy.ndarray or numpy.float32
-        float32 in the broadcast shape of latitude and day.
+    numpy.ndarray, numpy.float32 or numpy.float64
+        float32 (``"harmonic"``) or float64 (``"fao56"``) in the broadcast shape of latitude
+        and day.
 
     Examples
     --------
     >>> day_length([0, 41.9, 80], 172)
     array([12.      , 15.051961, 24.      ], dtype=float32)
     """
-    return _per_day(_marovane.day_length, latitude, day)
+    return _per_day(_marovane.day_length, latitude, day, method)
 
 
 def for_dates(
@@ -449,12 +513,8 @@ def for_dates(
     """
     names = _choices(aggregation, unit, quantity, method)
     latitudes, days = _broadcast(_latitudes(latitude), _dates(dates), "dates")
-    missing = days == _MISSING
-    if missing.any():
-        days = _np.where(missing, 0, days)  # any date: its value is replaced
-    values = _marovane.for_dates(_flat(latitudes, _np.float32), _flat(days, _np.int64), *names)
-    values = values.reshape(latitudes.shape)
-    values[missing] = _np.nan
+    values = _marovane.for_dates(_np.asarray(latitudes, dtype=_np.float32, order="C"),
+                                 _np.asarray(days, dtype=_np.int64, order="C"), *names)
     return values[()]
 
 
