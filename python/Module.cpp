@@ -323,7 +323,9 @@ Broadcast BroadcastOf(const py::array& a, const py::array& b) {
     throw py::value_error("latitude and dates must have one number of dimensions here");
   }
   const auto dims = static_cast<std::size_t>(a.ndim());
-  Broadcast full{{}, std::vector<py::ssize_t>(dims), std::vector<py::ssize_t>(dims),
+  Broadcast full{{},
+                 std::vector<py::ssize_t>(dims),
+                 std::vector<py::ssize_t>(dims),
                  std::vector<py::ssize_t>(dims)};
   py::ssize_t runA = 1;
   py::ssize_t runB = 1;
@@ -389,7 +391,8 @@ py::array_t<double> ForDates(const py::array_t<float, py::array::c_style>& latit
   auto gather = [&](auto&& put) {
     const py::ssize_t stepA = dims == 0 ? 0 : shape.strideA.back();
     const py::ssize_t stepB = dims == 0 ? 0 : shape.strideB.back();
-    RunReleased(rows, std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(1, inner)),
+    RunReleased(rows,
+                std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(1, inner)),
                 std::max<std::size_t>(1, 4096 / std::max<std::size_t>(1, inner)),
                 [&](std::size_t begin, std::size_t end) {
                   for (std::size_t r = begin; r < end; ++r) {
@@ -454,7 +457,6 @@ py::array_t<double> ForDates(const py::array_t<float, py::array::c_style>& latit
       if (pairs[i] >> 32 != yearOf) {
         yearOf = pairs[i] >> 32;
         year = DailyValues(distinct[yearOf], choice.quantity, choice.method, 366);
-        pairOf = std::numeric_limits<std::uint64_t>::max();
       }
       if (pairs[i] != pairOf) {
         pairOf = pairs[i];

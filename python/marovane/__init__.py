@@ -609,4 +609,11 @@ def to_dataset(
     for variable in table["variables"]:
         stored[variable["name"]] = xarray.Variable(
             variable["dimensions"], values[variable["name"]], attrs=dict(variable["attributes"]))
-    return xarray.decode_cf(stored).load()
+    dataset = xarray.decode_cf(stored).load()
+    # Written back (to_netcdf), the file is the command line's: xarray would give every
+    # floating-point variable a fill value, coordinates and their bounds too, where CF allows
+    # none, and the bounds the period numbers as coordinates, which only the data has.
+    for variable in dataset.variables.values():
+        variable.encoding["_FillValue"] = None
+        variable.encoding.setdefault("coordinates", None)
+    return dataset
