@@ -271,8 +271,21 @@ def test_model_calendars_take_the_day_of_their_own_year(calendar, ymd, real):
                                         marovane.for_dates(41.9, "2024-01-01")])
 
 
-def test_a_model_year_of_365_days_is_the_annual_table():
+def test_a_model_year_of_365_days_is_the_annual_table(tmp_path):
     xarray = pytest.importorskip("xarray")
+    import netCDF4
+    # A model's output as xarray reads it: days since its start in its own calendar.
+    for calendar, days in [("noleap", 365), ("360_day", 360)]:
+        with netCDF4.Dataset(tmp_path / f"{calendar}.nc", "w") as model:
+            model.createDimension("time", days)
+            time = model.createVariable("time", "f8", ("time",))
+            time.units, time.calendar = "days since 2001-01-01 12:00:00", calendar
+            time[:] = np.arange(days)
+    with xarray.open_dataset(tmp_path / "noleap.nc") as model:
+        np.testing.assert_array_equal(marovane.for_dates([[0], [41.9]], model.time),
+                                      marovane.annual_cycle([0, 41.9], "daily"))
+    with xarray.open_dataset(tmp_path / "360_day.nc") as model, pytest.raises(ValueError, match="360_day"):
+        marovane.for_dates(0, model.time)
     year = xarray.cftime_range("0001-01-01", periods=365, freq="D", calendar="noleap")
     leap = xarray.cftime_range("2000-01-01", periods=366, freq="D", calendar="366_day")
     lats = np.array([-90, -41.9, 0, 41.9, 67.0761566])
@@ -860,6 +873,10 @@ def test_datasets_equal_the_command_lines_netcdf_tables(tmp_path, options, argum
     with netCDF4.Dataset(tmp_path / "t.nc") as cli, netCDF4.Dataset(tmp_path / "back.nc") as back:
         assert ({name: sorted(v.ncattrs()) for name, v in back.variables.items()}
                 == {name: sorted(v.ncattrs()) for name, v in cli.variables.items()})
+    # CDO finds in it what it finds in the command line's file, and warns of nothing more.
+    said = {name: subprocess.run(["cdo", "-s", "sinfo", str(tmp_path / name)], capture_output=True,
+                                 text=True, check=True).stderr for name in ("t.nc", "back.nc")}
+    assert said["back.nc"] == said["t.nc"].replace("t.nc", "back.nc"), said
     with xarray.open_dataset(tmp_path / "t.nc") as written:
         if "-a" not in options:
             xarray.testing.assert_identical(marovane.to_dataset(latitudes, dates=arguments[4]), written)
