@@ -60,23 +60,47 @@ _MISSING = _marovane.MISSING_DATE
 
 # Whether a year is a leap year in each calendar of climate models' dates (cftime's), by which a
 # date takes its day of the year: the 365-day calendars take that of the 365-day year.
-_JULIAN_LEAP = (lambda year: year % 4 == 0)
-_GREGORIAN_LEAP = (lambda year: year % 4 == 0 and (year % 100 != 0 or year % 400 == 0))
-_CALENDAR_LEAP = {
-    "noleap": lambda year: False,
-    "365_day": lambda year: False,
-    "all_leap": lambda year: True,
-    "366_day": lambda year: True,
-    "proleptic_gregorian": _GREGORIAN_LEAP,
-    "julian": _JULIAN_LEAP,
+# Each rule takes a year or an array of years.
+def _julian_leap(year: Any) -> Any:
+    return _np.asarray(year) % 4 == 0
+
+
+def _gregorian_leap(year: Any) -> Any:
+    year = _np.asarray(year)
+    return (year % 4 == 0) & ((year % 100 != 0) | (year % 400 == 0))
+
+
+def _mixed_leap(year: Any) -> Any:
     # Julian before 15 October 1582, Gregorian after; 1582 is no leap year in either.
-    "standard": lambda year: _JULIAN_LEAP(year) if year < 1582 else _GREGORIAN_LEAP(year),
-    "gregorian": lambda year: _JULIAN_LEAP(year) if year < 1582 else _GREGORIAN_LEAP(year),
+    return _np.where(_np.asarray(year) < 1582, _julian_leap(year), _gregorian_leap(year))
+
+
+def _never_leap(year: Any) -> Any:
+    return _np.zeros(_np.shape(year), dtype=bool)
+
+
+def _always_leap(year: Any) -> Any:
+    return _np.ones(_np.shape(year), dtype=bool)
+
+
+_CALENDAR_LEAP = {
+    "noleap": _never_leap,
+    "365_day": _never_leap,
+    "all_leap": _always_leap,
+    "366_day": _always_leap,
+    "proleptic_gregorian": _gregorian_leap,
+    "julian": _julian_leap,
+    "standard": _mixed_leap,
+    "gregorian": _mixed_leap,
 }
 # Calendars whose years all have one length: the year plays no part, any year is taken.
 _ONE_LENGTH = {"noleap", "365_day", "all_leap", "366_day"}
-# A common year and a leap year, to hold the month and day of a date of another calendar.
+# A common year and a leap year, to hold the month and day of a date of another calendar: days
+# since 1970-01-01 of 1 January of each, and of the first of each month of the common year.
 _COMMON_YEAR, _LEAP_YEAR = 1970, 1972
+_LEAP_YEAR_DAYS = _datetime.date(_LEAP_YEAR, 1, 1).toordinal() - _EPOCH_ORDINAL
+_MONTH_DAYS = _np.array([_datetime.date(_COMMON_YEAR, month, 1).toordinal() - _EPOCH_ORDINAL
+                         for month in range(1, 13)])
 
 # The seconds in one unit of numpy.datetime64 of a fixed length.
 _UNIT_SECONDS = {"W": 604800, "D": 86400, "h": 3600, "m": 60, "s": 1,
@@ -258,7 +282,7 @@ def _cftime_days(item: Any, index: tuple[int, ...]) -> int:
     """A date of a climate model's calendar, as the real date of its month and day in a year of
     its own year's length."""
     calendar = str(getattr(item, "calendar", "") or "")
-    if calendar in ("360_day",):
+    if calendar.lower() == "360_day":
         raise ValueError(
             f"dates of the 360_day calendar have no day of the real year: all its months have "
             f"30 days, so a date does not say where the Earth is on its orbit; convert them to "
@@ -273,6 +297,27 @@ def _cftime_days(item: Any, index: tuple[int, ...]) -> int:
         raise ValueError(f"dates must lie in the years 1 to 9999; got {_shown(item)}{_where(index)}")
     held = _datetime.date(_LEAP_YEAR if leap(year) else _COMMON_YEAR, int(item.month), int(item.day))
     return held.toordinal() - _EPOCH_ORDINAL
+
+
+def _cftime_array(items: _np.ndarray) -> _np.ndarray | None:
+    """The days of a flat array of cftime dates of one known calendar, reckoned together; None
+    for any other array, whose items are then read one by one."""
+    first = items[0] if items.size else None
+    if not _is_cftime(first):
+        return None
+    kind, calendar = type(first), getattr(first, "calendar", None)
+    if not all(type(item) is kind and item.calendar == calendar for item in items):
+        return None
+    leap = _CALENDAR_LEAP.get(str(calendar or "").lower())
+    if leap is None:
+        return None
+    ymd = _np.array([(item.year, item.month, item.day) for item in items], dtype=_np.int64)
+    year, month, day = ymd[:, 0], ymd[:, 1], ymd[:, 2]
+    if calendar.lower() not in _ONE_LENGTH and not ((year >= 1) & (year <= 9999)).all():
+        return None
+    leaps = leap(year)
+    return (_np.where(leaps, _LEAP_YEAR_DAYS, 0) + _MONTH_DAYS[month - 1]
+            + (leaps & (month > 2)) + day - 1)
 
 
 def _date_days(item: Any, index: tuple[int, ...]) -> int:
@@ -330,13 +375,19 @@ def _dates(dates: Any) -> _np.ndarray:
         return _marovane.dates_of_texts(values.ravel().tolist()).reshape(values.shape)
     if kind == "O":
         items = values.ravel()
+        model = _cftime_array(items)  # a model's time axis, as xarray decodes it
+        if model is not None:
+            return model.reshape(values.shape)
         result = _np.empty(items.shape, dtype=_np.int64)
         texts = _np.fromiter((isinstance(item, str) for item in items), bool, count=items.size)
         if texts.any():  # read together, as an array of texts is
             result[texts] = _marovane.dates_of_texts(items[texts].tolist())
         for i in _np.flatnonzero(~texts):
-            index = tuple(int(n) for n in _np.unravel_index(i, values.shape))
-            result[i] = _date_days(items[i], index)
+            try:
+                result[i] = _date_days(items[i], ())
+            except (TypeError, ValueError):  # again, to say where
+                _date_days(items[i], tuple(int(n) for n in _np.unravel_index(i, values.shape)))
+                raise
         return _check_dates(result.reshape(values.shape), values)
     if kind == "f" and _np.isnan(values).all():  # an empty list, or a column of missing dates
         return _np.full(values.shape, _MISSING, dtype=_np.int64)

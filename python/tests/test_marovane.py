@@ -265,6 +265,11 @@ def test_model_calendars_take_the_day_of_their_own_year(calendar, ymd, real):
             np.testing.assert_array_equal(
                 marovane.for_dates(lats, date, aggregation, 7, "radiation", method), expected,
                 err_msg=f"{aggregation} {method}")
+            # An axis of one calendar's dates alone is reckoned as a whole: the same values.
+            axis = np.array([cftime.datetime(2001, 1, 1, calendar=calendar), date], dtype=object)
+            np.testing.assert_array_equal(
+                marovane.for_dates(lats, axis, aggregation, 7, "radiation", method)[:, 1],
+                expected[:, 0], err_msg=f"{aggregation} {method}")
     # In arrays and lists, beside other dates and a date not given.
     got = marovane.for_dates(41.9, np.array([date, None, np.datetime64("2024-01-01")], dtype=object))
     np.testing.assert_array_equal(got, [marovane.for_dates(41.9, real), np.nan,
@@ -508,6 +513,12 @@ ERRORS = [  # function, arguments, exception, what the message says
      "dates of the 360_day calendar have no day of the real year: all its months have 30 days"),
     (marovane.for_dates, (0, ["2024-01-01", "cftime:360_day:2000-01-01"]), ValueError,
      "(xarray: convert_calendar) at index (1,)"),
+    (marovane.for_dates, (0, ["cftime:360_day:2000-01-01", "cftime:360_day:2000-01-02"]), ValueError,
+     "(xarray: convert_calendar) at index (0,)"),
+    (marovane.for_dates, (0, ["cftime:noleap:2000-01-01", "cftime:all_leap:2000-01-02", "x"]), ValueError,
+     "'x' is no date"),
+    (marovane.for_dates, (0, ["cftime:julian:2000-01-01", "cftime:julian:10000-01-02"]), ValueError,
+     "dates must lie in the years 1 to 9999; got 10000-01-02 00:00:00 at index (1,)"),
     (marovane.for_dates, (0, "cftime::2000-01-01"), ValueError,
      "dates of the calendar '' have no day of the real year known here; give dates of noleap"),
     (marovane.for_dates, (0, "cftime:proleptic_gregorian:10000-01-01"), ValueError,
