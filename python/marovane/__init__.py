@@ -574,6 +574,9 @@ def _date_range(dates: Any) -> str:
     if isinstance(dates, str):
         return dates
     if isinstance(dates, (tuple, list)) and len(dates) == 2:
+        if any(_is_cftime(end) for end in dates):  # its year would be lost
+            raise TypeError("dates: FROM and TO of a table are real dates, not dates of a model "
+                            "calendar (cftime); for_dates takes those")
         ends = [_dates(end) for end in dates]
         if all(end.ndim == 0 for end in ends):
             if any(int(end) == _MISSING for end in ends):

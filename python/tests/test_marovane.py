@@ -532,6 +532,8 @@ ERRORS = [  # function, arguments, exception, what the message says
     (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("2024-02-01", "2024-01-31")),
      ValueError, "dates: FROM 2024-02-01 is after TO 2024-01-31."),
     (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", 2024), TypeError, "'FROM/TO'"),
+    (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("cftime:noleap:2001-01-01", "2001-12-31")),
+     TypeError, "dates: FROM and TO of a table are real dates, not dates of a model calendar (cftime)"),
     (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("2024-01-01", None)), ValueError,
      "dates: FROM and TO must be dates, not NaT, None or NaN"),
 ]
@@ -539,8 +541,8 @@ ERRORS = [  # function, arguments, exception, what the message says
 
 def cftime_dates(argument):
     """"cftime:CALENDAR:Y-M-D" as cftime's date, in a list too; other arguments as they are."""
-    if isinstance(argument, list):
-        return [cftime_dates(item) for item in argument]
+    if isinstance(argument, (list, tuple)):
+        return type(argument)(cftime_dates(item) for item in argument)
     if isinstance(argument, str) and argument.startswith("cftime:"):
         _, calendar, date = argument.split(":")
         return pytest.importorskip("cftime").datetime(*map(int, date.split("-")), calendar=calendar)
