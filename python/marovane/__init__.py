@@ -536,10 +536,17 @@ def for_dates(
     ----------
     latitude : float, str or array_like
         Decimal degrees, -90..90, held in single precision; broadcast with dates.
-    dates : str, datetime.date, numpy.datetime64 or array_like of them
-        ISO dates (``"2024-02-29"``), dates or datetimes (their date; a time of day plays no
-        part), in the years 1 to 9999. A pandas DatetimeIndex or Series works as it is. A date
-        not given (NaT, pandas' NA, None or NaN) has the value NaN.
+    dates : str, datetime.date, numpy.datetime64, cftime.datetime or array_like of them
+        ISO dates (``"2024-02-29"``, or with a time of day: ``"2024-02-29T06:30+01:00"``),
+        dates or datetimes (their date; a time of day plays no part), in the years 1 to 9999.
+        A pandas DatetimeIndex or Series works as it is. A date not given (NaT, pandas' NA,
+        None or NaN) has the value NaN. Dates of climate models' calendars (cftime's, as
+        xarray decodes them) take the values of their month and day in a year of their own
+        year's length: ``noleap`` and ``365_day`` dates those of the 365-day year (any year),
+        ``all_leap`` and ``366_day`` those of a leap year, ``standard``, ``gregorian``,
+        ``proleptic_gregorian`` and ``julian`` dates their day of the year by their own leap
+        rule; ``360_day`` dates are refused (ValueError): their months of 30 days put no date
+        at a day of the real year.
     aggregation : str or int
         ``"daily"`` (the default), ``"dekadal"``, ``"monthly"`` or ``"pentadal"``; weekly has
         no real periods.
@@ -561,6 +568,9 @@ def for_dates(
     >>> ra = pd.Series(for_dates(41.9, days, unit="mm/day"), index=days)
     >>> ra["2024-02-27":"2024-03-01"].tolist()
     [9.219, 9.323, 9.428, 9.533]
+    >>> import cftime
+    >>> for_dates(41.9, cftime.datetime(2024, 3, 1, calendar="noleap"), unit="mm/day")
+    9.428
     """
     names = _choices(aggregation, unit, quantity, method)
     latitudes, days = _broadcast(_latitudes(latitude), _dates(dates), "dates")
