@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One batch run beside the page: reads the input in chunks, feeds the core, and either zips the
+// files here or hands them to the page, which writes them into the folder the user picked (a
+// folder's handle is the page's). The page stays live whatever the input's size.
+import { Zip, ZipDeflate } from 'fflate';
+import { loadCore } from './core.js';
+
+let stopAsked = false;
+let answer = null;  // resolves with the page's outcomes of the files it was handed
+
+self.onmessage = (event) => {
+  const m = event.data;
+  if (m.stop) {
+    stopAsked = true;
+  } else if (m.outcomes) {
+    answer?.(m.outcomes);
+  } else if (m.start) {
+    run(m.start).catch((e) => self.postMessage({ error: String(e?.message ?? e) }));
+  }
+};
+
+// Lets the page's messages (Cancel among them) in between chunks.
+function turn() {
+  return new Promise((resolve) => setTimeout(resolve, 0));
+}
+
+function zipInto(chunks) {
+  let ended;
+  const done = new Promise((resolve, reject) => { ended = { resolve, reject }; });
+  const zip = new Zip((error, data, final) => {
+    if (error) {
+      ended.reject(error);
+      return;
+    }
+    chunks.push(data);
+    if (final) ended.resolve();
+  });
+  return {
+    add(name, bytes) {
+      const entry = new ZipDeflate(name, { level: 6 });
+      zip.add(entry);
+      entry.push(bytes, true);
+    },
+    async end() {
+      zip.end();
+      await done;
+    },
+  };
+}
+
+async function run({ wasm, file, choice, folder, zipName }) {
+  const core = await loadCore(wasm);
+  const batch = core.batch(file.name, choice);
+  const zipChunks = [];
+  const zip = folder ? null : zipInto(zipChunks);
+  let written = 0;
+  let items = 0;
+  let stopped = false;
+
+  const take = async (list) => {
+    const files = [];
+    const entries = [];
+    for (const item of list) {
+      ++items;
+      if (!item.bytes) {
+        entries.push(item.entry);
+        continue;
+      }
+      if (folder) {
+        files.push({ item, slot: entries.length });
+        entries.push(null);
+        continue;
+      }
+      try {
+        zip.add(item.name, item.bytes);
+        entries.push(batch.written(item, `${zipName}/${item.name}`));
+        ++written;
+      } catch (e) {
+        entries.push(batch.failed(item, String(e?.message ?? e)));
+      }
+    }
+    if (files.length > 0) {
+      // The page writes them in order and says how each went; the entries keep the input's order.
+      const outcomes = await new Promise((resolve) => {
+        answer = resolve;
+        const handed = files.map(({ item }) => ({ number: item.number, name: item.name, bytes: item.bytes }));
+        self.postMessage({ files: handed });
+      });
+      answer = null;
+      outcomes.forEach((o, i) => {
+        const { item, slot } = files[i];
+        if (o.ok) {
+          entries[slot] = batch.written(item, o.shownPath);
+          ++written;
+        } else {
+          entries[slot] = batch.failed(item, o.reason);
+        }
+      });
+    }
+    if (entries.length > 0 || list.length > 0) {
+      self.postMessage({ entries, written, items, bytesRead: batch.bytesRead });
+    }
+  };
+
+  const reader = file.stream().getReader();
+  for (;;) {
+    await turn();
+    if (stopAsked) {
+      stopped = true;
+      break;
+    }
+    const { done, value } = await reader.read();
+    if (done) break;
+    await take(batch.feed(value));
+  }
+  if (stopped) {
+    await reader.cancel();
+    self.postMessage({ entries: [batch.stop()], written, items, bytesRead: batch.bytesRead });
+  } else {
+    await take(batch.end());
+  }
+  let zipBytes = null;
+  if (zip) {
+    await zip.end();
+    zipBytes = zipChunks;
+  }
+  self.postMessage({ done: true, summary: batch.summary(), zip: zipBytes, written, items });
+}
