@@ -619,6 +619,7 @@ async function start() {
   showTexts(core.fillDegreeBoxes(texts()).texts);
   boxes.hemisphere.focus();
   document.body.dataset.ready = 'true';
+  performance.mark('marovane-ready');
   if ('serviceWorker' in navigator) {
     navigator.serviceWorker.register('sw.js').catch(() => {});
   }
