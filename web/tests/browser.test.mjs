@@ -274,6 +274,34 @@ describe('Batch Mode', () => {
   }
 });
 
+describe('a long batch', () => {
+  it('shows its progress, and Cancel stops it after the file being written', async () => {
+    const many = Array.from({ length: 400000 }, (_, i) => String((i % 17999) / 100 - 89.99)).join('\n');
+    const folder = mkdtempSync(join(tmpdir(), 'marovane-input-'));
+    writeFileSync(join(folder, 'many.txt'), many);
+    const page = await openPage(browser, server.url);
+    const downloads = await catchDownloads(page);
+    await page.click(byName('Batch Mode', 'button'));
+    const [chooser] = await Promise.all([page.waitForFileChooser(), page.click(byName('OK', 'button'))]);
+    await chooser.accept([join(folder, 'many.txt')]);
+    await page.waitForSelector('#progress[open]', { timeout: 20000 });
+    assert.match(await page.$eval('#progressText', (e) => e.textContent), /^\d+ files written, \d+ items read\.$/);
+    await page.click(byName('Cancel', 'button'));
+    const summary = await message(page);
+    const entries = await page.evaluate(() => Array.from(document.querySelectorAll('#List1 .row'), (r) => r.textContent));
+    const stopEntry = core.batch('many.txt', { aggregation: 'dekadal', unit: 'MJ/m^2/day', method: 'harmonic', quantity: 'radiation' }).stop();
+    assert.equal(entries[entries.length - 1], stopEntry);
+    // The zip holds the files written before Cancel, as many as the summary counts.
+    const zip = unzipSync(new Uint8Array((await downloads.next()).bytes));
+    const count = Number(summary.text.match(/^(\d+) Files? written/)[1]);
+    assert.equal(Object.keys(zip).length, count);
+    assert.ok(count > 0 && count < 400000, `${count} files`);
+    downloads.remove();
+    rmSync(folder, { recursive: true, force: true });
+    await page.close();
+  });
+});
+
 describe('the chart', () => {
   const pictures = [
     { button: 'PNG image', check: (b) => {
