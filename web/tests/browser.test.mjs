@@ -364,7 +364,7 @@ describe('offline', () => {
     server.down = true;
     try {
       await page.reload();
-      await page.waitForSelector('body[data-ready=true]');
+      await page.waitForSelector('body[data-ready=true]', { timeout: 10000 });
       await typeInto(page, 'Decimal:', '-33.8675');
       assert.deepEqual(await boxTexts(page), core.keyReleased('decimal', await boxTexts(page)).texts);
       assert.equal((await boxTexts(page)).hemisphere, 'S');
