@@ -62,6 +62,7 @@ async function run({ wasm, file, choice, folder, zipName }) {
   let written = 0;
   let items = 0;
   let stopped = false;
+  let ended = false;
 
   // Handles the items in groups, letting Cancel in between; false once it stopped them.
   const take = async (list) => {
@@ -74,6 +75,8 @@ async function run({ wasm, file, choice, folder, zipName }) {
         ++items;
         if (!item.bytes) {
           entries.push(item.entry);
+          // Input that is no text of latitudes ends the run there.
+          if (item.ends) ended = true;
         } else if (folder) {
           files.push({ item, slot: entries.length });
           entries.push(null);
@@ -105,6 +108,7 @@ async function run({ wasm, file, choice, folder, zipName }) {
         });
       }
       self.postMessage({ entries, written, items, bytesRead: batch.bytesRead });
+      if (ended) break;
     }
     return true;
   };
@@ -122,10 +126,11 @@ async function run({ wasm, file, choice, folder, zipName }) {
       stopped = true;
       break;
     }
+    if (ended) break;
   }
-  if (!stopped && !(await take(batch.end()))) stopped = true;
+  if (!stopped && !ended && !(await take(batch.end()))) stopped = true;
+  if (stopped || ended) await reader.cancel().catch(() => {});
   if (stopped) {
-    await reader.cancel().catch(() => {});
     self.postMessage({ entries: [batch.stop()], written, items, bytesRead: batch.bytesRead });
   }
   let zipBytes = null;

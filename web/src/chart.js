@@ -36,48 +36,20 @@ const KEPT_STROKES = [
 ];
 const DAY_LENGTH_WIDTH = 1.4;
 const MONTHS = ['Jan', 'Feb', 'Mar', 'Apr', 'May', 'Jun', 'Jul', 'Aug', 'Sep', 'Oct', 'Nov', 'Dec'];
-// TODO(core): the periods' first days and lengths are the core's calendar; until it gives
-// them (a chartPeriods(aggregation) beside chartValues), the chart lays them out itself.
-const MONTH_DAYS = [31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31];
-
-export function periodsOf(aggregation) {
-  const periods = [];
-  if (aggregation === 'daily') {
-    for (let d = 1; d <= 365; ++d) periods.push({ number: d, firstDay: d, days: 1 });
-  } else if (aggregation === 'weekly') {
-    for (let w = 1; w <= 53; ++w) periods.push({ number: w, firstDay: 1 + 7 * (w - 1), days: 7 });
-  } else {
-    let first = 1;
-    MONTH_DAYS.forEach((length, m) => {
-      if (aggregation === 'monthly') {
-        periods.push({ number: m + 1, firstDay: first, days: length });
-      } else {
-        [[1, 10], [11, 10], [21, length - 20]].forEach(([start, days], k) => {
-          periods.push({ number: 3 * m + k + 1, firstDay: first + start - 1, days });
-        });
-      }
-      first += length;
-    });
-  }
-  return periods;
-}
-
-// TODO(core): the texts of a single and of a double as the files write them (SingleText,
-// DoubleText); the chart shows at most 7 and 15 significant digits as they do.
-export function singleText(value) {
-  return String(Number(Math.fround(value).toPrecision(7)));
-}
+// TODO(core): the text of a value as the file writes it (DoubleText, at most 15 significant
+// digits); the core gives the values as numbers only, which print alike at 3 decimals.
 export function doubleText(value) {
   return String(Number(value.toPrecision(15)));
 }
 
+// Latitudes are the core's texts of them, as the files write them ("41.9", "-33.87").
 export function degrees(latitude) {
-  return `${singleText(latitude)}°`;
+  return `${latitude}°`;
 }
 
 export function latitudeName(latitude) {
-  if (latitude === 0) return '0°';
-  return `${singleText(Math.abs(latitude))}° ${latitude > 0 ? 'N' : 'S'}`;
+  if (latitude === '0') return '0°';
+  return latitude.startsWith('-') ? `${latitude.slice(1)}° S` : `${latitude}° N`;
 }
 
 // "MJ/m^2/day" as "MJ m⁻² day⁻¹": each part after a slash is a negative power.
@@ -107,8 +79,10 @@ export function niceScale(highest) {
 export class ChartData {
   constructor(core) {
     this.core = core;
-    this.latitude = null;
+    this.latitude = null;  // the core's text of the latitude drawn
+    this.typed = null;     // the decimal box's text that gave it
     this.latitudeText = '';
+    this.typedOf = new Map();  // kept latitude -> its text typed
     this.textValid = false;
     this.choice = null;
     this.fao56 = false;
@@ -129,20 +103,24 @@ export class ChartData {
     this.latitudeText = latitudeText;
     const check = this.core.checkLatitude(latitudeText);
     this.textValid = check.ok;
-    const target = check.ok ? check.latitude : (this.latitude ?? 0);
-    const same = this.choice !== null && this.latitude !== null && Object.is(target, this.latitude) &&
+    const target = check.ok ? check.latitude : this.latitude;
+    const typed = check.ok ? latitudeText : this.typed;
+    const same = this.choice !== null && this.latitude !== null && target === this.latitude &&
       ['aggregation', 'unit', 'method'].every((k) => this.choice[k] === choice[k]);
-    this.latitude = target;
+    this.latitude = target ?? '0';
+    this.typed = typed ?? '0';
     this.choice = { ...choice, quantity: 'radiation' };
     return !same;
   }
 
-  values(latitude, quantity, method = this.choice.method) {
-    return this.core.chartValues(latitude, { ...this.choice, quantity, method });
+  // The periods of a latitude's table, each with its value as the file rounds it.
+  periods(latitude, quantity, method = this.choice.method) {
+    const typed = latitude === this.latitude ? this.typed : this.typedOf.get(latitude);
+    return this.core.cycle(typed, { ...this.choice, quantity, method });
   }
 
   currentKept() {
-    return this.kept.some((k) => Object.is(k, this.latitude));
+    return this.kept.includes(this.latitude);
   }
 
   canKeep() {
@@ -152,11 +130,13 @@ export class ChartData {
   keep() {
     if (!this.canKeep()) return false;
     this.kept.push(this.latitude);
+    this.typedOf.set(this.latitude, this.typed);
     return true;
   }
 
   clearKept() {
     this.kept = [];
+    this.typedOf.clear();
   }
 
   unitText(quantity) {
@@ -173,15 +153,15 @@ export class ChartData {
     const withFao = (name) => (this.fao56 ? `${name}, ${this.caption(method)}` : name);
     const list = [];
     this.kept.forEach((lat, i) => list.push({
-      role: 'kept', latitude: lat, quantity: 'radiation', method, values: this.values(lat, 'radiation'),
-      name: degrees(lat), keyName: this.fao56 && Object.is(lat, this.latitude) ? withFao(latitudeName(lat)) : latitudeName(lat),
+      role: 'kept', latitude: lat, quantity: 'radiation', method, periods: this.periods(lat, 'radiation'),
+      name: degrees(lat), keyName: this.fao56 && lat === this.latitude ? withFao(latitudeName(lat)) : latitudeName(lat),
       colour: KEPT_STROKES[i].colour, width: 2, dashes: KEPT_STROKES[i].dashes,
     }));
     const shown = !this.currentKept();
     if (shown) {
       list.push({
         role: 'current', latitude: this.latitude, quantity: 'radiation', method,
-        values: this.values(this.latitude, 'radiation'),
+        periods: this.periods(this.latitude, 'radiation'),
         name: withFao(degrees(this.latitude)), keyName: withFao(latitudeName(this.latitude)),
         colour: BLUE, width: 2.6, dashes: [],
       });
@@ -190,7 +170,7 @@ export class ChartData {
       const other = this.otherMethod();
       list.push({
         role: 'fao56', latitude: this.latitude, quantity: 'radiation', method: other,
-        values: this.values(this.latitude, 'radiation', other),
+        periods: this.periods(this.latitude, 'radiation', other),
         name: `${degrees(this.latitude)}, ${this.caption(other)}`,
         keyName: `${latitudeName(this.latitude)}, ${this.caption(other)}`,
         colour: BLUE, width: 2.2, dashes: [5, 2],
@@ -199,14 +179,14 @@ export class ChartData {
     if (this.dayLength) {
       this.kept.forEach((lat, i) => list.push({
         role: 'keptDayLength', latitude: lat, quantity: 'daylength', method,
-        values: this.values(lat, 'daylength'), name: `Day length at ${degrees(lat)}`,
+        periods: this.periods(lat, 'daylength'), name: `Day length at ${degrees(lat)}`,
         keyName: `Day length at ${latitudeName(lat)}`,
         colour: KEPT_STROKES[i].colour, width: DAY_LENGTH_WIDTH, dashes: KEPT_STROKES[i].dayDashes,
       }));
       if (shown) {
         list.push({
           role: 'dayLength', latitude: this.latitude, quantity: 'daylength', method,
-          values: this.values(this.latitude, 'daylength'), name: `Day length at ${degrees(this.latitude)}`,
+          periods: this.periods(this.latitude, 'daylength'), name: `Day length at ${degrees(this.latitude)}`,
           keyName: `Day length at ${latitudeName(this.latitude)}`,
           colour: BLUE, width: DAY_LENGTH_WIDTH, dashes: DOTTED,
         });
@@ -240,13 +220,13 @@ export class ChartData {
 
   // The values drawn as a table a spreadsheet pastes into cells.
   table(curves = this.curves()) {
-    const periods = periodsOf(this.choice.aggregation);
     let text = this.periodCaption();
     for (const c of curves) text += `\t${c.name} (${this.unitText(c.quantity)})`;
     text += '\n';
-    periods.forEach((p, row) => {
+    // Every table of one aggregation has the same periods in the same order.
+    this.periods(this.latitude, 'radiation').forEach((p, row) => {
       text += String(p.number);
-      for (const c of curves) text += `\t${doubleText(c.values[row])}`;
+      for (const c of curves) text += `\t${doubleText(c.periods[row].value)}`;
       text += '\n';
     });
     return text;
@@ -254,30 +234,30 @@ export class ChartData {
 
   reading(curve, period) {
     const how = curve.quantity === 'daylength' ? 'day length' : this.caption(curve.method);
-    const value = curve.values[period.number - 1];
+    const value = curve.periods[period.index].value;
     return `${this.periodCaption()} ${period.number} at ${latitudeName(curve.latitude)} (${how}): ` +
       `${doubleText(value)} ${chartUnit(this.unitText(curve.quantity))}`;
   }
 }
 
 function periodAt(periods, aggregation, day) {
-  if (!Number.isFinite(day)) return null;
+  if (!Number.isFinite(day) || periods.length === 0) return null;
   if (aggregation === 'daily') {
     const nearest = Math.round(day);
-    return nearest >= 1 && nearest <= periods.length ? periods[nearest - 1] : null;
+    return nearest >= 1 && nearest <= periods.length ? { ...periods[nearest - 1], index: nearest - 1 } : null;
   }
-  const found = periods.find((p) => day >= p.firstDay && day < p.firstDay + p.days);
-  if (found) return found;
+  const index = periods.findIndex((p) => day >= p.firstDay && day < p.firstDay + p.days);
+  if (index >= 0) return { ...periods[index], index };
   const last = periods[periods.length - 1];
-  return day === last.firstDay + last.days ? last : null;
+  return day === last.firstDay + last.days ? { ...last, index: periods.length - 1 } : null;
 }
 
-function curvePoints(values, periods, daily) {
+function curvePoints(periods, daily) {
   const points = [];
-  periods.forEach((p, i) => {
-    points.push([p.firstDay, values[i]]);
-    if (!daily) points.push([p.firstDay + p.days, values[i]]);
-  });
+  for (const p of periods) {
+    points.push([p.firstDay, p.value]);
+    if (!daily) points.push([p.firstDay + p.days, p.value]);
+  }
   return points;
 }
 
@@ -285,10 +265,11 @@ function curvePoints(values, periods, daily) {
 export function drawChart(data, width, height, { fontSize = 12 } = {}) {
   const curves = data.curves();
   const { aggregation } = data.choice;
-  const periods = periodsOf(aggregation);
+  const periods = data.periods(data.latitude, 'radiation');
+  const months = data.core.cycle(data.typed, { ...data.choice, aggregation: 'monthly' });
   const daily = aggregation === 'daily';
   const dayEnd = Math.max(366, ...periods.map((p) => p.firstDay + p.days));
-  const highest = Math.max(0, ...curves.filter((c) => c.quantity !== 'daylength').flatMap((c) => Array.from(c.values)));
+  const highest = Math.max(0, ...curves.filter((c) => c.quantity !== 'daylength').flatMap((c) => c.periods.map((p) => p.value)));
   const scale = niceScale(highest);
 
   const svg = create('svg')
@@ -340,14 +321,12 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
 
   // Month boundaries as grid lines, the months' names between them.
   const grid = svg.append('g').attr('stroke', '#dddddd').attr('stroke-width', 1);
-  let boundary = 1;
-  const middles = [];
-  MONTH_DAYS.forEach((length, m) => {
-    middles.push({ day: boundary + length / 2, name: MONTHS[m] });
-    boundary += length;
+  const middles = months.map((m, i) => ({ day: m.firstDay + m.days / 2, name: MONTHS[i] }));
+  for (const m of months) {
+    const boundary = m.firstDay + m.days;
     grid.append('line').attr('x1', x(boundary)).attr('x2', x(boundary)).attr('y1', plot.y).attr('y2', plot.y + plot.h);
-  });
-  const ticks = y.ticks ? Array.from({ length: scale.steps + 1 }, (_, i) => (scale.top * i) / scale.steps) : [];
+  }
+  const ticks = Array.from({ length: scale.steps + 1 }, (_, i) => (scale.top * i) / scale.steps);
   for (const t of ticks) {
     grid.append('line').attr('x1', plot.x).attr('x2', plot.x + plot.w).attr('y1', y(t)).attr('y2', y(t));
   }
@@ -381,7 +360,7 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
   for (const c of drawn) {
     const scaleOf = c.quantity === 'daylength' ? hours : y;
     const p = curvesGroup.append('path')
-      .attr('d', path(curvePoints(c.values, periods, daily).map(([d, v]) => [x(d), scaleOf(v)])))
+      .attr('d', path(curvePoints(c.periods, daily).map(([d, v]) => [x(d), scaleOf(v)])))
       .attr('stroke', c.colour).attr('stroke-width', c.width)
       .attr('data-role', c.role);
     if (c.dashes.length > 0) p.attr('stroke-dasharray', c.dashes.map((d) => d * c.width).join(' '));
@@ -415,7 +394,7 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
     let best = null;
     for (const c of readable) {
       const scaleOf = c.quantity === 'daylength' ? hours : y;
-      const cy = scaleOf(c.values[period.number - 1]);
+      const cy = scaleOf(c.periods[period.index].value);
       const distance = Math.abs(cy - py);
       if (distance <= REACH && (!best || distance < best.distance)) {
         best = { distance, text: data.reading(c, period), x: daily ? x(period.firstDay) : px, y: cy };

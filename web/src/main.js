@@ -70,7 +70,7 @@ function taken(box, text) {
   let passed = '';
   let refused = false;
   for (const c of text) {
-    if (core.boxAccepts(box, c.codePointAt(0))) passed += c;
+    if (core.boxAccepts(box, c)) passed += c;
     else refused = true;
   }
   return { passed, refused };
@@ -92,7 +92,7 @@ function watchBoxes() {
         return;
       }
       // Backspace is a character the boxes judge as any other.
-      if (e.key === 'Backspace' && !core.boxAccepts(name, 8)) e.preventDefault();
+      if (e.key === 'Backspace' && !core.boxAccepts(name, '\b')) e.preventDefault();
     });
     el.addEventListener('beforeinput', (e) => {
       if (e.inputType !== 'insertText' && e.inputType !== 'insertFromPaste' &&
@@ -204,7 +204,8 @@ async function exportClick() {
   const check = core.checkLatitude(text);
   if (!check.ok) {
     await say(check.message, check.title);
-    if (check.title !== APP_TITLE) boxes.decimal.focus();
+    // Out of range, the window puts the focus back to the decimal box.
+    if (check.title && check.title !== APP_TITLE) boxes.decimal.focus();
     return;
   }
   const file = core.cycleFile(text, choice());
