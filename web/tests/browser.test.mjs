@@ -360,7 +360,58 @@ describe('the chart', () => {
   });
 });
 
+describe('Table', () => {
+  // What the panel is given, and the command line's options for the same table.
+  const cases = [
+    { latitudes: '41.9, -33.87', dates: '', layout: 'Wide', aggregation: 'Monthly', unit: 'mm/day',
+      args: ['-l', '41.9', '-l', '-33.87', '--aggregation', 'monthly', '--unit', 'mm/day'] },
+    { latitudes: '-10:10:5', dates: '2024-02-01/2024-03-31', layout: 'Long', aggregation: 'Dekadal', unit: 'W/m^2',
+      args: ['--grid', '-10:10:5', '--dates', '2024-02-01/2024-03-31', '--layout', 'long', '--aggregation', 'dekadal', '--unit', 'W/m^2'] },
+  ];
+  for (const c of cases) {
+    it(`writes the command line's ${c.layout.toLowerCase()} table of ${c.latitudes}${c.dates ? ` over ${c.dates}` : ''}`, async () => {
+      assert.ok(existsSync(CLI), `${CLI} is missing: build the dev preset first`);
+      const page = await openPage(browser, server.url);
+      const downloads = await catchDownloads(page);
+      await choose(page, c.aggregation, c.unit);
+      await page.click(byName('Table…', 'button'));
+      await typeInto(page, 'Latitudes:', c.latitudes);
+      await typeInto(page, 'Dates:', c.dates);
+      await page.click(byName(c.layout, 'radio'));
+      await page.click(byName('Write table', 'button'));
+      const file = await downloads.next();
+      const expected = execFileSync(CLI, [...c.args, '--table', '-']);
+      assert.ok(expected.equals(file.bytes), `${file.name} differs from the command line's table`);
+      assert.equal((await message(page)).text, core.dataWrittenTo + file.name);
+      downloads.remove();
+      await page.close();
+    });
+  }
+});
+
+describe('Help', () => {
+  it('shows the help text, line for line', async () => {
+    const page = await openPage(browser, server.url);
+    await page.click(byName('Help', 'button'));
+    await page.waitForSelector('#help[open]');
+    const shown = await page.$eval('#helpText', (e) => e.textContent);
+    assert.equal(shown.split(/\r?\n/).join('\n'), readFileSync(join(root, 'ui', 'Marovane.txt'), 'utf8').split(/\r?\n/).join('\n'));
+    await page.close();
+  });
+});
+
 describe('offline', () => {
+  it('is installable as an app', async () => {
+    const page = await openPage(browser, server.url);
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    const cdp = await page.createCDPSession();
+    const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+    assert.deepEqual(installabilityErrors, []);
+    const { errors } = await cdp.send('Page.getAppManifest');
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
   it('reloads through the service worker with the server gone', async () => {
     const page = await openPage(browser, server.url);
     await page.evaluate(async () => {
