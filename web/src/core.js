@@ -216,6 +216,44 @@ export class Core {
     return Float64Array.from(this.cycle(latitudeText, choice), (p) => p.value);
   }
 
+  // The chart's texts for the latitude drawn (as checkLatitude gives it) and the main window's
+  // text: {title, windowTitle, status, unit}.
+  chartTexts({latitudeText, followsText, latitude, choice, anyKept = false, dayLength = false}) {
+    const f = this.call('marovane_chart_texts', latitudeText, followsText ? '1' : '0', latitude,
+        ...choiceFields(choice), anyKept ? '1' : '0', dayLength ? '1' : '0');
+    return {title: f.text(0), windowTitle: f.text(1), status: f.text(2), unit: f.text(3)};
+  }
+
+  // The legend's names for a latitude drawn by `method`: {curve: "41.9°", method:
+  // "41.9°, Harmonic", other: "41.9°, FAO-56", dayLength: "Day length at 41.9°", name:
+  // "41.9° N", degrees: "41.9°"}.
+  curveNames(latitude, method = 'harmonic') {
+    const f = this.call('marovane_curve_names', latitude, method);
+    return {curve: f.text(0), method: f.text(1), other: f.text(2), dayLength: f.text(3),
+      name: f.text(4), degrees: f.text(5)};
+  }
+
+  // The value axis for the highest value drawn: {top, steps}.
+  niceScale(highest) {
+    const f = this.call('marovane_nice_scale', highest);
+    return {top: f.number(0), steps: f.number(1)};
+  }
+
+  // The readout under the pointer at `day` on the axis (fractional), empty off the curve.
+  reading(latitude, choice, day) {
+    const f = this.call('marovane_reading', latitude, ...choiceFields(choice), day);
+    return f.length > 0 ? f.text(0) : '';
+  }
+
+  // The text of Copy values: columns [{latitude, method, quantity, name}] in the legend's
+  // order, over the aggregation and unit of `choice`.
+  valuesTable(choice, columns) {
+    const f = this.call('marovane_values_table', choice.aggregation, choice.unit,
+        ...columns.flatMap((c) => [c.latitude, c.method ?? 'harmonic', c.quantity ?? 'radiation',
+          c.name]));
+    return f.length > 0 ? f.text(0) : '';
+  }
+
   // A batch run over the input named `inputName` ("lats.txt": outputs "lats41.9.out").
   batch(inputName, choice) {
     const f = this.call('marovane_batch_new', inputName, ...choiceFields(choice));

@@ -225,3 +225,41 @@ test('a batch in pieces', () => {
     'written.');
   assert.equal(stopped.summary(), '1 Files written.\nStopped by the user after item 1.');
 });
+
+// The chart's texts are the window's: titles, names, the readout, the axis and Copy values.
+test('the chart says what the window\'s chart says', () => {
+  const dekadTotals = {aggregation: 'dekadal', unit: 'MJ/m^2/dekad'};
+  const titles = [
+    [{latitude: '41.9', choice: {aggregation: 'dekadal', unit: 'MJ/m^2/day'}},
+      'Extraterrestrial radiation at 41.9° N, dekadal means, MJ m⁻² day⁻¹'],
+    [{latitude: '-33.9', choice: dekadTotals, dayLength: true},
+      'Extraterrestrial radiation at 33.9° S, dekadal totals, MJ m⁻² dekad⁻¹; day length, hours'],
+    [{latitude: '0', choice: {aggregation: 'daily', unit: 'W/m^2'}, anyKept: true},
+      'Extraterrestrial radiation, daily values, W m⁻²'],
+  ];
+  for (const [request, title] of titles) {
+    const texts = core.chartTexts({latitudeText: request.latitude, followsText: true, ...request});
+    assert.equal(texts.title, title);
+    assert.equal(texts.status, 'Follows the main window.');
+  }
+  assert.equal(core.chartTexts({latitudeText: '95', followsText: false, latitude: '41.9',
+    choice: dekadTotals}).status, '"95" is not a latitude from -90 to 90: the chart keeps 41.9°.');
+  assert.deepEqual(core.curveNames('-33.87', 'fao56'), {curve: '-33.87°',
+    method: '-33.87°, FAO-56', other: '-33.87°, Harmonic', dayLength: 'Day length at -33.87°',
+    name: '33.87° S', degrees: '-33.87°'});
+  for (const [highest, top, steps] of [[41.757, 50, 5], [0.9, 1, 5], [0, 1, 5], [476.3, 500, 5],
+    [13.2, 15, 3]]) {
+    assert.deepEqual(core.niceScale(highest), {top, steps}, String(highest));
+  }
+  // The readout gives the value the file writes for the period under the pointer.
+  const monthly = {aggregation: 'monthly', unit: 'MJ/m^2/day'};
+  const july = core.cycle('41.9', monthly)[6];
+  assert.equal(core.reading('41.9', monthly, july.firstDay + 3.5),
+      `Month 7 at 41.9° N (Harmonic): ${july.value} MJ m⁻² day⁻¹`);
+  assert.equal(core.reading('41.9', monthly, 400), '');
+  const copied = core.valuesTable(monthly, [{latitude: '41.9', name: '41.9°'},
+    {latitude: '41.9', quantity: 'daylength', name: 'Day length at 41.9°'}]).split('\n');
+  assert.equal(copied[0], 'Month\t41.9° (MJ/m^2/day)\tDay length at 41.9° (hours)');
+  assert.equal(copied.length, 14);
+  assert.equal(copied[7].split('\t')[1], String(july.value));
+});

@@ -19,6 +19,7 @@
 #include "export/Table.hpp"
 #include "model/AnnualCycle.hpp"
 #include "model/Choices.hpp"
+#include "text/ChartText.hpp"
 #include "text/LatitudeEntry.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
@@ -86,6 +87,12 @@ std::optional<CycleChoice> ChoiceOf(Fields& fields) {
     return std::nullopt;
   }
   return CycleChoice{*aggregation, *unit, *quantity, *method};
+}
+
+// A latitude as the page holds it, the text that checkLatitude gave; 0 for another text.
+float LatitudeOf(std::string_view text) {
+  float latitude = 0.0f;
+  return CheckLatitudeText(text, latitude) == LatitudeCheck::Valid ? latitude : 0.0f;
 }
 
 std::optional<LatitudeBox> BoxNamed(std::string_view name) {
@@ -327,6 +334,101 @@ __attribute__((export_name("marovane_cycle_values"))) const char* marovane_cycle
   }
   Put(std::string_view(reinterpret_cast<const char*>(values.data()),
                        values.size() * sizeof(double)));
+  return Answer();
+}
+
+// Latitude text, whether the chart follows it, the latitude drawn, choice, whether curves are
+// kept, whether the day length is shown: the chart's title, window title, status line and
+// value unit.
+__attribute__((export_name("marovane_chart_texts"))) const char* marovane_chart_texts() {
+  Fields fields;
+  const std::string_view latitudeText = fields.next();
+  const bool follows = fields.next() == "1";
+  const float latitude = LatitudeOf(fields.next());
+  const std::optional<CycleChoice> choice = ChoiceOf(fields);
+  const bool anyKept = fields.next() == "1";
+  const bool dayLength = fields.next() == "1";
+  output.clear();
+  if (!choice) {
+    return Answer();
+  }
+  Put(ChartTitle(latitude, *choice, anyKept, dayLength));
+  Put(ChartWindowTitle(latitude, *choice));
+  Put(ChartStatus(latitudeText, follows, latitude));
+  Put(ChartUnit(*choice));
+  return Answer();
+}
+
+// Latitude and method: the legend's names of its curve, of it by this method and by the
+// other, of its day length, and the latitude as the title and as the legend name it.
+__attribute__((export_name("marovane_curve_names"))) const char* marovane_curve_names() {
+  Fields fields;
+  const float latitude = LatitudeOf(fields.next());
+  const Method method = MethodNamed(fields.next()).value_or(Method::Harmonic);
+  output.clear();
+  Put(CurveName(latitude));
+  Put(MethodCurveName(latitude, method));
+  Put(MethodCurveName(latitude, method == Method::Fao56 ? Method::Harmonic : Method::Fao56));
+  Put(DayLengthCurveName(latitude));
+  Put(LatitudeName(latitude));
+  Put(LatitudeDegrees(latitude));
+  return Answer();
+}
+
+// The highest value drawn: the value axis's top and steps.
+__attribute__((export_name("marovane_nice_scale"))) const char* marovane_nice_scale() {
+  Fields fields;
+  const ValueScale scale = NiceScale(NumericValue(fields.next()).value_or(0.0));
+  output.clear();
+  Put(DoubleText(scale.top));
+  Put(static_cast<std::int64_t>(scale.steps));
+  return Answer();
+}
+
+// Latitude, choice and a day on the axis: the readout under the pointer, empty off the curve.
+__attribute__((export_name("marovane_reading"))) const char* marovane_reading() {
+  Fields fields;
+  const float latitude = LatitudeOf(fields.next());
+  const std::optional<CycleChoice> choice = ChoiceOf(fields);
+  const double day = NumericValue(fields.next()).value_or(-1.0);
+  output.clear();
+  if (choice) {
+    Put(Reading(AnnualCycleTable(latitude, *choice), day));
+  }
+  return Answer();
+}
+
+// Aggregation, unit, then per column its latitude, method, quantity and name: the text that
+// Copy values gives.
+__attribute__((export_name("marovane_values_table"))) const char* marovane_values_table() {
+  Fields fields;
+  const auto aggregation = AggregationNamed(fields.next());
+  const auto unit = UnitNamed(fields.next());
+  std::vector<AnnualCycle> tables;
+  std::vector<std::string> names;
+  for (;;) {
+    const std::string_view latitude = fields.next();
+    if (latitude.empty()) {
+      break;
+    }
+    const auto method = MethodNamed(fields.next());
+    const auto quantity = QuantityNamed(fields.next());
+    names.emplace_back(fields.next());
+    if (!aggregation || !unit || !method || !quantity) {
+      break;
+    }
+    tables.push_back(AnnualCycleTable(LatitudeOf(latitude),
+                                      CycleChoice{*aggregation, *unit, *quantity, *method}));
+  }
+  output.clear();
+  if (!aggregation || tables.size() != names.size()) {
+    return Answer();
+  }
+  std::vector<ValuesColumn> columns;
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    columns.push_back({&tables[i], names[i]});
+  }
+  Put(ValuesTable(*aggregation, columns));
   return Answer();
 }
 
