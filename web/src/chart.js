@@ -36,46 +36,9 @@ const KEPT_STROKES = [
 ];
 const DAY_LENGTH_WIDTH = 1.4;
 const MONTHS = ['Jan', 'Feb', 'Mar', 'Apr', 'May', 'Jun', 'Jul', 'Aug', 'Sep', 'Oct', 'Nov', 'Dec'];
-// TODO(core): the text of a value as the file writes it (DoubleText, at most 15 significant
-// digits); the core gives the values as numbers only, which print alike at 3 decimals.
-export function doubleText(value) {
-  return String(Number(value.toPrecision(15)));
-}
-
-// Latitudes are the core's texts of them, as the files write them ("41.9", "-33.87").
-export function degrees(latitude) {
-  return `${latitude}°`;
-}
-
-export function latitudeName(latitude) {
-  if (latitude === '0') return '0°';
-  return latitude.startsWith('-') ? `${latitude.slice(1)}° S` : `${latitude}° N`;
-}
-
-// "MJ/m^2/day" as "MJ m⁻² day⁻¹": each part after a slash is a negative power.
-export function chartUnit(unitText) {
-  const [first, ...rest] = unitText.split('/');
-  return [first, ...rest.map((p) => (p.endsWith('^2') ? `${p.slice(0, -2)}⁻²` : `${p}⁻¹`))].join(' ');
-}
-
-// A little headroom over the highest value, in about five steps.
-export function niceScale(highest) {
-  if (!(highest > 0) || !Number.isFinite(highest)) return { top: 1, steps: 1 };
-  const room = highest * 1.02;
-  const rough = room / 5;
-  const power = 10 ** Math.floor(Math.log10(rough));
-  let step = 10 * power;
-  for (const m of [1, 2, 2.5, 5]) {
-    if (m * power >= rough) {
-      step = m * power;
-      break;
-    }
-  }
-  const steps = Math.ceil(room / step);
-  return { top: steps * step, steps };
-}
-
-// What the chart draws: the state of its controls and the tables of its curves.
+// What the chart draws: the state of its controls and the tables of its curves. Latitudes are
+// held as the decimal box's texts that gave them, which the core reads as Export reads them;
+// its own text of each ("41.9") tells them apart. Every text shown comes from the core.
 export class ChartData {
   constructor(core) {
     this.core = core;
@@ -87,7 +50,7 @@ export class ChartData {
     this.choice = null;
     this.fao56 = false;
     this.dayLength = false;
-    this.kept = [];  // latitudes
+    this.kept = [];  // latitudes, the core's texts
   }
 
   caption(method) {
@@ -113,10 +76,13 @@ export class ChartData {
     return !same;
   }
 
+  typedText(latitude) {
+    return latitude === this.latitude ? this.typed : this.typedOf.get(latitude);
+  }
+
   // The periods of a latitude's table, each with its value as the file rounds it.
   periods(latitude, quantity, method = this.choice.method) {
-    const typed = latitude === this.latitude ? this.typed : this.typedOf.get(latitude);
-    return this.core.cycle(typed, { ...this.choice, quantity, method });
+    return this.core.cycle(this.typedText(latitude), { ...this.choice, quantity, method });
   }
 
   currentKept() {
@@ -139,107 +105,69 @@ export class ChartData {
     this.typedOf.clear();
   }
 
-  unitText(quantity) {
-    return quantity === 'daylength' ? 'hours' : this.choice.unit;
+  texts() {
+    return this.core.chartTexts({
+      latitudeText: this.latitudeText, followsText: this.textValid, latitude: this.typed,
+      choice: this.choice, anyKept: this.kept.length > 0, dayLength: this.dayLength,
+    });
   }
 
-  periodCaption() {
-    return this.core.aggregations.find((a) => a.name === this.choice.aggregation).period;
-  }
-
-  // The curves in the order the table lists them, each with its stroke and names.
+  // The curves in the order Copy values lists them, each with its stroke and names: `name` as
+  // the table and `keyName` as the key under the chart names it.
   curves() {
     const { method } = this.choice;
-    const withFao = (name) => (this.fao56 ? `${name}, ${this.caption(method)}` : name);
     const list = [];
-    this.kept.forEach((lat, i) => list.push({
-      role: 'kept', latitude: lat, quantity: 'radiation', method, periods: this.periods(lat, 'radiation'),
-      name: degrees(lat), keyName: this.fao56 && lat === this.latitude ? withFao(latitudeName(lat)) : latitudeName(lat),
-      colour: KEPT_STROKES[i].colour, width: 2, dashes: KEPT_STROKES[i].dashes,
-    }));
+    const curve = (role, latitude, quantity, curveMethod, stroke) => {
+      const typed = this.typedText(latitude);
+      const names = this.core.curveNames(typed, method);
+      return {
+        role, latitude, typed, quantity, method: curveMethod, names,
+        periods: this.periods(latitude, quantity, curveMethod), ...stroke,
+      };
+    };
+    // Beside the other method's curve, the latitude drawn says which method drew it.
+    const methodKey = (names) => (this.fao56 ? `${names.name}, ${this.caption(method)}` : names.name);
+    this.kept.forEach((lat, i) => {
+      const c = curve('kept', lat, 'radiation', method, { colour: KEPT_STROKES[i].colour, width: 2, dashes: KEPT_STROKES[i].dashes });
+      list.push({ ...c, name: c.names.curve, keyName: lat === this.latitude ? methodKey(c.names) : c.names.name });
+    });
     const shown = !this.currentKept();
     if (shown) {
-      list.push({
-        role: 'current', latitude: this.latitude, quantity: 'radiation', method,
-        periods: this.periods(this.latitude, 'radiation'),
-        name: withFao(degrees(this.latitude)), keyName: withFao(latitudeName(this.latitude)),
-        colour: BLUE, width: 2.6, dashes: [],
-      });
+      const c = curve('current', this.latitude, 'radiation', method, { colour: BLUE, width: 2.6, dashes: [] });
+      list.push({ ...c, name: this.fao56 ? c.names.method : c.names.curve, keyName: methodKey(c.names) });
     }
     if (this.fao56) {
       const other = this.otherMethod();
-      list.push({
-        role: 'fao56', latitude: this.latitude, quantity: 'radiation', method: other,
-        periods: this.periods(this.latitude, 'radiation', other),
-        name: `${degrees(this.latitude)}, ${this.caption(other)}`,
-        keyName: `${latitudeName(this.latitude)}, ${this.caption(other)}`,
-        colour: BLUE, width: 2.2, dashes: [5, 2],
-      });
+      const c = curve('fao56', this.latitude, 'radiation', other, { colour: BLUE, width: 2.2, dashes: [5, 2] });
+      list.push({ ...c, name: c.names.other, keyName: `${c.names.name}, ${this.caption(other)}` });
     }
     if (this.dayLength) {
-      this.kept.forEach((lat, i) => list.push({
-        role: 'keptDayLength', latitude: lat, quantity: 'daylength', method,
-        periods: this.periods(lat, 'daylength'), name: `Day length at ${degrees(lat)}`,
-        keyName: `Day length at ${latitudeName(lat)}`,
-        colour: KEPT_STROKES[i].colour, width: DAY_LENGTH_WIDTH, dashes: KEPT_STROKES[i].dayDashes,
-      }));
+      this.kept.forEach((lat, i) => {
+        const c = curve('keptDayLength', lat, 'daylength', method, { colour: KEPT_STROKES[i].colour, width: DAY_LENGTH_WIDTH, dashes: KEPT_STROKES[i].dayDashes });
+        list.push({ ...c, name: c.names.dayLength, keyName: c.names.dayLength });
+      });
       if (shown) {
-        list.push({
-          role: 'dayLength', latitude: this.latitude, quantity: 'daylength', method,
-          periods: this.periods(this.latitude, 'daylength'), name: `Day length at ${degrees(this.latitude)}`,
-          keyName: `Day length at ${latitudeName(this.latitude)}`,
-          colour: BLUE, width: DAY_LENGTH_WIDTH, dashes: DOTTED,
-        });
+        const c = curve('dayLength', this.latitude, 'daylength', method, { colour: BLUE, width: DAY_LENGTH_WIDTH, dashes: DOTTED });
+        list.push({ ...c, name: c.names.dayLength, keyName: c.names.dayLength });
       }
     }
     return list;
   }
 
-  title() {
-    const { aggregation, unit } = this.choice;
-    // A dekad's value in a per-dekad unit is its total over the dekad's own days.
-    const values = aggregation === 'daily' ? 'daily values'
-      : aggregation === 'dekadal' && unit.endsWith('/dekad') ? 'dekadal totals'
-        : `${aggregation} means`;
-    let title = 'Extraterrestrial radiation';
-    if (this.kept.length === 0) title += ` at ${latitudeName(this.latitude)}`;
-    title += `, ${values}, ${chartUnit(unit)}`;
-    if (this.dayLength) title += '; day length, hours';
-    return title;
-  }
-
-  windowTitle() {
-    const caption = this.core.aggregations.find((a) => a.name === this.choice.aggregation).caption;
-    return `Annual cycle at ${degrees(this.latitude)}, ${caption}, ${this.choice.unit}`;
-  }
-
-  status() {
-    if (this.textValid) return 'Follows the main window.';
-    return `"${this.latitudeText}" is not a latitude from -90 to 90: the chart keeps ${degrees(this.latitude)}.`;
-  }
-
   // The values drawn as a table a spreadsheet pastes into cells.
   table(curves = this.curves()) {
-    let text = this.periodCaption();
-    for (const c of curves) text += `\t${c.name} (${this.unitText(c.quantity)})`;
-    text += '\n';
-    // Every table of one aggregation has the same periods in the same order.
-    this.periods(this.latitude, 'radiation').forEach((p, row) => {
-      text += String(p.number);
-      for (const c of curves) text += `\t${doubleText(c.periods[row].value)}`;
-      text += '\n';
-    });
-    return text;
+    return this.core.valuesTable(this.choice, curves.map((c) => ({
+      latitude: c.typed, method: c.method, quantity: c.quantity, name: c.name,
+    })));
   }
 
-  reading(curve, period) {
-    const how = curve.quantity === 'daylength' ? 'day length' : this.caption(curve.method);
-    const value = curve.periods[period.index].value;
-    return `${this.periodCaption()} ${period.number} at ${latitudeName(curve.latitude)} (${how}): ` +
-      `${doubleText(value)} ${chartUnit(this.unitText(curve.quantity))}`;
+  reading(curve, day) {
+    return this.core.reading(curve.typed, { ...this.choice, quantity: curve.quantity, method: curve.method }, day);
   }
 }
 
+// The step under the pointer's day, to find the curve nearest the pointer: the nearest day,
+// or the period that holds the day (its first day included, the year's end the last's).
 function periodAt(periods, aggregation, day) {
   if (!Number.isFinite(day) || periods.length === 0) return null;
   if (aggregation === 'daily') {
@@ -270,14 +198,15 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
   const daily = aggregation === 'daily';
   const dayEnd = Math.max(366, ...periods.map((p) => p.firstDay + p.days));
   const highest = Math.max(0, ...curves.filter((c) => c.quantity !== 'daylength').flatMap((c) => c.periods.map((p) => p.value)));
-  const scale = niceScale(highest);
+  const scale = data.core.niceScale(highest);
+  const texts = data.texts();
 
   const svg = create('svg')
     .attr('xmlns', 'http://www.w3.org/2000/svg')
     .attr('width', width).attr('height', height)
     .attr('viewBox', `0 0 ${width} ${height}`)
     .attr('font-family', 'sans-serif').attr('font-size', fontSize);
-  svg.append('title').text(data.title());
+  svg.append('title').text(texts.title);
   svg.append('rect').attr('width', width).attr('height', height).attr('fill', '#ffffff');
 
   // The key under the plot: an entry per radiation curve and one for the day lengths.
@@ -317,7 +246,7 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
   const hours = scaleLinear().domain([0, 24]).range([plot.y + plot.h, plot.y]);
 
   svg.append('text').attr('x', width / 2).attr('y', fontSize * 1.5).attr('text-anchor', 'middle')
-    .attr('font-weight', 'bold').attr('font-size', fontSize * 1.2).text(data.title());
+    .attr('font-weight', 'bold').attr('font-size', fontSize * 1.2).text(texts.title);
 
   // Month boundaries as grid lines, the months' names between them.
   const grid = svg.append('g').attr('stroke', '#dddddd').attr('stroke-width', 1);
@@ -338,10 +267,10 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
     .attr('text-anchor', 'middle').text('Day of the year');
 
   svg.append('g').attr('transform', `translate(${plot.x},0)`)
-    .call(axisLeft(y).tickValues(ticks).tickFormat((d) => doubleText(d)))
+    .call(axisLeft(y).tickValues(ticks).tickFormat((d) => String(Number(d.toPrecision(6)))))
     .attr('font-size', fontSize).attr('font-family', 'sans-serif');
   svg.append('text').attr('transform', `translate(${fontSize * 1.2},${plot.y + plot.h / 2}) rotate(-90)`)
-    .attr('text-anchor', 'middle').text(chartUnit(data.choice.unit));
+    .attr('text-anchor', 'middle').text(texts.unit);
 
   if (data.dayLength) {
     const right = svg.append('g').attr('transform', `translate(${plot.x + plot.w},0)`)
@@ -397,12 +326,12 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
       const cy = scaleOf(c.periods[period.index].value);
       const distance = Math.abs(cy - py);
       if (distance <= REACH && (!best || distance < best.distance)) {
-        best = { distance, text: data.reading(c, period), x: daily ? x(period.firstDay) : px, y: cy };
+        best = { distance, text: data.reading(c, day), x: daily ? x(period.firstDay) : px, y: cy };
       }
     }
     return best;
   };
-  return { svg: svg.node(), readingAt, plot };
+  return { svg: svg.node(), readingAt, plot, texts };
 }
 
 // The chart alone at the slide's size, laid out at 800 pixels' width and scaled to it.

@@ -389,8 +389,8 @@ function redraw() {
   chartView = drawChart(chart, width, height);
   chartView.svg.setAttribute('aria-hidden', 'true');
   view.replaceChildren(chartView.svg);
-  view.setAttribute('aria-label', chart.title());
-  $('chartTitle').textContent = chart.windowTitle();
+  view.setAttribute('aria-label', chartView.texts.title);
+  $('chartTitle').textContent = chartView.texts.windowTitle;
   const method = chart.choice.method === 'fao56' ? 'harmonic' : 'fao56';
   $('chkFao56Text').textContent = core.methods.find((m) => m.name === method).caption;
   $('chkFao56').parentElement.title = method === 'harmonic'
@@ -401,8 +401,9 @@ function redraw() {
 }
 
 function updateChartControls() {
-  $('lblStatus').textContent = chart.status();
-  $('lblStatus').title = chart.status();
+  const { status } = chart.texts();
+  $('lblStatus').textContent = status;
+  $('lblStatus').title = status;
   $('lblStatus').classList.toggle('strange', !chart.textValid);
   $('cmdKeep').disabled = !chart.canKeep();
   $('cmdClear').disabled = chart.kept.length === 0;

@@ -339,6 +339,26 @@ describe('the chart', () => {
     });
   }
 
+  it("the pointer on a curve reads its period's value, as the core words it", async () => {
+    const page = await openPage(browser, server.url);
+    await page.click(byName('Chart', 'button'));
+    await page.click(byName('Day length', 'checkbox'));
+    const choice = { aggregation: 'dekadal', unit: 'MJ/m^2/day', method: 'harmonic' };
+    for (const [role, quantity] of [['current', 'radiation'], ['dayLength', 'daylength']]) {
+      // A point a third of the way along the curve, in the page's coordinates.
+      const point = await page.$eval(`#chartView path[data-role=${role}]`, (path) => {
+        const p = path.getPointAtLength(path.getTotalLength() / 3);
+        const m = path.getScreenCTM();
+        return { x: p.x * m.a + m.e, y: p.y * m.d + m.f };
+      });
+      await page.mouse.move(point.x, point.y);
+      const shown = await page.$eval('#lblValue', (e) => e.textContent);
+      const readings = core.cycle('41.9', { ...choice, quantity }).map((p) => core.reading('41.9', { ...choice, quantity }, p.firstDay + 0.5));
+      assert.ok(readings.includes(shown), `"${shown}" is no reading of the ${role} curve`);
+    }
+    await page.close();
+  });
+
   it("Copy values holds the export's numbers, one column per curve", async () => {
     const page = await openPage(browser, server.url);
     const context = page.browserContext();
