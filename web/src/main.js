@@ -29,14 +29,19 @@ const log = [];
 
 // ---- Messages --------------------------------------------------------------------------
 
-// A modal message; resolves true for OK, false for Cancel or Escape.
+let closeMessage = null;  // answers the message shown, if any
+
+// A modal message; resolves true for OK, false for Cancel or Escape. A new one takes the
+// place of one still shown, which counts as cancelled.
 function say(text, title = APP_TITLE, { cancel = false } = {}) {
+  closeMessage?.(false);
   const dialog = $('message');
   $('messageTitle').textContent = title || APP_TITLE;
   $('messageText').textContent = text;
   $('messageCancel').hidden = !cancel;
   return new Promise((resolve) => {
     const done = (ok) => {
+      closeMessage = null;
       $('messageOk').onclick = null;
       $('messageCancel').onclick = null;
       dialog.onclose = null;
@@ -46,6 +51,7 @@ function say(text, title = APP_TITLE, { cancel = false } = {}) {
     $('messageOk').onclick = () => done(true);
     $('messageCancel').onclick = () => done(false);
     dialog.onclose = () => done(false);
+    closeMessage = done;
     dialog.showModal();
     $('messageOk').focus();
   });
