@@ -8,7 +8,7 @@ import { catchDownloads, launch, openPage, root, serve } from './tests/harness.m
 const server = await serve();
 const browser = await launch();
 try {
-  const page = await openPage(browser, server.url, { width: 1000, height: 1020 });
+  const page = await openPage(browser, server.url, { width: 1000, height: 1120 });
   await page.click('#mnuChart');
   for (const latitude of ['-33.87', '0', '60']) {
     await page.click('#txtLat', { clickCount: 3 });
@@ -21,7 +21,7 @@ try {
   const view = await page.$('#chartView');
   const box = await view.boundingBox();
   await page.mouse.move(box.x + box.width * 0.45, box.y + box.height * 0.2);
-  await page.screenshot({ path: join(root, 'docs', 'web.png'), fullPage: true });
+  await page.screenshot({ path: join(root, 'docs', 'web.png') });
   const downloads = await catchDownloads(page);
   await page.click('#cmdSaveImage');
   await page.click('#imagePng');
