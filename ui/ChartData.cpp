@@ -76,7 +76,7 @@ void ChartData::keepDayLengths() {
   }
   for (const ChartCurve& k : kept_) {
     keptDayLengths_.push_back(
-        {TableOf(k.table.latitude, cycle_, Quantity::DayLength, Method::Harmonic),
+        {TableOf(k.table.latitude, cycle_, Quantity::DayLength, cycle_.method),
          Text(DayLengthCurveName(k.table.latitude))});
   }
 }
