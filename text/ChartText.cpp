@@ -57,6 +57,18 @@ std::string DayLengthCurveName(float latitude) {
   return "Day length at " + LatitudeDegrees(latitude);
 }
 
+std::string KeyName(float latitude) {
+  return LatitudeName(latitude);
+}
+
+std::string MethodKeyName(float latitude, Method method) {
+  return LatitudeName(latitude) + ", " + std::string(Describe(method).caption);
+}
+
+std::string DayLengthKeyName(float latitude) {
+  return "Day length at " + LatitudeName(latitude);
+}
+
 std::string ChartTitle(float latitude, const CycleChoice& choice, bool anyKept, bool dayLength) {
   // A dekad's value in a per-dekad unit is its total over the dekad's own days.
   const std::string values =

@@ -27,6 +27,13 @@ std::string ChartUnit(const CycleChoice& choice);
 std::string CurveName(float latitude);
 std::string MethodCurveName(float latitude, Method method);
 std::string DayLengthCurveName(float latitude);
+// The key under the chart names by hemisphere: "41.9° N"; beside the other method's curve
+// "41.9° N, Harmonic"; a day length "Day length at 41.9° N".
+std::string KeyName(float latitude);
+std::string MethodKeyName(float latitude, Method method);
+std::string DayLengthKeyName(float latitude);
+// The key's one entry for every day length drawn, each dotted in its latitude's colour.
+inline constexpr std::string_view kDayLengthKey = "Day length (dotted, right axis)";
 
 // What the chart draws: "Extraterrestrial radiation at 41.9° N, dekadal means,
 // MJ m⁻² day⁻¹"; with kept curves, whose latitudes the legend names, no latitude; with the

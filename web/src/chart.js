@@ -53,10 +53,6 @@ export class ChartData {
     this.kept = [];  // latitudes, the core's texts
   }
 
-  caption(method) {
-    return this.core.methods.find((m) => m.name === method).caption;
-  }
-
   otherMethod() {
     return this.choice.method === 'fao56' ? 'harmonic' : 'fao56';
   }
@@ -126,7 +122,7 @@ export class ChartData {
       };
     };
     // Beside the other method's curve, the latitude drawn says which method drew it.
-    const methodKey = (names) => (this.fao56 ? `${names.name}, ${this.caption(method)}` : names.name);
+    const methodKey = (names) => (this.fao56 ? names.keyMethod : names.name);
     this.kept.forEach((lat, i) => {
       const c = curve('kept', lat, 'radiation', method, { colour: KEPT_STROKES[i].colour, width: 2, dashes: KEPT_STROKES[i].dashes });
       list.push({ ...c, name: c.names.curve, keyName: lat === this.latitude ? methodKey(c.names) : c.names.name });
@@ -139,16 +135,16 @@ export class ChartData {
     if (this.fao56) {
       const other = this.otherMethod();
       const c = curve('fao56', this.latitude, 'radiation', other, { colour: BLUE, width: 2.2, dashes: [5, 2] });
-      list.push({ ...c, name: c.names.other, keyName: `${c.names.name}, ${this.caption(other)}` });
+      list.push({ ...c, name: c.names.other, keyName: c.names.keyOther });
     }
     if (this.dayLength) {
       this.kept.forEach((lat, i) => {
         const c = curve('keptDayLength', lat, 'daylength', method, { colour: KEPT_STROKES[i].colour, width: DAY_LENGTH_WIDTH, dashes: KEPT_STROKES[i].dayDashes });
-        list.push({ ...c, name: c.names.dayLength, keyName: c.names.dayLength });
+        list.push({ ...c, name: c.names.dayLength, keyName: c.names.keyDayLength });
       });
       if (shown) {
         const c = curve('dayLength', this.latitude, 'daylength', method, { colour: BLUE, width: DAY_LENGTH_WIDTH, dashes: DOTTED });
-        list.push({ ...c, name: c.names.dayLength, keyName: c.names.dayLength });
+        list.push({ ...c, name: c.names.dayLength, keyName: c.names.keyDayLength });
       }
     }
     return list;
@@ -164,20 +160,6 @@ export class ChartData {
   reading(curve, day) {
     return this.core.reading(curve.typed, { ...this.choice, quantity: curve.quantity, method: curve.method }, day);
   }
-}
-
-// The step under the pointer's day, to find the curve nearest the pointer: the nearest day,
-// or the period that holds the day (its first day included, the year's end the last's).
-function periodAt(periods, aggregation, day) {
-  if (!Number.isFinite(day) || periods.length === 0) return null;
-  if (aggregation === 'daily') {
-    const nearest = Math.round(day);
-    return nearest >= 1 && nearest <= periods.length ? { ...periods[nearest - 1], index: nearest - 1 } : null;
-  }
-  const index = periods.findIndex((p) => day >= p.firstDay && day < p.firstDay + p.days);
-  if (index >= 0) return { ...periods[index], index };
-  const last = periods[periods.length - 1];
-  return day === last.firstDay + last.days ? { ...last, index: periods.length - 1 } : null;
 }
 
 function curvePoints(periods, daily) {
@@ -213,7 +195,7 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
   const keyEntries = curves.filter((c) => c.quantity !== 'daylength')
     .map((c) => ({ text: c.keyName, colour: c.colour, width: c.width, dashes: c.dashes }));
   if (data.dayLength) {
-    keyEntries.push({ text: 'Day length (dotted, right axis)', colour: AXIS_GREY, width: DAY_LENGTH_WIDTH, dashes: DOTTED });
+    keyEntries.push({ text: texts.dayLengthKey, colour: AXIS_GREY, width: DAY_LENGTH_WIDTH, dashes: DOTTED });
   }
   const key = keyEntries.length < 2 ? [] : keyEntries;
   const stroke = 36;
@@ -316,14 +298,15 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
   const readingAt = (px, py) => {
     if (px < plot.x || px > plot.x + plot.w || py < plot.y || py > plot.y + plot.h) return null;
     const day = x.invert(px);
-    const period = periodAt(periods, aggregation, day);
-    if (!period) return null;
+    const index = data.core.periodAt(aggregation, day);
+    if (index < 0) return null;
+    const period = periods[index];
     const readable = [...curves].sort((a, b) => ['current', 'fao56', 'dayLength', 'kept', 'keptDayLength'].indexOf(a.role)
       - ['current', 'fao56', 'dayLength', 'kept', 'keptDayLength'].indexOf(b.role));
     let best = null;
     for (const c of readable) {
       const scaleOf = c.quantity === 'daylength' ? hours : y;
-      const cy = scaleOf(c.periods[period.index].value);
+      const cy = scaleOf(c.periods[index].value);
       const distance = Math.abs(cy - py);
       if (distance <= REACH && (!best || distance < best.distance)) {
         best = { distance, text: data.reading(c, day), x: daily ? x(period.firstDay) : px, y: cy };

@@ -217,20 +217,31 @@ export class Core {
   }
 
   // The chart's texts for the latitude drawn (as checkLatitude gives it) and the main window's
-  // text: {title, windowTitle, status, unit}.
+  // text: {title, windowTitle, status, unit, dayLengthKey}.
   chartTexts({latitudeText, followsText, latitude, choice, anyKept = false, dayLength = false}) {
     const f = this.call('marovane_chart_texts', latitudeText, followsText ? '1' : '0', latitude,
         ...choiceFields(choice), anyKept ? '1' : '0', dayLength ? '1' : '0');
-    return {title: f.text(0), windowTitle: f.text(1), status: f.text(2), unit: f.text(3)};
+    return {title: f.text(0), windowTitle: f.text(1), status: f.text(2), unit: f.text(3),
+      dayLengthKey: f.text(4)};
   }
 
-  // The legend's names for a latitude drawn by `method`: {curve: "41.9°", method:
-  // "41.9°, Harmonic", other: "41.9°, FAO-56", dayLength: "Day length at 41.9°", name:
-  // "41.9° N", degrees: "41.9°"}.
+  // The names of a latitude drawn by `method`, as Copy values gives them: {curve: "41.9°",
+  // method: "41.9°, Harmonic", other: "41.9°, FAO-56", dayLength: "Day length at 41.9°"}; as
+  // the title and the status line: {name: "41.9° N", degrees: "41.9°"}; as the key under the
+  // chart: {keyMethod: "41.9° N, Harmonic", keyOther: "41.9° N, FAO-56", keyDayLength:
+  // "Day length at 41.9° N"}.
   curveNames(latitude, method = 'harmonic') {
     const f = this.call('marovane_curve_names', latitude, method);
     return {curve: f.text(0), method: f.text(1), other: f.text(2), dayLength: f.text(3),
-      name: f.text(4), degrees: f.text(5)};
+      name: f.text(4), degrees: f.text(5), keyMethod: f.text(6), keyOther: f.text(7),
+      keyDayLength: f.text(8)};
+  }
+
+  // The index of the period of `aggregation` under `day` on the axis (fractional): the nearest
+  // day, or the period that holds it; -1 off the year.
+  periodAt(aggregation, day) {
+    const f = this.call('marovane_period_at', aggregation, day);
+    return f.length > 0 ? f.number(0) : -1;
   }
 
   // The value axis for the highest value drawn: {top, steps}.

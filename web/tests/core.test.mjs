@@ -246,7 +246,14 @@ test('the chart says what the window\'s chart says', () => {
     choice: dekadTotals}).status, '"95" is not a latitude from -90 to 90: the chart keeps 41.9°.');
   assert.deepEqual(core.curveNames('-33.87', 'fao56'), {curve: '-33.87°',
     method: '-33.87°, FAO-56', other: '-33.87°, Harmonic', dayLength: 'Day length at -33.87°',
-    name: '33.87° S', degrees: '-33.87°'});
+    name: '33.87° S', degrees: '-33.87°', keyMethod: '33.87° S, FAO-56',
+    keyOther: '33.87° S, Harmonic', keyDayLength: 'Day length at 33.87° S'});
+  // The period under the pointer: the nearest day, or the period that holds the day.
+  for (const [aggregation, day, index] of [['daily', 1.4, 0], ['daily', 365.6, -1],
+    ['monthly', 32, 1], ['monthly', 366, 11], ['dekadal', 10.99, 0], ['weekly', 371, 52],
+    ['monthly', 0.5, -1]]) {
+    assert.equal(core.periodAt(aggregation, day), index, `${aggregation} ${day}`);
+  }
   for (const [highest, top, steps] of [[41.757, 50, 5], [0.9, 1, 5], [0, 1, 5], [476.3, 500, 5],
     [13.2, 15, 3]]) {
     assert.deepEqual(core.niceScale(highest), {top, steps}, String(highest));

@@ -338,8 +338,8 @@ __attribute__((export_name("marovane_cycle_values"))) const char* marovane_cycle
 }
 
 // Latitude text, whether the chart follows it, the latitude drawn, choice, whether curves are
-// kept, whether the day length is shown: the chart's title, window title, status line and
-// value unit.
+// kept, whether the day length is shown: the chart's title, window title, status line, value
+// unit and the key's entry for the day lengths.
 __attribute__((export_name("marovane_chart_texts"))) const char* marovane_chart_texts() {
   Fields fields;
   const std::string_view latitudeText = fields.next();
@@ -356,11 +356,13 @@ __attribute__((export_name("marovane_chart_texts"))) const char* marovane_chart_
   Put(ChartWindowTitle(latitude, *choice));
   Put(ChartStatus(latitudeText, follows, latitude));
   Put(ChartUnit(*choice));
+  Put(kDayLengthKey);
   return Answer();
 }
 
-// Latitude and method: the legend's names of its curve, of it by this method and by the
-// other, of its day length, and the latitude as the title and as the legend name it.
+// Latitude and method: the names of its curve, of it by this method and by the other, of its
+// day length, the latitude as the title and as the status name it, then the key's names of
+// it by this method and by the other and of its day length.
 __attribute__((export_name("marovane_curve_names"))) const char* marovane_curve_names() {
   Fields fields;
   const float latitude = LatitudeOf(fields.next());
@@ -372,6 +374,9 @@ __attribute__((export_name("marovane_curve_names"))) const char* marovane_curve_
   Put(DayLengthCurveName(latitude));
   Put(LatitudeName(latitude));
   Put(LatitudeDegrees(latitude));
+  Put(MethodKeyName(latitude, method));
+  Put(MethodKeyName(latitude, method == Method::Fao56 ? Method::Harmonic : Method::Fao56));
+  Put(DayLengthKeyName(latitude));
   return Answer();
 }
 
@@ -382,6 +387,24 @@ __attribute__((export_name("marovane_nice_scale"))) const char* marovane_nice_sc
   output.clear();
   Put(DoubleText(scale.top));
   Put(static_cast<std::int64_t>(scale.steps));
+  return Answer();
+}
+
+// Aggregation and a day on the axis: the index of the period under it, empty off the year.
+__attribute__((export_name("marovane_period_at"))) const char* marovane_period_at() {
+  Fields fields;
+  const auto aggregation = AggregationNamed(fields.next());
+  const double day = NumericValue(fields.next()).value_or(-1.0);
+  output.clear();
+  if (!aggregation) {
+    return Answer();
+  }
+  AnnualCycle table;
+  table.choice.aggregation = *aggregation;
+  table.periods = CyclePeriods(*aggregation);
+  if (const CyclePeriod* period = PeriodAt(table, day)) {
+    Put(static_cast<std::int64_t>(period - table.periods.data()));
+  }
   return Answer();
 }
 
