@@ -99,8 +99,12 @@ std::string ChartStatus(std::string_view latitudeText, bool followsText, float l
   if (followsText) {
     return "Follows the main window.";
   }
-  return "\"" + std::string(latitudeText) +
-         "\" is not a latitude from -90 to 90: the chart keeps " + LatitudeDegrees(latitude) + ".";
+  std::string status = "\"";
+  status.append(latitudeText)
+      .append("\" is not a latitude from -90 to 90: the chart keeps ")
+      .append(LatitudeDegrees(latitude))
+      .append(".");
+  return status;
 }
 
 ValueScale NiceScale(double highest) {
