@@ -191,18 +191,16 @@ std::string TableText(const std::vector<float>& latitudes, const CycleChoice& ch
     if (layout == TableLayout::Wide) {
       text += latitudeText;
       for (const CyclePeriod& p : table.periods) {
-        text.append(",").append(DoubleText(p.value));
+        text.push_back(',');
+        AppendDoubleText(text, p.value);
       }
       text += "\r\n";
       continue;
     }
     for (const CyclePeriod& p : table.periods) {
-      text.append(latitudeText)
-          .append(",")
-          .append(std::to_string(p.number))
-          .append(",")
-          .append(DoubleText(p.value))
-          .append("\r\n");
+      text.append(latitudeText).append(",").append(std::to_string(p.number)).append(",");
+      AppendDoubleText(text, p.value);
+      text.append("\r\n");
     }
   }
   return text;

@@ -103,7 +103,8 @@ bool AppendThousandths(double value, std::string& text) {
     --kept;
   }
   if (kept > 0) {
-    text.append(".").append(fraction.data(), kept);
+    text.push_back('.');
+    text.append(fraction.data(), kept);
   }
   return true;
 }
@@ -216,7 +217,14 @@ std::string SingleText(float value) {
 
 std::string DoubleText(double value) {
   std::string text;
-  return AppendThousandths(value, text) ? text : DefaultText(value, 15);
+  AppendDoubleText(text, value);
+  return text;
+}
+
+void AppendDoubleText(std::string& text, double value) {
+  if (!AppendThousandths(value, text)) {
+    text += DefaultText(value, 15);
+  }
 }
 
 }  // namespace marovane

@@ -38,5 +38,7 @@ std::string SingleText(float value);
 
 // Default text of a double: as SingleText with at most 15 significant digits.
 std::string DoubleText(double value);
+// The same text appended to `text`: the tables write millions of them.
+void AppendDoubleText(std::string& text, double value);
 
 }  // namespace marovane
