@@ -10,6 +10,7 @@ namespace {
 const char* const kLatitude = "lat";
 const char* const kBounds = "nv";
 const char* const kTime = "time";
+const char* const kStation = "station";
 
 bool PerDekadTotal(const CycleChoice& choice) {
   return choice.quantity == Quantity::Radiation && Describe(choice.unit).perDekad;
@@ -163,6 +164,47 @@ TableDescription DescribeDatedTable(const CycleChoice& choice, const Date& epoch
       "Each day takes its day of the year J (1 to 366; 29 February is day 60 of a leap year). "
       "Each period runs from its time to its upper bound, whole even where it reaches past the "
       "dates asked for. Values are rounded to 3 decimals, as in Marovane's text files.");
+  return table;
+}
+
+namespace {
+
+// A table of latitudes made a table of stations: lat along station, the identifiers beside it.
+TableDescription OfStations(TableDescription table) {
+  table.latitudeDimension = kStation;
+  table.nameLengthDimension = "name_strlen";
+  table.latitude.dimensions = {kStation};
+  std::erase_if(table.latitude.attributes,
+                [](const TableAttribute& a) { return a.name == "axis"; });
+  table.stationId = TableVariable{"station_id",
+                                  {kStation, table.nameLengthDimension},
+                                  {{"long_name", "station identifier"},
+                                   {"cf_role", "timeseries_id"},
+                                   // Readers that know it (netCDF4, xarray) give texts, not bytes.
+                                   {"_Encoding", "utf-8"}}};
+  for (std::string& dimension : table.data.dimensions) {
+    dimension = dimension == kLatitude ? kStation : dimension;
+  }
+  std::string coordinates = "lat station_id";
+  std::erase_if(table.data.attributes, [&](const TableAttribute& a) {
+    if (a.name == "coordinates") {
+      coordinates += " " + a.value;
+    }
+    return a.name == "coordinates";
+  });
+  table.data.attributes.push_back({"coordinates", coordinates});
+  return table;
+}
+
+}  // namespace
+
+TableDescription DescribeStationTable(const CycleChoice& choice) {
+  return OfStations(DescribeTable(choice));
+}
+
+TableDescription DescribeStationDatedTable(const CycleChoice& choice, const Date& epoch) {
+  TableDescription table = OfStations(DescribeDatedTable(choice, epoch));
+  table.global.insert(table.global.begin() + 1, {"featureType", "timeSeries"});
   return table;
 }
 
