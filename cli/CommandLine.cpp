@@ -175,7 +175,7 @@ std::optional<Stations> TableStations(const TableRequest& request, int& status, 
   std::string refusal;
   std::optional<Stations> stations = ParseStations(text, request.columns, refusal);
   if (!stations) {
-    err << "--stations: " << shownInput << ", " << refusal << "; no table written.\n";
+    err << "--stations: " << shownInput << ": " << refusal << "; no table written.\n";
     status = kExitBadArguments;
   }
   return stations;

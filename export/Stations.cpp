@@ -222,11 +222,11 @@ std::optional<Stations> CheckedStations(const std::vector<std::string>& header,
     return std::nullopt;
   }
   if (rows.empty()) {
-    refusal = "holds no station below its header";
+    refusal = "no station below the header";
     return std::nullopt;
   }
   if (rows.size() > kMostTableLatitudes) {
-    refusal = "holds more than 1,000,000 stations";
+    refusal = "more than 1,000,000 stations";
     return std::nullopt;
   }
   Stations stations;
@@ -289,7 +289,7 @@ std::optional<Stations> ParseStations(std::string_view text, const StationColumn
     return std::nullopt;
   }
   if (rows.empty()) {
-    refusal = "holds no header line naming its columns (id,lat,lon)";
+    refusal = "no header line naming the columns (id,lat,lon)";
     return std::nullopt;
   }
   const std::vector<std::string> header = std::move(rows.front().fields);

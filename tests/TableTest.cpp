@@ -396,8 +396,8 @@ TEST(Table, Stations) {
       {"id,lat\nA,1\n", {}, {}, "the header has no column 'y' (--latitude-column)", {"y", ""}},
       {"id,lat\nA,1\n", {}, {}, "the header has no column 'code' (--id-column)", {"", "code"}},
       {"id,lat,Lat\nA,1,2\n", {}, {}, "the header names column 'Lat' twice (columns 2 and 3)"},
-      {"id,lat\n", {}, {}, "holds no station below its header"},
-      {"", {}, {}, "holds no header line"},
+      {"id,lat\n", {}, {}, "no station below the header"},
+      {"", {}, {}, "no header line naming the columns"},
       {"id,lat\n\"A,1\n", {}, {}, "line 2: a quoted field is not closed"},
   };
   for (const Case& c : cases) {
@@ -607,6 +607,18 @@ TEST(Table, CommandLine) {
   const std::string link = (dir / "link.csv").string();
   test::WriteText(lats, "41.9 10\n");
   fs::create_symlink("lats.csv", link);
+  // Station lists: a good one, one of other names and separators, and one bad file of each kind.
+  const std::string stations = (dir / "stations.csv").string();
+  test::WriteText(stations, "id,lat,lon\r\nROM,41.9,12.5\r\n\"Sydney, NSW\",-33.8675,151.2\r\n");
+  const Stations stationList{{"ROM", "Sydney, NSW"}, {41.9f, -33.8675f}};
+  const std::string otherNames = (dir / "other.csv").string();
+  test::WriteText(otherNames, "\xEF\xBB\xBF" "code;y;station\nA;1;x\nB;-1;y\n");
+  const std::string badStations = (dir / "bad-stations.csv").string();
+  test::WriteText(badStations, "id,lat\nA,1\nB,91\n");
+  const std::string twiceStations = (dir / "twice-stations.csv").string();
+  test::WriteText(twiceStations, "station,latitude\nA,1\nA,2\n");
+  const std::string noLatitude = (dir / "no-latitude.csv").string();
+  test::WriteText(noLatitude, "id,x,y\nA,1,2\n");
   const CycleChoice monthly{Aggregation::Monthly, Unit::MmPerDay};
   const std::string twoLatitudes = TableText({41.9f, -33.868f}, CycleChoice{}, TableLayout::Wide);
 
@@ -678,6 +690,70 @@ TEST(Table, CommandLine) {
        "2024-02-28,41.9,9.323\r\n2024-02-29,41.9,9.428\r\n2024-03-01,41.9,9.533\r\n",
        ""},
       {{"--grid", "0:10:5", "--table", nc}, 0, "", "Table written to", nc},
+      // Stations by name: rows led by the identifiers, in the file's order.
+      {{"--stations", stations, "-a", "monthly", "-u", "5", "--table", "-"},
+       0,
+       StationTableText(stationList, monthly, TableLayout::Wide),
+       ""},
+      {{"-s", stations, "--layout", "long", "--table", csv},
+       0,
+       "",
+       "Table written to",
+       csv,
+       StationTableText(stationList, CycleChoice{}, TableLayout::Long)},
+      {{"--stations", stations, "-d", "2024-02-28/2024-03-01", "-t", "-"},
+       0,
+       StationDatedTableText(stationList,
+                             DatedPeriods(*ParseIsoDate("2024-02-28"), *ParseIsoDate("2024-03-01"),
+                                          Aggregation::Daily),
+                             {Aggregation::Daily}),
+       ""},
+      {{"--stations", otherNames, "--latitude-column", "Y", "--id-column", "CODE", "-t", "-"},
+       0,
+       StationTableText({{"A", "B"}, {1.0f, -1.0f}}, CycleChoice{}, TableLayout::Wide),
+       ""},
+      {{"--stations", stations, "--table", nc}, 0, "", "Table written to", nc},
+      {{"--stations", badStations, "--table", csv},
+       2,
+       "",
+       "--stations: '" + badStations +
+           "': row 2 (line 3), column 'lat': '91' lies outside -90..90; no table written.\n"},
+      {{"--stations", twiceStations, "--table", nc},
+       2,
+       "",
+       "': row 2 (line 3), column 'station': 'A' is already the identifier of row 1; each station "
+       "needs its own; no table written."},
+      {{"--stations", noLatitude, "--table", csv},
+       2,
+       "",
+       "': the header names no latitude column (lat or latitude, in any case); its columns are "
+       "'id', 'x', 'y'; give --latitude-column NAME; no table written."},
+      {{"--stations", stations, "--latitude-column", "lon", "--id-column", "name", "-t", csv},
+       2,
+       "",
+       "the header has no column 'name' (--id-column); its columns are 'id', 'lat', 'lon'"},
+      {{"--stations", (dir / "none.csv").string(), "--table", csv},
+       1,
+       "",
+       "--stations: '" + (dir / "none.csv").string() + "' could not be read: No such file"},
+      {{"--stations", stations, "-l", "1", "--table", csv}, 2, "", "--stations and --latitude" + oneWay},
+      {{"--grid", "0:1:1", "--stations", stations, "--table", csv},
+       2,
+       "",
+       "--stations and --grid" + oneWay},
+      {{"--stations", stations}, 2, "", "--stations makes one table of every latitude: add --table"},
+      {{"-l", "1", "--latitude-column", "lat"},
+       2,
+       "",
+       "--latitude-column names a column of --stations FILE; give --stations too.\n"},
+      {{"--stations", stations, "--id-column", "", "--table", csv},
+       2,
+       "",
+       "--id-column: an empty name names no column; give the column's name.\n"},
+      {{"--stations", lats, "--table", link},
+       2,
+       "",
+       "--table: '" + link + "' would replace the --stations input '" + lats + "'"},
       // The CSV keeps the latitudes as given, repeats and all; NetCDF refuses a repeat.
       {{"-l", "41.9", "-l", "10", "-l", "41.9", "--table", "-"},
        0,
@@ -843,6 +919,19 @@ TEST(Table, CommandLine) {
                                DatedPeriods(*ParseIsoDate("2024-02-28"),
                                             *ParseIsoDate("2024-03-01"), daily.aggregation),
                                daily)
+                  .view());
+  // Stations in the file's order, a repeated latitude and all.
+  test::WriteText(stations, "id,lat\nN,41.9\nS,-33.8675\nN2,41.9\n");
+  const Stations threeStations{{"N", "S", "N2"}, {41.9f, -33.8675f, 41.9f}};
+  ASSERT_EQ(test::CallCli({"--stations", stations, "--table", nc}).status, 0);
+  EXPECT_TRUE(test::ReadBytes(nc) == NetcdfStationTable(threeStations, CycleChoice{}).view());
+  ASSERT_EQ(test::CallCli({"--stations", stations, "-d", "2024-02-28/2024-03-01", "-t", nc}).status,
+            0);
+  EXPECT_TRUE(test::ReadBytes(nc) ==
+              NetcdfStationDatedTable(threeStations,
+                                      DatedPeriods(*ParseIsoDate("2024-02-28"),
+                                                   *ParseIsoDate("2024-03-01"), daily.aggregation),
+                                      daily)
                   .view());
   // The same command writes the same bytes.
   ASSERT_EQ(test::CallCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);
