@@ -196,7 +196,7 @@ std::optional<std::size_t> Column(const std::vector<std::string>& header, const 
     }
     refusal = "the header names no " + std::string(what) + " column (" + accepted +
               ", in any case); its columns are " + HeaderNames(header) + "; give " +
-              std::string(option) + " NAME";
+              std::string(option) + (option.starts_with("-") ? " NAME" : "=NAME");
   } else {
     refusal.clear();
   }
@@ -208,19 +208,35 @@ std::string RowName(std::size_t number, const Row& row) {
   return row.line == 0 ? name : name + " (line " + std::to_string(row.line) + ")";
 }
 
+}  // namespace
+
+std::optional<StationColumnsFound> FindStationColumns(const std::vector<std::string>& header,
+                                                      const StationColumns& columns,
+                                                      std::string& refusal) {
+  const std::optional<std::size_t> latitude = Column(header, columns.latitude, kLatitudeNames, true,
+                                                     "latitude", columns.latitudeOption, refusal);
+  if (!latitude) {
+    return std::nullopt;
+  }
+  const std::optional<std::size_t> id =
+      Column(header, columns.id, kIdNames, false, "identifier", columns.idOption, refusal);
+  if (!id && !refusal.empty()) {
+    return std::nullopt;
+  }
+  return StationColumnsFound{*latitude, id};
+}
+
+namespace {
+
 std::optional<Stations> CheckedStations(const std::vector<std::string>& header,
                                         const std::vector<Row>& rows, const StationColumns& columns,
                                         std::string& refusal) {
-  const std::optional<std::size_t> latitudeColumn = Column(
-      header, columns.latitude, kLatitudeNames, true, "latitude", columns.latitudeOption, refusal);
-  if (!latitudeColumn) {
+  const std::optional<StationColumnsFound> found = FindStationColumns(header, columns, refusal);
+  if (!found) {
     return std::nullopt;
   }
-  const std::optional<std::size_t> idColumn =
-      Column(header, columns.id, kIdNames, false, "identifier", columns.idOption, refusal);
-  if (!idColumn && !refusal.empty()) {
-    return std::nullopt;
-  }
+  const std::size_t latitudeColumn = found->latitude;
+  const std::optional<std::size_t> idColumn = found->id;
   if (rows.empty()) {
     refusal = "no station below the header";
     return std::nullopt;
@@ -244,17 +260,17 @@ std::optional<Stations> CheckedStations(const std::vector<std::string>& header,
       refusal = RowName(number, row) + ", column " + Quoted(header[column]) + ": " + why;
       return std::nullopt;
     };
-    const std::string_view latitudeText = Trimmed(field(row, *latitudeColumn));
+    const std::string_view latitudeText = Trimmed(field(row, latitudeColumn));
     float latitude = 0.0f;
     const LatitudeCheck check = CheckLatitudeArgument(latitudeText, latitude);
     if (latitudeText.empty()) {
-      return refuse(*latitudeColumn, "no latitude");
+      return refuse(latitudeColumn, "no latitude");
     }
     if (check == LatitudeCheck::NotNumeric) {
-      return refuse(*latitudeColumn, Quoted(latitudeText) + " is not a latitude in decimal degrees");
+      return refuse(latitudeColumn, Quoted(latitudeText) + " is not a latitude in decimal degrees");
     }
     if (check == LatitudeCheck::OutOfRange) {
-      return refuse(*latitudeColumn, Quoted(latitudeText) + " lies outside -90..90");
+      return refuse(latitudeColumn, Quoted(latitudeText) + " lies outside -90..90");
     }
     std::string id = idColumn ? std::string(field(row, *idColumn)) : std::to_string(number);
     if (id.empty()) {

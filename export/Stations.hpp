@@ -29,6 +29,16 @@ struct StationColumns {
   std::string_view idOption = "--id-column";
 };
 
+// Where the two columns are in a header: the latitude's, and the identifier's if there is one;
+// nothing, with `refusal`, for a column missing or named twice.
+struct StationColumnsFound {
+  std::size_t latitude = 0;
+  std::optional<std::size_t> id;
+};
+std::optional<StationColumnsFound> FindStationColumns(const std::vector<std::string>& header,
+                                                      const StationColumns& columns,
+                                                      std::string& refusal);
+
 // The stations of a CSV text: a header line naming the columns, then one station per row. The
 // separator is the comma, the semicolon or the tab, whichever the header holds most of; a UTF-8
 // byte order mark is skipped; a field may be quoted ("Rome, Urbe"), with "" for a quote inside;

@@ -612,7 +612,9 @@ TEST(Table, CommandLine) {
   test::WriteText(stations, "id,lat,lon\r\nROM,41.9,12.5\r\n\"Sydney, NSW\",-33.8675,151.2\r\n");
   const Stations stationList{{"ROM", "Sydney, NSW"}, {41.9f, -33.8675f}};
   const std::string otherNames = (dir / "other.csv").string();
-  test::WriteText(otherNames, "\xEF\xBB\xBF" "code;y;station\nA;1;x\nB;-1;y\n");
+  test::WriteText(otherNames,
+                  "\xEF\xBB\xBF"
+                  "code;y;station\nA;1;x\nB;-1;y\n");
   const std::string badStations = (dir / "bad-stations.csv").string();
   test::WriteText(badStations, "id,lat\nA,1\nB,91\n");
   const std::string twiceStations = (dir / "twice-stations.csv").string();
@@ -736,12 +738,18 @@ TEST(Table, CommandLine) {
        1,
        "",
        "--stations: '" + (dir / "none.csv").string() + "' could not be read: No such file"},
-      {{"--stations", stations, "-l", "1", "--table", csv}, 2, "", "--stations and --latitude" + oneWay},
+      {{"--stations", stations, "-l", "1", "--table", csv},
+       2,
+       "",
+       "--stations and --latitude" + oneWay},
       {{"--grid", "0:1:1", "--stations", stations, "--table", csv},
        2,
        "",
        "--stations and --grid" + oneWay},
-      {{"--stations", stations}, 2, "", "--stations makes one table of every latitude: add --table"},
+      {{"--stations", stations},
+       2,
+       "",
+       "--stations makes one table of every latitude: add --table"},
       {{"-l", "1", "--latitude-column", "lat"},
        2,
        "",
