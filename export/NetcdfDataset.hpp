@@ -67,6 +67,10 @@ class NetcdfDataset {
   // One row of a variable of two dimensions.
   virtual void putRow(int variable, std::size_t row, const std::vector<double>& values,
                       std::string_view what) = 0;
+  // Columns first..first + count - 1 of a variable whose dimensions after the second have length
+  // 1: `values` holds them row by row, every row of the variable.
+  virtual void putColumns(int variable, std::size_t first, std::size_t count,
+                          const std::vector<double>& values, std::string_view what) = 0;
 
   // The file's bytes; the dataset is closed.
   virtual NetcdfBytes finish() = 0;

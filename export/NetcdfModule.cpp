@@ -109,6 +109,17 @@ class MemoryDataset final : public NetcdfDataset {
     const std::size_t count[] = {1, values.size()};
     Check(nc_put_vara_double(id_, variable, start, count, values.data()), what);
   }
+  void putColumns(int variable, std::size_t first, std::size_t count,
+                  const std::vector<double>& values, std::string_view what) override {
+    int rank = 0;
+    Check(nc_inq_varndims(id_, variable, &rank), what);
+    std::vector<std::size_t> starts(static_cast<std::size_t>(rank), 0);
+    std::vector<std::size_t> counts(static_cast<std::size_t>(rank), 1);
+    starts.at(1) = first;
+    counts[1] = count;
+    counts[0] = values.size() / count;
+    Check(nc_put_vara_double(id_, variable, starts.data(), counts.data(), values.data()), what);
+  }
 
   NetcdfBytes finish() override {
     NC_memio memory{};

@@ -53,43 +53,52 @@ NetcdfBytes CycleTable(const std::vector<float>& latitudes, const Stations* stat
   const std::size_t periods = cells.size();
 
   const std::unique_ptr<NetcdfDataset> file = NewNetcdfDataset();
-  file->dimension(table.latitudeDimension, latitudes.size());
   file->dimension(table.periodDimension, periods);
+  file->dimension(table.latitudeDimension, latitudes.size());
+  if (table.longitude) {
+    file->dimension(table.longitude->name, 1);
+  }
   file->dimension(table.boundsDimension, 2);
+  const int time = file->variable(table.period, NetcdfType::Double);
+  const int bounds = file->variable(table.periodBounds, NetcdfType::Double);
   const int stationId = DefineStationIds(*file, table, ids);
   const int lat = file->variable(table.latitude, NetcdfType::Float);
-  const int period = file->variable(table.period, NetcdfType::Double);
-  const int bounds = file->variable(table.periodBounds, NetcdfType::Double);
-  const int number = file->variable(*table.periodNumber, NetcdfType::Int);
+  const int lon = table.longitude ? file->variable(*table.longitude, NetcdfType::Float) : -1;
   const int data = file->variable(table.data, NetcdfType::Double);
   file->attributes(kNetcdfGlobal, table.global);
   file->endDefinitions();
 
-  std::vector<double> middles;
+  std::vector<double> starts;
   std::vector<double> ends;
-  std::vector<int> numbers;
   for (const TablePeriodCell& cell : cells) {
-    middles.push_back(cell.middle);
-    ends.push_back(cell.first);
-    ends.push_back(cell.last);
-    numbers.push_back(cell.number);
+    starts.push_back(cell.start);
+    ends.push_back(cell.start);
+    ends.push_back(cell.end);
   }
+  file->put(time, starts, "write the times");
+  file->put(bounds, ends, "write the times' bounds");
   if (stationId >= 0) {
     file->put(stationId, ids.characters, "write the station identifiers");
   }
   file->put(lat, latitudes, "write the latitudes");
-  file->put(period, middles, "write the periods");
-  file->put(bounds, ends, "write the periods' bounds");
-  file->put(number, numbers, "write the period numbers");
+  if (lon >= 0) {
+    file->put(lon, std::vector<float>{0.0f}, "write the longitude");
+  }
 
-  // A row at a time: the values are held only in the file.
-  std::vector<double> row(periods);
-  for (std::size_t i = 0; i < latitudes.size(); ++i) {
-    const AnnualCycle cycle = AnnualCycleTable(latitudes[i], choice);
-    for (std::size_t p = 0; p < periods; ++p) {
-      row[p] = cycle.periods[p].value;
+  // A block of latitudes at a time, each a column of the time-major values: the table is held
+  // only in the file.
+  const std::size_t block = std::max<std::size_t>(1, (std::size_t{1} << 20) / periods);
+  std::vector<double> values;
+  for (std::size_t first = 0; first < latitudes.size(); first += block) {
+    const std::size_t count = std::min(block, latitudes.size() - first);
+    values.assign(periods * count, 0.0);
+    for (std::size_t i = 0; i < count; ++i) {
+      const AnnualCycle cycle = AnnualCycleTable(latitudes[first + i], choice);
+      for (std::size_t p = 0; p < periods; ++p) {
+        values[p * count + i] = cycle.periods[p].value;
+      }
     }
-    file->putRow(data, i, row, "write the values");
+    file->putColumns(data, first, count, values, "write the values");
   }
   return file->finish();
 }

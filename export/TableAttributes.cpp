@@ -8,9 +8,11 @@ namespace marovane {
 namespace {
 
 const char* const kLatitude = "lat";
+const char* const kLongitude = "lon";
 const char* const kBounds = "nv";
 const char* const kTime = "time";
 const char* const kStation = "station";
+const char* const kTimeBounds = "time_bounds";
 
 bool PerDekadTotal(const CycleChoice& choice) {
   return choice.quantity == Quantity::Radiation && Describe(choice.unit).perDekad;
@@ -45,9 +47,9 @@ std::string LongName(const CycleChoice& choice) {
          (choice.aggregation == Aggregation::Daily ? ", of each day" : ", mean of each " + period);
 }
 
-std::string CellMethods(const CycleChoice& choice, const std::string& dimension) {
+std::string CellMethods(const CycleChoice& choice) {
   const bool sum = PerDekadTotal(choice) && choice.aggregation == Aggregation::Dekadal;
-  return dimension + (sum ? ": sum" : ": mean");
+  return std::string(kTime) + (sum ? ": sum" : ": mean");
 }
 
 TableVariable LatitudeVariable() {
@@ -59,8 +61,30 @@ TableVariable LatitudeVariable() {
            {"axis", "Y"}}};
 }
 
-TableVariable DataVariable(const CycleChoice& choice, std::vector<std::string> dimensions,
-                           const std::string& periodDimension, const std::string& numberVariable) {
+// The table's one longitude: a zonal grid as CDO writes its own zonal means.
+TableVariable LongitudeVariable() {
+  return {kLongitude,
+          {kLongitude},
+          {{"units", "degrees_east"},
+           {"standard_name", "longitude"},
+           {"long_name", "longitude"},
+           {"axis", "X"},
+           {"comment", "The values hold at every longitude."}}};
+}
+
+TableVariable TimeVariable(const CycleChoice& choice, const std::string& units,
+                           const std::string& calendar) {
+  return {kTime,
+          {kTime},
+          {{"standard_name", "time"},
+           {"long_name", "first day of the " + std::string(Describe(choice.aggregation).dimension)},
+           {"units", units},
+           {"calendar", calendar},
+           {"axis", "T"},
+           {"bounds", kTimeBounds}}};
+}
+
+TableVariable DataVariable(const CycleChoice& choice, std::vector<std::string> dimensions) {
   TableVariable data{std::string(Describe(choice.quantity).name), std::move(dimensions), {}};
   data.attributes.push_back({"long_name", LongName(choice)});
   data.attributes.push_back({"units", UdunitsOf(choice)});
@@ -70,9 +94,14 @@ TableVariable DataVariable(const CycleChoice& choice, std::vector<std::string> d
       choice.unit != Unit::MmPerDay) {
     data.attributes.push_back({"standard_name", "toa_incoming_shortwave_flux"});
   }
-  data.attributes.push_back({"cell_methods", CellMethods(choice, periodDimension)});
-  if (!numberVariable.empty()) {
-    data.attributes.push_back({"coordinates", numberVariable});
+  data.attributes.push_back({"cell_methods", CellMethods(choice)});
+  // UDUNITS-2 takes W m-2 for exactly 10^6 J / 86400 s per MJ m-2 day-1; the values keep the
+  // rounded factor of the text files.
+  if (choice.quantity == Quantity::Radiation && choice.unit == Unit::WPerM2) {
+    data.attributes.push_back(
+        {"comment",
+         "W m-2 made from MJ m-2 day-1 with the factor 11.6, as in Marovane's text files: 0.22 % "
+         "above the exact 10^6 / 86400 = 11.574 by which UDUNITS-2 converts these units."});
   }
   return data;
 }
@@ -102,63 +131,46 @@ std::vector<TableAttribute> GlobalAttributes(const CycleChoice& choice, const st
 std::vector<TablePeriodCell> TablePeriodCells(Aggregation aggregation) {
   std::vector<TablePeriodCell> cells;
   for (const CyclePeriod& p : CyclePeriods(aggregation)) {
-    const int last = p.firstDay + p.days - 1;
-    cells.push_back({p.number, (p.firstDay + last) / 2.0, p.firstDay, last});
+    cells.push_back({p.number, p.firstDay - 1, p.firstDay - 1 + p.days});
   }
   return cells;
 }
 
 TableDescription DescribeTable(const CycleChoice& choice) {
-  const AggregationInfo& aggregation = Describe(choice.aggregation);
-  const std::string period(aggregation.dimension);
-  const std::string bounds = period + "_bounds";
-  const std::string number = period + "_number";
-
-  TableDescription table;
-  table.latitudeDimension = kLatitude;
-  table.periodDimension = period;
-  table.boundsDimension = kBounds;
-  table.latitude = LatitudeVariable();
-  table.period = {period,
-                  {period},
-                  {{"long_name", "day of the year at the middle of the " + period},
-                   // Not "day": readers such as CDO take a coordinate in days for time, and
-                   // time for the outermost dimension. A day of the year is a count.
-                   {"units", "1"},
-                   {"bounds", bounds}}};
-  table.periodBounds = {bounds, {period, kBounds}, {}};
-  table.periodNumber =
-      TableVariable{number, {period}, {{"long_name", std::string(aggregation.period) + " number"}}};
-  table.data = DataVariable(choice, {kLatitude, period}, period, number);
-  table.global =
-      GlobalAttributes(choice, "365-day year",
-                       "Days 1 to 365 of a year without 29 February. Each " + period +
-                           "'s bounds are its first and last day of the year, both included" +
-                           (choice.aggregation == Aggregation::Weekly
-                                ? "; week 53 is day 365 and days 1 to 6, counted on as 366 to 371"
-                                : "") +
-                           ". Values are rounded to 3 decimals, as in Marovane's text files.");
-  return table;
-}
-
-TableDescription DescribeDatedTable(const CycleChoice& choice, const Date& epoch) {
-  const std::string bounds = std::string(kTime) + "_bounds";
+  const std::string period(Describe(choice.aggregation).dimension);
   TableDescription table;
   table.latitudeDimension = kLatitude;
   table.periodDimension = kTime;
   table.boundsDimension = kBounds;
   table.latitude = LatitudeVariable();
-  table.period = {
-      kTime,
-      {kTime},
-      {{"standard_name", "time"},
-       {"long_name", "first day of the " + std::string(Describe(choice.aggregation).dimension)},
-       {"units", "days since " + IsoText(epoch) + " 00:00:00"},
-       {"calendar", "proleptic_gregorian"},
-       {"axis", "T"},
-       {"bounds", bounds}}};
-  table.periodBounds = {bounds, {kTime, kBounds}, {}};
-  table.data = DataVariable(choice, {kTime, kLatitude}, kTime, "");
+  table.longitude = LongitudeVariable();
+  // The year 1 of a calendar without 29 February: no real year, and readers (CDO, cftime) date
+  // it without a leap day to skip.
+  table.period = TimeVariable(choice, "days since 0001-01-01 00:00:00", "noleap");
+  table.periodBounds = {kTimeBounds, {kTime, kBounds}, {}};
+  table.data = DataVariable(choice, {kTime, kLatitude, kLongitude});
+  table.global = GlobalAttributes(
+      choice, "365-day year",
+      "Days 1 to 365 of a year without 29 February, the year 1 of the calendar noleap: " + period +
+          " n is time index n - 1, its time its first day, its bounds its first day and the day "
+          "after its last" +
+          (choice.aggregation == Aggregation::Weekly
+               ? "; week 53 is day 365 and days 1 to 6, 31 December to 6 January of the year 2"
+               : "") +
+          ". Values are rounded to 3 decimals, as in Marovane's text files.");
+  return table;
+}
+
+TableDescription DescribeDatedTable(const CycleChoice& choice, const Date& epoch) {
+  TableDescription table;
+  table.latitudeDimension = kLatitude;
+  table.periodDimension = kTime;
+  table.boundsDimension = kBounds;
+  table.latitude = LatitudeVariable();
+  table.period =
+      TimeVariable(choice, "days since " + IsoText(epoch) + " 00:00:00", "proleptic_gregorian");
+  table.periodBounds = {kTimeBounds, {kTime, kBounds}, {}};
+  table.data = DataVariable(choice, {kTime, kLatitude});
   table.global = GlobalAttributes(
       choice, "real calendar dates",
       "Each day takes its day of the year J (1 to 366; 29 February is day 60 of a leap year). "
@@ -169,30 +181,24 @@ TableDescription DescribeDatedTable(const CycleChoice& choice, const Date& epoch
 
 namespace {
 
-// A table of latitudes made a table of stations: lat along station, the identifiers beside it.
+// A table of latitudes made a table of stations, CF's time series at discrete stations: lat
+// along station, the identifiers beside it, and no longitude (the values hold at every one).
 TableDescription OfStations(TableDescription table) {
   table.latitudeDimension = kStation;
   table.nameLengthDimension = "name_strlen";
   table.latitude.dimensions = {kStation};
   std::erase_if(table.latitude.attributes,
                 [](const TableAttribute& a) { return a.name == "axis"; });
+  table.longitude.reset();
   table.stationId = TableVariable{"station_id",
                                   {kStation, table.nameLengthDimension},
                                   {{"long_name", "station identifier"},
                                    {"cf_role", "timeseries_id"},
                                    // Readers that know it (netCDF4, xarray) give texts, not bytes.
                                    {"_Encoding", "utf-8"}}};
-  for (std::string& dimension : table.data.dimensions) {
-    dimension = dimension == kLatitude ? kStation : dimension;
-  }
-  std::string coordinates = "lat station_id";
-  std::erase_if(table.data.attributes, [&](const TableAttribute& a) {
-    if (a.name == "coordinates") {
-      coordinates += " " + a.value;
-    }
-    return a.name == "coordinates";
-  });
-  table.data.attributes.push_back({"coordinates", coordinates});
+  table.data.dimensions = {kTime, kStation};
+  table.data.attributes.push_back({"coordinates", "lat station_id"});
+  table.global.insert(table.global.begin() + 1, {"featureType", "timeSeries"});
   return table;
 }
 
@@ -203,9 +209,7 @@ TableDescription DescribeStationTable(const CycleChoice& choice) {
 }
 
 TableDescription DescribeStationDatedTable(const CycleChoice& choice, const Date& epoch) {
-  TableDescription table = OfStations(DescribeDatedTable(choice, epoch));
-  table.global.insert(table.global.begin() + 1, {"featureType", "timeSeries"});
-  return table;
+  return OfStations(DescribeDatedTable(choice, epoch));
 }
 
 std::string AttributeValue(const std::vector<TableAttribute>& attributes, const std::string& name) {

@@ -12,15 +12,16 @@
 // and variables and their attributes, following the CF conventions (1.8). The NetCDF file is
 // written from it, and any other front end that builds the same dataset reads the same.
 //
-// The table of the 365-day year has the dimensions lat and the period's own name (day, week,
-// dekad or month) and the variables
+// The table of the 365-day year has the dimensions time, lat, lon and nv, and the variables
+//   time(time)                double  days since 0001-01-01, calendar noleap: the period's first
+//                                     day in a year of 365 days counted as the year 1; period n
+//                                     is time index n - 1
+//   time_bounds(time, nv)     double  the period's first day and the day after its last (week
+//                                     53: 364 and 371, 31 December to 6 January of the year 2)
 //   lat(lat)                  float   the latitudes, as the program holds them
-//   dekad(dekad)              double  the day of the year at the period's middle
-//   dekad_bounds(dekad, nv)   double  the period's first and last day of the year, both
-//                                     included (week 53: 365 and 371, its days 1..6 of the
-//                                     next year counted on past 365)
-//   dekad_number(dekad)       int     the period's number, 1..36, as the files write it
-//   radiation(lat, dekad)     double  the values, the same numbers as the text files
+//   lon(lon)                  float   one longitude, 0: the values hold at every longitude, and
+//                                     readers such as CDO want a grid of two axes
+//   radiation(time, lat, lon) double  the values, the same numbers as the text files
 // The table of real dates has the dimensions time and lat and the variables
 //   time(time)                double  days since the first period's first day
 //   time_bounds(time, nv)     double  the period's first day and the day after its last
@@ -50,14 +51,14 @@ struct TableVariable {
 
 struct TableDescription {
   std::string latitudeDimension;  // "lat"
-  std::string periodDimension;    // "dekad", or "time" for real dates
+  std::string periodDimension;    // "time"
   std::string boundsDimension;    // "nv", the two ends of a period
   TableVariable latitude;
+  std::optional<TableVariable> longitude;  // its dimension has its name; none for real dates
   TableVariable period;
   TableVariable periodBounds;
-  std::optional<TableVariable> periodNumber;  // none for real dates
-  std::optional<TableVariable> stationId;     // station tables only
-  std::string nameLengthDimension;            // "name_strlen", station tables only
+  std::optional<TableVariable> stationId;  // station tables only
+  std::string nameLengthDimension;         // "name_strlen", station tables only
   TableVariable data;
   std::vector<TableAttribute> global;  // Conventions, title, source, references, comment
 };
@@ -73,12 +74,11 @@ TableDescription DescribeDatedTable(const CycleChoice& choice, const Date& epoch
 TableDescription DescribeStationTable(const CycleChoice& choice);
 TableDescription DescribeStationDatedTable(const CycleChoice& choice, const Date& epoch);
 
-// One period of the 365-day table as its coordinates say it.
+// One period of the 365-day table as its time axis says it, in days since 0001-01-01.
 struct TablePeriodCell {
-  int number = 0;       // 1..365, 1..53, 1..36 or 1..12
-  double middle = 0.0;  // (first + last) / 2
-  int first = 0;        // first day of the year
-  int last = 0;         // last day, past 365 for week 53
+  int number = 0;  // 1..365, 1..53, 1..36, 1..12 or 1..72: its time index plus one
+  int start = 0;   // its first day: day of the year - 1
+  int end = 0;     // the day after its last, 371 for week 53
 };
 std::vector<TablePeriodCell> TablePeriodCells(Aggregation aggregation);
 

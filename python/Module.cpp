@@ -309,13 +309,13 @@ py::dict VariableOf(const TableVariable& variable) {
 }
 
 // The table's variables in the order the NetCDF file defines them, and its global attributes.
-py::dict DescriptionOf(const TableDescription& table, bool dated) {
+py::dict DescriptionOf(const TableDescription& table) {
   py::list variables;
-  const std::vector<const TableVariable*> order =
-      dated ? std::vector<const TableVariable*>{&table.period, &table.periodBounds, &table.latitude,
-                                                &table.data}
-            : std::vector<const TableVariable*>{&table.latitude, &table.period, &table.periodBounds,
-                                                &*table.periodNumber, &table.data};
+  std::vector<const TableVariable*> order = {&table.period, &table.periodBounds, &table.latitude};
+  if (table.longitude) {
+    order.push_back(&*table.longitude);
+  }
+  order.push_back(&table.data);
   for (const TableVariable* variable : order) {
     if (variable == &table.latitude && table.stationId) {
       variables.append(VariableOf(*table.stationId));
@@ -326,13 +326,13 @@ py::dict DescriptionOf(const TableDescription& table, bool dated) {
   for (const TableAttribute& attribute : table.global) {
     global.append(py::make_tuple(attribute.name, attribute.value));
   }
-  return py::dict(py::arg("latitude") = table.latitude.name, py::arg("period") = table.period.name,
-                  py::arg("period_bounds") = table.periodBounds.name,
-                  py::arg("period_number") = table.periodNumber
-                                                 ? py::object(py::str(table.periodNumber->name))
-                                                 : py::object(py::none()),
-                  py::arg("data") = table.data.name, py::arg("variables") = variables,
-                  py::arg("global") = global);
+  return py::dict(
+      py::arg("latitude") = table.latitude.name,
+      py::arg("longitude") =
+          table.longitude ? py::object(py::str(table.longitude->name)) : py::object(py::none()),
+      py::arg("period") = table.period.name, py::arg("period_bounds") = table.periodBounds.name,
+      py::arg("data") = table.data.name, py::arg("variables") = variables,
+      py::arg("global") = global);
 }
 
 // A station table's description names station_id, whose last dimension is the names' length.
@@ -346,20 +346,17 @@ py::dict AnnualTableDescription(const py::str& aggregation, const py::str& unit,
                                 const py::str& quantity, const py::str& method, bool stations) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
   const TableDescription table = stations ? DescribeStationTable(choice) : DescribeTable(choice);
-  py::dict description = DescriptionOf(table, false);
+  py::dict description = DescriptionOf(table);
   AddStationId(description, table);
   const std::vector<TablePeriodCell> cells = TablePeriodCells(choice.aggregation);
-  py::array_t<std::int32_t> numbers(static_cast<py::ssize_t>(cells.size()));
-  py::array_t<double> middles(static_cast<py::ssize_t>(cells.size()));
+  py::array_t<double> starts(static_cast<py::ssize_t>(cells.size()));
   py::array_t<double> bounds({cells.size(), std::size_t{2}});
   for (std::size_t p = 0; p < cells.size(); ++p) {
-    numbers.mutable_data()[p] = cells[p].number;
-    middles.mutable_data()[p] = cells[p].middle;
-    bounds.mutable_data()[2 * p] = cells[p].first;
-    bounds.mutable_data()[2 * p + 1] = cells[p].last;
+    starts.mutable_data()[p] = cells[p].start;
+    bounds.mutable_data()[2 * p] = cells[p].start;
+    bounds.mutable_data()[2 * p + 1] = cells[p].end;
   }
-  description["numbers"] = numbers;
-  description["middles"] = middles;
+  description["times"] = starts;
   description["bounds"] = bounds;
   return description;
 }
@@ -379,7 +376,7 @@ py::dict DatedTableDescription(const py::str& range, const py::str& aggregation,
   const std::vector<DatedPeriod> periods = DatedPeriods(dates->from, dates->to, choice.aggregation);
   const TableDescription table = stations ? DescribeStationDatedTable(choice, periods.front().first)
                                           : DescribeDatedTable(choice, periods.front().first);
-  py::dict description = DescriptionOf(table, true);
+  py::dict description = DescriptionOf(table);
   AddStationId(description, table);
   py::array_t<std::int64_t> firsts(static_cast<py::ssize_t>(periods.size()));
   py::array_t<std::int64_t> days(static_cast<py::ssize_t>(periods.size()));
@@ -465,8 +462,8 @@ PYBIND11_MODULE(_marovane, module) {
              "ISO dates (YYYY-MM-DD) as days since 1970-01-01.");
   module.def("describe_table", &AnnualTableDescription, py::arg("aggregation"), py::arg("unit"),
              py::arg("quantity"), py::arg("method"), py::arg("stations") = false,
-             "The NetCDF table's variables and attributes, with its periods' numbers, middles "
-             "and bounds.");
+             "The NetCDF table's variables and attributes, with its periods' times and bounds "
+             "(days since 0001-01-01, calendar noleap).");
   module.def("describe_dated_table", &DatedTableDescription, py::arg("dates"),
              py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
              py::arg("stations") = false,

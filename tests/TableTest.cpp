@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -291,14 +293,34 @@ TEST(Table, NetcdfHoldsTheCsvNumbers) {
     const TableDescription table = DescribeTable(choice);
     const auto periods = static_cast<std::size_t>(Describe(choice.aggregation).periods);
     EXPECT_EQ(file.length("lat"), latitudes.size()) << what;
-    EXPECT_EQ(file.length(table.periodDimension), periods) << what;
+    EXPECT_EQ(file.length("lon"), 1U) << what;
+    EXPECT_EQ(file.length("time"), periods) << what;
     file.expectAttributes(NC_GLOBAL, table.global);
     file.expectAttributes(file.variable(table.data.name), table.data.attributes);
     file.expectAttributes(file.variable("lat"), table.latitude.attributes);
-    file.expectAttributes(file.variable(table.period.name), table.period.attributes);
+    file.expectAttributes(file.variable("lon"), table.longitude->attributes);
+    file.expectAttributes(file.variable("time"), table.period.attributes);
+    EXPECT_EQ(file.text(file.variable("time"), "calendar"), "noleap");
+    EXPECT_EQ(file.text(file.variable("time"), "units"), "days since 0001-01-01 00:00:00");
+    // The values vary along time, then lat: CDO reads a grid of lon and lat at each time.
+    int dimensions[3] = {};
+    int rank = 0;
+    nc_inq_varndims(file.id, file.variable(table.data.name), &rank);
+    ASSERT_EQ(rank, 3) << what;
+    nc_inq_vardimid(file.id, file.variable(table.data.name), dimensions);
+    std::vector<std::string> names;
+    for (const int d : dimensions) {
+      char name[NC_MAX_NAME + 1] = {};
+      nc_inq_dimname(file.id, d, name);
+      names.emplace_back(name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"time", "lat", "lon"})) << what;
     // The comment describes the calendar, then the method.
     const std::string comment = file.text(NC_GLOBAL, "comment");
-    EXPECT_TRUE(comment.starts_with("Days 1 to 365 of a year without 29 February.")) << comment;
+    EXPECT_TRUE(
+        comment.starts_with("Days 1 to 365 of a year without 29 February, the year 1 of "
+                            "the calendar noleap: "))
+        << comment;
     EXPECT_NE(comment.find(choice.method == Method::Harmonic
                                ? ". Method harmonic, Marovane's own model: the solar declination "
                                  "is a Fourier series of four harmonics"
@@ -309,21 +331,34 @@ TEST(Table, NetcdfHoldsTheCsvNumbers) {
     std::vector<float> lat(latitudes.size());
     nc_get_var_float(file.id, file.variable("lat"), lat.data());
     EXPECT_EQ(lat, latitudes);
+    float lon = 1.0f;
+    nc_get_var_float(file.id, file.variable("lon"), &lon);
+    EXPECT_EQ(lon, 0.0f);
     std::vector<double> values(latitudes.size() * periods);
     nc_get_var_double(file.id, file.variable(table.data.name), values.data());
     const auto wide = Cells(TableText(latitudes, choice, TableLayout::Wide), ",");
     for (std::size_t i = 0; i < latitudes.size(); ++i) {
       for (std::size_t p = 0; p < periods; ++p) {
-        ASSERT_EQ(DoubleText(values[i * periods + p]), wide[i + 1][p + 1]) << what;
+        ASSERT_EQ(DoubleText(values[p * latitudes.size() + i]), wide[i + 1][p + 1]) << what;
       }
     }
+    // Each period runs from its time to the next one's, in a year of 365 days from 0 (1
+    // January of the year 1); week 53 runs on to 6 January of the year 2.
+    std::vector<double> times(periods);
     std::vector<double> ends(periods * 2);
-    std::vector<int> numbers(periods);
+    nc_get_var_double(file.id, file.variable("time"), times.data());
     nc_get_var_double(file.id, file.variable(table.periodBounds.name), ends.data());
-    nc_get_var_int(file.id, file.variable(table.periodNumber->name), numbers.data());
-    EXPECT_EQ(ends.front(), 1.0);
-    EXPECT_EQ(ends.back(), choice.aggregation == Aggregation::Weekly ? 371.0 : 365.0);
-    EXPECT_EQ(numbers.back(), static_cast<int>(periods));
+    EXPECT_EQ(ends.front(), 0.0) << what;
+    EXPECT_EQ(ends.back(), choice.aggregation == Aggregation::Weekly ? 371.0 : 365.0) << what;
+    const std::vector<CyclePeriod> cycle = CyclePeriods(choice.aggregation);
+    for (std::size_t p = 0; p < periods; ++p) {
+      EXPECT_EQ(times[p], ends[2 * p]) << what << " period " << p + 1;
+      EXPECT_EQ(times[p], cycle[p].firstDay - 1) << what << " period " << p + 1;
+      EXPECT_EQ(ends[2 * p + 1] - ends[2 * p], cycle[p].days) << what << " period " << p + 1;
+      if (p > 0) {
+        EXPECT_EQ(ends[2 * p], ends[2 * p - 1]) << what << " period " << p + 1;
+      }
+    }
   }
   // No dimension of a table may be empty: the library would take it for an unlimited one.
   EXPECT_THROW(NetcdfTable({}, CycleChoice{}), NetcdfError);
@@ -493,14 +528,23 @@ TEST(Table, NetcdfOfStations) {
     int missing = 0;
     EXPECT_NE(nc_inq_dimid(file.id, "lat", &missing), NC_NOERR);
     file.expectAttributes(NC_GLOBAL, table.global);
-    EXPECT_EQ(file.text(NC_GLOBAL, "featureType"), dated ? "timeSeries" : "(none)");
+    EXPECT_EQ(file.text(NC_GLOBAL, "featureType"), "timeSeries");
+    EXPECT_NE(nc_inq_dimid(file.id, "lon", &missing), NC_NOERR);
     const int id = file.variable("station_id");
     file.expectAttributes(id, table.stationId->attributes);
     EXPECT_EQ(file.text(id, "cf_role"), "timeseries_id");
     file.expectAttributes(file.variable("lat"), table.latitude.attributes);
     file.expectAttributes(file.variable(table.data.name), table.data.attributes);
-    EXPECT_EQ(file.text(file.variable(table.data.name), "coordinates"),
-              dated ? "lat station_id" : "lat station_id dekad_number");
+    EXPECT_EQ(file.text(file.variable(table.data.name), "coordinates"), "lat station_id");
+    // Time first, as in the latitudes' table: one value per time and station.
+    int dimensions[2] = {};
+    int rank = 0;
+    nc_inq_varndims(file.id, file.variable(table.data.name), &rank);
+    ASSERT_EQ(rank, 2);
+    nc_inq_vardimid(file.id, file.variable(table.data.name), dimensions);
+    int station = -1;
+    nc_inq_dimid(file.id, "station", &station);
+    EXPECT_EQ(dimensions[1], station);
     std::string ids(4 * 9, '?');
     nc_get_var_text(file.id, id, ids.data());
     EXPECT_EQ(ids, std::string("SYD\0\0\0\0\0\0Roma UrbeROM\0\0\0\0\0\0Zürich\0", 36));
@@ -514,8 +558,7 @@ TEST(Table, NetcdfOfStations) {
     nc_get_var_double(latitudes.id, latitudes.variable("radiation"), plainValues.data());
     for (std::size_t s = 0; s < 4; ++s) {
       for (std::size_t p = 0; p < count; ++p) {
-        ASSERT_EQ(dated ? values[p * 4 + s] : values[s * count + p],
-                  dated ? plainValues[p * 3 + rows[s]] : plainValues[rows[s] * count + p])
+        ASSERT_EQ(values[p * 4 + s], plainValues[p * 3 + rows[s]])
             << dated << " station " << s << " period " << p;
       }
     }
@@ -534,29 +577,38 @@ TEST(Table, UnitsAndCellMethods) {
     const char* units;
     const char* cellMethods;
     std::string standardName;  // "(none)": no such attribute
+    bool rounded = false;      // a comment names the rounded factor and how far it is off
   };
+  // W m-2 from MJ m-2 day-1: the files' factor against the one UDUNITS-2 converts with.
+  const double factor = UnitFactor(Unit::WPerM2, 1);
+  const double exact = 1e6 / 86400.0;
+  std::array<char, 64> parts{};
+  std::snprintf(parts.data(), parts.size(), "factor %g|%.2f %% above|= %.3f", factor,
+                (factor / exact - 1.0) * 100.0, exact);
+  const std::vector<std::string> named = Split(parts.data(), "|");
   const Case cases[] = {
-      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::Radiation, "MJ m-2 day-1", "dekad: mean",
+      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::Radiation, "MJ m-2 day-1", "time: mean",
        flux},
-      {Aggregation::Dekadal, Unit::JPerCm2Day, Quantity::Radiation, "J cm-2 day-1", "dekad: mean",
+      {Aggregation::Dekadal, Unit::JPerCm2Day, Quantity::Radiation, "J cm-2 day-1", "time: mean",
        flux},
       {Aggregation::Dekadal, Unit::CalPerCm2Day, Quantity::Radiation, "cal cm-2 day-1",
-       "dekad: mean", flux},
-      {Aggregation::Dekadal, Unit::WPerM2, Quantity::Radiation, "W m-2", "dekad: mean", flux},
-      {Aggregation::Dekadal, Unit::MmPerDay, Quantity::Radiation, "mm day-1", "dekad: mean",
+       "time: mean", flux},
+      {Aggregation::Dekadal, Unit::WPerM2, Quantity::Radiation, "W m-2", "time: mean", flux, true},
+      {Aggregation::Dekadal, Unit::MmPerDay, Quantity::Radiation, "mm day-1", "time: mean",
        "(none)"},
-      {Aggregation::Dekadal, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2", "dekad: sum",
+      {Aggregation::Dekadal, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2", "time: sum",
        "(none)"},
-      {Aggregation::Dekadal, Unit::MmPerDekad, Quantity::Radiation, "mm", "dekad: sum", "(none)"},
-      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength, "h", "dekad: mean", "(none)"},
-      {Aggregation::Monthly, Unit::MmPerDekad, Quantity::Radiation, "mm (10 day)-1", "month: mean",
+      {Aggregation::Dekadal, Unit::MmPerDekad, Quantity::Radiation, "mm", "time: sum", "(none)"},
+      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength, "h", "time: mean", "(none)"},
+      {Aggregation::Monthly, Unit::MmPerDekad, Quantity::Radiation, "mm (10 day)-1", "time: mean",
        "(none)"},
       {Aggregation::Daily, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2 (10 day)-1",
-       "day: mean", "(none)"},
-      {Aggregation::Weekly, Unit::WPerM2, Quantity::Radiation, "W m-2", "week: mean", flux},
+       "time: mean", "(none)"},
+      {Aggregation::Weekly, Unit::WPerM2, Quantity::Radiation, "W m-2", "time: mean", flux, true},
+      {Aggregation::Daily, Unit::WPerM2, Quantity::DayLength, "h", "time: mean", "(none)"},
       {Aggregation::Monthly, Unit::CalPerCm2Day, Quantity::Radiation, "cal cm-2 day-1",
-       "month: mean", flux},
-      {Aggregation::Weekly, Unit::MmPerDekad, Quantity::DayLength, "h", "week: mean", "(none)"},
+       "time: mean", flux},
+      {Aggregation::Weekly, Unit::MmPerDekad, Quantity::DayLength, "h", "time: mean", "(none)"},
   };
   for (const Case& c : cases) {
     const CycleChoice choice{c.aggregation, c.unit, c.quantity};
@@ -566,18 +618,20 @@ TEST(Table, UnitsAndCellMethods) {
     const std::vector<TableAttribute>& attributes = table.data.attributes;
     EXPECT_EQ(AttributeValue(attributes, "units"), c.units) << what;
     EXPECT_EQ(AttributeValue(attributes, "cell_methods"), c.cellMethods) << what;
-    const bool named =
+    const bool standard =
         std::any_of(attributes.begin(), attributes.end(),
                     [](const TableAttribute& a) { return a.name == "standard_name"; });
-    EXPECT_EQ(named ? AttributeValue(attributes, "standard_name") : "(none)", c.standardName)
+    EXPECT_EQ(standard ? AttributeValue(attributes, "standard_name") : "(none)", c.standardName)
         << what;
+    const std::string comment = AttributeValue(attributes, "comment");
+    EXPECT_EQ(!comment.empty(), c.rounded) << what << ": " << comment;
+    for (const std::string& part : c.rounded ? named : std::vector<std::string>{}) {
+      EXPECT_NE(comment.find(part), std::string::npos) << what << ": " << part << " in " << comment;
+    }
     // The real dates' table says the same of its values.
     if (c.aggregation != Aggregation::Weekly) {
       const TableDescription dated = DescribeDatedTable(choice, Date{2024, 1, 1});
-      EXPECT_EQ(dated.data.attributes.size(), attributes.size() - 1) << what;  // no coordinates
-      EXPECT_EQ(AttributeValue(dated.data.attributes, "units"), c.units) << what;
-      EXPECT_EQ(AttributeValue(dated.data.attributes, "standard_name"), named ? c.standardName : "")
-          << what;
+      EXPECT_EQ(dated.data.attributes, attributes) << what;
     }
   }
 }

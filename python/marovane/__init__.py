@@ -574,11 +574,14 @@ def to_dataset(
 
     The dataset holds the variables and attributes of the file that ``marovane-cli --table
     PATH.nc`` writes for the same choice, as ``xarray.open_dataset`` reads it back (CF
-    conventions 1.8): the coordinate ``lat`` in single precision, the period coordinate named
-    after the aggregation (``day``, ``week``, ``dekad``, ``month``: the day of the year at the
-    period's middle, its bounds and its number), and the data variable ``radiation`` or
-    ``daylength`` with its units, long_name and cell_methods. With ``dates``, the table of real
-    dates of ``--dates FROM/TO``: a ``time`` coordinate, each period's first day, with bounds.
+    conventions 1.8): the coordinate ``lat`` in single precision, a ``time`` coordinate in a
+    year of 365 days (calendar ``noleap``, the year 1, decoded to cftime dates: each period's
+    first day, with ``time_bounds`` from it to the next period's first day), one longitude
+    ``lon`` (0: the values hold at every longitude), and the data variable ``radiation`` or
+    ``daylength`` of dimensions (time, lat, lon) with its units, long_name and cell_methods.
+    Period n is ``ds.isel(time=n - 1)``; ``ds.radiation.groupby("time.month")`` groups the days
+    by month. With ``dates``, the table of real dates of ``--dates FROM/TO``: a ``time``
+    coordinate, each period's first day, with bounds, and the data of dimensions (time, lat).
 
     Parameters
     ----------
@@ -627,11 +630,13 @@ def to_dataset(
     if dates is None:
         table = _marovane.describe_table(*names, stations=stations is not None)
         values = {
-            table["latitude"]: lat,
-            table["period"]: table["middles"],
+            table["period"]: table["times"],
             table["period_bounds"]: table["bounds"],
-            table["period_number"]: table["numbers"],
-            table["data"]: annual_cycle(lat, *names),
+            table["latitude"]: lat,
+            table["longitude"]: _np.zeros(1, _np.float32),
+            # Time first; a table of latitudes has its one longitude last, one of stations none.
+            table["data"]: (annual_cycle(lat, *names).T if stations is not None
+                            else annual_cycle(lat, *names).T[:, :, None]),
         }
     else:
         table = _marovane.describe_dated_table(_date_range(dates), *names,

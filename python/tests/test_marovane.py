@@ -738,6 +738,17 @@ def test_datasets_equal_the_command_lines_netcdf_tables(tmp_path, options, argum
         xarray.testing.assert_identical(dataset, written)
         if "-a" not in options:
             xarray.testing.assert_identical(marovane.to_dataset(latitudes, dates=arguments[4]), written)
+    if "--dates" not in options:  # period n at time index n - 1, as the CSV's column n
+        data = dataset[[name for name in dataset.data_vars if name != "time_bounds"][0]]
+        assert data.dims == ("time", "lat", "lon") and dataset.lon.values.tolist() == [0]
+        wide = pandas.read_csv(tmp_path / "t.csv", index_col=0)
+        for n in (1, 2, len(wide.columns)):
+            np.testing.assert_array_equal(data.isel(time=n - 1, lon=0).values, wide.iloc[:, n - 1])
+        bounds = dataset.time_bounds.values
+        assert dataset.indexes["time"].calendar == "noleap"
+        assert (bounds[0, 0].year, bounds[0, 0].dayofyr) == (1, 1)
+        assert all(bounds[1:, 0] == bounds[:-1, 1]) and all(dataset.time.values == bounds[:, 0])
+        assert (bounds[-1, 1] - bounds[0, 0]).days == (371 if "weekly" in options else 365)
     if "--dates" in options:  # for_dates gives each period's value at any of its dates
         rows = pandas.read_csv(tmp_path / "t.csv")
         values = marovane.for_dates(rows.iloc[:, 1], rows.iloc[:, 0], *arguments[:4])

@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The tables of many latitudes as their users' own programs read them: pandas and xarray (with
-# netCDF4) from Debian's Python, CDO's sinfo, and UDUNITS-2 for every unit the files give.
-# Installs nothing: scripts/setup does.
-#   tests/readers/table-readers.sh path/to/marovane-cli
+# netCDF4 and cftime) from Debian's Python, CDO's sinfo, outputtab and ymonmean, and UDUNITS-2
+# for every unit the files give. With the folder of the Python module, its to_dataset written
+# by xarray goes through CDO too. Installs nothing: scripts/setup does.
+#   tests/readers/table-readers.sh path/to/marovane-cli [path/to/the/module's/folder]
 set -euo pipefail
 cli="$(realpath "$1")"
+module="${2:+$(realpath "$2")}"
 python=/usr/bin/python3  # Debian's, with python3-xarray, python3-netcdf4 and python3-pandas
 
 for tool in "$python" cdo udunits2 cmp; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/setup" >&2; exit 1; }
 done
-"$python" -c 'import xarray, netCDF4, pandas' ||
-  { echo "xarray, netCDF4 or pandas is missing from $python: run scripts/setup" >&2; exit 1; }
+"$python" -c 'import xarray, netCDF4, pandas, cftime' ||
+  { echo "xarray, netCDF4, pandas or cftime is missing from $python: run scripts/setup" >&2; exit 1; }
 
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
@@ -46,6 +48,18 @@ print(v.name, v.units)')
     echo "$aggregation $unit: $name in \"$value\" is $(head -1 <<<"$message" | sed 's/^ *//')"
   done
 done
+# W/m^2 says how far its factor 11.6 lies from the one UDUNITS-2 converts with.
+exact=$(udunits2 -H "MJ m-2 day-1" -W "W m-2" </dev/null | sed -n 's/.*= \([0-9.]*\) .*/\1/p')
+"$cli" -l 41.9 -u W/m^2 --table watts.nc 2>/dev/null
+"$python" - "$exact" <<'EOF' || fail "W/m^2: the comment on the factor"
+import sys, netCDF4
+exact = float(sys.argv[1])
+comment = netCDF4.Dataset("watts.nc")["radiation"].comment
+print(f"udunits2: 1 MJ m-2 day-1 = {exact} W m-2; the file: {comment}")
+for part in ("factor 11.6", f"{(11.6 / exact - 1) * 100:.2f} % above", f"= {exact:.3f}"):
+    if part not in comment:
+        raise SystemExit(f"{part!r} is not in {comment!r}")
+EOF
 
 # The grid of the user who wants every 0.5 degree band: CSV and NetCDF hold the same numbers,
 # pandas reads the CSV with no options, xarray the NetCDF file, CDO both its files.
@@ -64,6 +78,17 @@ cmp bands.nc again.nc || fail "the same command wrote other bytes"
 "$cli" -l 41.9 -l 10 -l -33.8675 --table order.csv 2>/dev/null
 "$cli" -l 41.9 -l 10 -l -33.8675 -a daily --dates 2024-12-30/2024-12-31 --table dated-order.nc \
   2>/dev/null
+# The 365-day year by day, month and pentad, for the grouping by month of xarray and CDO.
+for aggregation in daily monthly pentadal; do
+  "$cli" -l -33.8675 -l 0 -l 41.9 -l 90 -a "$aggregation" --table "$aggregation.nc" 2>/dev/null
+  "$cli" -l -33.8675 -l 0 -l 41.9 -l 90 -a "$aggregation" --table "$aggregation.csv" 2>/dev/null
+done
+if [[ -n "$module" ]]; then
+  PYTHONPATH="$module" "$python" -c '
+import marovane
+marovane.to_dataset([-33.8675, 0, 41.9, 90], "daily").to_netcdf("dataset.nc")' ||
+    fail "to_dataset(...).to_netcdf()"
+fi
 status=0
 "$cli" -l 41.9 -l 10 -l 41.9 --table repeated.nc 2>/dev/null || status=$?
 [[ $status == 2 && ! -e repeated.nc ]] || fail "a repeated latitude: status $status, or a file"
@@ -88,17 +113,42 @@ check(all(t == np.float64 for t in wide.dtypes), "every column float64")
 
 ds = xr.open_dataset("bands.nc")
 print(ds)
-check(ds.radiation.dims == ("lat", "dekad"), f"dims {ds.radiation.dims}")
+check(ds.radiation.dims == ("time", "lat", "lon"), f"dims {ds.radiation.dims}")
 check(ds.lat.dtype == np.float32 and ds.lat.attrs["units"] == "degrees_north", "lat")
+check(ds.lon.values.tolist() == [0] and ds.lon.attrs["units"] == "degrees_east", "one lon, 0")
 check(np.array_equal(ds.lat.values.astype(np.float64), wide.index.values),
       "xarray's latitudes are the CSV's")
-check(np.array_equal(ds.radiation.values, wide.values), "xarray's values are the CSV's, exactly")
-check(ds.dekad_number.values.tolist() == list(range(1, 37)), "dekad_number 1..36")
-bounds = ds[ds.dekad.attrs["bounds"]].values
-check(bounds[0].tolist() == [1, 10] and bounds[-1].tolist() == [355, 365], "dekad bounds")
+check(np.array_equal(ds.radiation.isel(lon=0).values.T, wide.values),
+      "xarray's values are the CSV's, exactly")
+check(ds.indexes["time"].calendar == "noleap", f"calendar {ds.indexes['time'].calendar}")
+bounds = ds[ds.time.attrs["bounds"]].values
+check([str(b) for b in bounds[0]] == ["0001-01-01 00:00:00", "0001-01-11 00:00:00"] and
+      [str(b) for b in bounds[-1]] == ["0001-12-21 00:00:00", "0002-01-01 00:00:00"],
+      f"dekad bounds {bounds[0]} {bounds[-1]}")
 check(ds.attrs["Conventions"] == "CF-1.8" and "Marovane" in ds.attrs["source"], "global")
-check(ds.radiation.sel(lat=41.75).sel(dekad=166.5).item() == wide.loc[41.75, "Dekad 17"],
-      "select by latitude and day of the year")
+check(ds.radiation.sel(lat=41.75).isel(time=17 - 1, lon=0).item() == wide.loc[41.75, "Dekad 17"],
+      "select by latitude, and period n as time index n - 1")
+july = ds.radiation.sel(time="0001-07", lat=41.75).isel(lon=0).values
+check(july.tolist() == wide.loc[41.75, ["Dekad 19", "Dekad 20", "Dekad 21"]].tolist(),
+      "sel(time=\"0001-07\"): the dekads of July")
+
+# Days grouped by month make the monthly table, both rounded to 3 decimals.
+daily = xr.open_dataset("daily.nc")
+print(daily)
+months = daily.radiation.groupby("time.month").mean().isel(lon=0).values.T
+monthly = pd.read_csv("monthly.csv", index_col=0)
+worst = np.abs(months - monthly.values).max()
+check(months.shape == monthly.shape and worst <= 0.001 + 1e-12,
+      f"groupby(\"time.month\") of the days = the monthly table, within {worst:.4f}")
+check(np.array_equal(daily.radiation.isel(lon=0).values.T,
+                     pd.read_csv("daily.csv", index_col=0).values), "daily.nc = daily.csv")
+check(np.array_equal(xr.open_dataset("monthly.nc").radiation.isel(lon=0).values.T,
+                     monthly.values), "monthly.nc = monthly.csv")
+pentads = xr.open_dataset("pentadal.nc")
+check(pentads.radiation.groupby("time.month").count().isel(lat=0, lon=0).values.tolist() ==
+      [6] * 12, "six pentads in each month")
+check(np.array_equal(pentads.radiation.isel(lon=0).values.T,
+                     pd.read_csv("pentadal.csv", index_col=0).values), "pentadal.nc = pentadal.csv")
 
 long = pd.read_csv("long.csv", index_col=0)
 check(long.shape == (360 * 36, 2), f"long layout {long.shape}")
@@ -134,7 +184,7 @@ north = order.radiation.sel(lat=slice(0, 50))
 check(north.lat.values.tolist() == [np.float32(10), np.float32(41.9)], "sel(lat=slice(0, 50))")
 given = pd.read_csv("order.csv", index_col=0)
 check(given.index.tolist() == [41.9, 10, -33.8675], "the CSV keeps the order given")
-check(np.array_equal(north.sel(lat=np.float32(41.9)).values, given.loc[41.9].values),
+check(np.array_equal(north.sel(lat=np.float32(41.9)).isel(lon=0).values, given.loc[41.9].values),
       "each latitude keeps its own values")
 check(ds.radiation.sel(lat=slice(0, 50)).lat.size == 100, "bands.nc: 100 bands in 0..50")
 do = xr.open_dataset("dated-order.nc")
@@ -150,7 +200,46 @@ for file in bands.nc dates.nc; do
   fi
   head -n 14 sinfo.txt
 done
-grep -q "points=12960 (36x360)" < <(cdo -s sinfo bands.nc 2>&1) || fail "cdo: bands.nc grid"
+grep -q "points=360 (1x360)" < <(cdo -s sinfo bands.nc 2>&1) || fail "cdo: bands.nc grid"
+grep -q "36 steps" < <(cdo -s sinfo bands.nc 2>&1) || fail "cdo: bands.nc time"
+grep -q "72 steps" < <(cdo -s sinfo pentadal.nc 2>&1) || fail "cdo: pentadal.nc time"
 grep -q "731 steps" < <(cdo -s sinfo dates.nc 2>&1) || fail "cdo: dates.nc time"
+
+# The 365-day year by day, as written and (with the module) through xarray: CDO reads its grid
+# and calendar without a word, lists it by date and makes its monthly means.
+files=(daily.nc)
+[[ -n "$module" ]] && files+=(dataset.nc)
+for file in "${files[@]}"; do
+  for call in sinfo outputtab,date,lat,value ymonmean; do
+    output="$call.txt"
+    args=("$file")
+    [[ $call == ymonmean ]] && args+=("ymonmean-$file") && output=/dev/null
+    if ! cdo -s "$call" "${args[@]}" >"$output" 2>cdo-errors.txt || [[ -s cdo-errors.txt ]]; then
+      fail "cdo $call $file: $(cat cdo-errors.txt)"
+    fi
+  done
+  grep -q "Calendar = 365_day" sinfo.txt || fail "cdo sinfo $file: not a 365-day calendar"
+  cdo -s outputtab,date,lat,value "ymonmean-$file" >ymonmean.txt 2>/dev/null
+  echo "cdo outputtab,date,lat,value $file:"
+  sed -n '1,3p;$p' outputtab,date,lat,value.txt
+  echo "cdo ymonmean $file, then outputtab:"
+  sed -n '1,5p' ymonmean.txt
+  "$python" - "$file" <<'EOF' || fail "cdo $file: the dates and values"
+import sys
+import numpy as np
+import pandas as pd
+def table(path):
+    rows = pd.read_csv(path, sep=r"\s+", comment="#", names=["date", "lat", "value"])
+    return rows.pivot(index="lat", columns="date", values="value")
+days = table("outputtab,date,lat,value.txt")
+csv = pd.read_csv("daily.csv", index_col=0)
+assert days.columns[0] == "0001-01-01" and days.columns[-1] == "0001-12-31", days.columns
+assert days.shape == csv.shape and np.array_equal(days.values, csv.values), "outputtab's values"
+months = table("ymonmean.txt")
+worst = np.abs(months.values - pd.read_csv("monthly.csv", index_col=0).values).max()
+assert months.shape == (4, 12) and worst <= 0.001 + 1e-12, f"ymonmean {months.shape}, {worst}"
+print(f"{sys.argv[1]}: outputtab = daily.csv; ymonmean = monthly.csv within {worst:.4f}")
+EOF
+done
 
 exit $failed
