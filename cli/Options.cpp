@@ -63,8 +63,8 @@ using Takes = std::vector<std::pair<const CLI::Option*, std::string>>;
 // What the program does, at the top of --help.
 constexpr char kAbout[] =
     "Annual cycle of daily extraterrestrial solar radiation for a latitude, written as a\n"
-    "comma-separated file (one file per latitude in batch mode), or for many latitudes and\n"
-    "real calendar dates as one table (CSV or NetCDF).";
+    "comma-separated file (one file per latitude in batch mode), or for many latitudes or\n"
+    "named stations and real calendar dates as one table (CSV or NetCDF).";
 
 // Adds the examples and the exit statuses to --help, and --version.
 void AddFooterAndVersion(CLI::App& app) {
@@ -150,8 +150,8 @@ void DefineFileOptions(CLI::App& app, Values& values, Defined& options) {
   options.table =
       app.add_option("-t,--table", values.table,
                      "One table of all the latitudes: a name ending in .csv (comma-separated) or "
-                     ".nc (NetCDF, CF conventions, latitudes ascending, each once), or - for CSV "
-                     "on standard output")
+                     ".nc (NetCDF, CF conventions, latitudes ascending, each once; stations in "
+                     "their order), or - for CSV on standard output")
           ->option_text("PATH");
   options.layout =
       app.add_option("--layout", values.layout,
