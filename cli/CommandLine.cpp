@@ -256,7 +256,7 @@ std::optional<std::vector<float>> TableLatitudes(TableRequest& request, int& sta
       return std::nullopt;
     }
   }
-  if (request.netcdf && !request.stations) {
+  if (request.netcdf) {
     std::string refusal;
     tableLatitudes = CoordinateLatitudes(std::move(*tableLatitudes), refusal);
     if (!tableLatitudes) {
