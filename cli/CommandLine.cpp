@@ -144,6 +144,10 @@ std::optional<std::vector<float>> TableBatchLatitudes(const std::string& input, 
   return std::move(read.latitudes);
 }
 
+// A station file is read whole before its rows are checked: at most this much of it, so that
+// an endless input (/dev/zero, a pipe) is refused rather than filling the memory.
+constexpr std::size_t kMostStationBytes = std::size_t{512} << 20;
+
 // The stations of a --stations file, or nothing and the exit status after saying why: 1 when
 // it cannot be read, 2 when it holds no such list (the row and column named).
 std::optional<Stations> TableStations(const TableRequest& request, int& status, std::ostream& err) {
@@ -157,13 +161,19 @@ std::optional<Stations> TableStations(const TableRequest& request, int& status, 
                                                             &std::fclose);
     bool failed = file == nullptr;
     char buffer[1 << 16];
-    while (!failed) {
+    while (!failed && text.size() <= kMostStationBytes) {
       const std::size_t read = std::fread(buffer, 1, sizeof buffer, file.get());
       text.append(buffer, read);
       failed = std::ferror(file.get()) != 0;
       if (read < sizeof buffer) {
         break;
       }
+    }
+    if (!failed && text.size() > kMostStationBytes) {
+      err << "--stations: " << shownInput << " holds more than 512 MB, more than any list of "
+          << "1,000,000 stations; no table written.\n";
+      status = kExitBadArguments;
+      return std::nullopt;
     }
     if (failed) {
       err << "--stations: " << shownInput << " could not be read: " << SystemReason()
