@@ -60,11 +60,25 @@ struct Defined {
 // Each option with what it takes, as the messages say it.
 using Takes = std::vector<std::pair<const CLI::Option*, std::string>>;
 
+// The tables this build writes, as --help and the messages name them: the Windows program
+// has no NetCDF.
+#ifdef MAROVANE_HAVE_NETCDF
+#define MAROVANE_TABLE_FORMATS "CSV or NetCDF"
+#define MAROVANE_TABLE_ENDINGS ".csv or .nc"
+#define MAROVANE_NETCDF_TABLE                                                            \
+  " or .nc (NetCDF, CF conventions, latitudes ascending, each once, stations in their " \
+  "order, a time axis of 365 days)"
+#else
+#define MAROVANE_TABLE_FORMATS "CSV"
+#define MAROVANE_TABLE_ENDINGS ".csv"
+#define MAROVANE_NETCDF_TABLE ""
+#endif
+
 // What the program does, at the top of --help.
 constexpr char kAbout[] =
     "Annual cycle of daily extraterrestrial solar radiation for a latitude, written as a\n"
     "comma-separated file (one file per latitude in batch mode), or for many latitudes or\n"
-    "named stations and real calendar dates as one table (CSV or NetCDF).";
+    "named stations and real calendar dates as one table (" MAROVANE_TABLE_FORMATS ").";
 
 // Adds the examples and the exit statuses to --help, and --version.
 void AddFooterAndVersion(CLI::App& app) {
@@ -79,7 +93,11 @@ void AddFooterAndVersion(CLI::App& app) {
       "  marovane-cli --batch lats.txt --aggregation daily   writes lats<latitude>.out per "
       "latitude\n"
       "  marovane-cli -l 41.9 -l 33:52:03S --table -       one CSV table of both latitudes\n"
+#ifdef MAROVANE_HAVE_NETCDF
       "  marovane-cli --grid -89.75:89.75:0.5 --table bands.nc   every 0.5 degree band, NetCDF\n"
+#else
+      "  marovane-cli --grid -89.75:89.75:0.5 --table bands.csv   every 0.5 degree band\n"
+#endif
       "  marovane-cli -l 41.9 --dates 2023-01-01/2024-12-31 --table ra.csv   daily values\n"
       "  marovane-cli --stations stations.csv -a monthly --table ra.csv   a row per station\n"
       "\n"
@@ -149,9 +167,8 @@ void DefineFileOptions(CLI::App& app, Values& values, Defined& options) {
                        ->option_text("PATH");
   options.table =
       app.add_option("-t,--table", values.table,
-                     "One table of all the latitudes: a name ending in .csv (comma-separated) or "
-                     ".nc (NetCDF, CF conventions, latitudes ascending, each once; stations in "
-                     "their order), or - for CSV on standard output")
+                     "One table of all the latitudes: a name ending in .csv "
+                     "(comma-separated)" MAROVANE_NETCDF_TABLE ", or - for CSV on standard output")
           ->option_text("PATH");
   options.layout =
       app.add_option("--layout", values.layout,
@@ -197,7 +214,7 @@ Takes OptionTakes(const Defined& options) {
       {options.method, AcceptedMethods()},
       {options.output, "a path, or - for standard output"},
       {options.table,
-       "a name ending in .csv or .nc, or - for a comma-separated table on "
+       "a name ending in " MAROVANE_TABLE_ENDINGS ", or - for a comma-separated table on "
        "standard output"},
       {options.layout, "wide or long"},
       {options.dates, "FROM/TO, two ISO dates (2023-01-01/2024-12-31)"},
@@ -445,8 +462,13 @@ std::optional<bool> IsNetcdf(const std::string& path, std::ostream& err) {
   } else {
     err << "'" << ShownPath(path) << "'";
   }
+#ifdef MAROVANE_HAVE_NETCDF
   err << " ends neither in .csv (comma-separated) nor in .nc (NetCDF); give one of these, or - "
          "for a comma-separated table on standard output.\n";
+#else
+  err << " does not end in .csv (comma-separated); give such a name, or - for a "
+         "comma-separated table on standard output.\n";
+#endif
   return std::nullopt;
 }
 
@@ -616,7 +638,7 @@ std::optional<Request> CheckArguments(const Arguments& args, std::ostream& err) 
   }
   if (const char* needsTable = NeedingTable(args)) {
     err << needsTable << " makes one table of every latitude: add --table PATH (a name "
-        << "ending in .csv or .nc, or - for standard output).\n";
+        << "ending in " MAROVANE_TABLE_ENDINGS ", or - for standard output).\n";
     return std::nullopt;
   }
   if (args.batch) {

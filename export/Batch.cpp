@@ -89,75 +89,51 @@ class ItemReader {
 
   // The next item in `item` (at most kLongestItem + 1 bytes of it) and its whole length.
   Next next(std::string& item, std::uintmax_t& length) {
-    item.clear();
-    length = 0;
     for (;;) {
-      if (position_ == size_ && !fill()) {
+      const BatchItemSplitter::Next next = splitter_.next();
+      if (next == BatchItemSplitter::Next::RunsOn) {
+        return Next::RunsOn;
+      }
+      if (next == BatchItemSplitter::Next::More && !fill()) {
         if (stopped_) {
           return Next::Stopped;
         }
         if (error_ != 0) {
           return Next::ReadError;
         }
-        return length > 0 ? Next::Item : Next::End;
-      }
-      const char* const begin = buffer_.data() + position_;
-      const char* const end = buffer_.data() + size_;
-      const char* const stop = std::find_if(begin, end, IsBatchSeparator);
-      const auto span = static_cast<std::size_t>(stop - begin);
-      item.append(begin,
-                  std::min(span, kLongestItem + 1 - std::min(item.size(), kLongestItem + 1)));
-      length += span;
-      position_ += span;
-      if (length > kLongestRun) {
-        return Next::RunsOn;
-      }
-      if (stop != end) {
-        ++position_;
-        if (length > 0) {
-          return Next::Item;
+        if (!splitter_.end()) {
+          return Next::End;
         }
+      } else if (next == BatchItemSplitter::Next::More) {
+        continue;
       }
+      item.assign(splitter_.item());
+      length = splitter_.length();
+      return Next::Item;
     }
   }
 
-  std::uintmax_t bytesRead() const { return bytesRead_ - (size_ - position_); }
+  std::uintmax_t bytesRead() const { return splitter_.taken(); }
   int error() const { return error_; }
 
  private:
+  // The next piece of the input for the splitter; false at its end, on an error (in error_)
+  // or once stopped.
   bool fill() {
-    position_ = 0;
-    if (waits_) {
-      size_ = readWhenReady(0);
-      // A pipe may hand over the start of a byte order mark alone: the rest is waited for.
-      while (bytesRead_ == 0 && size_ > 0 && size_ < kByteOrderMark.size() &&
-             kByteOrderMark.starts_with(std::string_view(buffer_.data(), size_))) {
-        const std::size_t more = readWhenReady(size_);
-        if (more == 0) {
-          break;
-        }
-        size_ += more;
-      }
-    } else {
-      size_ = std::fread(buffer_.data(), 1, buffer_.size(), stream_);
-    }
-    if (bytesRead_ == 0 && std::string_view(buffer_.data(), size_).starts_with(kByteOrderMark)) {
-      // fread fills the buffer unless the input ends first, and a pipe's mark was gathered
-      // above, so a mark is never split.
-      position_ = kByteOrderMark.size();
-    }
-    bytesRead_ += size_;
-    if (size_ == 0 && std::ferror(stream_) != 0) {
+    const std::size_t size =
+        waits_ ? readWhenReady() : std::fread(buffer_.data(), 1, buffer_.size(), stream_);
+    if (size == 0 && !waits_ && std::ferror(stream_) != 0) {
       error_ = errno != 0 ? errno : EIO;
     }
-    return position_ < size_;
+    splitter_.feed(std::string_view(buffer_.data(), size));
+    return size > 0;
   }
 
-  // What a pipe has, once it has something or its writers are gone, into the buffer from
-  // `at`; 0 at its end, on an error (in error_) or once stopped.
-  std::size_t readWhenReady(std::size_t at) {
+  // What a pipe has, once it has something or its writers are gone; 0 at its end, on an
+  // error (in error_) or once stopped.
+  std::size_t readWhenReady() {
 #ifdef _WIN32
-    return std::fread(buffer_.data() + at, 1, buffer_.size() - at, stream_);
+    return std::fread(buffer_.data(), 1, buffer_.size(), stream_);
 #else
     const int descriptor = ::fileno(stream_);
     for (;;) {
@@ -175,7 +151,7 @@ class ItemReader {
       if (polled <= 0) {
         continue;
       }
-      const ssize_t got = ::read(descriptor, buffer_.data() + at, buffer_.size() - at);
+      const ssize_t got = ::read(descriptor, buffer_.data(), buffer_.size());
       if (got >= 0) {
         return static_cast<std::size_t>(got);
       }
@@ -191,9 +167,7 @@ class ItemReader {
   bool waits_;
   const std::atomic<bool>* stop_;
   std::array<char, 65536> buffer_{};
-  std::size_t position_ = 0;
-  std::size_t size_ = 0;
-  std::uintmax_t bytesRead_ = 0;
+  BatchItemSplitter splitter_;
   int error_ = 0;
   bool stopped_ = false;
 };
@@ -419,9 +393,7 @@ class Planner {
         if (next == ItemReader::Next::ReadError) {
           failure = std::generic_category().message(reader_.error());
         } else if (next == ItemReader::Next::RunsOn) {
-          failure = "item " + std::to_string(number + 1) +
-                    " runs on for more than 1 MiB without a separator, so this is no file of "
-                    "latitudes";
+          failure = RunsOnReason(number + 1);
         }
         ends = next != ItemReader::Next::Item;
         if (next == ItemReader::Next::Stopped) {
@@ -536,22 +508,7 @@ class Planner {
 }  // namespace
 
 fs::path BatchOutputName(const fs::path& input, float latitude) {
-  // Four characters of the file name go, never a byte of a character nor of the folder.
-  const std::string name = Utf8Path(input.filename());
-  std::size_t keep = name.size();
-  for (int removed = 0; removed < 4 && keep > 0; ++removed) {
-    std::size_t start = keep - 1;
-    for (int back = 0;
-         back < 3 && start > 0 && (static_cast<unsigned char>(name[start]) & 0xC0u) == 0x80u;
-         ++back) {
-      --start;
-    }
-    // A lone continuation byte, or one that no lead byte starts, is a character of its own.
-    const auto lead = static_cast<unsigned char>(name[start]);
-    const std::size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    keep = expected == keep - start ? start : keep - 1;
-  }
-  const std::string outputName = name.substr(0, keep) + SingleText(latitude) + ".out";
+  const std::string outputName = BatchOutputFileName(Utf8Path(input.filename()), latitude);
   return input.parent_path() / fs::path(std::u8string(outputName.begin(), outputName.end()));
 }
 
@@ -565,8 +522,8 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
   }
   const std::string shownInput = ShownPath(Utf8Path(full));
   auto unread = [&](const std::string& reason) {
-    result.unreadInput = "The input file " + shownInput + " could not be read: " + reason + ".";
-    log("Cannot read " + shownInput + ": " + reason);
+    result.unreadInput = UnreadInput(shownInput, reason);
+    log(CannotReadEntry(shownInput, reason));
   };
 
   const OpenedInput opened = OpenInput(full);
@@ -630,24 +587,6 @@ BatchResult RunBatch(const fs::path& input, const CycleChoice& choice, const Bat
   return result;
 }
 
-std::string BatchSummary(const BatchResult& result) {
-  std::string summary = std::to_string(result.written) + " Files written.";
-  auto line = [&summary](const std::string& text) {
-    summary += '\n';
-    summary += text;
-  };
-  if (result.stopped) {
-    line(StoppedAfterItem(result.items) + ".");
-  }
-  if (result.failed > 0) {
-    line(std::to_string(result.failed) + (result.failed == 1 ? " item failed." : " items failed."));
-  }
-  if (!result.inputRead()) {
-    line(result.unreadInput);
-  }
-  return summary;
-}
-
 BatchLatitudes ReadBatchLatitudes(const fs::path& input, std::size_t most) {
   BatchLatitudes result;
   std::error_code ignored;
@@ -656,8 +595,7 @@ BatchLatitudes ReadBatchLatitudes(const fs::path& input, std::size_t most) {
     full = input;
   }
   auto unread = [&](const std::string& reason) {
-    result.unreadInput =
-        "The input file " + ShownPath(Utf8Path(full)) + " could not be read: " + reason + ".";
+    result.unreadInput = UnreadInput(ShownPath(Utf8Path(full)), reason);
   };
   InputFile file{OpenFile(full, "rb")};
   if (file.stream == nullptr) {

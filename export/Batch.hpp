@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "export/BatchItems.hpp"
 #include "export/CycleFile.hpp"
 
 // The batch run: one annual-cycle file for every latitude of a text file.
@@ -17,17 +18,6 @@
 // it: the input's file name without its last 4 characters, the latitude's text, ".out"
 // (lats.txt and 41.9 give lats41.9.out).
 namespace marovane {
-
-struct BatchResult {
-  std::int32_t written = 0;  // files really written
-  std::int32_t failed = 0;   // items that got no file
-  std::int64_t items = 0;    // items read; each has one log entry
-  std::string unreadInput;   // why the input could not be read to its end, naming it
-  bool stopped = false;      // the run was stopped before the end of the input
-
-  bool inputRead() const { return unreadInput.empty(); }
-  bool complete() const { return inputRead() && failed == 0 && !stopped; }
-};
 
 // Receives each log entry as it happens. A written file gives "count latitude path"
 // ("1 41.9 /data/lats41.9.out"); every failure gives an entry saying which item and why.
@@ -50,9 +40,6 @@ std::filesystem::path BatchOutputName(const std::filesystem::path& input, float 
 BatchResult RunBatch(const std::filesystem::path& input, const CycleChoice& choice,
                      const BatchLog& log, const BatchProgress& progress = {},
                      const std::atomic<bool>* stop = nullptr);
-
-// "N Files written." and, when something failed, a second line saying what.
-std::string BatchSummary(const BatchResult& result);
 
 // The latitudes of a batch input for one table of them all, read item by item as RunBatch
 // reads them. Each item the batch would refuse is counted, and the first few are kept with the

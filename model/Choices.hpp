@@ -50,7 +50,7 @@ struct AggregationInfo {
   std::string_view caption;    // window: "Dekadal"
   std::string_view period;     // one period, as the chart and messages name it: "Dekad"
   std::string_view header;     // the file's header up to the quantity: "Latitude, Dekad Number, "
-  std::string_view dimension;  // the period's name as a table dimension: "dekad"
+  std::string_view dimension;  // the period's name in the tables' attributes: "dekad"
   int periods;                 // periods in the 365-day year
   // Where the periods lie: the first day of each part of a month (Calendar.hpp), the same in
   // the 365-day year and in a real one; empty for weeks of 7 days from the year's first day,

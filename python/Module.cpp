@@ -15,12 +15,12 @@
 #include <exception>
 #include <limits>
 #include <mutex>
-#include <numeric>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "Version.hpp"
@@ -30,6 +30,7 @@
 #include "model/AnnualCycle.hpp"
 #include "model/Choices.hpp"
 #include "model/Dates.hpp"
+#include "model/Fao56.hpp"
 #include "model/Radiation.hpp"
 #include "model/Rounding.hpp"
 #include "text/LatitudeForms.hpp"
@@ -82,6 +83,11 @@ CycleChoice ChoiceNamed(const py::str& aggregationText, const py::str& unitText,
       Chosen(QuantityNamed(quantity), "quantity", quantity, AcceptedQuantities()),
       Chosen(MethodNamed(method), "method", method, AcceptedMethods()),
   };
+}
+
+Method MethodOf(const py::str& methodText) {
+  const std::string method = Utf8(methodText);
+  return Chosen(MethodNamed(method), "method", method, AcceptedMethods());
 }
 
 void RefuseWeeks(const CycleChoice& choice) {
@@ -210,57 +216,252 @@ py::array_t<Out> PerDay(const Flat<float>& latitudes, const Flat<std::int16_t>& 
   return result;
 }
 
-py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64_t>& dates,
+// A date not given: its value is NaN.
+constexpr std::int64_t kMissingDate = std::numeric_limits<std::int64_t>::min();
+
+// A real period's value depends only on its first day of the year and its length: the leap
+// year's daily values serve common years too, and no real period runs past its year's end.
+constexpr int kPeriodKeys = (kLastDayOfYear + 1) * 32;
+
+int PeriodKey(const DatedPeriod& period) {
+  return DayOfYear(period.first) * 32 + period.days;
+}
+
+// The value of latitude i and date j at out[i * columns + j] is that of latitude lats[i] and
+// of the period of date j's column.
+struct DatedColumns {
+  std::vector<std::int32_t> ofDate;  // each date's column; `periods.size()` for none given
+  std::vector<DatedPeriod> periods;
+};
+
+DatedColumns ColumnsOfDates(const std::int64_t* date, std::size_t count, Aggregation aggregation) {
+  DatedColumns columns;
+  columns.ofDate.resize(count);
+  std::vector<std::int32_t> columnOfKey(kPeriodKeys, -1);
+  auto column = [&](std::int64_t days) {
+    const DatedPeriod period = PeriodHolding(DateOfDaysSinceEpoch(days), aggregation);
+    std::int32_t& found = columnOfKey[static_cast<std::size_t>(PeriodKey(period))];
+    if (found < 0) {
+      found = static_cast<std::int32_t>(columns.periods.size());
+      columns.periods.push_back(period);
+    }
+    return found;
+  };
+  std::int64_t first = std::numeric_limits<std::int64_t>::max();
+  std::int64_t last = std::numeric_limits<std::int64_t>::min();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (date[i] == kMissingDate) {
+      continue;
+    }
+    if (date[i] < kFirstDate || date[i] > kLastDate) {
+      throw py::value_error("dates must lie in the years 1 to 9999");
+    }
+    first = std::min(first, date[i]);
+    last = std::max(last, date[i]);
+  }
+  // Each day of the dates' span is looked at once, where the span is not much longer than the
+  // dates; dates far apart are looked at one by one.
+  std::vector<std::int32_t> ofDay;
+  if (first <= last && static_cast<std::size_t>(last - first) < 2 * count + kLastDayOfYear) {
+    ofDay.assign(static_cast<std::size_t>(last - first) + 1, -1);
+  }
+  std::vector<std::int32_t> missing;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (date[i] == kMissingDate) {
+      missing.push_back(static_cast<std::int32_t>(i));
+    } else if (ofDay.empty()) {
+      columns.ofDate[i] = column(date[i]);
+    } else {
+      std::int32_t& known = ofDay[static_cast<std::size_t>(date[i] - first)];
+      if (known < 0) {
+        known = column(date[i]);
+      }
+      columns.ofDate[i] = known;
+    }
+  }
+  for (const std::int32_t i : missing) {
+    columns.ofDate[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(columns.periods.size());
+  }
+  return columns;
+}
+
+// The distinct latitudes, by their bits, and which one each latitude is.
+std::vector<float> DistinctLatitudes(const float* latitude, std::size_t count,
+                                     std::vector<std::int32_t>& which) {
+  std::vector<float> distinct;
+  std::unordered_map<std::uint32_t, std::int32_t> index;
+  which.resize(count);
+  std::optional<std::uint32_t> last;
+  std::int32_t lastIndex = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto bits = std::bit_cast<std::uint32_t>(latitude[i]);
+    if (last != bits) {
+      const auto [found, added] =
+          index.try_emplace(bits, static_cast<std::int32_t>(distinct.size()));
+      if (added) {
+        distinct.push_back(latitude[i]);
+      }
+      last = bits;
+      lastIndex = found->second;
+    }
+    which[i] = lastIndex;
+  }
+  return distinct;
+}
+
+// Two C-ordered arrays of one number of dimensions, broadcast: the result's shape, and each
+// array's stride in items along each dimension (0 where its one item is repeated). Dimensions
+// that both arrays step through alike are merged, so that a loop runs as long as it can.
+struct Broadcast {
+  std::vector<py::ssize_t> result;  // the result's shape, before merging
+  std::vector<py::ssize_t> shape;
+  std::vector<py::ssize_t> strideA;
+  std::vector<py::ssize_t> strideB;
+};
+
+Broadcast BroadcastOf(const py::array& a, const py::array& b) {
+  if (a.ndim() != b.ndim()) {
+    throw py::value_error("latitude and dates must have one number of dimensions here");
+  }
+  const auto dims = static_cast<std::size_t>(a.ndim());
+  Broadcast full{{},
+                 std::vector<py::ssize_t>(dims),
+                 std::vector<py::ssize_t>(dims),
+                 std::vector<py::ssize_t>(dims)};
+  py::ssize_t runA = 1;
+  py::ssize_t runB = 1;
+  for (std::size_t k = dims; k-- > 0;) {
+    const py::ssize_t na = a.shape(static_cast<py::ssize_t>(k));
+    const py::ssize_t nb = b.shape(static_cast<py::ssize_t>(k));
+    if (na != nb && na != 1 && nb != 1) {
+      throw py::value_error("latitude and dates do not broadcast to one shape");
+    }
+    full.shape[k] = na == 1 ? nb : na;
+    full.strideA[k] = na == 1 ? 0 : runA;
+    full.strideB[k] = nb == 1 ? 0 : runB;
+    runA *= na;
+    runB *= nb;
+  }
+  Broadcast merged{full.shape, {}, {}, {}};
+  for (std::size_t k = 0; k < dims; ++k) {
+    if (full.shape[k] == 1) {
+      continue;
+    }
+    if (!merged.shape.empty() && merged.strideA.back() == full.strideA[k] * full.shape[k] &&
+        merged.strideB.back() == full.strideB[k] * full.shape[k]) {
+      merged.shape.back() *= full.shape[k];
+      merged.strideA.back() = full.strideA[k];
+      merged.strideB.back() = full.strideB[k];
+    } else {
+      merged.shape.push_back(full.shape[k]);
+      merged.strideA.push_back(full.strideA[k]);
+      merged.strideB.push_back(full.strideB[k]);
+    }
+  }
+  return merged;
+}
+
+// The value of each latitude on each date, broadcast: each distinct latitude's year is computed
+// once, and each of its periods once; the rest is gathering.
+py::array_t<double> ForDates(const py::array_t<float, py::array::c_style>& latitudes,
+                             const py::array_t<std::int64_t, py::array::c_style>& dates,
                              const py::str& aggregation, const py::str& unit,
                              const py::str& quantity, const py::str& method) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
   RefuseWeeks(choice);
-  const std::size_t count = FlatSize(latitudes, "latitude");
-  if (FlatSize(dates, "dates") != count) {
-    throw py::value_error("latitude and dates must be of one length here");
-  }
-  const float* latitude = latitudes.data();
-  const std::int64_t* date = dates.data();
-  CheckSingleLatitudes(latitude, count);
-  for (std::size_t i = 0; i < count; ++i) {
-    if (date[i] < kFirstDate || date[i] > kLastDate) {
-      throw py::value_error("dates must lie in the years 1 to 9999");
-    }
-  }
-  py::array_t<double> result(static_cast<py::ssize_t>(count));
-  double* out = result.mutable_data();
-  // In the order of latitude, then date: each latitude's year is computed once, and each
-  // period's value once for the dates that fall in it.
-  std::vector<std::size_t> order(count);
+  const Broadcast shape = BroadcastOf(latitudes, dates);
+  const auto latitudeCount = static_cast<std::size_t>(latitudes.size());
+  const auto dateCount = static_cast<std::size_t>(dates.size());
+  CheckSingleLatitudes(latitudes.data(), latitudeCount);
+  std::vector<std::int32_t> row;
+  std::vector<float> distinct;
+  DatedColumns columns;
   {
     py::gil_scoped_release release;
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-      const auto la = std::bit_cast<std::uint32_t>(latitude[a]);
-      const auto lb = std::bit_cast<std::uint32_t>(latitude[b]);
-      return la != lb ? la < lb : date[a] < date[b];
-    });
+    distinct = DistinctLatitudes(latitudes.data(), latitudeCount, row);
+    columns = ColumnsOfDates(dates.data(), dateCount, choice.aggregation);
   }
-  RunReleased(count, std::size_t{1} << 20, 4096, [&](std::size_t begin, std::size_t end) {
+  const std::size_t width = columns.periods.size() + 1;  // the last column: no date given
+  py::array_t<double> result(shape.result);
+  double* out = result.mutable_data();
+  const auto total = static_cast<std::size_t>(result.size());
+  // Each item's pair of distinct latitude and column, in the result's order.
+  const std::size_t dims = shape.shape.size();
+  const auto inner = static_cast<std::size_t>(dims == 0 ? 1 : shape.shape.back());
+  const std::size_t rows = inner == 0 ? 0 : total / inner;
+  auto gather = [&](auto&& put) {
+    const py::ssize_t stepA = dims == 0 ? 0 : shape.strideA.back();
+    const py::ssize_t stepB = dims == 0 ? 0 : shape.strideB.back();
+    RunReleased(rows,
+                std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(1, inner)),
+                std::max<std::size_t>(1, 4096 / std::max<std::size_t>(1, inner)),
+                [&](std::size_t begin, std::size_t end) {
+                  for (std::size_t r = begin; r < end; ++r) {
+                    // The row's offsets in both arrays, from its index over the outer dimensions.
+                    py::ssize_t a = 0;
+                    py::ssize_t b = 0;
+                    auto rest = static_cast<py::ssize_t>(r);
+                    for (std::size_t k = dims == 0 ? 0 : dims - 1; k-- > 0;) {
+                      const py::ssize_t at = rest % shape.shape[k];
+                      rest /= shape.shape[k];
+                      a += at * shape.strideA[k];
+                      b += at * shape.strideB[k];
+                    }
+                    for (std::size_t i = r * inner; i < (r + 1) * inner; ++i) {
+                      put(i, static_cast<std::size_t>(row[static_cast<std::size_t>(a)]),
+                          static_cast<std::size_t>(columns.ofDate[static_cast<std::size_t>(b)]));
+                      a += stepA;
+                      b += stepB;
+                    }
+                  }
+                });
+  };
+  auto valueOf = [&](const YearValues& year, std::size_t column) {
+    return column + 1 == width ? std::numeric_limits<double>::quiet_NaN()
+                               : DatedValue(year, columns.periods[column], choice);
+  };
+  if (distinct.size() * width <= 2 * total + 65536) {
+    // A table of every distinct latitude and period, gathered from.
+    std::vector<double> table(distinct.size() * width);
+    RunReleased(distinct.size(), 4096, 1, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t l = begin; l < end; ++l) {
+        const YearValues year = DailyValues(distinct[l], choice.quantity, choice.method, 366);
+        for (std::size_t c = 0; c < width; ++c) {
+          table[l * width + c] = valueOf(year, c);
+        }
+      }
+    });
+    gather([&](std::size_t i, std::size_t l, std::size_t c) { out[i] = table[l * width + c]; });
+    return result;
+  }
+  // Latitudes that are nearly all distinct, each with a date of its own: the items in the order
+  // of latitude, then period, so that each latitude's year is computed once, and each of its
+  // periods once.
+  std::vector<std::uint64_t> pairs(total);
+  gather([&](std::size_t i, std::size_t l, std::size_t c) { pairs[i] = l << 32 | c; });
+  std::vector<std::size_t> order(total);
+  {
+    py::gil_scoped_release release;
+    for (std::size_t i = 0; i < total; ++i) {
+      order[i] = i;
+    }
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return pairs[a] < pairs[b]; });
+  }
+  RunReleased(total, std::size_t{1} << 20, 4096, [&](std::size_t begin, std::size_t end) {
     YearValues year{};
-    std::optional<std::uint32_t> yearOf;
-    // No period starts before the year 1: this one is taken by none.
-    constexpr long long kNoPeriod = std::numeric_limits<long long>::min();
-    long long periodStart = kNoPeriod;
+    std::uint64_t yearOf = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t pairOf = std::numeric_limits<std::uint64_t>::max();
     double value = 0.0;
     for (std::size_t k = begin; k < end; ++k) {
       const std::size_t i = order[k];
-      const auto bits = std::bit_cast<std::uint32_t>(latitude[i]);
-      if (yearOf != bits) {
-        year = DailyValues(latitude[i], choice.quantity, choice.method, 366);
-        yearOf = bits;
-        periodStart = kNoPeriod;
+      if (pairs[i] >> 32 != yearOf) {
+        yearOf = pairs[i] >> 32;
+        year = DailyValues(distinct[yearOf], choice.quantity, choice.method, 366);
       }
-      const DatedPeriod period = PeriodHolding(DateOfDaysSinceEpoch(date[i]), choice.aggregation);
-      const long long start = DaysSinceEpoch(period.first);
-      if (periodStart != start) {
-        value = DatedValue(year, period, choice);
-        periodStart = start;
+      if (pairs[i] != pairOf) {
+        pairOf = pairs[i];
+        value = valueOf(year, pairs[i] & 0xffffffffU);
       }
       out[i] = value;
     }
@@ -279,6 +480,63 @@ float LatitudeOfText(const py::str& text) {
   return latitude;
 }
 
+// Two digits at `at`, no more than `most`.
+bool TwoDigits(std::string_view text, std::size_t at, int most) {
+  if (at + 2 > text.size() || text[at] < '0' || text[at] > '9' || text[at + 1] < '0' ||
+      text[at + 1] > '9') {
+    return false;
+  }
+  return (text[at] - '0') * 10 + (text[at + 1] - '0') <= most;
+}
+
+// An ISO date, or an ISO date and time of day (as pandas and numpy print them:
+// "2024-02-29T06:30", "2024-02-29 06:30:00.5+01:00"): the date as it is written, whatever the
+// time and its zone.
+std::optional<Date> ParseIsoTimestamp(std::string_view text) {
+  constexpr std::size_t kDateLength = 10;
+  if (text.size() <= kDateLength) {
+    return ParseIsoDate(text);
+  }
+  const std::string_view time = text.substr(kDateLength);
+  if ((time[0] != 'T' && time[0] != ' ') || !TwoDigits(time, 1, 23)) {
+    return std::nullopt;
+  }
+  std::size_t at = 3;
+  // Minutes and seconds, each after a colon; a fraction only after the seconds.
+  for (int most : {59, 60}) {
+    if (at < time.size() && time[at] == ':') {
+      if (!TwoDigits(time, at + 1, most)) {
+        return std::nullopt;
+      }
+      at += 3;
+    }
+  }
+  if (at == 9 && at < time.size() && (time[at] == '.' || time[at] == ',')) {
+    const std::size_t digits = time.find_first_not_of("0123456789", at + 1);
+    const std::size_t stop = digits == std::string_view::npos ? time.size() : digits;
+    if (stop == at + 1) {
+      return std::nullopt;
+    }
+    at = stop;
+  }
+  if (at < time.size() && time[at] == 'Z') {
+    ++at;
+  } else if (at < time.size() && (time[at] == '+' || time[at] == '-')) {
+    if (!TwoDigits(time, at + 1, 23)) {
+      return std::nullopt;
+    }
+    at += 3;
+    if (at < time.size()) {
+      at += time[at] == ':' ? 1 : 0;
+      if (!TwoDigits(time, at, 59)) {
+        return std::nullopt;
+      }
+      at += 2;
+    }
+  }
+  return at == time.size() ? ParseIsoDate(text.substr(0, kDateLength)) : std::nullopt;
+}
+
 py::array_t<std::int64_t> DatesOfTexts(const py::list& texts) {
   py::array_t<std::int64_t> result(static_cast<py::ssize_t>(texts.size()));
   std::int64_t* out = result.mutable_data();
@@ -289,7 +547,7 @@ py::array_t<std::int64_t> DatesOfTexts(const py::list& texts) {
                            std::string(py::str(py::type::handle_of(item).attr("__name__"))));
     }
     const std::string text = Utf8(item);
-    const std::optional<Date> parsed = ParseIsoDate(text);
+    const std::optional<Date> parsed = ParseIsoTimestamp(text);
     if (!parsed) {
       throw py::value_error("'" + ShownText(text, kShownCharacters) + "'" + std::string(kNoDate) +
                             ".");
@@ -432,27 +690,40 @@ PYBIND11_MODULE(_marovane, module) {
   module.attr("SHOWN_CHARACTERS") = kShownCharacters;
   module.attr("FIRST_DATE") = kFirstDate;
   module.attr("LAST_DATE") = kLastDate;
+  module.attr("MISSING_DATE") = kMissingDate;
 
   module.def("annual_cycles", &AnnualCycles, py::arg("latitudes"), py::arg("aggregation"),
              py::arg("unit"), py::arg("quantity"), py::arg("method"),
              "The table of each single-precision latitude, one row of rounded values each.");
   module.def(
       "daily_radiation",
-      [](const Flat<float>& latitudes, const Flat<std::int16_t>& days) {
+      [](const Flat<float>& latitudes, const Flat<std::int16_t>& days, const py::str& method) {
+        if (MethodOf(method) == Method::Fao56) {
+          return PerDay<double>(latitudes, days, [](float latitude, std::int16_t day) {
+            return Fao56DailyRadiation(static_cast<double>(latitude), day);
+          });
+        }
         return PerDay<double>(latitudes, days, [](float latitude, std::int16_t day) {
           return DailyRadiation(latitude, day);
         });
       },
-      py::arg("latitudes"), py::arg("days"),
-      "DailyRadiation of each latitude and day, MJ/m^2/day.");
+      py::arg("latitudes"), py::arg("days"), py::arg("method"),
+      "DailyRadiation or Fao56DailyRadiation of each latitude and day, MJ/m^2/day.");
   module.def(
       "day_length",
-      [](const Flat<float>& latitudes, const Flat<std::int16_t>& days) {
+      [](const Flat<float>& latitudes, const Flat<std::int16_t>& days,
+         const py::str& method) -> py::array {
+        if (MethodOf(method) == Method::Fao56) {
+          return PerDay<double>(latitudes, days, [](float latitude, std::int16_t day) {
+            return Fao56DayLength(static_cast<double>(latitude), day);
+          });
+        }
         return PerDay<float>(latitudes, days, [](float latitude, std::int16_t day) {
           return DayLength(latitude, day);
         });
       },
-      py::arg("latitudes"), py::arg("days"), "DayLength of each latitude and day, hours.");
+      py::arg("latitudes"), py::arg("days"), py::arg("method"),
+      "DayLength (float) or Fao56DayLength (double) of each latitude and day, hours.");
   module.def("for_dates", &ForDates, py::arg("latitudes"), py::arg("dates"), py::arg("aggregation"),
              py::arg("unit"), py::arg("quantity"), py::arg("method"),
              "The value of the real-calendar period holding each date (days since 1970-01-01).");

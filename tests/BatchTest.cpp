@@ -180,6 +180,75 @@ TEST(Batch, EveryItemHasOneEntryAndFilesAreCountedWithoutGaps) {
   EXPECT_TRUE(fs::is_symlink(inputNames[0]));
 }
 
+// Pieces of any size give the same items: a file's reads and a pipe's or a browser's pieces
+// split items, separators and the byte order mark anywhere.
+TEST(Batch, ItemsWhateverThePieces) {
+  const std::string longItem(kLongestItem + 5, '1');
+  struct Case {
+    std::string input;
+    std::vector<std::string> items;  // each cut to kLongestItem + 1 bytes
+  };
+  const Case cases[] = {
+      {"", {}},
+      {" ,\r\n\t", {}},
+      {"41.9, -33.87\n5", {"41.9", "-33.87", "5"}},
+      {"\xEF\xBB\xBF"
+       "41.9\r\n",
+       {"41.9"}},
+      {"\xEF\xBB\xBF", {}},
+      {"\xEF\xBB", {"\xEF\xBB"}},
+      {"\xEF\xBB"
+       " 5",
+       {"\xEF\xBB", "5"}},
+      {"\xEF\xBB"
+       "5",
+       {"\xEF\xBB"
+        "5"}},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF"
+       "5",
+       {"\xEF\xBB\xBF"
+        "5"}},
+      {"5 \xEF\xBB\xBF", {"5", "\xEF\xBB\xBF"}},
+      {"1," + longItem + ",2", {"1", longItem.substr(0, kLongestItem + 1), "2"}},
+  };
+  for (const Case& c : cases) {
+    for (const std::size_t piece :
+         {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, c.input.size() + 1}) {
+      BatchItemSplitter splitter;
+      std::vector<std::string> items;
+      std::vector<std::uintmax_t> lengths;
+      for (std::size_t at = 0; at < c.input.size(); at += piece) {
+        splitter.feed(std::string_view(c.input).substr(at, piece));
+        while (splitter.next() == BatchItemSplitter::Next::Item) {
+          items.push_back(splitter.item());
+          lengths.push_back(splitter.length());
+        }
+      }
+      if (splitter.end()) {
+        items.push_back(splitter.item());
+        lengths.push_back(splitter.length());
+      }
+      EXPECT_EQ(items, c.items) << testing::PrintToString(c.input) << " in pieces of " << piece;
+      EXPECT_EQ(splitter.taken(), c.input.size()) << testing::PrintToString(c.input);
+      for (std::size_t i = 0; i < items.size(); ++i) {  // a cut item keeps its whole length
+        EXPECT_EQ(lengths[i], items[i].size() > kLongestItem ? longItem.size() : items[i].size());
+      }
+    }
+  }
+  // An item that runs on past kLongestRun is told whatever the pieces.
+  const std::string runsOn(kLongestRun + 1, '7');
+  for (const std::size_t piece : {std::size_t{4096}, runsOn.size()}) {
+    BatchItemSplitter splitter;
+    BatchItemSplitter::Next next = BatchItemSplitter::Next::More;
+    for (std::size_t at = 0; at < runsOn.size() && next == BatchItemSplitter::Next::More;
+         at += piece) {
+      splitter.feed(std::string_view(runsOn).substr(at, piece));
+      next = splitter.next();
+    }
+    EXPECT_EQ(next, BatchItemSplitter::Next::RunsOn) << piece;
+  }
+}
+
 // An input that cannot be read to its end ends the run with an entry naming it; what was
 // read before stays written.
 TEST(Batch, UnreadableInputEndsTheRunAndIsNamed) {

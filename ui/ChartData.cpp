@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ChartData.hpp"
 
-#include <QStringList>
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 
 #include "text/LatitudeForms.hpp"
-#include "text/NumberText.hpp"
 
 namespace marovane::ui {
 
@@ -78,24 +76,23 @@ void ChartData::keepDayLengths() {
   }
   for (const ChartCurve& k : kept_) {
     keptDayLengths_.push_back(
-        {TableOf(k.table.latitude, cycle_, Quantity::DayLength, Method::Harmonic),
-         QStringLiteral("Day length at %1").arg(Degrees(k.table.latitude))});
+        {TableOf(k.table.latitude, cycle_, Quantity::DayLength, cycle_.method),
+         Text(DayLengthCurveName(k.table.latitude))});
   }
 }
 
 void ChartData::rename() {
   // Beside the other method's curve the current one says which method drew it.
-  current_.name = Degrees(latitude_);
+  current_.name = Text(CurveName(latitude_));
   if (fao56_) {
-    current_.name += QStringLiteral(", ") + Text(Describe(cycle_.method).caption);
-    fao56_->name =
-        Degrees(latitude_) + QStringLiteral(", ") + Text(Describe(otherMethod()).caption);
+    current_.name = Text(MethodCurveName(latitude_, cycle_.method));
+    fao56_->name = Text(MethodCurveName(latitude_, otherMethod()));
   }
   if (dayLength_) {
-    dayLength_->name = QStringLiteral("Day length at %1").arg(Degrees(latitude_));
+    dayLength_->name = Text(DayLengthCurveName(latitude_));
   }
   for (ChartCurve& k : kept_) {
-    k.name = Degrees(k.table.latitude);
+    k.name = Text(CurveName(k.table.latitude));
   }
 }
 
@@ -126,7 +123,7 @@ bool ChartData::keep() {
   if (!canKeep()) {
     return false;
   }
-  kept_.push_back({current_.table, Degrees(latitude_)});
+  kept_.push_back({current_.table, Text(CurveName(latitude_))});
   keepDayLengths();
   return true;
 }
@@ -143,34 +140,15 @@ bool ChartData::currentKept() const {
 }
 
 QString ChartData::title() const {
-  // A dekad's value in a per-dekad unit is its total over the dekad's own days.
-  QString values = cycle_.aggregation == Aggregation::Daily ? QStringLiteral("daily values")
-                   : cycle_.aggregation == Aggregation::Dekadal && Describe(cycle_.unit).perDekad
-                       ? QStringLiteral("dekadal totals")
-                       : Text(Describe(cycle_.aggregation).name) + QStringLiteral(" means");
-  QString title = QStringLiteral("Extraterrestrial radiation");
-  if (kept_.empty()) {
-    title += QStringLiteral(" at ") + LatitudeName(latitude_);
-  }
-  title += QStringLiteral(", %1, %2").arg(values, ChartUnit(current_.table));
-  if (dayLength_) {
-    title += QStringLiteral("; day length, hours");
-  }
-  return title;
+  return Text(ChartTitle(latitude_, cycle_, !kept_.empty(), dayLength_.has_value()));
 }
 
 QString ChartData::windowTitle() const {
-  return QStringLiteral("Annual cycle at %1, %2, %3")
-      .arg(Degrees(latitude_), Text(Describe(cycle_.aggregation).caption),
-           Text(UnitLabel(cycle_.unit)));
+  return Text(ChartWindowTitle(latitude_, cycle_));
 }
 
 QString ChartData::status() const {
-  if (textValid_) {
-    return QStringLiteral("Follows the main window.");
-  }
-  return QStringLiteral("\"%1\" is not a latitude from -90 to 90: the chart keeps %2.")
-      .arg(latitudeText_, Degrees(latitude_));
+  return Text(ChartStatus(latitudeText_.toStdString(), textValid_, latitude_));
 }
 
 double ChartData::dayAxisEnd() const {
@@ -199,37 +177,23 @@ ValueScale ChartData::valueScale() const {
 }
 
 QString ChartData::table() const {
-  std::vector<const ChartCurve*> columns;
+  std::vector<ValuesColumn> columns;
   for (const ChartCurve& k : kept_) {
-    columns.push_back(&k);
+    columns.push_back({&k.table, k.name.toStdString()});
   }
   if (!currentKept()) {
-    columns.push_back(&current_);
+    columns.push_back({&current_.table, current_.name.toStdString()});
   }
   if (fao56_) {
-    columns.push_back(&*fao56_);
+    columns.push_back({&fao56_->table, fao56_->name.toStdString()});
   }
   for (const ChartCurve& k : keptDayLengths_) {
-    columns.push_back(&k);
+    columns.push_back({&k.table, k.name.toStdString()});
   }
   if (dayLength_ && !currentKept()) {
-    columns.push_back(&*dayLength_);
+    columns.push_back({&dayLength_->table, dayLength_->name.toStdString()});
   }
-  QString text = Text(Describe(cycle_.aggregation).period);
-  for (const ChartCurve* curve : columns) {
-    text += QStringLiteral("\t%1 (%2)").arg(curve->name, UnitText(curve->table));
-  }
-  text += QLatin1Char('\n');
-  // Every table of one aggregation has the same periods in the same order.
-  for (std::size_t row = 0; row < current_.table.periods.size(); ++row) {
-    text += QString::number(current_.table.periods[row].number);
-    for (const ChartCurve* curve : columns) {
-      text +=
-          QLatin1Char('\t') + QString::fromStdString(DoubleText(curve->table.periods[row].value));
-    }
-    text += QLatin1Char('\n');
-  }
-  return text;
+  return Text(ValuesTable(cycle_.aggregation, columns));
 }
 
 std::optional<float> ChartData::ExportLatitude(const QString& text) {
@@ -241,38 +205,19 @@ std::optional<float> ChartData::ExportLatitude(const QString& text) {
 }
 
 QString ChartData::Degrees(float latitude) {
-  return QString::fromStdString(SingleText(latitude)) + QStringLiteral("°");
+  return Text(LatitudeDegrees(latitude));
 }
 
 QString ChartData::LatitudeName(float latitude) {
-  if (latitude == 0.0f) {
-    return QStringLiteral("0°");
-  }
-  return QString::fromStdString(SingleText(std::fabs(latitude))) +
-         (latitude > 0.0f ? QStringLiteral("° N") : QStringLiteral("° S"));
+  return Text(marovane::LatitudeName(latitude));
 }
 
 QString ChartData::ChartUnit(const AnnualCycle& table) {
-  // "MJ/m^2/day": each part after a slash is a negative power.
-  const QStringList parts = UnitText(table).split(QLatin1Char('/'));
-  QString unit = parts.front();
-  for (qsizetype i = 1; i < parts.size(); ++i) {
-    QString part = parts[i];
-    if (part.endsWith(QLatin1String("^2"))) {
-      part.chop(2);
-      unit += QLatin1Char(' ') + part + QStringLiteral("⁻²");
-    } else {
-      unit += QLatin1Char(' ') + part + QStringLiteral("⁻¹");
-    }
-  }
-  return unit;
+  return Text(marovane::ChartUnit(table.choice));
 }
 
 QString ChartData::UnitText(const AnnualCycle& table) {
-  if (table.choice.quantity == Quantity::DayLength) {
-    return QStringLiteral("hours");
-  }
-  return Text(UnitLabel(table.choice.unit));
+  return Text(ValueUnitText(table.choice));
 }
 
 QList<QPointF> ChartData::CurvePoints(const AnnualCycle& table) {
@@ -289,57 +234,15 @@ QList<QPointF> ChartData::CurvePoints(const AnnualCycle& table) {
 }
 
 const CyclePeriod* ChartData::PeriodAt(const AnnualCycle& table, double day) {
-  if (table.periods.empty() || !std::isfinite(day)) {
-    return nullptr;
-  }
-  if (table.choice.aggregation == Aggregation::Daily) {
-    const double nearest = std::round(day);
-    if (nearest < 1.0 || nearest > static_cast<double>(table.periods.size())) {
-      return nullptr;
-    }
-    return &table.periods[static_cast<std::size_t>(nearest) - 1];
-  }
-  for (const CyclePeriod& p : table.periods) {
-    if (day >= p.firstDay && day < p.firstDay + p.days) {
-      return &p;
-    }
-  }
-  const CyclePeriod& last = table.periods.back();
-  return day == last.firstDay + last.days ? &last : nullptr;
+  return marovane::PeriodAt(table, day);
 }
 
 QString ChartData::Reading(const AnnualCycle& table, double day) {
-  const CyclePeriod* found = PeriodAt(table, day);
-  if (found == nullptr) {
-    return {};
-  }
-  const QString how = table.choice.quantity == Quantity::DayLength
-                          ? QStringLiteral("day length")
-                          : Text(Describe(table.choice.method).caption);
-  return QStringLiteral("%1 %2 at %3 (%4): %5 %6")
-      .arg(Text(Describe(table.choice.aggregation).period))
-      .arg(found->number)
-      .arg(LatitudeName(table.latitude), how, QString::fromStdString(DoubleText(found->value)),
-           ChartUnit(table));
+  return Text(marovane::Reading(table, day));
 }
 
 ValueScale ChartData::NiceScale(double highest) {
-  if (!(highest > 0.0) || !std::isfinite(highest)) {
-    return {};
-  }
-  // A little headroom over the highest value, in about five steps.
-  const double room = highest * 1.02;
-  const double rough = room / 5.0;
-  const double power = std::pow(10.0, std::floor(std::log10(rough)));
-  double step = 10.0 * power;
-  for (const double m : {1.0, 2.0, 2.5, 5.0}) {
-    if (m * power >= rough) {
-      step = m * power;
-      break;
-    }
-  }
-  const auto steps = static_cast<int>(std::ceil(room / step));
-  return {steps * step, steps};
+  return marovane::NiceScale(highest);
 }
 
 }  // namespace marovane::ui

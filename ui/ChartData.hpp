@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/AnnualCycle.hpp"
+#include "text/ChartText.hpp"
 
 // What the chart shows, without a window (Qt Core only): the tables of its curves, their
 // names, the titles, the axes' ranges and the text of "Copy values".
@@ -19,12 +20,7 @@ struct ChartCurve {
   QString name;
 };
 
-// A value axis from 0 to `top` in `steps` equal steps.
-struct ValueScale {
-  double top = 1.0;
-  int steps = 5;
-  bool operator==(const ValueScale&) const = default;
-};
+using marovane::ValueScale;
 
 // The curve of the latitude that Export would write now, by the method chosen, and beside it
 // on request the curve of the other method for the same latitude (FAO-56 beside the program's

@@ -225,21 +225,17 @@ void ChartFigure::draw(const ChartData& data) {
   // The latitude drawn, once kept, is drawn as kept; FAO-56 beside it names the methods.
   const bool currentShown = !data.currentKept();
   auto nameOf = [&](const ChartCurve& curve) {
-    QString name = ChartData::LatitudeName(curve.table.latitude);
-    if (data.fao56() && curve.table.latitude == data.latitude()) {
-      const std::string_view method = Describe(curve.table.choice.method).caption;
-      name += QStringLiteral(", ") +
-              QString::fromUtf8(method.data(), static_cast<qsizetype>(method.size()));
-    }
-    return name;
+    const float latitude = curve.table.latitude;
+    return QString::fromStdString(data.fao56() && latitude == data.latitude()
+                                      ? MethodKeyName(latitude, curve.table.choice.method)
+                                      : KeyName(latitude));
   };
   QList<KeyEntry> entries;
   auto show = [&](QLineSeries* series, const ChartCurve* curve, bool inKey) {
     if (curve != nullptr) {
       series->replace(ChartData::CurvePoints(curve->table));
       series->setName(curve->table.choice.quantity == Quantity::DayLength
-                          ? QStringLiteral("Day length at %1")
-                                .arg(ChartData::LatitudeName(curve->table.latitude))
+                          ? QString::fromStdString(DayLengthKeyName(curve->table.latitude))
                           : nameOf(*curve));
       if (inKey) {
         entries.append({series->name(), series->pen(), {}});
@@ -260,9 +256,10 @@ void ChartFigure::draw(const ChartData& data) {
   hours_->setVisible(data.dayLength().has_value());
   if (data.dayLength()) {
     // One entry for every day length: each is dotted in its latitude's colour.
-    entries.append({QStringLiteral("Day length (dotted, right axis)"),
-                    QPen(kAxisGrey, kDayLengthWidth, Qt::CustomDashLine, Qt::FlatCap),
-                    {}});
+    entries.append(
+        {QString::fromUtf8(kDayLengthKey.data(), static_cast<qsizetype>(kDayLengthKey.size())),
+         QPen(kAxisGrey, kDayLengthWidth, Qt::CustomDashLine, Qt::FlatCap),
+         {}});
     entries.back().pen.setDashPattern(kDotted);
   }
   if (entries.size() < 2) {

@@ -57,7 +57,51 @@ Choice = Union[str, int]
 _EPOCH_ORDINAL = _datetime.date(1970, 1, 1).toordinal()
 
 # A date not given (NaT, None or NaN), as days: its value is NaN.
-_MISSING = int(_np.iinfo(_np.int64).min)
+_MISSING = _marovane.MISSING_DATE
+
+# Whether a year is a leap year in each calendar of climate models' dates (cftime's), by which a
+# date takes its day of the year: the 365-day calendars take that of the 365-day year.
+# Each rule takes a year or an array of years.
+def _julian_leap(year: Any) -> Any:
+    return _np.asarray(year) % 4 == 0
+
+
+def _gregorian_leap(year: Any) -> Any:
+    year = _np.asarray(year)
+    return (year % 4 == 0) & ((year % 100 != 0) | (year % 400 == 0))
+
+
+def _mixed_leap(year: Any) -> Any:
+    # Julian before 15 October 1582, Gregorian after; 1582 is no leap year in either.
+    return _np.where(_np.asarray(year) < 1582, _julian_leap(year), _gregorian_leap(year))
+
+
+def _never_leap(year: Any) -> Any:
+    return _np.zeros(_np.shape(year), dtype=bool)
+
+
+def _always_leap(year: Any) -> Any:
+    return _np.ones(_np.shape(year), dtype=bool)
+
+
+_CALENDAR_LEAP = {
+    "noleap": _never_leap,
+    "365_day": _never_leap,
+    "all_leap": _always_leap,
+    "366_day": _always_leap,
+    "proleptic_gregorian": _gregorian_leap,
+    "julian": _julian_leap,
+    "standard": _mixed_leap,
+    "gregorian": _mixed_leap,
+}
+# Calendars whose years all have one length: the year plays no part, any year is taken.
+_ONE_LENGTH = {"noleap", "365_day", "all_leap", "366_day"}
+# A common year and a leap year, to hold the month and day of a date of another calendar: days
+# since 1970-01-01 of 1 January of each, and of the first of each month of the common year.
+_COMMON_YEAR, _LEAP_YEAR = 1970, 1972
+_LEAP_YEAR_DAYS = _datetime.date(_LEAP_YEAR, 1, 1).toordinal() - _EPOCH_ORDINAL
+_MONTH_DAYS = _np.array([_datetime.date(_COMMON_YEAR, month, 1).toordinal() - _EPOCH_ORDINAL
+                         for month in range(1, 13)])
 
 # The seconds in one unit of numpy.datetime64 of a fixed length.
 _UNIT_SECONDS = {"W": 604800, "D": 86400, "h": 3600, "m": 60, "s": 1,
@@ -112,8 +156,12 @@ def _array(value: Any, what: str, mixed: str = "USM") -> _np.ndarray:
 
 
 def _broadcast(latitudes: _np.ndarray, other: _np.ndarray, what: str) -> list[_np.ndarray]:
+    """Both arrays with the dimensions of their broadcast, those they lack of length 1: views,
+    not copies."""
     try:
-        return _np.broadcast_arrays(latitudes, other)
+        dims = len(_np.broadcast_shapes(latitudes.shape, other.shape))
+        return [array.reshape((1,) * (dims - array.ndim) + array.shape)
+                for array in (latitudes, other)]
     except ValueError:
         raise ValueError(f"shape mismatch: latitude of shape {latitudes.shape} and {what} of "
                          f"shape {other.shape} do not broadcast to one shape") from None
@@ -227,9 +275,57 @@ def _is_missing(item: Any) -> bool:
     return isinstance(item, (_numbers.Real, _datetime.date, _np.datetime64)) and bool(item != item)
 
 
+def _is_cftime(item: Any) -> bool:
+    return type(item).__module__.partition(".")[0] == "cftime"
+
+
+def _cftime_days(item: Any, index: tuple[int, ...]) -> int:
+    """A date of a climate model's calendar, as the real date of its month and day in a year of
+    its own year's length."""
+    calendar = str(getattr(item, "calendar", "") or "")
+    if calendar.lower() == "360_day":
+        raise ValueError(
+            f"dates of the 360_day calendar have no day of the real year: all its months have "
+            f"30 days, so a date does not say where the Earth is on its orbit; convert them to "
+            f"a calendar of 365 or 366 days first (xarray: convert_calendar){_where(index)}")
+    leap = _CALENDAR_LEAP.get(calendar.lower())
+    if leap is None:
+        known = ", ".join(_CALENDAR_LEAP)
+        raise ValueError(f"dates of the calendar {_shown(repr(calendar))} have no day of the "
+                         f"real year known here; give dates of {known}{_where(index)}")
+    year = int(item.year)
+    if calendar.lower() not in _ONE_LENGTH and not 1 <= year <= 9999:
+        raise ValueError(f"dates must lie in the years 1 to 9999; got {_shown(item)}{_where(index)}")
+    held = _datetime.date(_LEAP_YEAR if leap(year) else _COMMON_YEAR, int(item.month), int(item.day))
+    return held.toordinal() - _EPOCH_ORDINAL
+
+
+def _cftime_array(items: _np.ndarray) -> _np.ndarray | None:
+    """The days of a flat array of cftime dates of one known calendar, reckoned together; None
+    for any other array, whose items are then read one by one."""
+    first = items[0] if items.size else None
+    if not _is_cftime(first):
+        return None
+    kind, calendar = type(first), getattr(first, "calendar", None)
+    if not all(type(item) is kind and item.calendar == calendar for item in items):
+        return None
+    leap = _CALENDAR_LEAP.get(str(calendar or "").lower())
+    if leap is None:
+        return None
+    ymd = _np.array([(item.year, item.month, item.day) for item in items], dtype=_np.int64)
+    year, month, day = ymd[:, 0], ymd[:, 1], ymd[:, 2]
+    if calendar.lower() not in _ONE_LENGTH and not ((year >= 1) & (year <= 9999)).all():
+        return None
+    leaps = leap(year)
+    return (_np.where(leaps, _LEAP_YEAR_DAYS, 0) + _MONTH_DAYS[month - 1]
+            + (leaps & (month > 2)) + day - 1)
+
+
 def _date_days(item: Any, index: tuple[int, ...]) -> int:
     if _is_missing(item):
         return _MISSING
+    if _is_cftime(item):
+        return _cftime_days(item, index)
     if isinstance(item, _datetime.datetime):
         item = item.date()  # the date where it was taken, whatever its time zone
     if isinstance(item, _datetime.date):
@@ -239,7 +335,8 @@ def _date_days(item: Any, index: tuple[int, ...]) -> int:
     if isinstance(item, str):
         return int(_marovane.dates_of_texts([item])[0])
     raise TypeError(
-        f"dates must be texts (YYYY-MM-DD) or dates, not {_type_name(item)}{_where(index)}"
+        f"dates must be texts (YYYY-MM-DD), dates or cftime dates, not {_type_name(item)}"
+        f"{_where(index)}"
     )
 
 
@@ -269,7 +366,7 @@ def _datetime_days(values: _np.ndarray) -> _np.ndarray:
 
 def _dates(dates: Any) -> _np.ndarray:
     """Dates as days since 1970-01-01 (int64), in the shape given."""
-    if isinstance(dates, (str, _datetime.date, _np.datetime64)):
+    if isinstance(dates, (str, _datetime.date, _np.datetime64)) or _is_cftime(dates):
         return _np.asarray(_date_days(dates, ()), dtype=_np.int64)
     values = _array(dates, "dates")
     kind = values.dtype.kind
@@ -279,13 +376,19 @@ def _dates(dates: Any) -> _np.ndarray:
         return _marovane.dates_of_texts(values.ravel().tolist()).reshape(values.shape)
     if kind == "O":
         items = values.ravel()
+        model = _cftime_array(items)  # a model's time axis, as xarray decodes it
+        if model is not None:
+            return model.reshape(values.shape)
         result = _np.empty(items.shape, dtype=_np.int64)
         texts = _np.fromiter((isinstance(item, str) for item in items), bool, count=items.size)
         if texts.any():  # read together, as an array of texts is
             result[texts] = _marovane.dates_of_texts(items[texts].tolist())
         for i in _np.flatnonzero(~texts):
-            index = tuple(int(n) for n in _np.unravel_index(i, values.shape))
-            result[i] = _date_days(items[i], index)
+            try:
+                result[i] = _date_days(items[i], ())
+            except (TypeError, ValueError):  # again, to say where
+                _date_days(items[i], tuple(int(n) for n in _np.unravel_index(i, values.shape)))
+                raise
         return _check_dates(result.reshape(values.shape), values)
     if kind == "f" and _np.isnan(values).all():  # an empty list, or a column of missing dates
         return _np.full(values.shape, _MISSING, dtype=_np.int64)
@@ -386,19 +489,23 @@ def annual_cycle(
     return table.reshape(latitudes.shape + table.shape[1:])
 
 
-def _per_day(function: Any, latitude: Any, day: Any) -> Any:
-    latitudes, days = _broadcast(_latitudes(latitude), _days(day), "day")
-    values = function(_flat(latitudes, _np.float32), _flat(days, _np.int16))
+def _per_day(function: Any, latitude: Any, day: Any, method: Any) -> Any:
+    name = _choice_name(method, "method")
+    latitudes, days = _np.broadcast_arrays(*_broadcast(_latitudes(latitude), _days(day), "day"))
+    values = function(_flat(latitudes, _np.float32), _flat(days, _np.int16), name)
     return values.reshape(latitudes.shape)[()]
 
 
-def daily_radiation(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float64] | _np.float64:
+def daily_radiation(
+    latitude: Latitudes, day: Days, method: Choice = "harmonic"
+) -> npt.NDArray[_np.float64] | _np.float64:
     """Extraterrestrial radiation Ra of each latitude on each day of the year, in MJ/m^2/day.
 
-    Bit for bit the program's daily value, by its own model (a four-harmonic declination,
-    single-precision steps). The program holds this value in double precision, so it is
-    returned as float64: rounding it to float32 would lose digits the program has. In polar
-    night the value is 0, a negative zero at exactly -90 or +90 degrees.
+    Bit for bit the program's daily value by the method: by default its own model (a
+    four-harmonic declination, single-precision steps), or FAO-56's eqs 21-25 in double
+    precision. The program holds this value in double precision, so it is returned as float64:
+    rounding it to float32 would lose digits the program has. In polar night the value is 0, by
+    the default method a negative zero at exactly -90 or +90 degrees.
 
     Parameters
     ----------
@@ -406,6 +513,8 @@ def daily_radiation(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float64] 
         Decimal degrees, -90..90, held in single precision.
     day : int or array_like of int
         Day of the year, 1..366 (366 is 31 December of a leap year); broadcast with latitude.
+    method : str
+        ``"harmonic"`` (the default) or ``"fao56"``.
 
     Returns
     -------
@@ -417,13 +526,16 @@ def daily_radiation(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float64] 
     >>> daily_radiation(41.9, [172, 366])
     array([41.93044559, 12.65090418])
     """
-    return _per_day(_marovane.daily_radiation, latitude, day)
+    return _per_day(_marovane.daily_radiation, latitude, day, method)
 
 
-def day_length(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float32] | _np.float32:
+def day_length(
+    latitude: Latitudes, day: Days, method: Choice = "harmonic"
+) -> npt.NDArray[_np.float32 | _np.float64] | _np.float32 | _np.float64:
     """Astronomical day length of each latitude on each day of the year, in hours.
 
-    Bit for bit the program's single-precision value: exactly 24 in polar day, 0 in polar
+    Bit for bit the program's value by the method: in single precision by default (its own
+    model), in double precision by ``"fao56"`` (eq. 34). Exactly 24 in polar day, 0 in polar
     night and 12 at the equator.
 
     Parameters
@@ -432,18 +544,21 @@ def day_length(latitude: Latitudes, day: Days) -> npt.NDArray[_np.float32] | _np
         Decimal degrees, -90..90, held in single precision.
     day : int or array_like of int
         Day of the year, 1..366; broadcast with latitude.
+    method : str
+        ``"harmonic"`` (the default) or ``"fao56"``.
 
     Returns
     -------
-    numpy.ndarray or numpy.float32
-        float32 in the broadcast shape of latitude and day.
+    numpy.ndarray, numpy.float32 or numpy.float64
+        float32 (``"harmonic"``) or float64 (``"fao56"``) in the broadcast shape of latitude
+        and day.
 
     Examples
     --------
     >>> day_length([0, 41.9, 80], 172)
     array([12.      , 15.051961, 24.      ], dtype=float32)
     """
-    return _per_day(_marovane.day_length, latitude, day)
+    return _per_day(_marovane.day_length, latitude, day, method)
 
 
 def for_dates(
@@ -469,10 +584,17 @@ def for_dates(
     ----------
     latitude : float, str or array_like
         Decimal degrees, -90..90, held in single precision; broadcast with dates.
-    dates : str, datetime.date, numpy.datetime64 or array_like of them
-        ISO dates (``"2024-02-29"``), dates or datetimes (their date; a time of day plays no
-        part), in the years 1 to 9999. A pandas DatetimeIndex or Series works as it is. A date
-        not given (NaT, pandas' NA, None or NaN) has the value NaN.
+    dates : str, datetime.date, numpy.datetime64, cftime.datetime or array_like of them
+        ISO dates (``"2024-02-29"``, or with a time of day: ``"2024-02-29T06:30+01:00"``),
+        dates or datetimes (their date; a time of day plays no part), in the years 1 to 9999.
+        A pandas DatetimeIndex or Series works as it is. A date not given (NaT, pandas' NA,
+        None or NaN) has the value NaN. Dates of climate models' calendars (cftime's, as
+        xarray decodes them) take the values of their month and day in a year of their own
+        year's length: ``noleap`` and ``365_day`` dates those of the 365-day year (any year),
+        ``all_leap`` and ``366_day`` those of a leap year, ``standard``, ``gregorian``,
+        ``proleptic_gregorian`` and ``julian`` dates their day of the year by their own leap
+        rule; ``360_day`` dates are refused (ValueError): their months of 30 days put no date
+        at a day of the real year.
     aggregation : str or int
         ``"daily"`` (the default), ``"dekadal"``, ``"monthly"`` or ``"pentadal"``; weekly has
         no real periods.
@@ -502,18 +624,17 @@ def for_dates(
     >>> ra = pd.Series(for_dates(41.9, days, unit="mm/day"), index=days)
     >>> ra["2024-02-27":"2024-03-01"].tolist()
     [9.219, 9.323, 9.428, 9.533]
+    >>> import cftime
+    >>> for_dates(41.9, cftime.datetime(2024, 3, 1, calendar="noleap"), unit="mm/day")
+    9.428
     """
     names = _choices(aggregation, unit, quantity, method)
     stations = _stations(latitude, station, latitude_column, id_column)
     if stations is not None:
         return _station_frame(stations, dates, names)
     latitudes, days = _broadcast(_latitudes(latitude), _dates(dates), "dates")
-    missing = days == _MISSING
-    if missing.any():
-        days = _np.where(missing, 0, days)  # any date: its value is replaced
-    values = _marovane.for_dates(_flat(latitudes, _np.float32), _flat(days, _np.int64), *names)
-    values = values.reshape(latitudes.shape)
-    values[missing] = _np.nan
+    values = _marovane.for_dates(_np.asarray(latitudes, dtype=_np.float32, order="C"),
+                                 _np.asarray(days, dtype=_np.int64, order="C"), *names)
     return values[()]
 
 
@@ -550,6 +671,9 @@ def _date_range(dates: Any) -> str:
     if isinstance(dates, str):
         return dates
     if isinstance(dates, (tuple, list)) and len(dates) == 2:
+        if any(_is_cftime(end) for end in dates):  # its year would be lost
+            raise TypeError("dates: FROM and TO of a table are real dates, not dates of a model "
+                            "calendar (cftime); for_dates takes those")
         ends = [_dates(end) for end in dates]
         if all(end.ndim == 0 for end in ends):
             if any(int(end) == _MISSING for end in ends):
@@ -606,7 +730,8 @@ def to_dataset(
     Raises
     ------
     ImportError
-        When xarray is not installed (Debian: ``python3-xarray``).
+        When xarray is not installed (Debian: ``python3-xarray``), or, without ``dates``,
+        cftime (``python3-cftime``).
     """
     try:
         import xarray
@@ -615,6 +740,15 @@ def to_dataset(
             "marovane.to_dataset needs xarray: install python3-xarray "
             "(sudo apt-get install python3-xarray), or use annual_cycle and for_dates"
         ) from error
+    if dates is None:
+        # Without cftime, xarray would leave the noleap time as plain numbers, with a warning.
+        try:
+            import cftime  # noqa: F401
+        except ImportError as error:
+            raise ImportError(
+                "marovane.to_dataset needs cftime for the 365-day year's time: install "
+                "python3-cftime (sudo apt-get install python3-cftime), or give dates"
+            ) from error
     if aggregation is None:
         aggregation = "dekadal" if dates is None else "daily"
     names = _choices(aggregation, unit, quantity, method)
@@ -656,4 +790,11 @@ def to_dataset(
     for variable in table["variables"]:
         stored[variable["name"]] = xarray.Variable(
             variable["dimensions"], values[variable["name"]], attrs=dict(variable["attributes"]))
-    return xarray.decode_cf(stored).load()
+    dataset = xarray.decode_cf(stored).load()
+    # Written back (to_netcdf), the file is the command line's: xarray would give every
+    # floating-point variable a fill value, coordinates and their bounds too, where CF allows
+    # none, and the bounds the period numbers as coordinates, which only the data has.
+    for variable in dataset.variables.values():
+        variable.encoding["_FillValue"] = None
+        variable.encoding.setdefault("coordinates", None)
+    return dataset

@@ -10,16 +10,17 @@ LATITUDE_OUT_OF_RANGE: str
 SHOWN_CHARACTERS: int
 FIRST_DATE: int
 LAST_DATE: int
+MISSING_DATE: int
 
 def annual_cycles(
     latitudes: npt.NDArray[np.float32], aggregation: str, unit: str, quantity: str, method: str
 ) -> npt.NDArray[np.float64]: ...
 def daily_radiation(
-    latitudes: npt.NDArray[np.float32], days: npt.NDArray[np.int16]
+    latitudes: npt.NDArray[np.float32], days: npt.NDArray[np.int16], method: str
 ) -> npt.NDArray[np.float64]: ...
 def day_length(
-    latitudes: npt.NDArray[np.float32], days: npt.NDArray[np.int16]
-) -> npt.NDArray[np.float32]: ...
+    latitudes: npt.NDArray[np.float32], days: npt.NDArray[np.int16], method: str
+) -> npt.NDArray[np.float32] | npt.NDArray[np.float64]: ...
 def for_dates(
     latitudes: npt.NDArray[np.float32],
     dates: npt.NDArray[np.int64],

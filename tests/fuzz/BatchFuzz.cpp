@@ -18,6 +18,7 @@
 
 #include "FuzzCheck.hpp"
 #include "export/Batch.hpp"
+#include "export/BatchItems.hpp"
 #include "export/CycleFile.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
@@ -26,9 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace marovane;
-
-constexpr std::size_t kLongestItem = 4096;
-constexpr std::size_t kLongestRun = 1u << 20;
 
 // `text` with each "~" and the byte after it replaced by a run of zeros or nines around one of
 // the lengths where the batch changes its mind: 64, 4,096 and 1 MiB characters, the last at
@@ -104,6 +102,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       RunBatch(input, choice, [&](const std::string& entry) { log.push_back(entry); });
   FUZZ_CHECK(!result.stopped);
   std::vector<std::string> items = Items(text);
+  // The same items from the input handed over in pieces of a few bytes, as a pipe or the page
+  // hands them, up to an item that runs on.
+  std::size_t found = 0;
+  bool ranOn = false;
+  BatchItemSplitter splitter;
+  auto same = [&] {
+    FUZZ_CHECK(found < items.size() && splitter.length() == items[found].size() &&
+               splitter.item() == items[found].substr(0, kLongestItem + 1));
+    ++found;
+  };
+  constexpr std::size_t kPieces[] = {1, 2, 3, 7, 61, 4093, 65536};
+  const std::size_t piece = kPieces[data[0] % std::size(kPieces)];
+  for (std::size_t at = 0; at < text.size() && !ranOn; at += piece) {
+    splitter.feed(std::string_view(text).substr(at, piece));
+    for (auto next = splitter.next(); next != BatchItemSplitter::Next::More && !ranOn;
+         next = splitter.next()) {
+      ranOn = next == BatchItemSplitter::Next::RunsOn;
+      if (!ranOn) {
+        same();
+      }
+    }
+  }
+  if (!ranOn && splitter.end()) {
+    same();
+  }
   // An item that runs on past 1 MiB ends the run, with an entry of its own.
   const auto runsOn = std::find_if(items.begin(), items.end(), [](const std::string& item) {
     return item.size() > kLongestRun;
@@ -111,6 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool endsEarly = runsOn != items.end();
   items.erase(runsOn, items.end());
   FUZZ_CHECK(result.inputRead() == !endsEarly);
+  FUZZ_CHECK(ranOn == endsEarly && found == items.size());
   FUZZ_CHECK(static_cast<std::size_t>(result.items) == items.size());
   FUZZ_CHECK(log.size() == items.size() + (endsEarly ? 1 : 0));
   FUZZ_CHECK(result.written + result.failed == result.items);

@@ -50,6 +50,11 @@ for dependency in python3 python3-numpy libc6 libstdc++6; do
   sed 's/, /\n/g' <<<"$python_depends" | awk '{print $1}' | grep -qxF "$dependency" ||
     fail "the Python package's Depends lacks $dependency: $python_depends"
 done
+python_recommends="$(dpkg-deb -f "$python_deb" Recommends)"
+for recommended in python3-pandas python3-xarray python3-cftime; do
+  sed 's/, /\n/g' <<<"$python_recommends" | grep -qxF "$recommended" ||
+    fail "the Python package's Recommends lacks $recommended: $python_recommends"
+done
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Section)" == science ]] || fail "Section is '$(field Section)'"

@@ -168,4 +168,57 @@ console=$(script -qec "wine '$exe' --latitude 41.9 --output 'Ωmega-console.csv'
   </dev/null | sed 's/\x1b\[[0-9;?]*[A-Za-z]//g') || true
 check "the console shows the name: $console" grep -qF "Ωmega-console.csv" <<<"$console"
 echo "wine: names outside the code page written, read and shown"
+
+# The zip as a Windows user unpacks it: the program, its licence, the help text and a README
+# of its own (not the developers'), whose examples run as written. --help and the refusals
+# name only the tables this program writes.
+zip=$(ls "$work"/marovane-*-windows-x86_64.zip)
+rm -rf "$work/zip-run"
+mkdir -p "$work/zip-run"
+/usr/bin/python3 -m zipfile -e "$zip" "$work/zip-run"
+cd "$work/zip-run"/marovane-*-windows-x86_64
+listed=$(ls | tr '\n' ' ')
+check "the zip holds $listed" test "$listed" = "COPYING Marovane.txt README.txt marovane-cli.exe "
+version=$(wine ./marovane-cli.exe --version 2>/dev/null | tr -d '\r')
+readme=""
+[[ -f README.txt ]] && readme=$(tr -d '\r' <README.txt)
+crlf() { [[ -f README.txt && $(grep -c $'\r$' README.txt) -eq $(wc -l <README.txt) ]]; }
+check "README.txt: its lines end in CR LF" crlf
+check "README.txt: not for ${version#marovane-cli }" grep -qF "Marovane ${version#marovane-cli } for Windows" <<<"$readme"
+for part in "marovane-cli.exe --help" "GPL-3.0-or-later" "COPYING"; do
+  check "README.txt: no $part" grep -qF "$part" <<<"$readme"
+done
+for part in "scripts/" "build/" "cmake" "apt-get" ".nc"; do
+  check "README.txt: a developer's $part" test "$(grep -cF "$part" <<<"$readme")" -eq 0
+done
+examples=0
+while read -r line; do
+  read -ra args <<<"${line#marovane-cli.exe}"
+  status=0
+  wine ./marovane-cli.exe "${args[@]}" >out.txt 2>err.txt || status=$?
+  check "README.txt: '$line' gives exit status $status ($(head -n 1 err.txt))" test $status -eq 0
+  examples=$((examples + 1))
+done < <(sed -n 's/^    \(marovane-cli\.exe .*\)$/\1/p' <<<"$readme")
+check "README.txt: $examples examples" test $examples -ge 3
+help=$(wine ./marovane-cli.exe --help 2>/dev/null | tr -d '\r')
+check "--help: no --table *.csv" grep -qF "a name ending in .csv" <<<"$help"
+for part in ".nc" "NetCDF"; do
+  check "--help: names $part" test "$(grep -cF "$part" <<<"$help")" -eq 0
+done
+# Each refusal: its arguments, then the words of its message.
+refusals=(
+  "--table t.nc|writes no NetCDF; give a name ending in .csv."
+  "--table t.txt|'t.txt' does not end in .csv (comma-separated)"
+  "-l 1 -l 2|add --table PATH (a name ending in .csv, or - for standard output)"
+)
+for refusal in "${refusals[@]}"; do
+  read -ra args <<<"-l 41.9 ${refusal%%|*}"
+  status=0
+  wine ./marovane-cli.exe "${args[@]}" >/dev/null 2>err.txt || status=$?
+  check "${refusal%%|*}: exit status $status, $(head -n 1 err.txt)" \
+    grep -qF "${refusal#*|}" <(tr -d '\r' <err.txt)
+  check "${refusal%%|*}: exit status $status" test $status -eq 2
+done
+check "a refused table left a file: $(ls)" test ! -e t.nc -a ! -e t.txt
+echo "wine: the zip's README, its $examples examples, and --help with CSV tables only"
 [[ $failures -eq 0 ]]

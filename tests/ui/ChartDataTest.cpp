@@ -12,7 +12,11 @@
 #include "ui/Placement.hpp"
 
 using marovane::Aggregation;
+using marovane::AnnualCycleTable;
+using marovane::CycleChoice;
+using marovane::Method;
 using marovane::Unit;
+using marovane::ui::ChartCurve;
 using marovane::ui::ChartData;
 
 namespace {
@@ -382,6 +386,16 @@ class ChartDataTest : public QObject {
     data.showDayLength(false);
     QVERIFY(data.table().startsWith(
         QStringLiteral("Week\t-41.9° (J/cm^2/day)\t0° (J/cm^2/day)\t41.9° (J/cm^2/day)\n1\t")));
+    // Every day length drawn, kept ones too, is the chosen method's.
+    data.follow(QStringLiteral("60"), Aggregation::Weekly, Unit::JPerCm2Day, Method::Fao56);
+    data.showDayLength(true);
+    QCOMPARE(data.keptDayLengths().size(), std::size_t{3});
+    for (const ChartCurve* curve : {&*data.dayLength(), &data.keptDayLengths().front()}) {
+      const CycleChoice choice = curve->table.choice;
+      QCOMPARE(choice.method, Method::Fao56);
+      QCOMPARE(curve->table.periods.back().value,
+               AnnualCycleTable(curve->table.latitude, choice).periods.back().value);
+    }
   }
 
   void centring_data() {
