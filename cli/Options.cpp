@@ -65,7 +65,7 @@ using Takes = std::vector<std::pair<const CLI::Option*, std::string>>;
 #ifdef MAROVANE_HAVE_NETCDF
 #define MAROVANE_TABLE_FORMATS "CSV or NetCDF"
 #define MAROVANE_TABLE_ENDINGS ".csv or .nc"
-#define MAROVANE_NETCDF_TABLE                                                            \
+#define MAROVANE_NETCDF_TABLE                                                           \
   " or .nc (NetCDF, CF conventions, latitudes ascending, each once, stations in their " \
   "order, a time axis of 365 days)"
 #else
