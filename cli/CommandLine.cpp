@@ -2,7 +2,9 @@
 #include "cli/CommandLine.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -142,9 +144,57 @@ std::optional<std::vector<float>> TableBatchLatitudes(const std::string& input, 
   return std::move(read.latitudes);
 }
 
-// Builds the table and writes it to its file or to `out`.
-int WriteTable(const std::vector<float>& latitudes, const TableRequest& request,
-               const CycleChoice& choice, std::ostream& out, std::ostream& err) {
+// A station file is read whole before its rows are checked: at most this much of it, so that
+// an endless input (/dev/zero, a pipe) is refused rather than filling the memory.
+constexpr std::size_t kMostStationBytes = std::size_t{512} << 20;
+
+// The stations of a --stations file, or nothing and the exit status after saying why: 1 when
+// it cannot be read, 2 when it holds no such list (the row and column named).
+std::optional<Stations> TableStations(const TableRequest& request, int& status, std::ostream& err) {
+  const std::string& input = *request.stations;
+  std::string shownInput(1, '\'');
+  shownInput.append(ShownPath(input)).append(1, '\'');
+  std::string text;
+  errno = 0;
+  {
+    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(OpenFile(PathArgument(input), "rb"),
+                                                            &std::fclose);
+    bool failed = file == nullptr;
+    char buffer[1 << 16];
+    while (!failed && text.size() <= kMostStationBytes) {
+      const std::size_t read = std::fread(buffer, 1, sizeof buffer, file.get());
+      text.append(buffer, read);
+      failed = std::ferror(file.get()) != 0;
+      if (read < sizeof buffer) {
+        break;
+      }
+    }
+    if (!failed && text.size() > kMostStationBytes) {
+      err << "--stations: " << shownInput << " holds more than 512 MB, more than any list of "
+          << "1,000,000 stations; no table written.\n";
+      status = kExitBadArguments;
+      return std::nullopt;
+    }
+    if (failed) {
+      err << "--stations: " << shownInput << " could not be read: " << SystemReason()
+          << "; no table written.\n";
+      status = kExitFileFailed;
+      return std::nullopt;
+    }
+  }
+  std::string refusal;
+  std::optional<Stations> stations = ParseStations(text, request.columns, refusal);
+  if (!stations) {
+    err << "--stations: " << shownInput << ": " << refusal << "; no table written.\n";
+    status = kExitBadArguments;
+  }
+  return stations;
+}
+
+// Builds the table and writes it to its file or to `out`; with `stations`, of them.
+int WriteTable(const std::vector<float>& latitudes, const Stations* stations,
+               const TableRequest& request, const CycleChoice& choice, std::ostream& out,
+               std::ostream& err) {
   std::vector<DatedPeriod> dated;
   if (request.dates) {
     dated = DatedPeriods(request.dates->from, request.dates->to, choice.aggregation);
@@ -161,15 +211,21 @@ int WriteTable(const std::vector<float>& latitudes, const TableRequest& request,
     std::string text;
 #ifdef MAROVANE_HAVE_NETCDF
     if (request.netcdf) {
-      const NetcdfBytes bytes = request.dates ? NetcdfDatedTable(latitudes, dated, choice)
-                                              : NetcdfTable(latitudes, choice);
+      const NetcdfBytes bytes =
+          stations != nullptr ? (request.dates ? NetcdfStationDatedTable(*stations, dated, choice)
+                                               : NetcdfStationTable(*stations, choice))
+          : request.dates     ? NetcdfDatedTable(latitudes, dated, choice)
+                              : NetcdfTable(latitudes, choice);
       WriteFileBytes(PathArgument(request.path), bytes.view());
       err << "Table written to " << ShownPath(request.path) << "\n";
       return kExitWritten;
     }
 #endif
-    text = request.dates ? DatedTableText(latitudes, dated, choice)
-                         : TableText(latitudes, choice, request.layout);
+    text = stations != nullptr
+               ? (request.dates ? StationDatedTableText(*stations, dated, choice)
+                                : StationTableText(*stations, choice, request.layout))
+           : request.dates ? DatedTableText(latitudes, dated, choice)
+                           : TableText(latitudes, choice, request.layout);
     if (request.path == "-") {
       bool failed = false;
       return WriteOut(out, text, err, failed) ? kExitWritten : kExitFileFailed;
@@ -197,13 +253,14 @@ std::optional<std::vector<float>> TableLatitudes(TableRequest& request, int& sta
                                                  std::ostream& err) {
   std::optional<std::vector<float>> tableLatitudes = std::move(request.latitudes);
   status = kExitBadArguments;
+  const std::optional<std::string>& input = request.batch ? request.batch : request.stations;
+  if (input && request.path != "-" &&
+      SameFile(IdentityOf(PathArgument(request.path)), IdentityOf(PathArgument(*input)))) {
+    err << "--table: '" << ShownPath(request.path) << "' would replace the "
+        << request.latitudesFrom << " input '" << ShownPath(*input) << "'; no table written.\n";
+    return std::nullopt;
+  }
   if (request.batch) {
-    if (request.path != "-" && SameFile(IdentityOf(PathArgument(request.path)),
-                                        IdentityOf(PathArgument(*request.batch)))) {
-      err << "--table: '" << ShownPath(request.path) << "' would replace the --batch input '"
-          << ShownPath(*request.batch) << "'; no table written.\n";
-      return std::nullopt;
-    }
     tableLatitudes = TableBatchLatitudes(*request.batch, status, err);
     if (!tableLatitudes) {
       return std::nullopt;
@@ -229,7 +286,15 @@ int Table(TableRequest request, const CycleChoice& choice, std::ostream& out, st
   if (!latitudes) {
     return status;
   }
-  return WriteTable(*latitudes, request, choice, out, err);
+  if (request.stations) {
+    // Stations keep their order and may share a latitude: each is its own row.
+    const std::optional<Stations> stations = TableStations(request, status, err);
+    if (!stations) {
+      return status;
+    }
+    return WriteTable(stations->latitudes, &*stations, request, choice, out, err);
+  }
+  return WriteTable(*latitudes, nullptr, request, choice, out, err);
 }
 
 // Does what the request asks: the export, the batch or the table.

@@ -26,6 +26,9 @@ struct Values {
   std::vector<std::string> latitudes;
   std::string batch;
   std::string grid;
+  std::string stations;
+  std::string latitudeColumn;
+  std::string idColumn;
   std::string table;
   std::string layout = "wide";
   std::string dates;
@@ -41,6 +44,9 @@ struct Defined {
   CLI::Option* latitude = nullptr;
   CLI::Option* batch = nullptr;
   CLI::Option* grid = nullptr;
+  CLI::Option* stations = nullptr;
+  CLI::Option* latitudeColumn = nullptr;
+  CLI::Option* idColumn = nullptr;
   CLI::Option* aggregation = nullptr;
   CLI::Option* unit = nullptr;
   CLI::Option* quantity = nullptr;
@@ -59,9 +65,9 @@ using Takes = std::vector<std::pair<const CLI::Option*, std::string>>;
 #ifdef MAROVANE_HAVE_NETCDF
 #define MAROVANE_TABLE_FORMATS "CSV or NetCDF"
 #define MAROVANE_TABLE_ENDINGS ".csv or .nc"
-#define MAROVANE_NETCDF_TABLE                                                            \
-  " or .nc (NetCDF, CF conventions, latitudes ascending, each once, a time axis of 365 " \
-  "days)"
+#define MAROVANE_NETCDF_TABLE                                                           \
+  " or .nc (NetCDF, CF conventions, latitudes ascending, each once, stations in their " \
+  "order, a time axis of 365 days)"
 #else
 #define MAROVANE_TABLE_FORMATS "CSV"
 #define MAROVANE_TABLE_ENDINGS ".csv"
@@ -71,8 +77,8 @@ using Takes = std::vector<std::pair<const CLI::Option*, std::string>>;
 // What the program does, at the top of --help.
 constexpr char kAbout[] =
     "Annual cycle of daily extraterrestrial solar radiation for a latitude, written as a\n"
-    "comma-separated file (one file per latitude in batch mode), or for many latitudes and\n"
-    "real calendar dates as one table (" MAROVANE_TABLE_FORMATS ").";
+    "comma-separated file (one file per latitude in batch mode), or for many latitudes or\n"
+    "named stations and real calendar dates as one table (" MAROVANE_TABLE_FORMATS ").";
 
 // Adds the examples and the exit statuses to --help, and --version.
 void AddFooterAndVersion(CLI::App& app) {
@@ -93,6 +99,7 @@ void AddFooterAndVersion(CLI::App& app) {
       "  marovane-cli --grid -89.75:89.75:0.5 --table bands.csv   every 0.5 degree band\n"
 #endif
       "  marovane-cli -l 41.9 --dates 2023-01-01/2024-12-31 --table ra.csv   daily values\n"
+      "  marovane-cli --stations stations.csv -a monthly --table ra.csv   a row per station\n"
       "\n"
       "Exit status: 0 everything written, 1 a file could not be read or written, 2 bad arguments.");
   app.set_version_flag("--version", std::string("marovane-cli ") + kVersion);
@@ -117,6 +124,19 @@ void DefineLatitudeOptions(CLI::App& app, Values& values, Defined& options) {
                      "Latitudes START, START+STEP, ... up to STOP (included when on the grid), "
                      "in decimal degrees, for a --table; at most 1,000,000")
           ->option_text("START:STOP:STEP");
+  options.stations =
+      app.add_option("-s,--stations", values.stations,
+                     "CSV file of stations with a header (comma, semicolon or tab): the latitude "
+                     "column lat or latitude, the identifier column id, station or name (the row "
+                     "number without one), for a --table led by the identifiers")
+          ->option_text("FILE");
+  options.latitudeColumn =
+      app.add_option("--latitude-column", values.latitudeColumn,
+                     "The --stations column of the latitudes, by its name in any case")
+          ->option_text("NAME");
+  options.idColumn = app.add_option("--id-column", values.idColumn,
+                                    "The --stations column of the identifiers, by its name")
+                         ->option_text("NAME");
 }
 
 // Defines --aggregation, --unit, --quantity and --method, what is computed.
@@ -185,6 +205,9 @@ Takes OptionTakes(const Defined& options) {
        "degrees:minutes:seconds (41:54:00N)"},
       {options.batch, "a text file of latitudes"},
       {options.grid, "START:STOP:STEP in decimal degrees (-89.75:89.75:0.5)"},
+      {options.stations, "a CSV file of stations with a header line (id,lat,lon)"},
+      {options.latitudeColumn, "the name of the --stations column of the latitudes"},
+      {options.idColumn, "the name of the --stations column of the identifiers"},
       {options.aggregation, AcceptedAggregations()},
       {options.unit, AcceptedUnitForms()},
       {options.quantity, AcceptedQuantities()},
@@ -293,6 +316,9 @@ bool Clash(const Defined& options, std::ostream& err) {
       {options.latitude, options.batch, "give the latitudes one way"},
       {options.grid, options.latitude, "give the latitudes one way"},
       {options.grid, options.batch, "give the latitudes one way"},
+      {options.stations, options.latitude, "give the latitudes one way"},
+      {options.stations, options.grid, "give the latitudes one way"},
+      {options.stations, options.batch, "give the latitudes one way"},
       {options.output, options.batch, "the batch names each file after its input"},
       {options.output, options.table, "--table PATH names the table's file"},
   };
@@ -308,11 +334,12 @@ bool Clash(const Defined& options, std::ostream& err) {
 
 // Whether no latitude is given at all, after a message.
 bool NoLatitude(const Defined& options, std::ostream& err) {
-  if (options.latitude->count() > 0 || options.batch->count() > 0 || options.grid->count() > 0) {
+  if (options.latitude->count() > 0 || options.batch->count() > 0 || options.grid->count() > 0 ||
+      options.stations->count() > 0) {
     return false;
   }
-  err << "No latitude given: give --latitude LAT, --batch FILE, or --grid START:STOP:STEP "
-         "with --table PATH; marovane-cli --help says more.\n";
+  err << "No latitude given: give --latitude LAT, --batch FILE, or --grid START:STOP:STEP or "
+         "--stations FILE with --table PATH; marovane-cli --help says more.\n";
   return true;
 }
 
@@ -324,6 +351,9 @@ Arguments GivenArguments(const Defined& options, Values values) {
   return {.latitudes = std::move(values.latitudes),
           .batch = given(options.batch, values.batch),
           .grid = given(options.grid, values.grid),
+          .stations = given(options.stations, values.stations),
+          .latitudeColumn = given(options.latitudeColumn, values.latitudeColumn),
+          .idColumn = given(options.idColumn, values.idColumn),
           .output = given(options.output, values.output),
           .table = given(options.table, values.table),
           .layout = given(options.layout, values.layout),
@@ -531,6 +561,11 @@ bool CheckedTableLatitudes(const Arguments& args, TableRequest& request, std::os
   } else if (args.batch) {
     request.latitudesFrom = "--batch";
     request.batch = args.batch;
+  } else if (args.stations) {
+    request.latitudesFrom = "--stations";
+    request.stations = args.stations;
+    request.columns.latitude = args.latitudeColumn.value_or("");
+    request.columns.id = args.idColumn.value_or("");
   } else {
     std::optional<std::vector<float>> latitudes = CheckedLatitudes(args.latitudes, err);
     if (!latitudes) {
@@ -562,6 +597,7 @@ std::optional<TableRequest> CheckedTable(const Arguments& args, Aggregation aggr
 const char* NeedingTable(const Arguments& args) {
   return args.latitudes.size() > 1 ? "--latitude given more than once"
          : args.grid               ? "--grid"
+         : args.stations           ? "--stations"
          : args.layout             ? "--layout"
          : args.dates              ? "--dates"
                                    : nullptr;
@@ -577,6 +613,17 @@ std::optional<Request> CheckArguments(const Arguments& args, std::ostream& err) 
   if (args.output && args.output->empty()) {
     err << "--output: an empty path names no file; give a path, or - for standard output.\n";
     return std::nullopt;
+  }
+  for (const auto& [column, name] : {std::pair{&args.latitudeColumn, "--latitude-column"},
+                                     std::pair{&args.idColumn, "--id-column"}}) {
+    if (*column && !args.stations) {
+      err << name << " names a column of --stations FILE; give --stations too.\n";
+      return std::nullopt;
+    }
+    if (*column && (*column)->empty()) {
+      err << name << ": an empty name names no column; give the column's name.\n";
+      return std::nullopt;
+    }
   }
   Request request;
   request.choice = *choice;

@@ -22,6 +22,9 @@ struct Arguments {
   std::vector<std::string> latitudes;  // each --latitude, in order
   std::optional<std::string> batch;
   std::optional<std::string> grid;
+  std::optional<std::string> stations;
+  std::optional<std::string> latitudeColumn;
+  std::optional<std::string> idColumn;
   std::optional<std::string> output;
   std::optional<std::string> table;
   std::optional<std::string> layout;
@@ -41,6 +44,8 @@ struct TableRequest {
   const char* latitudesFrom = "--latitude";  // the option that gives them
   std::vector<float> latitudes;              // of --latitude or --grid
   std::optional<std::string> batch;          // read when the table is written
+  std::optional<std::string> stations;       // the same, a CSV file of named stations
+  StationColumns columns;                    // its latitude and identifier columns
 };
 
 // What the command line is asked to do, every option checked.

@@ -40,7 +40,7 @@ class NetcdfBytes {
   std::size_t size_;
 };
 
-enum class NetcdfType { Int, Float, Double };
+enum class NetcdfType { Int, Float, Double, Char };
 
 // The variable number of the dataset's own attributes.
 inline constexpr int kNetcdfGlobal = -1;
@@ -62,6 +62,8 @@ class NetcdfDataset {
   virtual void put(int variable, const std::vector<int>& values, std::string_view what) = 0;
   virtual void put(int variable, const std::vector<float>& values, std::string_view what) = 0;
   virtual void put(int variable, const std::vector<double>& values, std::string_view what) = 0;
+  // All the characters of a variable of characters, row after row.
+  virtual void put(int variable, const std::string& characters, std::string_view what) = 0;
   // One row of a variable of two dimensions.
   virtual void putRow(int variable, std::size_t row, const std::vector<double>& values,
                       std::string_view what) = 0;

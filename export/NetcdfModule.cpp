@@ -27,6 +27,7 @@ nc_type TypeOf(NetcdfType type) {
   switch (type) {
     case NetcdfType::Int: return NC_INT;
     case NetcdfType::Float: return NC_FLOAT;
+    case NetcdfType::Char: return NC_CHAR;
     case NetcdfType::Double: break;
   }
   return NC_DOUBLE;
@@ -98,6 +99,9 @@ class MemoryDataset final : public NetcdfDataset {
   }
   void put(int variable, const std::vector<double>& values, std::string_view what) override {
     Check(nc_put_var_double(id_, variable, values.data()), what);
+  }
+  void put(int variable, const std::string& characters, std::string_view what) override {
+    Check(nc_put_var_text(id_, variable, characters.data()), what);
   }
   void putRow(int variable, std::size_t row, const std::vector<double>& values,
               std::string_view what) override {

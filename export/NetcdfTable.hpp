@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "export/NetcdfDataset.hpp"
+#include "export/Stations.hpp"
 #include "export/TableAttributes.hpp"
 
 // The table of many latitudes as a NetCDF file, laid out as DescribeTable says, made in memory
@@ -21,5 +22,12 @@ NetcdfBytes NetcdfTable(const std::vector<float>& latitudes, const CycleChoice& 
 // NetcdfError.
 NetcdfBytes NetcdfDatedTable(const std::vector<float>& latitudes,
                              const std::vector<DatedPeriod>& periods, const CycleChoice& choice);
+
+// The same tables of named stations, in the stations' order (they may share a latitude), laid
+// out as DescribeStationTable and DescribeStationDatedTable say. Throws NetcdfError.
+NetcdfBytes NetcdfStationTable(const Stations& stations, const CycleChoice& choice);
+NetcdfBytes NetcdfStationDatedTable(const Stations& stations,
+                                    const std::vector<DatedPeriod>& periods,
+                                    const CycleChoice& choice);
 
 }  // namespace marovane

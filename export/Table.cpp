@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "export/CycleText.hpp"
+#include "export/Stations.hpp"
 #include "text/LatitudeForms.hpp"
 #include "text/NumberText.hpp"
 #include "text/ShownText.hpp"
@@ -164,14 +165,20 @@ bool TableFits(std::size_t latitudes, std::size_t periods) {
   return periods == 0 || latitudes <= kMostTableValues / periods;
 }
 
-std::string TableText(const std::vector<float>& latitudes, const CycleChoice& choice,
-                      TableLayout layout) {
+namespace {
+
+// The 365-day table, its rows led by the stations' identifiers when `ids` is given.
+std::string CycleTableText(const std::vector<float>& latitudes, const std::vector<std::string>* ids,
+                           const CycleChoice& choice, TableLayout layout) {
   const AggregationInfo& aggregation = Describe(choice.aggregation);
   const std::size_t periods = static_cast<std::size_t>(aggregation.periods);
   std::string text;
   if (layout == TableLayout::Wide) {
     text.reserve(8 * (latitudes.size() + 1) * (periods + 1));
     text += QuantityHeader(choice) + MethodNote(choice);
+    if (ids != nullptr) {
+      text += ",Latitude";
+    }
     for (std::size_t p = 1; p <= periods; ++p) {
       text.append(",").append(aggregation.period).append(" ").append(std::to_string(p));
     }
@@ -182,14 +189,20 @@ std::string TableText(const std::vector<float>& latitudes, const CycleChoice& ch
     for (std::size_t at = header.find(", "); at != std::string::npos; at = header.find(", ", at)) {
       header.erase(at + 1, 1);
     }
-    header.insert(header.find(','), MethodNote(choice));
+    header.insert(ids != nullptr ? 0 : header.find(','),
+                  ids != nullptr ? std::string(kStationHeader) + MethodNote(choice) + ","
+                                 : MethodNote(choice));
     text.append(header).append("\r\n");
   }
-  for (const float latitude : latitudes) {
-    const std::string latitudeText = SingleText(latitude);
+  for (std::size_t i = 0; i < latitudes.size(); ++i) {
+    const float latitude = latitudes[i];
+    std::string lead = SingleText(latitude);
+    if (ids != nullptr) {
+      lead.insert(0, CsvField((*ids)[i]) + ",");
+    }
     const AnnualCycle table = AnnualCycleTable(latitude, choice);
     if (layout == TableLayout::Wide) {
-      text += latitudeText;
+      text += lead;
       for (const CyclePeriod& p : table.periods) {
         text.push_back(',');
         AppendDoubleText(text, p.value);
@@ -198,12 +211,24 @@ std::string TableText(const std::vector<float>& latitudes, const CycleChoice& ch
       continue;
     }
     for (const CyclePeriod& p : table.periods) {
-      text.append(latitudeText).append(",").append(std::to_string(p.number)).append(",");
+      text.append(lead).append(",").append(std::to_string(p.number)).append(",");
       AppendDoubleText(text, p.value);
       text.append("\r\n");
     }
   }
   return text;
+}
+
+}  // namespace
+
+std::string TableText(const std::vector<float>& latitudes, const CycleChoice& choice,
+                      TableLayout layout) {
+  return CycleTableText(latitudes, nullptr, choice, layout);
+}
+
+std::string StationTableText(const Stations& stations, const CycleChoice& choice,
+                             TableLayout layout) {
+  return CycleTableText(stations.latitudes, &stations.ids, choice, layout);
 }
 
 std::vector<double> DatedTableValues(const std::vector<float>& latitudes,
@@ -244,6 +269,40 @@ std::string DatedTableText(const std::vector<float>& latitudes,
           .append(latitude)
           .append(",")
           .append(DoubleText(values[at++]))
+          .append("\r\n");
+    }
+  }
+  return text;
+}
+
+std::string StationDatedTableText(const Stations& stations, const std::vector<DatedPeriod>& periods,
+                                  const CycleChoice& choice) {
+  const std::vector<double> values = DatedTableValues(stations.latitudes, periods, choice);
+  std::vector<std::string> dates;
+  dates.reserve(periods.size());
+  for (const DatedPeriod& period : periods) {
+    dates.push_back(IsoText(period.first));
+  }
+  const std::size_t count = stations.latitudes.size();
+  std::string text;
+  text.reserve(40 * (values.size() + 1));
+  text.append(kStationHeader)
+      .append(MethodNote(choice))
+      .append(",Date,Latitude,")
+      .append(QuantityHeader(choice))
+      .append("\r\n");
+  // Station by station, each a series of its own, as a reader groups them.
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string id = CsvField(stations.ids[i]);
+    const std::string latitude = SingleText(stations.latitudes[i]);
+    for (std::size_t p = 0; p < periods.size(); ++p) {
+      text.append(id)
+          .append(",")
+          .append(dates[p])
+          .append(",")
+          .append(latitude)
+          .append(",")
+          .append(DoubleText(values[p * count + i]))
           .append("\r\n");
     }
   }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "export/Stations.hpp"
 #include "model/AnnualCycle.hpp"
 #include "model/Dates.hpp"
 
@@ -68,6 +69,20 @@ std::string TableText(const std::vector<float>& latitudes, const CycleChoice& ch
 // "first day of the period,latitude,value", period by period, each with every latitude.
 std::string DatedTableText(const std::vector<float>& latitudes,
                            const std::vector<DatedPeriod>& periods, const CycleChoice& choice);
+
+// The header of a station table's identifier column, before the method.
+inline constexpr std::string_view kStationHeader = "Station";
+
+// The tables of stations: each row led by its station's identifier (CsvField), then its
+// latitude, in the stations' order. The 365-day table, wide: header "quantity and unit (method
+// harmonic),Latitude,Dekad 1,...", then "id,latitude,value,..."; long: header "Station (method
+// harmonic),Latitude,Dekad Number,quantity and unit", then "id,latitude,period,value". Real
+// dates: header "Station (method harmonic),Date,Latitude,quantity and unit", then "id,first day
+// of the period,latitude,value", station by station, each period by period.
+std::string StationTableText(const Stations& stations, const CycleChoice& choice,
+                             TableLayout layout);
+std::string StationDatedTableText(const Stations& stations, const std::vector<DatedPeriod>& periods,
+                                  const CycleChoice& choice);
 
 // The values of real dates for every latitude: entry [p * latitudes + i] is period p at
 // latitude i, as DatedValue gives it.

@@ -11,6 +11,7 @@ const char* const kLatitude = "lat";
 const char* const kLongitude = "lon";
 const char* const kBounds = "nv";
 const char* const kTime = "time";
+const char* const kStation = "station";
 const char* const kTimeBounds = "time_bounds";
 
 bool PerDekadTotal(const CycleChoice& choice) {
@@ -176,6 +177,39 @@ TableDescription DescribeDatedTable(const CycleChoice& choice, const Date& epoch
       "Each period runs from its time to its upper bound, whole even where it reaches past the "
       "dates asked for. Values are rounded to 3 decimals, as in Marovane's text files.");
   return table;
+}
+
+namespace {
+
+// A table of latitudes made a table of stations, CF's time series at discrete stations: lat
+// along station, the identifiers beside it, and no longitude (the values hold at every one).
+TableDescription OfStations(TableDescription table) {
+  table.latitudeDimension = kStation;
+  table.nameLengthDimension = "name_strlen";
+  table.latitude.dimensions = {kStation};
+  std::erase_if(table.latitude.attributes,
+                [](const TableAttribute& a) { return a.name == "axis"; });
+  table.longitude.reset();
+  table.stationId = TableVariable{"station_id",
+                                  {kStation, table.nameLengthDimension},
+                                  {{"long_name", "station identifier"},
+                                   {"cf_role", "timeseries_id"},
+                                   // Readers that know it (netCDF4, xarray) give texts, not bytes.
+                                   {"_Encoding", "utf-8"}}};
+  table.data.dimensions = {kTime, kStation};
+  table.data.attributes.push_back({"coordinates", "lat station_id"});
+  table.global.insert(table.global.begin() + 1, {"featureType", "timeSeries"});
+  return table;
+}
+
+}  // namespace
+
+TableDescription DescribeStationTable(const CycleChoice& choice) {
+  return OfStations(DescribeTable(choice));
+}
+
+TableDescription DescribeStationDatedTable(const CycleChoice& choice, const Date& epoch) {
+  return OfStations(DescribeDatedTable(choice, epoch));
 }
 
 std::string AttributeValue(const std::vector<TableAttribute>& attributes, const std::string& name) {

@@ -28,6 +28,11 @@
 //   lat(lat)                  float
 //   radiation(time, lat)      double
 // The data variable is named after the quantity: radiation or daylength.
+//
+// A table of named stations takes the dimension station in place of lat, as CF's time series
+// of discrete stations: lat(station) and the identifiers station_id(station, name_strlen), text
+// as characters (the classic format has no strings), cf_role timeseries_id; the data variable
+// names both among its coordinates, and the table of real dates says featureType timeSeries.
 namespace marovane {
 
 // A text attribute (every attribute of the table is text).
@@ -52,6 +57,8 @@ struct TableDescription {
   std::optional<TableVariable> longitude;  // its dimension has its name; none for real dates
   TableVariable period;
   TableVariable periodBounds;
+  std::optional<TableVariable> stationId;  // station tables only
+  std::string nameLengthDimension;         // "name_strlen", station tables only
   TableVariable data;
   std::vector<TableAttribute> global;  // Conventions, title, source, references, comment
 };
@@ -62,6 +69,10 @@ TableDescription DescribeTable(const CycleChoice& choice);
 // The table of real dates whose time is counted in days from `epoch` (the first period's first
 // day), proleptic Gregorian calendar. Weekly has no real periods: callers refuse it first.
 TableDescription DescribeDatedTable(const CycleChoice& choice, const Date& epoch);
+
+// The same tables for named stations.
+TableDescription DescribeStationTable(const CycleChoice& choice);
+TableDescription DescribeStationDatedTable(const CycleChoice& choice, const Date& epoch);
 
 // One period of the 365-day table as its time axis says it, in days since 0001-01-01.
 struct TablePeriodCell {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "Version.hpp"
+#include "export/Stations.hpp"
 #include "export/Table.hpp"
 #include "export/TableAttributes.hpp"
 #include "model/AnnualCycle.hpp"
@@ -574,6 +575,9 @@ py::dict DescriptionOf(const TableDescription& table) {
   }
   order.push_back(&table.data);
   for (const TableVariable* variable : order) {
+    if (variable == &table.latitude && table.stationId) {
+      variables.append(VariableOf(*table.stationId));
+    }
     variables.append(VariableOf(*variable));
   }
   py::list global;
@@ -589,10 +593,19 @@ py::dict DescriptionOf(const TableDescription& table) {
       py::arg("global") = global);
 }
 
+// A station table's description names station_id, whose last dimension is the names' length.
+void AddStationId(py::dict& description, const TableDescription& table) {
+  if (table.stationId) {
+    description["station_id"] = table.stationId->name;
+  }
+}
+
 py::dict AnnualTableDescription(const py::str& aggregation, const py::str& unit,
-                                const py::str& quantity, const py::str& method) {
+                                const py::str& quantity, const py::str& method, bool stations) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
-  py::dict description = DescriptionOf(DescribeTable(choice));
+  const TableDescription table = stations ? DescribeStationTable(choice) : DescribeTable(choice);
+  py::dict description = DescriptionOf(table);
+  AddStationId(description, table);
   const std::vector<TablePeriodCell> cells = TablePeriodCells(choice.aggregation);
   py::array_t<double> starts(static_cast<py::ssize_t>(cells.size()));
   py::array_t<double> bounds({cells.size(), std::size_t{2}});
@@ -609,8 +622,8 @@ py::dict AnnualTableDescription(const py::str& aggregation, const py::str& unit,
 // The dated table of FROM/TO as the command line's --dates reads it: its description, and its
 // periods' first days (days since 1970-01-01) and lengths.
 py::dict DatedTableDescription(const py::str& range, const py::str& aggregation,
-                               const py::str& unit, const py::str& quantity,
-                               const py::str& method) {
+                               const py::str& unit, const py::str& quantity, const py::str& method,
+                               bool stations) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
   std::string refusal;
   const std::optional<DateRange> dates = ParseDateRange(Utf8(range), refusal);
@@ -619,7 +632,10 @@ py::dict DatedTableDescription(const py::str& range, const py::str& aggregation,
   }
   RefuseWeeks(choice);
   const std::vector<DatedPeriod> periods = DatedPeriods(dates->from, dates->to, choice.aggregation);
-  py::dict description = DescriptionOf(DescribeDatedTable(choice, periods.front().first));
+  const TableDescription table = stations ? DescribeStationDatedTable(choice, periods.front().first)
+                                          : DescribeDatedTable(choice, periods.front().first);
+  py::dict description = DescriptionOf(table);
+  AddStationId(description, table);
   py::array_t<std::int64_t> firsts(static_cast<py::ssize_t>(periods.size()));
   py::array_t<std::int64_t> days(static_cast<py::ssize_t>(periods.size()));
   for (std::size_t p = 0; p < periods.size(); ++p) {
@@ -629,6 +645,35 @@ py::dict DatedTableDescription(const py::str& range, const py::str& aggregation,
   description["firsts"] = firsts;
   description["days"] = days;
   return description;
+}
+
+// Where a data frame's latitude and identifier columns are, as the command line finds them in
+// a station file: (latitude, identifier or None).
+py::tuple StationColumnsOf(const std::vector<std::string>& header, const std::string& latitude,
+                           const std::string& id) {
+  std::string refusal;
+  const std::optional<StationColumnsFound> found =
+      FindStationColumns(header, {latitude, id, "latitude_column", "id_column"}, refusal);
+  if (!found) {
+    throw py::value_error("stations: " + refusal + ".");
+  }
+  return py::make_tuple(found->latitude,
+                        found->id ? py::object(py::int_(*found->id)) : py::object(py::none()));
+}
+
+// Stations from rows of texts, checked as the command line checks a station file's rows.
+py::tuple StationsOfTexts(const std::vector<std::string>& header,
+                          const std::vector<std::vector<std::string>>& rows,
+                          const std::string& latitude, const std::string& id) {
+  std::string refusal;
+  const std::optional<Stations> stations =
+      StationsOfRows(header, rows, {latitude, id, "latitude_column", "id_column"}, refusal);
+  if (!stations) {
+    throw py::value_error("stations: " + refusal + ".");
+  }
+  py::array_t<float> latitudes(static_cast<py::ssize_t>(stations->latitudes.size()));
+  std::copy(stations->latitudes.begin(), stations->latitudes.end(), latitudes.mutable_data());
+  return py::make_tuple(stations->ids, latitudes);
 }
 
 }  // namespace
@@ -687,11 +732,18 @@ PYBIND11_MODULE(_marovane, module) {
   module.def("dates_of_texts", &DatesOfTexts, py::arg("texts"),
              "ISO dates (YYYY-MM-DD) as days since 1970-01-01.");
   module.def("describe_table", &AnnualTableDescription, py::arg("aggregation"), py::arg("unit"),
-             py::arg("quantity"), py::arg("method"),
+             py::arg("quantity"), py::arg("method"), py::arg("stations") = false,
              "The NetCDF table's variables and attributes, with its periods' times and bounds "
              "(days since 0001-01-01, calendar noleap).");
   module.def("describe_dated_table", &DatedTableDescription, py::arg("dates"),
              py::arg("aggregation"), py::arg("unit"), py::arg("quantity"), py::arg("method"),
+             py::arg("stations") = false,
              "The NetCDF table of FROM/TO: variables, attributes, periods' first days and "
              "lengths.");
+  module.def("station_columns", &StationColumnsOf, py::arg("header"), py::arg("latitude_column"),
+             py::arg("id_column"),
+             "The latitude and identifier columns of a header (empty names: the usual ones).");
+  module.def("stations_of_rows", &StationsOfTexts, py::arg("header"), py::arg("rows"),
+             py::arg("latitude_column"), py::arg("id_column"),
+             "The identifiers and single-precision latitudes of rows of texts, checked.");
 }

@@ -274,8 +274,8 @@ TEST(Cli, BadArgumentsWriteNothing) {
        "--output and --batch cannot be used together: the batch names each file after its "
        "input.\n"},
       {{},
-       "No latitude given: give --latitude LAT, --batch FILE, or --grid START:STOP:STEP with "
-       "--table PATH; marovane-cli --help says more.\n"},
+       "No latitude given: give --latitude LAT, --batch FILE, or --grid START:STOP:STEP or "
+       "--stations FILE with --table PATH; marovane-cli --help says more.\n"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;

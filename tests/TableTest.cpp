@@ -15,6 +15,7 @@
 #include "TestFiles.hpp"
 #include "export/CycleFile.hpp"
 #include "export/NetcdfTable.hpp"
+#include "export/Stations.hpp"
 #include "export/Table.hpp"
 #include "text/NumberText.hpp"
 
@@ -387,6 +388,183 @@ TEST(Table, NetcdfOfRealDates) {
   EXPECT_EQ(values, DatedTableValues(latitudes, periods, choice));
 }
 
+// A station list as spreadsheets and weather services write it: the separator, quotes, a byte
+// order mark and the columns found; every refusal names the row, its line and the column.
+TEST(Table, Stations) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> ids;  // empty: refused
+    std::vector<float> latitudes;
+    std::string refusal = "";
+    StationColumns columns = {};
+  };
+  const Case cases[] = {
+      {"id,lat,lon\n ROM ,41.9,12.5\nSYD,-33.8675,151.2\n", {"ROM", "SYD"}, {41.9f, -33.8675f}},
+      {"\xEF\xBB\xBFStation;Latitude;Longitude\r\nRoma Urbe;41,9;12\r\n\r\nKiruna;67.85;20.2\r\n",
+       {},
+       {},
+       "row 1 (line 2), column 'Latitude': '41,9' is not a latitude in decimal degrees"},
+      {"\xEF\xBB\xBFStation;Latitude;Longitude\r\nRoma Urbe;41.9;12\r\n\r\nKiruna;67.85;20.2",
+       {"Roma Urbe", "Kiruna"},
+       {41.9f, 67.85f}},
+      {"name\tLAT\nA\t1\nB\t2\n", {"A", "B"}, {1.0f, 2.0f}},
+      {"lat,lon\n10,1\n-10,2\n10,3\n", {"1", "2", "3"}, {10.0f, -10.0f, 10.0f}},
+      {"\"id\",\"lat\"\n\"Rome, \"\"Urbe\"\"\",\"41:54:00N\"\n\"two\nlines\",0\n",
+       {"Rome, \"Urbe\"", "two\nlines"},
+       {41.9f, 0.0f}},
+      {"code,y\nA,5\n", {"A"}, {5.0f}, "", {"Y", "CODE"}},
+      {"id,lat\nA,5\nB,6\nA,7\n",
+       {},
+       {},
+       "row 3 (line 4), column 'id': 'A' is already the identifier of row 1; each station needs "
+       "its own"},
+      {"id,lat,lon\nA,91,0\n", {}, {}, "row 1 (line 2), column 'lat': '91' lies outside -90..90"},
+      {"id,lat\nA,\n", {}, {}, "row 1 (line 2), column 'lat': no latitude"},
+      {"id,lat\nA\n", {}, {}, "row 1 (line 2), column 'lat': no latitude"},
+      {"id,lat\n,5\n", {}, {}, "row 1 (line 2), column 'id': no identifier"},
+      {"id,lat\nA,nan\n", {}, {}, "'nan' is not a latitude"},
+      {"id,x,y\nA,1,2\n",
+       {},
+       {},
+       "the header names no latitude column (lat or latitude, in any case); its columns are 'id', "
+       "'x', 'y'; give --latitude-column NAME"},
+      {"id,lat\nA,1\n", {}, {}, "the header has no column 'y' (--latitude-column)", {"y", ""}},
+      {"id,lat\nA,1\n", {}, {}, "the header has no column 'code' (--id-column)", {"", "code"}},
+      {"id,lat,Lat\nA,1,2\n", {}, {}, "the header names column 'Lat' twice (columns 2 and 3)"},
+      {"id,lat\n", {}, {}, "no station below the header"},
+      {"", {}, {}, "no header line naming the columns"},
+      {"id,lat\n\"A,1\n", {}, {}, "line 2: a quoted field is not closed"},
+  };
+  for (const Case& c : cases) {
+    std::string refusal = "(none)";
+    const std::optional<Stations> stations = ParseStations(c.text, c.columns, refusal);
+    EXPECT_EQ(stations.has_value(), !c.ids.empty()) << c.text << ": " << refusal;
+    if (stations) {
+      EXPECT_EQ(stations->ids, c.ids) << c.text;
+      EXPECT_EQ(stations->latitudes, c.latitudes) << c.text;
+      EXPECT_EQ(refusal, "") << c.text;
+    } else {
+      EXPECT_NE(refusal.find(c.refusal), std::string::npos) << c.text << ": " << refusal;
+    }
+  }
+  // Rows given split are read and checked alike, named by their number alone.
+  std::string refusal;
+  EXPECT_FALSE(StationsOfRows({"station", "latitude"}, {{"A", "1"}, {"B", "x"}}, {}, refusal));
+  EXPECT_EQ(refusal, "row 2, column 'latitude': 'x' is not a latitude in decimal degrees");
+  const auto split = StationsOfRows({"lat", "name"}, {{"-5", "A"}}, {}, refusal);
+  ASSERT_TRUE(split);
+  EXPECT_EQ(split->ids, std::vector<std::string>{"A"});
+}
+
+// A station table's rows are led by the identifier, written so that a reader takes it back as
+// it was; every other cell is the latitude table's.
+TEST(Table, StationTables) {
+  const Stations stations{{"ROM", "Rome, \"Urbe\"", " x", "ROM2"},
+                          {41.9f, 41.9f, -33.8675f, 90.0f}};
+  const std::vector<std::string> written = {"ROM", "\"Rome, \"\"Urbe\"\"\"", "\" x\"", "ROM2"};
+  for (const CycleChoice& choice : EveryChoice()) {
+    const std::string what = CycleHeader(choice) + " " + std::string(Describe(choice.method).name);
+    const std::string method = " (method " + std::string(Describe(choice.method).name) + ")";
+    const auto periods = static_cast<std::size_t>(Describe(choice.aggregation).periods);
+    const auto plainWide = TableText(stations.latitudes, choice, TableLayout::Wide);
+    const auto plainLong = TableText(stations.latitudes, choice, TableLayout::Long);
+    const auto wideText = StationTableText(stations, choice, TableLayout::Wide);
+    const auto longText = StationTableText(stations, choice, TableLayout::Long);
+    const std::string wideHeader = plainWide.substr(0, plainWide.find("\r\n"));
+    const std::string longHeader = plainLong.substr(0, plainLong.find("\r\n"));
+    std::string wideWanted = wideHeader.substr(0, wideHeader.find(',')) + ",Latitude" +
+                             wideHeader.substr(wideHeader.find(',')) + "\r\n";
+    std::string longWanted =
+        "Station" + method + ",Latitude," + longHeader.substr(longHeader.find(',') + 1) + "\r\n";
+    const auto wideRows = Split(plainWide.substr(plainWide.find('\n') + 1), "\r\n");
+    const auto longRows = Split(plainLong.substr(plainLong.find('\n') + 1), "\r\n");
+    for (std::size_t i = 0; i < written.size(); ++i) {
+      wideWanted += written[i] + "," + wideRows[i] + "\r\n";
+      for (std::size_t p = 0; p < periods; ++p) {
+        longWanted += written[i] + "," + longRows[i * periods + p] + "\r\n";
+      }
+    }
+    EXPECT_EQ(wideText, wideWanted) << what;
+    EXPECT_EQ(longText, longWanted) << what;
+    if (!HasRealPeriods(choice.aggregation)) {
+      continue;
+    }
+    const auto dated =
+        DatedPeriods(*ParseIsoDate("2024-02-27"), *ParseIsoDate("2024-03-02"), choice.aggregation);
+    const auto plainDated = Cells(DatedTableText(stations.latitudes, dated, choice), ",");
+    std::string datedWanted =
+        "Station" + method + ",Date,Latitude," + QuantityHeader(choice) + "\r\n";
+    for (std::size_t i = 0; i < written.size(); ++i) {
+      for (std::size_t p = 0; p < dated.size(); ++p) {
+        const auto& row = plainDated[1 + p * written.size() + i];
+        datedWanted += written[i] + "," + row[0] + "," + row[1] + "," + row[2] + "\r\n";
+      }
+    }
+    EXPECT_EQ(StationDatedTableText(stations, dated, choice), datedWanted) << what;
+  }
+}
+
+// A NetCDF table of stations as CF's discrete stations: station_id in characters, lat along
+// station in the stations' order, the values of the latitude table's file.
+TEST(Table, NetcdfOfStations) {
+  const Stations stations{{"SYD", "Roma Urbe", "ROM", "Zürich"}, {-33.8675f, 41.9f, 41.9f, 47.4f}};
+  const std::vector<float> ascending = {-33.8675f, 41.9f, 47.4f};
+  const std::size_t rows[] = {0, 1, 1, 2};  // each station's row in the latitudes' table
+  const CycleChoice choice{Aggregation::Dekadal, Unit::MmPerDekad, Quantity::Radiation,
+                           Method::Fao56};
+  const auto periods =
+      DatedPeriods(*ParseIsoDate("2024-02-15"), *ParseIsoDate("2024-03-05"), choice.aggregation);
+  for (const bool dated : {false, true}) {
+    const NetcdfBytes bytes = dated ? NetcdfStationDatedTable(stations, periods, choice)
+                                    : NetcdfStationTable(stations, choice);
+    const NetcdfBytes plain =
+        dated ? NetcdfDatedTable(ascending, periods, choice) : NetcdfTable(ascending, choice);
+    const TableDescription table =
+        dated ? DescribeStationDatedTable(choice, periods[0].first) : DescribeStationTable(choice);
+    const NetcdfFile file(bytes);
+    const NetcdfFile latitudes(plain);
+    EXPECT_EQ(file.length("station"), 4u);
+    EXPECT_EQ(file.length("name_strlen"), std::string("Roma Urbe").size());
+    int missing = 0;
+    EXPECT_NE(nc_inq_dimid(file.id, "lat", &missing), NC_NOERR);
+    file.expectAttributes(NC_GLOBAL, table.global);
+    EXPECT_EQ(file.text(NC_GLOBAL, "featureType"), "timeSeries");
+    EXPECT_NE(nc_inq_dimid(file.id, "lon", &missing), NC_NOERR);
+    const int id = file.variable("station_id");
+    file.expectAttributes(id, table.stationId->attributes);
+    EXPECT_EQ(file.text(id, "cf_role"), "timeseries_id");
+    file.expectAttributes(file.variable("lat"), table.latitude.attributes);
+    file.expectAttributes(file.variable(table.data.name), table.data.attributes);
+    EXPECT_EQ(file.text(file.variable(table.data.name), "coordinates"), "lat station_id");
+    // Time first, as in the latitudes' table: one value per time and station.
+    int dimensions[2] = {};
+    int rank = 0;
+    nc_inq_varndims(file.id, file.variable(table.data.name), &rank);
+    ASSERT_EQ(rank, 2);
+    nc_inq_vardimid(file.id, file.variable(table.data.name), dimensions);
+    int station = -1;
+    nc_inq_dimid(file.id, "station", &station);
+    EXPECT_EQ(dimensions[1], station);
+    std::string ids(4 * 9, '?');
+    nc_get_var_text(file.id, id, ids.data());
+    EXPECT_EQ(ids, std::string("SYD\0\0\0\0\0\0Roma UrbeROM\0\0\0\0\0\0Zürich\0", 36));
+    std::vector<float> lat(4);
+    nc_get_var_float(file.id, file.variable("lat"), lat.data());
+    EXPECT_EQ(lat, stations.latitudes);
+    const std::size_t count = dated ? periods.size() : 36;
+    std::vector<double> values(4 * count);
+    std::vector<double> plainValues(3 * count);
+    nc_get_var_double(file.id, file.variable("radiation"), values.data());
+    nc_get_var_double(latitudes.id, latitudes.variable("radiation"), plainValues.data());
+    for (std::size_t s = 0; s < 4; ++s) {
+      for (std::size_t p = 0; p < count; ++p) {
+        ASSERT_EQ(values[p * 4 + s], plainValues[p * 3 + rows[s]])
+            << dated << " station " << s << " period " << p;
+      }
+    }
+  }
+}
+
 // The attributes that say what the numbers are: every unit, and the units whose meaning changes
 // with the aggregation. Only a flux that converts to W m-2 has a standard name; millimetres of
 // water, totals over a dekad and the day length have none.
@@ -483,6 +661,20 @@ TEST(Table, CommandLine) {
   const std::string link = (dir / "link.csv").string();
   test::WriteText(lats, "41.9 10\n");
   fs::create_symlink("lats.csv", link);
+  // Station lists: a good one, one of other names and separators, and one bad file of each kind.
+  const std::string stations = (dir / "stations.csv").string();
+  test::WriteText(stations, "id,lat,lon\r\nROM,41.9,12.5\r\n\"Sydney, NSW\",-33.8675,151.2\r\n");
+  const Stations stationList{{"ROM", "Sydney, NSW"}, {41.9f, -33.8675f}};
+  const std::string otherNames = (dir / "other.csv").string();
+  test::WriteText(otherNames,
+                  "\xEF\xBB\xBF"
+                  "code;y;station\nA;1;x\nB;-1;y\n");
+  const std::string badStations = (dir / "bad-stations.csv").string();
+  test::WriteText(badStations, "id,lat\nA,1\nB,91\n");
+  const std::string twiceStations = (dir / "twice-stations.csv").string();
+  test::WriteText(twiceStations, "station,latitude\nA,1\nA,2\n");
+  const std::string noLatitude = (dir / "no-latitude.csv").string();
+  test::WriteText(noLatitude, "id,x,y\nA,1,2\n");
   const CycleChoice monthly{Aggregation::Monthly, Unit::MmPerDay};
   const std::string twoLatitudes = TableText({41.9f, -33.868f}, CycleChoice{}, TableLayout::Wide);
 
@@ -554,6 +746,76 @@ TEST(Table, CommandLine) {
        "2024-02-28,41.9,9.323\r\n2024-02-29,41.9,9.428\r\n2024-03-01,41.9,9.533\r\n",
        ""},
       {{"--grid", "0:10:5", "--table", nc}, 0, "", "Table written to", nc},
+      // Stations by name: rows led by the identifiers, in the file's order.
+      {{"--stations", stations, "-a", "monthly", "-u", "5", "--table", "-"},
+       0,
+       StationTableText(stationList, monthly, TableLayout::Wide),
+       ""},
+      {{"-s", stations, "--layout", "long", "--table", csv},
+       0,
+       "",
+       "Table written to",
+       csv,
+       StationTableText(stationList, CycleChoice{}, TableLayout::Long)},
+      {{"--stations", stations, "-d", "2024-02-28/2024-03-01", "-t", "-"},
+       0,
+       StationDatedTableText(stationList,
+                             DatedPeriods(*ParseIsoDate("2024-02-28"), *ParseIsoDate("2024-03-01"),
+                                          Aggregation::Daily),
+                             {Aggregation::Daily}),
+       ""},
+      {{"--stations", otherNames, "--latitude-column", "Y", "--id-column", "CODE", "-t", "-"},
+       0,
+       StationTableText({{"A", "B"}, {1.0f, -1.0f}}, CycleChoice{}, TableLayout::Wide),
+       ""},
+      {{"--stations", stations, "--table", nc}, 0, "", "Table written to", nc},
+      {{"--stations", badStations, "--table", csv},
+       2,
+       "",
+       "--stations: '" + badStations +
+           "': row 2 (line 3), column 'lat': '91' lies outside -90..90; no table written.\n"},
+      {{"--stations", twiceStations, "--table", nc},
+       2,
+       "",
+       "': row 2 (line 3), column 'station': 'A' is already the identifier of row 1; each station "
+       "needs its own; no table written."},
+      {{"--stations", noLatitude, "--table", csv},
+       2,
+       "",
+       "': the header names no latitude column (lat or latitude, in any case); its columns are "
+       "'id', 'x', 'y'; give --latitude-column NAME; no table written."},
+      {{"--stations", stations, "--latitude-column", "lon", "--id-column", "name", "-t", csv},
+       2,
+       "",
+       "the header has no column 'name' (--id-column); its columns are 'id', 'lat', 'lon'"},
+      {{"--stations", (dir / "none.csv").string(), "--table", csv},
+       1,
+       "",
+       "--stations: '" + (dir / "none.csv").string() + "' could not be read: No such file"},
+      {{"--stations", stations, "-l", "1", "--table", csv},
+       2,
+       "",
+       "--stations and --latitude" + oneWay},
+      {{"--grid", "0:1:1", "--stations", stations, "--table", csv},
+       2,
+       "",
+       "--stations and --grid" + oneWay},
+      {{"--stations", stations},
+       2,
+       "",
+       "--stations makes one table of every latitude: add --table"},
+      {{"-l", "1", "--latitude-column", "lat"},
+       2,
+       "",
+       "--latitude-column names a column of --stations FILE; give --stations too.\n"},
+      {{"--stations", stations, "--id-column", "", "--table", csv},
+       2,
+       "",
+       "--id-column: an empty name names no column; give the column's name.\n"},
+      {{"--stations", lats, "--table", link},
+       2,
+       "",
+       "--table: '" + link + "' would replace the --stations input '" + lats + "'"},
       // The CSV keeps the latitudes as given, repeats and all; NetCDF refuses a repeat.
       {{"-l", "41.9", "-l", "10", "-l", "41.9", "--table", "-"},
        0,
@@ -719,6 +981,19 @@ TEST(Table, CommandLine) {
                                DatedPeriods(*ParseIsoDate("2024-02-28"),
                                             *ParseIsoDate("2024-03-01"), daily.aggregation),
                                daily)
+                  .view());
+  // Stations in the file's order, a repeated latitude and all.
+  test::WriteText(stations, "id,lat\nN,41.9\nS,-33.8675\nN2,41.9\n");
+  const Stations threeStations{{"N", "S", "N2"}, {41.9f, -33.8675f, 41.9f}};
+  ASSERT_EQ(test::CallCli({"--stations", stations, "--table", nc}).status, 0);
+  EXPECT_TRUE(test::ReadBytes(nc) == NetcdfStationTable(threeStations, CycleChoice{}).view());
+  ASSERT_EQ(test::CallCli({"--stations", stations, "-d", "2024-02-28/2024-03-01", "-t", nc}).status,
+            0);
+  EXPECT_TRUE(test::ReadBytes(nc) ==
+              NetcdfStationDatedTable(threeStations,
+                                      DatedPeriods(*ParseIsoDate("2024-02-28"),
+                                                   *ParseIsoDate("2024-03-01"), daily.aggregation),
+                                      daily)
                   .view());
   // The same command writes the same bytes.
   ASSERT_EQ(test::CallCli({"--grid", "-10:10:2.5", "-a", "daily", "--table", nc}).status, 0);

@@ -35,6 +35,7 @@ from ._marovane import __version__
 
 if TYPE_CHECKING:
     import numpy.typing as npt
+    import pandas
     import xarray
 
     # A latitude, a day or a date, or any array or sequence of them.
@@ -400,6 +401,49 @@ def _flat(array: _np.ndarray, dtype: Any) -> _np.ndarray:
     return _np.ascontiguousarray(array, dtype=dtype).reshape(-1)
 
 
+def _field(value: Any) -> str:
+    """A latitude or an identifier as the text a station file would hold for it."""
+    if _is_missing(value):
+        return ""
+    if isinstance(value, str):
+        return value
+    if (isinstance(value, _numbers.Real) and not isinstance(value, _numbers.Integral)
+            and not isinstance(value, (bool, _np.bool_))):
+        return repr(float(value))  # the shortest text that reads back as the same double
+    return str(value)
+
+
+def _stations(latitude: Any, station: Any, latitude_column: str | None,
+              id_column: str | None) -> tuple[list[str], _np.ndarray] | None:
+    """The stations' identifiers and single-precision latitudes, from a pandas DataFrame (its
+    columns found and its rows checked as marovane-cli --stations finds and checks a file's) or
+    from latitudes with identifiers beside them; None for latitudes alone."""
+    pandas = _sys.modules.get("pandas")
+    frame = pandas is not None and isinstance(latitude, pandas.DataFrame)
+    if not frame and station is None:
+        if latitude_column is not None or id_column is not None:
+            raise TypeError("latitude_column and id_column name columns of a pandas DataFrame "
+                            "given as latitude")
+        return None
+    if frame:
+        if station is not None:
+            raise TypeError("station goes with latitudes; a DataFrame names its stations in a "
+                            "column of its own")
+        header = [str(name) for name in latitude.columns]
+        at, id_at = _marovane.station_columns(header, latitude_column or "", id_column or "")
+        columns = [latitude.iloc[:, at]] + ([] if id_at is None else [latitude.iloc[:, id_at]])
+        names = [header[at]] + ([] if id_at is None else [header[id_at]])
+    else:
+        columns = [_np.asarray(latitude, dtype=object), _np.asarray(station, dtype=object)]
+        if columns[0].ndim > 1 or columns[1].ndim > 1 or columns[0].size != columns[1].size:
+            raise ValueError(f"latitude and station must be one-dimensional and of one length, "
+                             f"not of shapes {columns[0].shape} and {columns[1].shape}")
+        columns = [column.reshape(-1) for column in columns]
+        names = ["latitude", "station"]
+    rows = [[_field(value) for value in row] for row in zip(*columns)]
+    return _marovane.stations_of_rows(names, rows, names[0], names[1] if len(names) > 1 else "")
+
+
 def annual_cycle(
     latitude: Latitudes,
     aggregation: Choice = "dekadal",
@@ -524,7 +568,11 @@ def for_dates(
     unit: Choice = "MJ/m^2/day",
     quantity: Choice = "radiation",
     method: Choice = "harmonic",
-) -> npt.NDArray[_np.float64] | _np.float64:
+    *,
+    station: npt.ArrayLike | None = None,
+    latitude_column: str | None = None,
+    id_column: str | None = None,
+) -> npt.NDArray[_np.float64] | _np.float64 | pandas.DataFrame:
     """The value, on real calendar dates, of the period that holds each date.
 
     A date's day of the year runs 1..366 (29 February is day 60 of a leap year, 1 March day
@@ -553,11 +601,19 @@ def for_dates(
     unit, quantity, method
         As for :func:`annual_cycle`. A dekad in the per-dekad units is its total over its own
         days; a day or a month, over a nominal 10-day dekad.
+    station : array_like, optional
+        The stations' identifiers, one for each of the latitudes (one-dimensional).
+    latitude_column, id_column : str, optional
+        With a pandas DataFrame of stations as latitude, the names of its columns (any case);
+        by default ``lat`` or ``latitude``, and ``id``, ``station`` or ``name`` (the row number
+        when there is none), as ``marovane-cli --stations`` reads a file.
 
     Returns
     -------
     numpy.ndarray or numpy.float64
-        float64 in the broadcast shape of latitude and dates.
+        float64 in the broadcast shape of latitude and dates. For stations (a DataFrame, or
+        ``station``), a pandas DataFrame: one row per date (a one-dimensional sequence), one
+        column per station, named by its identifier.
 
     Examples
     --------
@@ -573,10 +629,41 @@ def for_dates(
     9.428
     """
     names = _choices(aggregation, unit, quantity, method)
+    stations = _stations(latitude, station, latitude_column, id_column)
+    if stations is not None:
+        return _station_frame(stations, dates, names)
     latitudes, days = _broadcast(_latitudes(latitude), _dates(dates), "dates")
     values = _marovane.for_dates(_np.asarray(latitudes, dtype=_np.float32, order="C"),
                                  _np.asarray(days, dtype=_np.int64, order="C"), *names)
     return values[()]
+
+
+def _station_frame(stations: tuple[list[str], _np.ndarray], dates: Any,
+                   names: tuple[str, str, str, str]) -> pandas.DataFrame:
+    """for_dates of stations: a row per date, a column per station."""
+    try:
+        import pandas
+    except ImportError as error:
+        raise ImportError("marovane.for_dates of stations gives a pandas DataFrame: install "
+                          "python3-pandas (sudo apt-get install python3-pandas)") from error
+    days = _dates(dates)
+    if days.ndim > 1:
+        raise ValueError(f"dates of stations must be one date or a sequence of them, not of "
+                         f"shape {days.shape}")
+    days = days.reshape(-1)
+    when = _np.where(days == _MISSING, _np.datetime64("NaT", "D"),
+                     days.astype("datetime64[D]"))
+    ids, latitudes = stations
+    values = for_dates(latitudes[None, :], when[:, None], *names)
+    index = dates if isinstance(dates, pandas.Index) else pandas.DatetimeIndex(when, name="date")
+    return pandas.DataFrame(values, index=index, columns=pandas.Index(ids, name="station"))
+
+
+def _station_ids(ids: list[str]) -> _np.ndarray:
+    """The identifiers as the NetCDF file holds them: UTF-8 characters, NUL after each."""
+    encoded = [id.encode("utf-8") for id in ids]
+    width = max(1, max(len(id) for id in encoded))
+    return _np.array(encoded, dtype=f"S{width}").reshape(-1, 1).view("S1")
 
 
 def _date_range(dates: Any) -> str:
@@ -602,6 +689,10 @@ def to_dataset(
     quantity: Choice = "radiation",
     method: Choice = "harmonic",
     dates: str | tuple[Dates, Dates] | None = None,
+    *,
+    station: npt.ArrayLike | None = None,
+    latitude_column: str | None = None,
+    id_column: str | None = None,
 ) -> xarray.Dataset:
     """The table of many latitudes as an xarray.Dataset: the NetCDF table of marovane-cli.
 
@@ -627,6 +718,10 @@ def to_dataset(
     dates : str or (date, date), optional
         ``"2023-01-01/2024-12-31"`` or a pair of dates: FROM and TO, both included, at most
         100 years; every period that overlaps them is taken whole.
+    station, latitude_column, id_column
+        Stations by name, as for :func:`for_dates`: the table of ``marovane-cli --stations``,
+        with a ``station`` dimension in the stations' order, ``station_id`` and ``lat`` along
+        it.
 
     Returns
     -------
@@ -657,22 +752,29 @@ def to_dataset(
     if aggregation is None:
         aggregation = "dekadal" if dates is None else "daily"
     names = _choices(aggregation, unit, quantity, method)
-    latitudes = _latitudes(latitude)
-    if latitudes.ndim > 1:
-        raise ValueError(f"latitude must be one latitude or a sequence of them, not of shape "
-                         f"{latitudes.shape}")
-    lat = _flat(latitudes, _np.float32)
+    stations = _stations(latitude, station, latitude_column, id_column)
+    if stations is None:
+        latitudes = _latitudes(latitude)
+        if latitudes.ndim > 1:
+            raise ValueError(f"latitude must be one latitude or a sequence of them, not of shape "
+                             f"{latitudes.shape}")
+        lat = _flat(latitudes, _np.float32)
+    else:
+        lat = stations[1]
     if dates is None:
-        table = _marovane.describe_table(*names)
+        table = _marovane.describe_table(*names, stations=stations is not None)
         values = {
             table["period"]: table["times"],
             table["period_bounds"]: table["bounds"],
             table["latitude"]: lat,
             table["longitude"]: _np.zeros(1, _np.float32),
-            table["data"]: annual_cycle(lat, *names).T[:, :, None],
+            # Time first; a table of latitudes has its one longitude last, one of stations none.
+            table["data"]: (annual_cycle(lat, *names).T if stations is not None
+                            else annual_cycle(lat, *names).T[:, :, None]),
         }
     else:
-        table = _marovane.describe_dated_table(_date_range(dates), *names)
+        table = _marovane.describe_dated_table(_date_range(dates), *names,
+                                               stations=stations is not None)
         firsts = table["firsts"]
         time = (firsts - firsts[0]).astype(_np.float64)
         values = {
@@ -681,6 +783,8 @@ def to_dataset(
             table["latitude"]: lat,
             table["data"]: for_dates(lat, firsts[:, None].astype("datetime64[D]"), *names),
         }
+    if stations is not None:
+        values[table["station_id"]] = _station_ids(stations[0])
     # The variables as the file stores them, then decoded as xarray decodes a file it opens.
     stored = xarray.Dataset(attrs=dict(table["global"]))
     for variable in table["variables"]:

@@ -4,6 +4,7 @@
 import ast
 import datetime
 import doctest
+import functools
 import math
 import os
 import pathlib
@@ -536,6 +537,27 @@ ERRORS = [  # function, arguments, exception, what the message says
      TypeError, "dates: FROM and TO of a table are real dates, not dates of a model calendar (cftime)"),
     (marovane.to_dataset, (0, 3, 1, "radiation", "harmonic", ("2024-01-01", None)), ValueError,
      "dates: FROM and TO must be dates, not NaT, None or NaN"),
+    # Stations are checked as the command line checks a --stations file, row and column named.
+    (marovane.for_dates, (pandas.DataFrame({"id": ["A", "B", "A"], "lat": [1, 2, 3]}), "2024-01-01"),
+     ValueError, "stations: row 3, column 'id': 'A' is already the identifier of row 1; each station "
+     "needs its own."),
+    (marovane.to_dataset, (pandas.DataFrame({"Station": ["A"], "x": [1.5]}),), ValueError,
+     "stations: the header names no latitude column (lat or latitude, in any case); its columns "
+     "are 'Station', 'x'; give latitude_column=NAME."),
+    (marovane.to_dataset, (pandas.DataFrame({"name": ["A", "B"], "LAT": [1.5, float("nan")]}),),
+     ValueError, "stations: row 2, column 'LAT': no latitude."),
+    (functools.partial(marovane.for_dates, station=["a", "b"]), ([0, 91], "2024-01-01"), ValueError,
+     "stations: row 2, column 'latitude': '91' lies outside -90..90."),
+    (functools.partial(marovane.for_dates, station=["a", None]), ([0, 1], "2024-01-01"), ValueError,
+     "stations: row 2, column 'station': no identifier."),
+    (functools.partial(marovane.to_dataset, station=["a", "b"]), ([0, 1, 2],), ValueError,
+     "latitude and station must be one-dimensional and of one length, not of shapes (3,) and (2,)"),
+    (functools.partial(marovane.to_dataset, latitude_column="y"), (pandas.DataFrame({"id": ["A"], "lat": [1]}),),
+     ValueError, "stations: the header has no column 'y' (latitude_column); its columns are 'id', 'lat'."),
+    (functools.partial(marovane.for_dates, latitude_column="lat"), (0, "2024-01-01"), TypeError,
+     "latitude_column and id_column name columns of a pandas DataFrame"),
+    (functools.partial(marovane.for_dates, station=["a"]), (pandas.DataFrame({"lat": [1]}), "2024-01-01"),
+     TypeError, "station goes with latitudes"),
 ]
 
 
@@ -912,6 +934,38 @@ def test_datasets_equal_the_command_lines_netcdf_tables(tmp_path, options, argum
         np.testing.assert_array_equal(
             marovane.for_dates(dataset.lat.values, last_days[:, None], *arguments[:4]),
             dataset["radiation"].values)
+
+
+@pytest.mark.parametrize("dates", [None, "2024-02-27/2024-03-02"])
+def test_stations_equal_the_command_lines_tables(tmp_path, dates):
+    """A station list read by pandas gives, in to_dataset and for_dates, what marovane-cli
+    --stations writes from the file: the same dataset, and each station's column of values."""
+    import xarray
+    stations = tmp_path / "stations.csv"
+    stations.write_text('\ufeffName;Lat;Lon\n"Roma; Urbe";41.9;12.5\nSydney;33:52:03S;151.2\n'
+                        'Zürich;47.4;8.5\nRoma2;41.9;12.6\n', encoding="utf-8")
+    options = ["-a", "monthly"] + (["--dates", dates] if dates else [])
+    for table in ["t.nc", "t.csv"]:
+        subprocess.run([CLI, "--stations", str(stations), *options, "--table", str(tmp_path / table)],
+                       capture_output=True, check=True)
+    frame = pandas.read_csv(stations, sep=";", encoding="utf-8-sig")
+    with xarray.open_dataset(tmp_path / "t.nc") as written:
+        for dataset in [marovane.to_dataset(frame, "monthly", dates=dates),
+                        marovane.to_dataset(frame.Lat, "monthly", dates=dates, station=frame.Name)]:
+            xarray.testing.assert_identical(dataset, written)
+        assert written.station_id.values.tolist() == ["Roma; Urbe", "Sydney", "Zürich", "Roma2"]
+    csv = pandas.read_csv(tmp_path / "t.csv", index_col=0)
+    assert csv.index.unique().tolist() == frame.Name.tolist()
+    if dates is None:
+        np.testing.assert_array_equal(csv.iloc[:, 1:].values, marovane.annual_cycle(
+            [41.9, "33:52:03S", 47.4, 41.9], "monthly"))
+        return
+    series = csv.pivot(columns="Date", values=csv.columns[-1]).T.loc[:, frame.Name]
+    values = marovane.for_dates(frame, pandas.DatetimeIndex(series.index), "monthly")
+    assert values.columns.tolist() == frame.Name.tolist()
+    np.testing.assert_array_equal(values.values, series.values)
+    by_name = marovane.for_dates(frame.Lat, series.index, "monthly", station=frame.Name)
+    np.testing.assert_array_equal(by_name.values, series.values)
 
 
 @pytest.mark.parametrize("missing, dates, message", [

@@ -242,4 +242,67 @@ print(f"{sys.argv[1]}: outputtab = daily.csv; ymonmean = monthly.csv within {wor
 EOF
 done
 
+# Stations by name: a list as a spreadsheet saves it (byte order mark, semicolons, a quoted name,
+# a latitude in degrees, two stations at one latitude). pandas takes the identifiers for its
+# index, xarray station_id as texts, and CDO the stations as the points of its grid.
+printf '\xef\xbb\xbfStation;Latitude;Longitude\r\n"Roma; Urbe";41.9;12.5\r\nSydney;33:52:03S;151.2\r\nZürich;47.4;8.5\r\nOstia;41.9;12.3\r\n' \
+  >stations.csv
+"$cli" --stations stations.csv -a monthly --table stations-table.csv 2>/dev/null
+"$cli" --stations stations.csv -a monthly --table stations-table.nc 2>/dev/null
+"$cli" --stations stations.csv --dates 2023-01-01/2024-12-31 --table stations-dates.csv 2>/dev/null
+"$cli" --stations stations.csv --dates 2023-01-01/2024-12-31 --table stations-dates.nc 2>/dev/null
+printf 'id,lat\nA,1\nA,2\n' >twice.csv
+status=0
+"$cli" --stations twice.csv --table twice.nc 2>/dev/null || status=$?
+[[ $status == 2 && ! -e twice.nc ]] || fail "a repeated station: status $status, or a file"
+"$python" - <<'EOF' || fail "stations: pandas and xarray"
+import numpy as np
+import pandas as pd
+import xarray as xr
+
+names = ["Roma; Urbe", "Sydney", "Zürich", "Ostia"]
+wide = pd.read_csv("stations-table.csv", index_col=0)
+assert wide.index.tolist() == names, wide.index.tolist()
+assert wide.columns[0] == "Latitude" and wide.shape == (4, 13), wide.columns
+series = pd.read_csv("stations-dates.csv", index_col=[0, 1], parse_dates=[1])
+assert series.index.get_level_values(0).unique().tolist() == names
+assert len(series) == 4 * 731 and pd.Timestamp("2024-02-29") in series.loc["Zürich"].index
+for path, csv in [("stations-table.nc", wide.iloc[:, 1:].T.values),
+                  ("stations-dates.nc", series.iloc[:, 1].unstack(0)[names].values)]:
+    ds = xr.open_dataset(path)
+    print(ds)
+    assert ds.attrs["featureType"] == "timeSeries" and ds.radiation.dims == ("time", "station")
+    assert ds.station_id.values.tolist() == names, ds.station_id.values
+    assert ds.station_id.attrs["cf_role"] == "timeseries_id"
+    assert ds.lat.values.tolist() == [np.float32(v) for v in [41.9, -33.868, 47.4, 41.9]]
+    assert np.array_equal(ds.radiation.values, csv), path
+    zurich = ds.set_index(station="station_id").radiation.sel(station="Zürich")
+    assert np.array_equal(zurich.values, csv[:, 2])
+print("stations: pandas and xarray read the identifiers, the values are the CSV's")
+EOF
+for file in stations-table.nc stations-dates.nc; do
+  echo "cdo sinfo $file:"
+  if ! cdo -s sinfo "$file" >sinfo.txt 2>cdo-errors.txt || [[ -s cdo-errors.txt ]]; then
+    fail "cdo sinfo $file: $(cat cdo-errors.txt)"
+  fi
+  sed -n '1,10p' sinfo.txt
+  grep -q "unstructured  *: points=4" sinfo.txt || fail "cdo: $file has not the 4 stations"
+done
+grep -q "12 steps" < <(cdo -s sinfo stations-table.nc 2>&1) || fail "cdo: stations-table.nc time"
+if ! cdo -s ymonmean stations-dates.nc stations-ymonmean.nc 2>cdo-errors.txt ||
+   [[ -s cdo-errors.txt ]]; then
+  fail "cdo ymonmean stations-dates.nc: $(cat cdo-errors.txt)"
+fi
+echo "cdo output -selmon,7 of the stations' ymonmean:"
+cdo -s output -selmon,7 stations-ymonmean.nc | tee july.txt
+"$python" - <<'EOF' || fail "cdo ymonmean of the stations: not the CSV's July means"
+import numpy as np
+import pandas as pd
+series = pd.read_csv("stations-dates.csv", index_col=[0, 1], parse_dates=[1]).iloc[:, 1]
+july = series[series.index.get_level_values(1).month == 7].groupby(level=0, sort=False).mean()
+cdo = np.array(open("july.txt").read().split(), dtype=float)
+assert np.allclose(cdo, july.values, atol=1e-3), (cdo, july.values)
+print(f"cdo ymonmean of the stations: July = the CSV's July means {july.values}")
+EOF
+
 exit $failed
