@@ -264,12 +264,9 @@ std::string DatedTableText(const std::vector<float>& latitudes,
   for (const DatedPeriod& period : periods) {
     const std::string date = IsoText(period.first);
     for (const std::string& latitude : latitudeTexts) {
-      text.append(date)
-          .append(",")
-          .append(latitude)
-          .append(",")
-          .append(DoubleText(values[at++]))
-          .append("\r\n");
+      text.append(date).append(",").append(latitude).append(",");
+      AppendDoubleText(text, values[at++]);
+      text.append("\r\n");
     }
   }
   return text;
@@ -296,14 +293,9 @@ std::string StationDatedTableText(const Stations& stations, const std::vector<Da
     const std::string id = CsvField(stations.ids[i]);
     const std::string latitude = SingleText(stations.latitudes[i]);
     for (std::size_t p = 0; p < periods.size(); ++p) {
-      text.append(id)
-          .append(",")
-          .append(dates[p])
-          .append(",")
-          .append(latitude)
-          .append(",")
-          .append(DoubleText(values[p * count + i]))
-          .append("\r\n");
+      text.append(id).append(",").append(dates[p]).append(",").append(latitude).append(",");
+      AppendDoubleText(text, values[p * count + i]);
+      text.append("\r\n");
     }
   }
   return text;
