@@ -64,9 +64,6 @@ class NetcdfDataset {
   virtual void put(int variable, const std::vector<double>& values, std::string_view what) = 0;
   // All the characters of a variable of characters, row after row.
   virtual void put(int variable, const std::string& characters, std::string_view what) = 0;
-  // One row of a variable of two dimensions.
-  virtual void putRow(int variable, std::size_t row, const std::vector<double>& values,
-                      std::string_view what) = 0;
   // Columns first..first + count - 1 of a variable whose dimensions after the second have length
   // 1: `values` holds them row by row, every row of the variable.
   virtual void putColumns(int variable, std::size_t first, std::size_t count,

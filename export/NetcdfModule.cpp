@@ -103,12 +103,6 @@ class MemoryDataset final : public NetcdfDataset {
   void put(int variable, const std::string& characters, std::string_view what) override {
     Check(nc_put_var_text(id_, variable, characters.data()), what);
   }
-  void putRow(int variable, std::size_t row, const std::vector<double>& values,
-              std::string_view what) override {
-    const std::size_t start[] = {row, 0};
-    const std::size_t count[] = {1, values.size()};
-    Check(nc_put_vara_double(id_, variable, start, count, values.data()), what);
-  }
   void putColumns(int variable, std::size_t first, std::size_t count,
                   const std::vector<double>& values, std::string_view what) override {
     int rank = 0;
