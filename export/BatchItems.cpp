@@ -121,6 +121,10 @@ std::string UnreadInput(std::string_view shownInput, std::string_view reason) {
          " could not be read: " + std::string(reason) + ".";
 }
 
+std::string BatchCountText(std::int64_t written, std::int64_t items) {
+  return std::to_string(written) + " files written, " + std::to_string(items) + " items read.";
+}
+
 std::string BatchSummary(const BatchResult& result) {
   std::string summary = std::to_string(result.written) + " Files written.";
   auto line = [&summary](const std::string& text) {

@@ -97,6 +97,8 @@ std::string UnreadInput(std::string_view shownInput, std::string_view reason);
 
 // "N Files written." and, when something failed, a second line saying what.
 std::string BatchSummary(const BatchResult& result);
+// A run's progress as its dialog says it: "12 files written, 15 items read."
+std::string BatchCountText(std::int64_t written, std::int64_t items);
 
 // "Stopped by the user after item 12": the run's last entry ends "; the items after it were
 // not written.", its summary's line ".".

@@ -35,7 +35,7 @@ constexpr int kGraceMs = 500;
 std::atomic<int> workersLeft{0};
 
 QString CountText(const BatchResult& soFar) {
-  return QStringLiteral("%1 files written, %2 items read.").arg(soFar.written).arg(soFar.items);
+  return QString::fromStdString(BatchCountText(soFar.written, soFar.items));
 }
 
 // Centres `dialog` on `owner`, whole on the screen: before it is shown as it stands, and once

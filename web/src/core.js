@@ -274,6 +274,11 @@ export class Core {
     return new Batch(this, f.text(0));
   }
 
+  // A batch's progress as its dialog says it: "12 files written, 15 items read."
+  batchCount(written, items) {
+    return this.call('marovane_batch_count', written, items).text(0);
+  }
+
   // A table of many latitudes: {latitudes: "41.9, -33.87" or "START:STOP:STEP", dates: "" or
   // "FROM/TO", layout: "wide" or "long", choice}: {ok, bytes, name, message}.
   table({latitudes, dates = '', layout = 'wide', choice}) {

@@ -279,7 +279,7 @@ function runBatch(file, c, folder) {
   let counts = { written: 0, items: 0, bytesRead: 0 };
   const progress = $('progress');
   const showProgress = () => {
-    $('progressText').textContent = `${counts.written} files written, ${counts.items} items read.`;
+    $('progressText').textContent = core.batchCount(counts.written, counts.items);
     if (file.size > 0) $('progressBar').value = Math.min(1000, Math.floor((counts.bytesRead * 1000) / file.size));
     else $('progressBar').removeAttribute('value');
   };

@@ -202,6 +202,7 @@ test('a batch in pieces', () => {
     '2 0 /out/lats0.out',
   ]);
   assert.equal(first.summary, '2 Files written.\n4 items failed.');
+  assert.equal(core.batchCount(2, 6), '2 files written, 6 items read.');
   assert.equal(first.bytesRead, bytes.length);
   assert.deepEqual(first.files.map(([name]) => name), ['lats41.9.out', 'lats-33.87.out',
     'lats0.out']);

@@ -518,6 +518,16 @@ __attribute__((export_name("marovane_batch_done"))) const char* marovane_batch_d
   return Answer();
 }
 
+// Files written and items read: the progress dialog's text.
+__attribute__((export_name("marovane_batch_count"))) const char* marovane_batch_count() {
+  Fields fields;
+  const int written = fields.number();
+  const int items = fields.number();
+  output.clear();
+  Put(BatchCountText(written, items));
+  return Answer();
+}
+
 // Run, and whether the user stopped it: the stop's entry (when stopped), then the summary.
 // The run is over.
 __attribute__((export_name("marovane_batch_finish"))) const char* marovane_batch_finish() {
