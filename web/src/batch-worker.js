@@ -132,7 +132,7 @@ async function run({ wasm, file, choice, folder, zipName }) {
   if (!stopped && !ended && !(await take(batch.end()))) stopped = true;
   if (stopped || ended) await reader.cancel().catch(() => {});
   if (stopped) {
-    self.postMessage({ entries: [batch.stop()], written, items, bytesRead: batch.bytesRead });
+    self.postMessage({ entries: [batch.stop(items)], written, items, bytesRead: batch.bytesRead });
   }
   let zipBytes = null;
   if (zip) {

@@ -335,19 +335,20 @@ export class Batch {
     return this.#core.call('marovane_batch_done', this.#id, item.number, '', reason).text(0);
   }
 
-  // Ends the run as stopped by the user: its last entry.
-  stop() {
-    this.#finish(true);
+  // Ends the run as stopped by the user after `logged` items had their entries: its last
+  // entry.
+  stop(logged) {
+    this.#finish(true, logged);
     return this.#finished.entry;
   }
   // "N Files written." and what went wrong; the run is over.
   summary() {
-    this.#finish(false);
+    this.#finish(false, 0);
     return this.#finished.summary;
   }
-  #finish(stopped) {
+  #finish(stopped, logged) {
     if (this.#finished === null) {
-      const f = this.#core.call('marovane_batch_finish', this.#id, stopped ? '1' : '0');
+      const f = this.#core.call('marovane_batch_finish', this.#id, stopped ? '1' : '0', logged);
       this.#finished = {entry: f.text(0), summary: f.text(1)};
     }
   }

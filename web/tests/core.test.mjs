@@ -218,11 +218,12 @@ test('a batch in pieces', () => {
   assert.match(items[0].entry, /^Cannot read lats\.txt: item 1 runs on for more than 1 MiB/);
   assert.deepEqual(batch.end(), []);
   assert.match(batch.summary(), /^0 Files written\.\nThe input file lats\.txt could not be read/);
-  // Stopped: the entry and the summary say after which item.
+  // Stopped: the entry and the summary say after which item; items handed out after it, refused
+  // or not, were never reached.
   const stopped = core.batch('lats.txt', choice);
-  const done = stopped.feed(new TextEncoder().encode('1 2 3 '));
+  const done = stopped.feed(new TextEncoder().encode('1 abc 3 '));
   stopped.written(done[0], 'lats1.out');
-  assert.equal(stopped.stop(), 'Stopped by the user after item 1; the items after it were not ' +
+  assert.equal(stopped.stop(1), 'Stopped by the user after item 1; the items after it were not ' +
     'written.');
   assert.equal(stopped.summary(), '1 Files written.\nStopped by the user after item 1.');
 });

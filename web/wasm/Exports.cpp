@@ -46,9 +46,9 @@ class Fields {
     at_ += size;
     return field;
   }
-  int number() {
+  std::int64_t number() {
     const std::string_view text = next();
-    int value = 0;
+    std::int64_t value = 0;
     for (const char c : text) {
       value = value * 10 + (c - '0');
     }
@@ -132,9 +132,11 @@ struct Batch {
   std::string inputName;
   CycleChoice choice;
   BatchItemSplitter splitter;
-  std::string piece;  // the splitter reads it until it asks for more
-  BatchResult result;
-  bool ended = false;  // the input ended, or cannot be read further
+  std::string piece;                  // the splitter reads it until it asks for more
+  BatchResult result;                 // items: those handed out so far
+  std::int32_t failed = 0;            // files that could not be written
+  std::vector<std::int64_t> refused;  // the numbers of the items refused
+  bool ended = false;                 // the input ended, or cannot be read further
   // Items given out as files, waiting to be told written or failed.
   struct Pending {
     std::string prefix;  // "Item 3 (41.9): "
@@ -157,7 +159,7 @@ void PutItem(Batch& batch, std::string_view item, std::uintmax_t length) {
   const std::string prefix = BatchItemPrefix(number, item);
   const BatchItem checked = CheckBatchItem(item, length);
   if (!checked.refusal.empty()) {
-    ++batch.result.failed;
+    batch.refused.push_back(number);
     Put(std::string_view("r"));
     Put(number);
     Put(prefix + checked.refusal + ", no file written.");
@@ -258,7 +260,7 @@ __attribute__((export_name("marovane_choices"))) const char* marovane_choices() 
 __attribute__((export_name("marovane_box_accepts"))) const char* marovane_box_accepts() {
   Fields fields;
   const auto box = BoxNamed(fields.next());
-  const int character = fields.number();
+  const std::int64_t character = fields.number();
   output.clear();
   Put(box && LatitudeBoxAccepts(*box, static_cast<char32_t>(character)));
   return Answer();
@@ -511,7 +513,7 @@ __attribute__((export_name("marovane_batch_done"))) const char* marovane_batch_d
     ++batch->result.written;
     Put(std::to_string(batch->result.written) + found->second.tail + ShownPath(shownPath));
   } else {
-    ++batch->result.failed;
+    ++batch->failed;
     Put(found->second.prefix + ShownPath(failure));
   }
   batch->pending.erase(found);
@@ -521,31 +523,37 @@ __attribute__((export_name("marovane_batch_done"))) const char* marovane_batch_d
 // Files written and items read: the progress dialog's text.
 __attribute__((export_name("marovane_batch_count"))) const char* marovane_batch_count() {
   Fields fields;
-  const int written = fields.number();
-  const int items = fields.number();
+  const std::int64_t written = fields.number();
+  const std::int64_t items = fields.number();
   output.clear();
   Put(BatchCountText(written, items));
   return Answer();
 }
 
-// Run, and whether the user stopped it: the stop's entry (when stopped), then the summary.
-// The run is over.
+// Run, whether the user stopped it, and how many items the page had logged then: the stop's
+// entry (when stopped), then the summary. The run is over.
 __attribute__((export_name("marovane_batch_finish"))) const char* marovane_batch_finish() {
   Fields fields;
   const std::int64_t id = fields.number();
   const bool stopped = fields.next() == "1";
+  const std::int64_t logged = fields.number();
   output.clear();
   const auto found = batches.find(id);
   if (found == batches.end()) {
     return Answer();
   }
-  BatchResult& result = found->second->result;
-  // Items handed out but not yet written count as not reached: the items read stop at the
-  // last one done.
-  if (!found->second->pending.empty()) {
-    result.items = found->second->pending.begin()->first - 1;
+  Batch& batch = *found->second;
+  BatchResult& result = batch.result;
+  // A stopped run counts the items up to the last one logged: those handed out after it were
+  // never reached, refused or not.
+  if (stopped) {
+    result.items = std::min(result.items, logged);
   }
   result.stopped = stopped;
+  result.failed = batch.failed;
+  for (const std::int64_t number : batch.refused) {
+    result.failed += number <= result.items ? 1 : 0;
+  }
   Put(stopped ? StoppedEntry(result.items) : std::string());
   Put(BatchSummary(result));
   batches.erase(found);
