@@ -202,9 +202,7 @@ int WriteTable(const std::vector<float>& latitudes, const Stations* stations,
   const std::size_t periods =
       request.dates ? dated.size() : static_cast<std::size_t>(Describe(choice.aggregation).periods);
   if (!TableFits(latitudes.size(), periods)) {
-    err << "--table: " << latitudes.size() << " latitudes of " << periods
-        << " periods each make more than 100,000,000 values; give fewer latitudes or fewer "
-           "periods.\n";
+    err << "--table: " << TableTooLarge(latitudes.size(), periods) << ".\n";
     return kExitBadArguments;
   }
   try {

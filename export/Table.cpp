@@ -165,6 +165,11 @@ bool TableFits(std::size_t latitudes, std::size_t periods) {
   return periods == 0 || latitudes <= kMostTableValues / periods;
 }
 
+std::string TableTooLarge(std::size_t latitudes, std::size_t periods) {
+  return std::to_string(latitudes) + " latitudes of " + std::to_string(periods) +
+         " periods each make more than 100,000,000 values; give fewer latitudes or fewer periods";
+}
+
 namespace {
 
 // The 365-day table, its rows led by the stations' identifiers when `ids` is given.

@@ -54,6 +54,9 @@ std::optional<std::vector<float>> CoordinateLatitudes(std::vector<float> latitud
 
 // Whether latitudes x periods values fit in one table (kMostTableValues).
 bool TableFits(std::size_t latitudes, std::size_t periods);
+// Why a table that does not fit is refused: "360001 latitudes of 365 periods each make more
+// than 100,000,000 values; give fewer latitudes or fewer periods", without an ending.
+std::string TableTooLarge(std::size_t latitudes, std::size_t periods);
 
 // The header's first cell ends in the method (MethodNote): a reader that takes the first
 // column for the index still names every other column as before, and no line is added.

@@ -132,7 +132,6 @@ struct Batch {
   std::string inputName;
   CycleChoice choice;
   BatchItemSplitter splitter;
-  std::string piece;                  // the splitter reads it until it asks for more
   BatchResult result;                 // items: those handed out so far
   std::int32_t failed = 0;            // files that could not be written
   std::vector<std::int64_t> refused;  // the numbers of the items refused
@@ -486,8 +485,9 @@ __attribute__((export_name("marovane_batch_feed"))) const char* marovane_batch_f
     return Answer();
   }
   if (!batch->ended) {
-    batch->piece.assign(piece);
-    batch->splitter.feed(batch->piece);
+    // The splitter takes the piece to its end before the call returns, so the input buffer
+    // may change afterwards.
+    batch->splitter.feed(piece);
     PutItems(*batch, end);
   }
   Put(static_cast<std::int64_t>(batch->splitter.taken()));
@@ -612,7 +612,7 @@ __attribute__((export_name("marovane_table"))) const char* marovane_table() {
   if (latitudes.size() > kMostTableLatitudes) {
     return refuse("More than 1,000,000 latitudes; give fewer.");
   }
-  std::string text;
+  std::vector<DatedPeriod> dated;
   if (!datesText.empty()) {
     const std::optional<DateRange> range = ParseDateRange(datesText, refusal);
     if (!range) {
@@ -622,25 +622,18 @@ __attribute__((export_name("marovane_table"))) const char* marovane_table() {
       return refuse("Dates: " + NoRealPeriods(choice->aggregation) + "; choose " +
                     RealCalendarAggregations() + ".");
     }
-    const std::vector<DatedPeriod> periods =
-        DatedPeriods(range->from, range->to, choice->aggregation);
-    if (!TableFits(latitudes.size(), periods.size())) {
-      return refuse(std::to_string(latitudes.size()) + " latitudes of " +
-                    std::to_string(periods.size()) +
-                    " periods each make more than 100,000,000 values; give fewer latitudes or "
-                    "fewer periods.");
-    }
-    text = DatedTableText(latitudes, periods, *choice);
-  } else {
-    const auto periods = static_cast<std::size_t>(Describe(choice->aggregation).periods);
-    if (!TableFits(latitudes.size(), periods)) {
-      return refuse(std::to_string(latitudes.size()) + " latitudes of " + std::to_string(periods) +
-                    " periods each make more than 100,000,000 values; give fewer latitudes or "
-                    "fewer periods.");
-    }
-    text =
-        TableText(latitudes, *choice, layoutText == "long" ? TableLayout::Long : TableLayout::Wide);
+    dated = DatedPeriods(range->from, range->to, choice->aggregation);
   }
+  const std::size_t periods = !datesText.empty()
+                                  ? dated.size()
+                                  : static_cast<std::size_t>(Describe(choice->aggregation).periods);
+  if (!TableFits(latitudes.size(), periods)) {
+    return refuse(TableTooLarge(latitudes.size(), periods) + ".");
+  }
+  const std::string text =
+      !datesText.empty() ? DatedTableText(latitudes, dated, *choice)
+                         : TableText(latitudes, *choice,
+                                     layoutText == "long" ? TableLayout::Long : TableLayout::Wide);
   Put(true);
   Put(text);
   Put(std::string_view());
