@@ -70,6 +70,19 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
   ::raise(signal);  // the default action again, as the handler was reset on entry
 }
 
+// Where a handler is at work, the program is ending: the calling thread makes nothing more and
+// reports nothing (a file the handler removed is no failure), and waits for the end. The
+// handler sets gEnding before it reads the marks, and a writer marks before it reads gEnding,
+// so one of them sees the other.
+void StopIfEnding(TemporarySlot& slot) {
+  if (gEnding.load()) {
+    slot.mark.store(Mark::Claimed);
+    for (;;) {
+      ::pause();
+    }
+  }
+}
+
 // A free slot for the calling thread where the handlers are in place; otherwise none.
 TemporarySlot* ClaimSlot() {
   if (gHandlersRemoveTemporaries.load()) {
@@ -104,6 +117,7 @@ HeldSignals::~HeldSignals() {
 GuardedRewrite::GuardedRewrite() : slot_(ClaimSlot()) {
   if (slot_ != nullptr) {
     slot_->mark.store(Mark::Rewriting);
+    StopIfEnding(*slot_);
   }
 }
 
@@ -134,17 +148,18 @@ void GuardedTemporary::making(int dir, const std::string& name) {
   std::copy_n(name.begin(), length, slot_->name.begin());
   slot_->name[length] = '\0';
   slot_->mark.store(Mark::Making);
-  if (gEnding.load()) {
-    slot_->mark.store(Mark::Claimed);
-    for (;;) {
-      ::pause();  // the program is ending
-    }
-  }
+  StopIfEnding(*slot_);
 }
 
 void GuardedTemporary::made(bool made) {
   if (slot_ != nullptr) {
     slot_->mark.store(made ? Mark::Made : Mark::Claimed);
+  }
+}
+
+void GuardedTemporary::failed() {
+  if (slot_ != nullptr) {
+    StopIfEnding(*slot_);
   }
 }
 

@@ -53,6 +53,9 @@ class GuardedTemporary {
   // After the attempt to make it: whether it was made (it is renamed or removed by the end of
   // the scope).
   void made(bool made);
+  // When a step after it failed: where a handler removed the name as the program ends, the
+  // failure is not reported; the thread waits for the end.
+  void failed();
 
  private:
   TemporarySlot* slot_;

@@ -528,6 +528,7 @@ Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old, c
   if (error == 0) {
     error = errno;
   }
+  guard.failed();
   ::unlinkat(place.dir, temporary.c_str(), 0);
   if (replacing && CannotCreate(error)) {
     return Outcome::InPlace;

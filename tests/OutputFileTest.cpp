@@ -554,7 +554,8 @@ void SignalsLeaveOnlyWholeFiles(const fs::path& dir, Way way, Findings& f) {
           for (unsigned n = 0;; ++n) {
             try {
               Write(way, dir / folder / names[n % names.size()], contents[n / 3 % 2]);
-            } catch (...) {
+            } catch (const std::exception& e) {
+              std::fprintf(stderr, "the writer failed: %s\n", e.what());
               _exit(3);
             }
           }
