@@ -428,13 +428,24 @@ class ExportTest : public QObject {
     QString label;
     int maximum = -1;
     qsizetype threadsWaiting = 0;
+    bool started = false;
+    bool opened = false;
     QElapsedTimer sinceCancel;
     QTimer::singleShot(0, [&] {
       auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
       QVERIFY(dialog != nullptr);
-      QTest::qWait(200);  // the batch waits for its input by now
+      // The batch's thread waits for its input; a busy machine may take a while to start it.
+      started = QTest::qWaitFor([&] { return threads() > threadsBefore; }, 10000);
+      QTest::qWait(200);
       if (writer) {
-        writing = ::open(QFile::encodeName(input).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        // Opening a pipe to write without waiting works once its reader has it open.
+        opened = QTest::qWaitFor(
+            [&] {
+              writing =
+                  ::open(QFile::encodeName(input).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+              return writing >= 0;
+            },
+            10000);
         QTest::qWait(200);
       }
       label = dialog->labelText();
@@ -448,7 +459,8 @@ class ExportTest : public QObject {
     if (writing >= 0) {
       ::close(writing);
     }
-    QVERIFY(!writer || writing >= 0);  // the batch had the pipe open for reading
+    QVERIFY(started);
+    QVERIFY(!writer || (opened && writing >= 0));  // the batch had the pipe open for reading
     QVERIFY(sinceCancel.isValid() && sinceCancel.elapsed() < 3000);
     QCOMPARE(label, QStringLiteral("0 files written, 0 items read."));
     QCOMPARE(maximum, 0);  // a pipe has no size: a busy bar
