@@ -74,10 +74,12 @@ TableVariable LongitudeVariable() {
 
 TableVariable TimeVariable(const CycleChoice& choice, const std::string& units,
                            const std::string& calendar) {
+  const std::string period(Describe(choice.aggregation).dimension);
   return {kTime,
           {kTime},
           {{"standard_name", "time"},
-           {"long_name", "first day of the " + std::string(Describe(choice.aggregation).dimension)},
+           {"long_name",
+            choice.aggregation == Aggregation::Daily ? period : "first day of the " + period},
            {"units", units},
            {"calendar", calendar},
            {"axis", "T"},

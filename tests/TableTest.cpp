@@ -577,6 +577,7 @@ TEST(Table, UnitsAndCellMethods) {
     const char* units;
     const char* cellMethods;
     std::string standardName;  // "(none)": no such attribute
+    const char* timeName;      // the time axis's long_name
     bool rounded = false;      // a comment names the rounded factor and how far it is off
   };
   // W m-2 from MJ m-2 day-1: the files' factor against the one UDUNITS-2 converts with.
@@ -588,27 +589,34 @@ TEST(Table, UnitsAndCellMethods) {
   const std::vector<std::string> named = Split(parts.data(), "|");
   const Case cases[] = {
       {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::Radiation, "MJ m-2 day-1", "time: mean",
-       flux},
+       flux, "first day of the dekad"},
       {Aggregation::Dekadal, Unit::JPerCm2Day, Quantity::Radiation, "J cm-2 day-1", "time: mean",
-       flux},
+       flux, "first day of the dekad"},
       {Aggregation::Dekadal, Unit::CalPerCm2Day, Quantity::Radiation, "cal cm-2 day-1",
-       "time: mean", flux},
-      {Aggregation::Dekadal, Unit::WPerM2, Quantity::Radiation, "W m-2", "time: mean", flux, true},
+       "time: mean", flux, "first day of the dekad"},
+      {Aggregation::Dekadal, Unit::WPerM2, Quantity::Radiation, "W m-2", "time: mean", flux,
+       "first day of the dekad", true},
       {Aggregation::Dekadal, Unit::MmPerDay, Quantity::Radiation, "mm day-1", "time: mean",
-       "(none)"},
+       "(none)", "first day of the dekad"},
       {Aggregation::Dekadal, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2", "time: sum",
-       "(none)"},
-      {Aggregation::Dekadal, Unit::MmPerDekad, Quantity::Radiation, "mm", "time: sum", "(none)"},
-      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength, "h", "time: mean", "(none)"},
+       "(none)", "first day of the dekad"},
+      {Aggregation::Dekadal, Unit::MmPerDekad, Quantity::Radiation, "mm", "time: sum", "(none)",
+       "first day of the dekad"},
+      {Aggregation::Dekadal, Unit::MJPerM2Day, Quantity::DayLength, "h", "time: mean", "(none)",
+       "first day of the dekad"},
       {Aggregation::Monthly, Unit::MmPerDekad, Quantity::Radiation, "mm (10 day)-1", "time: mean",
-       "(none)"},
+       "(none)", "first day of the month"},
       {Aggregation::Daily, Unit::MJPerM2Dekad, Quantity::Radiation, "MJ m-2 (10 day)-1",
-       "time: mean", "(none)"},
-      {Aggregation::Weekly, Unit::WPerM2, Quantity::Radiation, "W m-2", "time: mean", flux, true},
-      {Aggregation::Daily, Unit::WPerM2, Quantity::DayLength, "h", "time: mean", "(none)"},
+       "time: mean", "(none)", "day"},
+      {Aggregation::Weekly, Unit::WPerM2, Quantity::Radiation, "W m-2", "time: mean", flux,
+       "first day of the week", true},
+      {Aggregation::Daily, Unit::WPerM2, Quantity::DayLength, "h", "time: mean", "(none)", "day"},
       {Aggregation::Monthly, Unit::CalPerCm2Day, Quantity::Radiation, "cal cm-2 day-1",
-       "time: mean", flux},
-      {Aggregation::Weekly, Unit::MmPerDekad, Quantity::DayLength, "h", "time: mean", "(none)"},
+       "time: mean", flux, "first day of the month"},
+      {Aggregation::Weekly, Unit::MmPerDekad, Quantity::DayLength, "h", "time: mean", "(none)",
+       "first day of the week"},
+      {Aggregation::Pentadal, Unit::MJPerM2Day, Quantity::Radiation, "MJ m-2 day-1", "time: mean",
+       flux, "first day of the pentad"},
   };
   for (const Case& c : cases) {
     const CycleChoice choice{c.aggregation, c.unit, c.quantity};
@@ -618,6 +626,7 @@ TEST(Table, UnitsAndCellMethods) {
     const std::vector<TableAttribute>& attributes = table.data.attributes;
     EXPECT_EQ(AttributeValue(attributes, "units"), c.units) << what;
     EXPECT_EQ(AttributeValue(attributes, "cell_methods"), c.cellMethods) << what;
+    EXPECT_EQ(AttributeValue(table.period.attributes, "long_name"), c.timeName) << what;
     const bool standard =
         std::any_of(attributes.begin(), attributes.end(),
                     [](const TableAttribute& a) { return a.name == "standard_name"; });
@@ -632,6 +641,7 @@ TEST(Table, UnitsAndCellMethods) {
     if (c.aggregation != Aggregation::Weekly) {
       const TableDescription dated = DescribeDatedTable(choice, Date{2024, 1, 1});
       EXPECT_EQ(dated.data.attributes, attributes) << what;
+      EXPECT_EQ(AttributeValue(dated.period.attributes, "long_name"), c.timeName) << what;
     }
   }
 }
