@@ -564,6 +564,8 @@ void SignalsLeaveOnlyWholeFiles(const fs::path& dir, Way way, Findings& f) {
             } catch (const std::exception& e) {
               std::fprintf(stderr, "the writer failed: %s\n", e.what());
               _exit(3);
+            } catch (...) {
+              _exit(3);
             }
           }
         };
@@ -576,10 +578,12 @@ void SignalsLeaveOnlyWholeFiles(const fs::path& dir, Way way, Findings& f) {
         writeForever();
       }
       ::usleep(static_cast<useconds_t>(isBrief ? 500 + round % 8 * 300 : 1000 + round * 1500));
-      ::kill(writer, round % 2 == 0 ? SIGINT : SIGTERM);
+      const int sent = round % 2 == 0 ? SIGINT : SIGTERM;
+      ::kill(writer, sent);
       int status = 0;
       ::waitpid(writer, &status, 0);
-      f.check(WIFSIGNALED(status), "the writer ended by itself: " + std::to_string(status));
+      f.check(WIFSIGNALED(status) && WTERMSIG(status) == sent,
+              "the writer did not end by the signal: " + std::to_string(status));
     }
     f.check(Names(dir / folder) == names, std::string(folder) + ": " + Joined(Names(dir / folder)));
     for (const std::string& name : names) {
