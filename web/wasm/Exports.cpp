@@ -115,6 +115,13 @@ LatitudeTexts TextsOf(Fields& fields) {
   return texts;
 }
 
+// A refusal of Export's checks: its title ("Strange Location", or none for the page's own)
+// and its message; both empty for a valid latitude.
+void PutRefusal(LatitudeCheck check) {
+  Put(check == LatitudeCheck::OutOfRange ? kStrangeLocation : std::string_view());
+  Put(LatitudeCheckMessage(check));
+}
+
 void PutReaction(const LatitudeReaction& reaction) {
   Put(reaction.texts.decimal);
   Put(reaction.texts.degrees);
@@ -123,8 +130,7 @@ void PutReaction(const LatitudeReaction& reaction) {
   Put(reaction.texts.hemisphere);
   Put(reaction.filled);
   Put(reaction.strange);
-  Put(reaction.strange ? kStrangeLocation : std::string_view());
-  Put(reaction.strange ? LatitudeCheckMessage(LatitudeCheck::OutOfRange) : std::string_view());
+  PutRefusal(reaction.strange ? LatitudeCheck::OutOfRange : LatitudeCheck::Valid);
 }
 
 // A batch run over an input that the page hands over in pieces.
@@ -293,8 +299,7 @@ __attribute__((export_name("marovane_check_latitude"))) const char* marovane_che
   output.clear();
   Put(check == LatitudeCheck::Valid);
   Put(check == LatitudeCheck::Valid ? SingleText(latitude) : std::string());
-  Put(check == LatitudeCheck::OutOfRange ? kStrangeLocation : std::string_view());
-  Put(LatitudeCheckMessage(check));
+  PutRefusal(check);
   return Answer();
 }
 
@@ -309,8 +314,7 @@ __attribute__((export_name("marovane_cycle_file"))) const char* marovane_cycle_f
   const bool ok = check == LatitudeCheck::Valid && choice;
   Put(ok);
   Put(ok ? AnnualCycleText(latitude, *choice) : std::string());
-  Put(check == LatitudeCheck::OutOfRange ? kStrangeLocation : std::string_view());
-  Put(LatitudeCheckMessage(check));
+  PutRefusal(check);
   return Answer();
 }
 
