@@ -53,8 +53,8 @@ class GuardedTemporary {
   // After the attempt to make it: whether it was made (it is renamed or removed by the end of
   // the scope).
   void made(bool made);
-  // When a step after it failed: where a handler removed the name as the program ends, the
-  // failure is not reported; the thread waits for the end.
+  // After a step past it failed and the name was removed: where a handler is at work (it may
+  // have removed the name first), the failure is not reported; the thread waits for the end.
   void failed();
 
  private:

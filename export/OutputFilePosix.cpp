@@ -528,8 +528,8 @@ Outcome WriteNamed(const Place& place, bool replacing, const struct stat& old, c
   if (error == 0) {
     error = errno;
   }
-  guard.failed();
   ::unlinkat(place.dir, temporary.c_str(), 0);
+  guard.failed();
   if (replacing && CannotCreate(error)) {
     return Outcome::InPlace;
   }
