@@ -71,23 +71,22 @@ T Chosen(std::optional<T> value, const std::string& what, const std::string& tex
   return *value;
 }
 
+Method MethodOf(const py::str& methodText) {
+  const std::string method = Utf8(methodText);
+  return Chosen(MethodNamed(method), "method", method, AcceptedMethods());
+}
+
 CycleChoice ChoiceNamed(const py::str& aggregationText, const py::str& unitText,
                         const py::str& quantityText, const py::str& methodText) {
   const std::string aggregation = Utf8(aggregationText);
   const std::string unit = Utf8(unitText);
   const std::string quantity = Utf8(quantityText);
-  const std::string method = Utf8(methodText);
   return {
       Chosen(AggregationNamed(aggregation), "aggregation", aggregation, AcceptedAggregations()),
       Chosen(UnitNamed(unit), "unit", unit, AcceptedUnitForms()),
       Chosen(QuantityNamed(quantity), "quantity", quantity, AcceptedQuantities()),
-      Chosen(MethodNamed(method), "method", method, AcceptedMethods()),
+      MethodOf(methodText),
   };
-}
-
-Method MethodOf(const py::str& methodText) {
-  const std::string method = Utf8(methodText);
-  return Chosen(MethodNamed(method), "method", method, AcceptedMethods());
 }
 
 void RefuseWeeks(const CycleChoice& choice) {
@@ -227,8 +226,8 @@ int PeriodKey(const DatedPeriod& period) {
   return DayOfYear(period.first) * 32 + period.days;
 }
 
-// The value of latitude i and date j at out[i * columns + j] is that of latitude lats[i] and
-// of the period of date j's column.
+// The dates sorted into columns, one per distinct period: the value of a latitude on a date is
+// that of the date's column's period.
 struct DatedColumns {
   std::vector<std::int32_t> ofDate;  // each date's column; `periods.size()` for none given
   std::vector<DatedPeriod> periods;
@@ -363,8 +362,7 @@ Broadcast BroadcastOf(const py::array& a, const py::array& b) {
 
 // The value of each latitude on each date, broadcast: each distinct latitude's year is computed
 // once, and each of its periods once; the rest is gathering.
-py::array_t<double> ForDates(const py::array_t<float, py::array::c_style>& latitudes,
-                             const py::array_t<std::int64_t, py::array::c_style>& dates,
+py::array_t<double> ForDates(const Flat<float>& latitudes, const Flat<std::int64_t>& dates,
                              const py::str& aggregation, const py::str& unit,
                              const py::str& quantity, const py::str& method) {
   const CycleChoice choice = ChoiceNamed(aggregation, unit, quantity, method);
@@ -682,7 +680,7 @@ py::tuple StationsOfTexts(const std::vector<std::string>& header,
 PYBIND11_MODULE(_marovane, module) {
   using namespace marovane;
   module.doc() =
-      "The compiled core of the marovane package: flat arrays in, flat arrays out. Use the "
+      "The compiled core of the marovane package: plain arrays in, plain arrays out. Use the "
       "functions of the package itself, which take any shape, names, texts and dates.";
   module.attr("__version__") = kVersion;
   module.attr("LATITUDE_OUT_OF_RANGE") =

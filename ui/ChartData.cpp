@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstdint>
 
 #include "text/LatitudeForms.hpp"
@@ -202,10 +201,6 @@ std::optional<float> ChartData::ExportLatitude(const QString& text) {
     return std::nullopt;
   }
   return latitude;
-}
-
-QString ChartData::Degrees(float latitude) {
-  return Text(LatitudeDegrees(latitude));
 }
 
 QString ChartData::LatitudeName(float latitude) {

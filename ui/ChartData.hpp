@@ -76,8 +76,6 @@ class ChartData {
 
   // The latitude that Export takes from `text`, or nothing where Export refuses it.
   static std::optional<float> ExportLatitude(const QString& text);
-  // "41.9°", as the status line and Copy values write it.
-  static QString Degrees(float latitude);
   // "41.9° N", "33.9° S", "0°", as the chart writes it.
   static QString LatitudeName(float latitude);
   // "MJ/m^2/day", or "hours" for a day length.

@@ -95,7 +95,8 @@ async function run({ wasm, file, choice, folder, zipName }) {
         // The page writes them in order and says how each went; the entries keep the input's order.
         const outcomes = await new Promise((resolve) => {
           answer = resolve;
-          self.postMessage({ files: files.map(({ item }) => ({ number: item.number, name: item.name, bytes: item.bytes })) });
+          // Each file's own bytes: a view would carry the whole piece's buffer across with it.
+          self.postMessage({ files: files.map(({ item }) => ({ number: item.number, name: item.name, bytes: item.bytes.slice() })) });
         });
         answer = null;
         outcomes.forEach((o, i) => {

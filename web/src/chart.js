@@ -11,6 +11,8 @@ export const MOST_KEPT = 8;
 export const SLIDE = { width: 1600, height: 1000 };
 const LAYOUT_WIDTH = 800;  // the width the chart is laid out at; a picture scales it
 const REACH = 14;           // pixels above or below a curve within which the pointer reads it
+// Of curves equally near the pointer, the one read first.
+const READING_ORDER = ['current', 'fao56', 'dayLength', 'kept', 'keptDayLength'];
 
 // Okabe and Ito's colours, told apart by readers with any common colour blindness.
 const BLACK = '#000000';
@@ -301,18 +303,16 @@ export function drawChart(data, width, height, { fontSize = 12 } = {}) {
     const index = data.core.periodAt(aggregation, day);
     if (index < 0) return null;
     const period = periods[index];
-    const readable = [...curves].sort((a, b) => ['current', 'fao56', 'dayLength', 'kept', 'keptDayLength'].indexOf(a.role)
-      - ['current', 'fao56', 'dayLength', 'kept', 'keptDayLength'].indexOf(b.role));
+    const readable = [...curves].sort((a, b) => READING_ORDER.indexOf(a.role) - READING_ORDER.indexOf(b.role));
     let best = null;
     for (const c of readable) {
       const scaleOf = c.quantity === 'daylength' ? hours : y;
       const cy = scaleOf(c.periods[index].value);
       const distance = Math.abs(cy - py);
-      if (distance <= REACH && (!best || distance < best.distance)) {
-        best = { distance, text: data.reading(c, day), x: daily ? x(period.firstDay) : px, y: cy };
-      }
+      if (distance <= REACH && (!best || distance < best.distance)) best = { distance, curve: c, y: cy };
     }
-    return best;
+    // The core reads only the nearest curve: each reading computes its year.
+    return best && { text: data.reading(best.curve, day), x: daily ? x(period.firstDay) : px, y: best.y };
   };
   return { svg: svg.node(), readingAt, plot, texts };
 }

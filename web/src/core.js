@@ -211,11 +211,6 @@ export class Core {
     return periods;
   }
 
-  // One value per period, as the file rounds them.
-  chartValues(latitudeText, choice) {
-    return Float64Array.from(this.cycle(latitudeText, choice), (p) => p.value);
-  }
-
   // The chart's texts for the latitude drawn (as checkLatitude gives it) and the main window's
   // text: {title, windowTitle, status, unit, dayLengthKey}.
   chartTexts({latitudeText, followsText, latitude, choice, anyKept = false, dayLength = false}) {

@@ -24,7 +24,6 @@ let core = null;
 let chart = null;      // ChartData once the chart is opened
 let chartView = null;  // what drawChart returned for the chart on the page
 let pointer = null;    // the pointer over the chart, in its coordinates
-let lastLogRow = -1;
 const log = [];
 
 // ---- Messages --------------------------------------------------------------------------
@@ -207,16 +206,11 @@ function choice() {
 
 async function exportClick() {
   const text = boxes.decimal.value;
-  const check = core.checkLatitude(text);
-  if (!check.ok) {
-    await say(check.message, check.title);
-    // Out of range, the window puts the focus back to the decimal box.
-    if (check.title && check.title !== APP_TITLE) boxes.decimal.focus();
-    return;
-  }
   const file = core.cycleFile(text, choice());
   if (!file.ok) {
     await say(file.message, file.title);
+    // Out of range ("Strange Location"), the window puts the focus back to the decimal box.
+    if (file.title) boxes.decimal.focus();
     return;
   }
   const suggested = `marovane${text.trim()}.csv`;
@@ -343,7 +337,6 @@ const ROW_EM = 1.35;
 
 function addLog(entries) {
   for (const e of entries) log.push(e);
-  lastLogRow = log.length - 1;
   renderLog(true);
 }
 
